@@ -1,0 +1,600 @@
+#include "engine/Lexer.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace {
+
+// Files are read in blocks of this size.
+constexpr std::size_t kFileBufferSize = 64 * 1024;
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view lowerKeyword)
+{
+    return text.size() == lowerKeyword.size()
+        && std::equal(text.begin(), text.end(), lowerKeyword.begin(), [](char c, char keyword) {
+               return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == keyword;
+           });
+}
+
+// A signed decimal number that fits 32 bits, else 0.
+std::int32_t DecimalOrZero(std::string_view text)
+{
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && !text.empty() ? value : 0;
+}
+
+void TrimControls(std::string& text)
+{
+    const auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), isControl).base();
+    text.erase(last, text.end());
+    text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), isControl));
+}
+
+// The numeric value of a quoted attribute: a percent sign at the end is
+// allowed ("50%"), anything else that is not a number gives 0.
+std::int32_t QuotedNumber(std::string_view text)
+{
+    const auto percent = text.find('%');
+    if (percent != std::string_view::npos && percent + 1 == text.size())
+        text.remove_suffix(1);
+    return DecimalOrZero(text);
+}
+
+// Bytes that a text run takes as they are, in either mode.
+constexpr std::array<bool, 256> kOrdinaryTextBytes = [] {
+    std::array<bool, 256> table{};
+    for (int byte = '!'; byte < 256; ++byte)
+        table[static_cast<std::size_t>(byte)] = byte != '&' && byte != '<' && byte != '>';
+    return table;
+}();
+
+bool IsContentSymbol(TSymbol symbol)
+{
+    switch (symbol) {
+    case TSymbol::Br:
+    case TSymbol::H:
+    case TSymbol::Hr:
+    case TSymbol::Img:
+    case TSymbol::Table:
+    case TSymbol::Input:
+    case TSymbol::TextArea:
+    case TSymbol::Select:
+    case TSymbol::TextRun:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+// Sets a flag for the length of a scope and restores its earlier value, also
+// when the parse is aborted.
+struct THtmlLexer::TFlagScope {
+    explicit TFlagScope(bool& flag) : Flag(flag), Saved(flag) { flag = true; }
+    ~TFlagScope() { Flag = Saved; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+    bool& Flag;
+    bool Saved;
+};
+
+THtmlLexer::THtmlLexer() = default;
+THtmlLexer::~THtmlLexer() = default;
+
+void THtmlLexer::Reset()
+{
+    Cursor = End = nullptr;
+    MemoryText.clear();
+    File.reset();
+    IncludeText.clear();
+    IncludeActive = false;
+    ResumeCursor = ResumeEnd = nullptr;
+    Pushback = -1;
+    Char = Upper = kEndOfInput;
+    CommentOpen = false;
+    ReadingInclude = false;
+    ErrorPending = false;
+    Current = TSymbol::EndOfInput;
+    TokenLength = 0;
+    Level = 0;
+    AttributeList.Clear();
+    Preformatted = false;
+    ScriptMode = false;
+    FirstItem = false;
+}
+
+void THtmlLexer::StartFile(const std::string& fileName)
+{
+    Reset();
+    File.reset(std::fopen(fileName.c_str(), "rb"));
+    if (!File)
+        throw std::runtime_error("Cannot open file: " + fileName);
+    FileBuffer.resize(kFileBufferSize);
+    NextChar();
+}
+
+void THtmlLexer::StartMemory(std::string text)
+{
+    Reset();
+    MemoryText = std::move(text);
+    Cursor = reinterpret_cast<const unsigned char*>(MemoryText.data());
+    End = Cursor + MemoryText.size();
+    NextChar();
+}
+
+// The slow path of RawByte: the include text is used up, the file buffer is
+// empty, or the input has ended (then every call answers the end marker).
+unsigned char THtmlLexer::RefillRawByte()
+{
+    if (IncludeActive) {
+        IncludeActive = false;
+        Cursor = ResumeCursor;
+        End = ResumeEnd;
+        return RawByte();
+    }
+    if (File) {
+        const std::size_t count = std::fread(FileBuffer.data(), 1, FileBuffer.size(), File.get());
+        if (count > 0) {
+            Cursor = FileBuffer.data();
+            End = Cursor + count;
+            return *Cursor++;
+        }
+    }
+    return static_cast<unsigned char>(kEndOfInput);
+}
+
+// One character with line ends folded: CR, LF, CR LF and LF CR each give one
+// CR; a tab gives a space.
+void THtmlLexer::FetchChar()
+{
+    unsigned char c;
+    if (Pushback >= 0) {
+        c = static_cast<unsigned char>(Pushback);
+        Pushback = -1;
+    } else {
+        c = RawByte();
+    }
+    if (c == '\n' || c == '\r') {
+        const unsigned char partner = c == '\n' ? '\r' : '\n';
+        const unsigned char next = RawByte();
+        if (next != partner)
+            Pushback = next;
+        c = '\r';
+    } else if (c == '\t') {
+        c = ' ';
+    }
+    Char = c;
+    Upper = c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+    if (c == kEndOfInput && (CommentOpen || ErrorPending))
+        throw EParseError();
+}
+
+void THtmlLexer::NextCharFolding()
+{
+    for (;;) {
+        FetchChar();
+        if (Char != '<' || ScriptMode)
+            return;
+        const unsigned char next = RawByte();
+        if (next != '!') {
+            Pushback = next;
+            return;
+        }
+        SkipCommentOrDeclaration();
+    }
+}
+
+// Entered after "<!"; leaves the closing ">" current.
+void THtmlLexer::SkipCommentOrDeclaration()
+{
+    TFlagScope open(CommentOpen);
+    FetchChar();
+    if (Char == '-') {
+        FetchChar();
+        if (Char == '-') {
+            FetchChar();
+            // Include comments are not expanded inside include texts, nor
+            // inside the parameters of another include comment.
+            if (Char == '#' && IncludeHandler && !IncludeActive && !ReadingInclude)
+                ReadIncludeDirective();
+            else
+                SkipCommentBody();
+            return;
+        }
+    }
+    while (Char != '>')
+        FetchChar();
+}
+
+// A comment ends at "--" followed, after optional spaces and line ends, by ">".
+void THtmlLexer::SkipCommentBody()
+{
+    for (;;) {
+        while (Char != '-')
+            FetchChar();
+        FetchChar();
+        if (Char != '-')
+            continue;
+        while (Char == '-')
+            FetchChar();
+        while (Char == ' ' || Char == '\r')
+            FetchChar();
+        if (Char == '>')
+            return;
+    }
+}
+
+void THtmlLexer::ReadIncludeDirective()
+{
+    TFlagScope including(ReadingInclude);
+    std::string command;
+    NextChar();
+    while (IsLetter()) {
+        command += static_cast<char>(Char);
+        NextChar();
+    }
+    std::vector<std::string> params;
+    TAttribute attribute;
+    while (ReadAttribute(attribute))
+        params.push_back(AttributeNameRead + "=\"" + attribute.Text + "\"");
+    SkipCommentBody();
+    std::string text = IncludeHandler(command, std::move(params));
+    if (!text.empty())
+        StartInclude(std::move(text));
+}
+
+void THtmlLexer::StartInclude(std::string text)
+{
+    ResumeCursor = Cursor;
+    ResumeEnd = End;
+    IncludeText = std::move(text);
+    Cursor = reinterpret_cast<const unsigned char*>(IncludeText.data());
+    End = Cursor + IncludeText.size();
+    IncludeActive = true;
+}
+
+void THtmlLexer::SkipWhiteSpace()
+{
+    while (Char == ' ' || Char == '\r')
+        NextChar();
+}
+
+TSymbol THtmlLexer::NextSymbol()
+{
+    ClearToken();
+    Level = 0;
+    if (Char == kEndOfInput) {
+        ThrowIfErrorPending();
+        Current = TSymbol::EndOfInput;
+    } else if (Char == '<') {
+        ReadTag();
+    } else if (Char == '&') {
+        ReadEntity();
+    } else if (!CollectText()) {
+        AppendToken(Char);
+        Current = TSymbol::OtherChar;
+        NextChar();
+    }
+    if (IsContentSymbol(Current))
+        FirstItem = false;
+    return Current;
+}
+
+void THtmlLexer::ReadTag()
+{
+    NextChar();
+    bool endTag = false;
+    if (Char == '/') {
+        endTag = true;
+        NextChar();
+    } else if (!IsLetter()) {
+        // A "<" that starts no tag is shown as text.
+        AppendToken('<');
+        Current = TSymbol::TextRun;
+        return;
+    }
+    char name[kMaxNameLength];
+    int nameLength = 0;
+    while (IsLetter()) {
+        if (nameLength < kMaxNameLength)
+            name[nameLength++] = static_cast<char>(Upper);
+        NextChar();
+    }
+    Current = LookupTag(std::string_view(name, static_cast<std::size_t>(nameLength)), endTag);
+    SkipWhiteSpace();
+    if ((Current == TSymbol::H || Current == TSymbol::HEnd) && Char >= '1' && Char <= '6') {
+        Level = Char - '0';
+        NextChar();
+    }
+    // Attributes of the tags that do not keep them are read and dropped, so
+    // the list still holds those of the last tag that kept them.
+    const bool keeps = KeepsAttributes(Current);
+    if (keeps)
+        AttributeList.Clear();
+    TAttribute attribute;
+    while (ReadAttribute(attribute))
+        if (keeps)
+            AttributeList.Add(std::move(attribute));
+    while (Char != '>' && Char != kEndOfInput)
+        NextChar();
+    if (Char == '>')
+        NextChar();
+}
+
+bool THtmlLexer::ReadAttribute(TAttribute& attribute)
+{
+    SkipWhiteSpace();
+    if (!IsLetter())
+        return false;
+    AttributeNameRead.clear();
+    while (IsLetter() || Char == '-') {
+        if (AttributeNameRead.size() < kMaxNameLength)
+            AttributeNameRead += static_cast<char>(Upper);
+        NextChar();
+    }
+    attribute.Symbol = LookupAttribute(AttributeNameRead);
+    attribute.Value = attribute.Symbol == TSymbol::Border ? 1 : 0; // a bare BORDER is 1 wide
+    attribute.Text.clear();
+    SkipWhiteSpace();
+    if (Char != '=')
+        return true;
+    NextChar();
+    SkipWhiteSpace();
+    if (Char == '"' || Char == '\'')
+        ReadQuotedValue(attribute);
+    else if (Char == '+' || Char == '-' || IsDigit())
+        ReadNumberValue(attribute);
+    else
+        ReadWordValue(attribute);
+    return true;
+}
+
+// Up to the same quote; line ends inside are dropped, entities decoded.
+void THtmlLexer::ReadQuotedValue(TAttribute& attribute)
+{
+    const unsigned char quote = Char;
+    std::string& text = attribute.Text;
+    NextChar();
+    while (Char != quote && Char != kEndOfInput) {
+        if (Char == '\r') {
+            NextChar();
+        } else if (Char == '&') {
+            char entity[kMaxEntityText];
+            text.append(entity, static_cast<std::size_t>(ReadEntityText(entity)));
+        } else {
+            text += static_cast<char>(Char);
+            NextChar();
+        }
+    }
+    if (Char == quote)
+        NextChar();
+    TrimControls(text);
+    attribute.Value = QuotedNumber(text);
+}
+
+// A sign or digit starts a number; a "%" after it joins the text ("50%").
+void THtmlLexer::ReadNumberValue(TAttribute& attribute)
+{
+    std::string& text = attribute.Text;
+    if (Char == '+' || Char == '-') {
+        text += static_cast<char>(Char);
+        NextChar();
+    }
+    while (Char != ' ' && Char != '\r' && Char != kEndOfInput && Char != '%' && Char != '>') {
+        text += static_cast<char>(Char);
+        NextChar();
+    }
+    SkipWhiteSpace();
+    attribute.Value = DecimalOrZero(text);
+    if (Char == '%') {
+        text += '%';
+        NextChar();
+    }
+}
+
+void THtmlLexer::ReadWordValue(TAttribute& attribute)
+{
+    std::string& text = attribute.Text;
+    while (Char != ' ' && Char != '\r' && Char != kEndOfInput && Char != '>') {
+        text += static_cast<char>(Char);
+        NextChar();
+    }
+}
+
+void THtmlLexer::ReadEntity()
+{
+    ClearToken();
+    char entity[kMaxEntityText];
+    AppendToken(std::string_view(entity, static_cast<std::size_t>(ReadEntityText(entity))));
+    Current = TSymbol::TextRun;
+}
+
+// Numeric references take up to 6 digits and named ones up to 7 letters or
+// digits; what is not a known character is given back as written.
+int THtmlLexer::ReadEntityText(char* text)
+{
+    constexpr int kMaxDigits = 6;
+    constexpr int kMaxNameChars = 7;
+    NextChar();
+    int length = 0;
+    text[length++] = '&';
+    if (Char == '#') {
+        text[length++] = '#';
+        NextChar();
+        int value = 0;
+        int digits = 0;
+        while (digits < kMaxDigits && IsDigit()) {
+            text[length++] = static_cast<char>(Char);
+            value = value * 10 + (Char - '0');
+            ++digits;
+            NextChar();
+        }
+        if (digits == kMaxDigits && IsDigit())
+            return length;
+        const bool semicolon = Char == ';';
+        if (semicolon)
+            NextChar();
+        if (digits > 0 && (value == 9 || value == 10 || (value >= 32 && value <= 255))) {
+            text[0] = value == 9 ? ' ' : static_cast<char>(value);
+            return 1;
+        }
+        if (semicolon)
+            text[length++] = ';';
+        return length;
+    }
+    int nameChars = 0;
+    while (nameChars < kMaxNameChars && (IsLetter() || IsDigit())) {
+        text[length++] = static_cast<char>(Char);
+        ++nameChars;
+        NextChar();
+    }
+    if (nameChars == kMaxNameChars && (IsLetter() || IsDigit()))
+        return length;
+    const bool semicolon = Char == ';';
+    if (semicolon)
+        NextChar();
+    if (const auto character = LookupEntity(std::string_view(text + 1, static_cast<std::size_t>(nameChars)))) {
+        text[0] = *character;
+        return 1;
+    }
+    if (semicolon)
+        text[length++] = ';';
+    return length;
+}
+
+// Outside preformatted mode a run of spaces and line ends becomes one space.
+// Runs a text reader. When an unclosed comment ends the input in the middle
+// of a run, the text read so far is still delivered, and the error is raised
+// on the next read, so that the page keeps all its text.
+void THtmlLexer::ReadKeepingText(void (THtmlLexer::*reader)())
+{
+    try {
+        (this->*reader)();
+    } catch (const EParseError&) {
+        if (TokenLength == 0)
+            throw;
+        ErrorPending = true;
+        Char = Upper = kEndOfInput;
+        Cursor = End;
+        Pushback = -1;
+    }
+}
+
+bool THtmlLexer::CollectText()
+{
+    ClearToken();
+    ReadKeepingText(&THtmlLexer::CollectTextRun);
+    if (TokenLength == 0)
+        return false;
+    Current = TSymbol::TextRun;
+    return true;
+}
+
+void THtmlLexer::CollectTextRun()
+{
+    while (TokenLength < kMaxTextRun) {
+        const unsigned char c = Char;
+        if ((c < 32 && c != '\r') || c == '&' || c == '<' || c == '>')
+            break;
+        if (!Preformatted && (c == ' ' || c == '\r')) {
+            Token[TokenLength++] = ' ';
+            do
+                NextChar();
+            while (Char == ' ' || Char == '\r');
+        } else {
+            Token[TokenLength++] = static_cast<char>(c);
+            TakeOrdinaryText();
+            NextChar();
+        }
+    }
+}
+
+// Ordinary text bytes need no folding: they are copied straight from the input.
+void THtmlLexer::TakeOrdinaryText()
+{
+    if (Pushback >= 0)
+        return;
+    const std::ptrdiff_t room = std::min<std::ptrdiff_t>(End - Cursor, kMaxTextRun - TokenLength);
+    const unsigned char* const stop = Cursor + room;
+    const unsigned char* from = Cursor;
+    char* to = Token + TokenLength;
+    while (from != stop && kOrdinaryTextBytes[*from])
+        *to++ = static_cast<char>(*from++);
+    TokenLength += static_cast<int>(from - Cursor);
+    Cursor = from;
+}
+
+TSymbol THtmlLexer::NextTextAreaSymbol()
+{
+    ClearToken();
+    Level = 0;
+    if (Char == kEndOfInput) {
+        ThrowIfErrorPending();
+        Current = TSymbol::EndOfInput;
+    } else if (Char == '\r') {
+        Current = TSymbol::LineEnd;
+        NextChar();
+    } else if (Char == '<') {
+        // The closing tag may carry spaces or attributes before its ">".
+        while (Char != ' ' && Char != '\r' && Char != '>' && Char != kEndOfInput
+            && TokenLength < kMaxNameLength) {
+            AppendToken(Char);
+            NextChar();
+        }
+        Current = EqualsIgnoringCase(TokenText(), "</textarea") ? TSymbol::TextAreaEnd : TSymbol::UnknownTag;
+    } else if (Char == '&') {
+        ReadEntity();
+    } else {
+        ReadKeepingText(&THtmlLexer::CollectTextAreaRun);
+        Current = TSymbol::TextRun;
+    }
+    return Current;
+}
+
+void THtmlLexer::CollectTextAreaRun()
+{
+    while (TokenLength < kMaxTextRun && Char != '\r' && Char != kEndOfInput && Char != '&' && Char != '<') {
+        AppendToken(Char);
+        NextChar();
+    }
+}
+
+TSymbol THtmlLexer::NextScriptSymbol()
+{
+    constexpr int kMaxEndTagChars = 7; // "/script"
+    ClearToken();
+    Level = 0;
+    if (Char == kEndOfInput) {
+        ThrowIfErrorPending();
+        Current = TSymbol::EndOfInput;
+    } else if (Char == '\r') {
+        Current = TSymbol::LineEnd;
+        NextChar();
+    } else if (Char == '<') {
+        AppendToken('<');
+        NextChar();
+        for (int count = 0; count < kMaxEndTagChars && (Char == '/' || IsLetter()); ++count) {
+            AppendToken(Char);
+            NextChar();
+        }
+        if (Char == '>') {
+            AppendToken('>');
+            NextChar();
+        }
+        Current = EqualsIgnoringCase(TokenText(), "</script>") ? TSymbol::ScriptEnd : TSymbol::UnknownTag;
+    } else {
+        // Script text is passed on as written: entities are not decoded.
+        while (TokenLength < kMaxTextRun && Char != '\r' && Char != kEndOfInput && Char != '<') {
+            AppendToken(Char);
+            NextChar();
+        }
+        Current = TSymbol::TextRun;
+    }
+    return Current;
+}

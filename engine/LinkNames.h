@@ -1,0 +1,36 @@
+#pragma once
+// Turning the references of pages ("file:///home/u/Page.htm", "img/a.gif",
+// "/img/a.gif", "dir\page.htm") into file names of the local file system.
+// File names are POSIX paths in UTF-8.
+
+#include <string>
+#include <string_view>
+
+// The text without leading and trailing characters of code 32 or below.
+std::string TrimName(std::string_view name);
+
+// Percent decoding, then, for a reference with "/" or "\": the first "file://"
+// (any case) removed, "\" to "/", "|" to ":". Letter case is kept. A result
+// that is not valid UTF-8 is taken as Windows-1252 and converted.
+std::string LinkToPath(std::string_view link);
+
+// LinkToPath, with the server root put before a result that begins with "/".
+// The root is given without a trailing "/".
+std::string ServerLinkToPath(std::string_view link, std::string_view serverRoot);
+
+// The full file name a link in a page names. Absolute references go below
+// the server root when one is set; relative ones are taken from the base
+// (itself a link) or, without a base, from the folder of the current file. A
+// base equal to "DosPath" (any case) leaves relative names relative to the
+// process's current folder. Expanded names are absolute and lexically normal.
+std::string ExpandLink(std::string_view name, std::string_view serverRoot, std::string_view base,
+    std::string_view currentFile);
+
+// The folder part of a file name, with its final "/" ("" when there is none).
+std::string FolderOf(std::string_view fileName);
+
+// The path itself when it exists; else the path whose folders and name match
+// it one by one without regard to letter case, when each level has exactly one
+// such match; else the path unchanged. Pages written on case-blind systems
+// often name their files in another case than the disk holds them.
+std::string ResolveFileNameCase(const std::string& path);

@@ -1,0 +1,291 @@
+// The lexer's symbol stream, attributes, reading modes and include comments.
+
+#include "engine/Lexer.h"
+#include "engine/TokenDump.h"
+
+#include "tests/TestSupport.h"
+
+#include <gmock/gmock.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string Dump(std::string page)
+{
+    std::ostringstream out;
+    WriteTokenDumpOfText(std::move(page), out);
+    return out.str();
+}
+
+// The symbols of a page read in one of the special modes, as "symbol:text".
+enum class TMode { Pre, TextArea, Script, ScriptWithHandler };
+
+std::vector<std::string> ReadInMode(std::string page, TMode mode)
+{
+    THtmlLexer lexer;
+    lexer.StartMemory(std::move(page));
+    lexer.SetPreformatted(mode == TMode::Pre);
+    lexer.SetScriptMode(mode == TMode::ScriptWithHandler);
+    std::vector<std::string> symbols;
+    for (;;) {
+        const TSymbol symbol = mode == TMode::TextArea ? lexer.NextTextAreaSymbol()
+            : mode == TMode::Pre                      ? lexer.NextSymbol()
+                                                      : lexer.NextScriptSymbol();
+        const std::string text(lexer.TokenText());
+        switch (symbol) {
+        case TSymbol::EndOfInput:
+            return symbols;
+        case TSymbol::LineEnd:
+            symbols.push_back("line");
+            break;
+        case TSymbol::TextRun:
+            symbols.push_back("text:" + text);
+            break;
+        case TSymbol::UnknownTag:
+            symbols.push_back("unknown:" + text);
+            break;
+        case TSymbol::TextAreaEnd:
+        case TSymbol::ScriptEnd:
+            symbols.push_back("end:" + text);
+            break;
+        default:
+            symbols.push_back(std::string(TagName(symbol)) + ":" + text);
+            break;
+        }
+    }
+}
+
+std::string Entity(std::string_view source) { return Dump(std::string(source)); }
+
+TEST(Lexer, SpacesAndLineEndsCollapseOutsidePre)
+{
+    EXPECT_EQ(Dump("a  \r\n\t b"), "text \"a b\"\neof\n");
+    // A comment between spaces is skipped with them.
+    EXPECT_EQ(Dump("a \n<!-- c -->\n b"), "text \"a b\"\neof\n");
+}
+
+TEST(Lexer, PreKeepsSpacesAndFoldsEachLineEndToOneCr)
+{
+    EXPECT_THAT(ReadInMode("a  \r\n\t b", TMode::Pre), testing::ElementsAre("text:a  \r  b"));
+    // CR, LF, CR LF and LF CR each make one line end.
+    EXPECT_THAT(ReadInMode("a\rb\nc\r\nd\n\re\r\rf", TMode::Pre),
+        testing::ElementsAre("text:a\rb\rc\rd\re\r\rf"));
+}
+
+TEST(Lexer, TextRunsAreCutAtAHundredCharacters)
+{
+    const std::string run(250, 'x');
+    EXPECT_EQ(Dump(run), "text \"" + run.substr(0, 100) + "\"\ntext \"" + run.substr(0, 100) + "\"\ntext \""
+            + run.substr(0, 50) + "\"\neof\n");
+}
+
+TEST(Lexer, NamedEntities)
+{
+    EXPECT_EQ(Entity("&amp;&lt;&gt;&quot;"), "text \"&\"\ntext \"<\"\ntext \">\"\ntext \"\\x22\"\neof\n");
+    EXPECT_EQ(Entity("&AMP;"), "text \"&AMP;\"\neof\n");
+    EXPECT_EQ(Entity("&eacute;&Eacute;&yuml"), "text \"\\xE9\"\ntext \"\\xC9\"\ntext \"\\xFF\"\neof\n");
+    // Without ";" the character after the name stays in the text.
+    EXPECT_EQ(Entity("&nbsp x"), "text \"\\xA0\"\ntext \" x\"\neof\n");
+    EXPECT_EQ(Entity("&unknown;"), "text \"&unknown;\"\neof\n");
+    EXPECT_EQ(Entity("&verylongname;"), "text \"&verylon\"\ntext \"gname;\"\neof\n");
+    EXPECT_EQ(Entity("& b"), "text \"&\"\ntext \" b\"\neof\n");
+}
+
+TEST(Lexer, NumericEntities)
+{
+    EXPECT_EQ(Entity("&#65;"), "text \"A\"\neof\n");
+    EXPECT_EQ(Entity("&#9;&#10;&#255;"), "text \" \"\ntext \"\\x0A\"\ntext \"\\xFF\"\neof\n");
+    EXPECT_EQ(Entity("&#300;&#7;&#;"), "text \"&#300;\"\ntext \"&#7;\"\ntext \"&#;\"\neof\n");
+    EXPECT_EQ(Entity("&#1234567"), "text \"&#123456\"\ntext \"7\"\neof\n");
+    EXPECT_EQ(Entity("&#000065x"), "text \"A\"\ntext \"x\"\neof\n");
+}
+
+TEST(Lexer, CommentsAndDeclarationsAreSkipped)
+{
+    EXPECT_EQ(Dump("a<!-- a -- b -->b"), "text \"ab\"\neof\n");
+    EXPECT_EQ(Dump("<!-- x --   \r\n>c"), "text \"c\"\neof\n");
+    EXPECT_EQ(Dump("<!---->d<!-- -- -- -->e"), "text \"de\"\neof\n");
+    EXPECT_EQ(Dump("<!DOCTYPE html>f<!->g"), "text \"fg\"\neof\n");
+    EXPECT_EQ(Dump("<!-- one --><!-- two --><B>"), "<B>\neof\n");
+}
+
+TEST(Lexer, UnclosedCommentEndsTheInputAfterTheTextBeforeIt)
+{
+    const std::string error = "error \"Open Comment at End of HTML File\"\n";
+    EXPECT_EQ(Dump("<B>Hello world <!-- rest"), "<B>\ntext \"Hello world \"\n" + error);
+    EXPECT_EQ(Dump("<!DOCTYPE"), error);
+    EXPECT_EQ(Dump("<A HREF=\"x<!-- \">"), error);
+
+    THtmlLexer textArea;
+    textArea.StartMemory("line<!-- rest");
+    EXPECT_EQ(textArea.NextTextAreaSymbol(), TSymbol::TextRun);
+    EXPECT_EQ(textArea.TokenText(), "line");
+    EXPECT_THROW(textArea.NextTextAreaSymbol(), EParseError);
+}
+
+TEST(Lexer, StrayAngleBracketsAndControlCharacters)
+{
+    EXPECT_EQ(Dump("a < b"), "text \"a \"\ntext \"<\"\ntext \" b\"\neof\n");
+    EXPECT_EQ(Dump("a > b"), "text \"a \"\nchar \">\"\ntext \" b\"\neof\n");
+    EXPECT_EQ(Dump("a\001b"), "text \"a\"\nchar \"\\x01\"\ntext \"b\"\neof\n");
+    EXPECT_EQ(Dump("<"), "text \"<\"\neof\n");
+    // Byte 26 ends the input wherever it is.
+    EXPECT_EQ(Dump("a\032<B>b"), "text \"a\"\neof\n");
+    // A NUL after "<" is not lost.
+    EXPECT_EQ(Dump(std::string("<\0x", 3)), "text \"<\"\nchar \"\\x00\"\ntext \"x\"\neof\n");
+}
+
+TEST(Lexer, TagNamesAndHeadingLevels)
+{
+    EXPECT_EQ(Dump("<h3>a</H3><H7><H 2></h>"), "<H3>\ntext \"a\"\n</H3>\n<H>\n<H2>\n</H>\neof\n");
+    EXPECT_EQ(Dump("</LI></BR><FOO bar=1></ x><blink>"), "<?>\n<?>\n<?>\n<?>\n<?>\neof\n");
+    // Digits end a name; the rest of the tag is skipped.
+    EXPECT_EQ(Dump("<B2 x>"), "<B>\neof\n");
+    EXPECT_EQ(Dump("<" + std::string(200, 'B') + ">"), "<?>\neof\n");
+    EXPECT_EQ(Dump("<B"), "<B>\neof\n");
+}
+
+TEST(Lexer, AttributeValueForms)
+{
+    EXPECT_EQ(Dump("<TD ALIGN=center WIDTH=50%>"), "<TD>\n  ALIGN 0 \"center\"\n  WIDTH 50 \"50%\"\neof\n");
+    EXPECT_EQ(Dump("<TABLE BORDER><TABLE BORDER=0><TABLE BORDER=\"3\">"),
+        "<TABLE>\n  BORDER 1 \"\"\n<TABLE>\n  BORDER 0 \"0\"\n<TABLE>\n  BORDER 3 \"3\"\neof\n");
+    EXPECT_EQ(Dump("<FONT SIZE=+2><FONT SIZE=-1><FONT SIZE = 4 %><IMG WIDTH=12px>"),
+        "<FONT>\n  SIZE 2 \"+2\"\n<FONT>\n  SIZE -1 \"-1\"\n<FONT>\n  SIZE 4 \"4%\"\n<IMG>\n  WIDTH 0 \"12px\"\neof\n");
+    EXPECT_EQ(Dump("<FONT SIZE=+-3>"), "<FONT>\n  SIZE 0 \"+-3\"\neof\n");
+    // Quoted values: line ends dropped, entities decoded, trimmed, ">" kept.
+    EXPECT_EQ(Dump("<A HREF = ' x&amp;y\r\nz ' NAME=\"a>b\" TARGET='5%'>"),
+        "<A>\n  HREF 0 \"x&yz\"\n  NAME 0 \"a>b\"\n  TARGET 5 \"5%\"\neof\n");
+    EXPECT_EQ(Dump("<IMG SRC=\"abc"), "<IMG>\n  SRC 0 \"abc\"\neof\n");
+    EXPECT_EQ(Dump("<IMG WIDTH=\"99999999999\" HEIGHT='5%%'>"),
+        "<IMG>\n  WIDTH 0 \"99999999999\"\n  HEIGHT 0 \"5%%\"\neof\n");
+    EXPECT_EQ(Dump("<META HTTP-EQUIV=Refresh CONTENT=\"5; URL=a.htm\">"),
+        "<META>\n  HTTP-EQUIV 0 \"Refresh\"\n  CONTENT 0 \"5; URL=a.htm\"\neof\n");
+    EXPECT_EQ(Dump("<INPUT TYPE=checkbox CHECKED SELECTED WRAP=soft>"),
+        "<INPUT>\n  TYPE 0 \"checkbox\"\n  CHECKED 0 \"\"\n  SELECTED 0 \"\"\n  WRAP 0 \"soft\"\neof\n");
+}
+
+TEST(Lexer, AttributeListBelongsToTheLastTagThatKeepsAttributes)
+{
+    THtmlLexer lexer;
+    lexer.StartMemory("<TD ALIGN=left ALIGN=right><B CLASS=x></TD><FOO ALIGN=center><P>");
+    EXPECT_EQ(lexer.NextSymbol(), TSymbol::Td);
+    ASSERT_EQ(lexer.Attributes().Size(), 2u);
+    EXPECT_EQ(lexer.Attributes().Find(TSymbol::Align)->Text, "left");
+    EXPECT_EQ(lexer.Attributes().Find(TSymbol::Width), nullptr);
+    for (const TSymbol expected : {TSymbol::B, TSymbol::TdEnd, TSymbol::UnknownTag}) {
+        EXPECT_EQ(lexer.NextSymbol(), expected);
+        EXPECT_EQ(lexer.Attributes().Find(TSymbol::Align)->Text, "left");
+    }
+    EXPECT_EQ(lexer.NextSymbol(), TSymbol::P);
+    EXPECT_TRUE(lexer.Attributes().Empty());
+}
+
+TEST(Lexer, ContentSymbolsClearTheFirstItemFlag)
+{
+    THtmlLexer lexer;
+    lexer.StartMemory("<B><P><FONT></TD></H2><BR><TABLE>x<IMG><I><HR><INPUT><SELECT><TEXTAREA><H2>");
+    std::vector<bool> cleared;
+    for (;;) {
+        lexer.SetFirstItem(true);
+        if (lexer.NextSymbol() == TSymbol::EndOfInput)
+            break;
+        cleared.push_back(!lexer.IsFirstItem());
+    }
+    EXPECT_THAT(cleared, testing::ElementsAre(false, false, false, false, false, true, true, true, true, false,
+                             true, true, true, true, true));
+}
+
+TEST(Lexer, TextAreaBody)
+{
+    EXPECT_THAT(ReadInMode("\r\nline <b>bold</b>&lt;\n</TEXTAREA >rest", TMode::TextArea),
+        testing::ElementsAre("line", "text:line ", "unknown:<b", "text:>bold", "unknown:</b", "text:>", "text:<",
+            "line", "end:</TEXTAREA", "text: >rest"));
+    // Spaces are kept and a comment is still skipped.
+    EXPECT_THAT(ReadInMode("a  b<!-- c -->d", TMode::TextArea), testing::ElementsAre("text:a  bd"));
+}
+
+TEST(Lexer, ScriptBody)
+{
+    EXPECT_THAT(ReadInMode("if (a<b) x(&amp;);\n</Script>", TMode::ScriptWithHandler),
+        testing::ElementsAre("text:if (a", "unknown:<b", "text:) x(&amp;);", "line", "end:</Script>"));
+    // With a handler "<!--" is script text; without one it is a comment.
+    EXPECT_THAT(ReadInMode("x<!-- x -->y</SCRIPT >", TMode::ScriptWithHandler),
+        testing::ElementsAre("text:x", "unknown:<", "text:!-- x -->y", "unknown:</SCRIPT", "text: >"));
+    EXPECT_THAT(ReadInMode("<!-- x -->y</script>", TMode::Script), testing::ElementsAre("text:y", "end:</script>"));
+    EXPECT_THAT(ReadInMode("</scriptx>", TMode::ScriptWithHandler), testing::ElementsAre("unknown:</script", "text:x>"));
+}
+
+TEST(Lexer, IncludeCommentsAreExpandedByTheHandler)
+{
+    THtmlLexer lexer;
+    std::vector<std::string> commands;
+    std::vector<std::string> parameters;
+    lexer.SetIncludeHandler([&](const std::string& command, std::vector<std::string> params) {
+        commands.push_back(command);
+        parameters.insert(parameters.end(), params.begin(), params.end());
+        // The included text holds an include comment of its own, which is skipped.
+        return command == "include" ? std::string("<B>in<!--#date--></B>") : std::string();
+    });
+    lexer.StartMemory("a<!--#include file=\"x &amp; y.htm\"  Virtual=v -->b<!--#date-->c");
+    std::vector<std::string> symbols;
+    while (lexer.NextSymbol() != TSymbol::EndOfInput)
+        symbols.push_back(lexer.Symbol() == TSymbol::TextRun ? std::string(lexer.TokenText())
+                                                              : std::string(TagName(lexer.Symbol())));
+    EXPECT_THAT(symbols, testing::ElementsAre("a", "B", "in", "B", "bc"));
+    EXPECT_THAT(commands, testing::ElementsAre("include", "date"));
+    EXPECT_THAT(parameters, testing::ElementsAre("FILE=\"x & y.htm\"", "VIRTUAL=\"v\""));
+}
+
+TEST(Lexer, IncludeCommentsAreCommentsWithoutAHandler)
+{
+    EXPECT_EQ(Dump("a<!--#include file=\"x.htm\" -->b"), "text \"ab\"\neof\n");
+}
+
+TEST(Lexer, FileInputReadsLikeMemoryInputAcrossBufferBoundaries)
+{
+    // CR LF pairs, comments and entities fall on every position of the file
+    // blocks.
+    std::string page;
+    for (int index = 0; page.size() < 300000; ++index)
+        page += "<TD WIDTH=" + std::to_string(index % 97) + "%>w" + std::to_string(index)
+            + "\r\n<!-- c -- -->&eacute;&#65;\t" + std::string(static_cast<std::size_t>(index % 13), ' ');
+    const auto path = std::filesystem::temp_directory_path() / "zef_lexer_file_input.html";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << page;
+    }
+    std::ostringstream fromFile;
+    WriteTokenDumpOfFile(path.string(), fromFile);
+    std::filesystem::remove(path);
+    EXPECT_EQ(fromFile.str(), Dump(page));
+}
+
+TEST(Lexer, MissingFileIsAnError)
+{
+    THtmlLexer lexer;
+    EXPECT_THROW(lexer.StartFile("/nonexistent/zef/page.htm"), std::runtime_error);
+}
+
+TEST(Lexer, TokenDumpsOfFixturePages)
+{
+    const auto folder = TestsDir() / "lexer" / "tokens";
+    int pages = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".html")
+            continue;
+        std::ostringstream out;
+        WriteTokenDumpOfFile(entry.path().string(), out);
+        auto expected = entry.path();
+        expected.replace_extension(".expected");
+        EXPECT_EQ(out.str(), ReadFileBytes(expected)) << entry.path();
+        ++pages;
+    }
+    EXPECT_GE(pages, 4);
+}
+
+} // namespace
