@@ -39,14 +39,18 @@ std::optional<TSaveChoice> AskSaveFileName(QWidget* parent, const QStringList& f
     return TSaveChoice{QFile::encodeName(dialog.selectedFiles().first()).toStdString(), std::max(filterIndex, 1)};
 }
 
+void SavePageAs(const TSaveChoice& choice, const std::string& sourceFileName, TErrorBox& errorBox)
+{
+    const std::string target = ExportFileName(choice.FileName, choice.FilterIndex);
+    if (const std::optional<std::string> failure =
+            ExportPageFile(sourceFileName, target, ExportFormatForFilter(choice.FilterIndex)))
+        errorBox.ShowError(*failure);
+}
+
 void SavePageWithDialog(QWidget* parent, const std::string& sourceFileName, TErrorBox& errorBox)
 {
     const std::optional<TSaveChoice> choice = AskSaveFileName(
         parent, {Cp1252ToQString(kSaveFilterHtml), Cp1252ToQString(kSaveFilterText)}, QString(), QString());
-    if (!choice)
-        return;
-    const std::string target = ExportFileName(choice->FileName, choice->FilterIndex);
-    if (const std::optional<std::string> failure =
-            ExportPageFile(sourceFileName, target, ExportFormatForFilter(choice->FilterIndex)))
-        errorBox.ShowError(*failure);
+    if (choice)
+        SavePageAs(*choice, sourceFileName, errorBox);
 }

@@ -20,7 +20,10 @@ struct TSaveChoice {
 std::optional<TSaveChoice> AskSaveFileName(QWidget* parent, const QStringList& filters, const QString& folder,
                                            const QString& proposedName);
 
-// The page save of the document window: asks for a name and a format ("Format
-// HTML" or "Texte brut"), then exports the source file (UTF-8 name) under it.
-// Failures are shown in the error box; cancelling writes nothing.
+// Exports the source file (UTF-8 name) under the chosen name, in the chosen
+// format ("Format HTML" or "Texte brut"); failures are shown in the error box.
+void SavePageAs(const TSaveChoice& choice, const std::string& sourceFileName, TErrorBox& errorBox);
+
+// The page save of the document window: asks for a name and a format, then
+// saves as above. Cancelling writes nothing.
 void SavePageWithDialog(QWidget* parent, const std::string& sourceFileName, TErrorBox& errorBox);
