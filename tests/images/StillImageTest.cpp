@@ -1,0 +1,212 @@
+// The still loaders: image kinds, BMP through the BMP suite and malformed
+// files, JPEG through malformed files, masks.
+
+#include "engine/ImageLoader.h"
+#include "tests/TestSupport.h"
+#include "tests/images/ImageCompare.h"
+
+#include <QString>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> Bytes(const fs::path& path)
+{
+    const std::string text = ReadFileBytes(path);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+QImage Decode(const fs::path& path)
+{
+    return DecodeStillImage(Bytes(path));
+}
+
+QImage Png(const fs::path& path)
+{
+    return QImage(QString::fromStdString(path.string()));
+}
+
+TEST(ImageKind, FirstBytesDecide)
+{
+    using K = TImageKind;
+    const std::pair<std::vector<std::uint8_t>, K> cases[] = {
+        {{'G', 'I', 'F', '8', '9', 'a'}, K::Gif89}, {{'G', 'I', 'F', '8', '7', 'a'}, K::Gif87},
+        {{'G', 'I', 'F', '8'}, K::Gif87},           {{'G', 'I', 'F', '9'}, K::None},
+        {{'B', 'M'}, K::Bmp},                       {{0x89, 'P', 'N', 'G', 13, 10}, K::Png},
+        {{0xFF, 0xD8, 0xFF}, K::Jpeg},              {{0xFF}, K::None},
+        {{}, K::None},
+    };
+    for (const auto& [bytes, kind] : cases)
+        EXPECT_EQ(ImageKindOf(bytes), kind) << bytes.size();
+    EXPECT_EQ(ImageKindOfFile("/nonexistent/picture.gif"), K::None);
+}
+
+struct TExpectedBmp {
+    std::string File;
+    std::vector<std::string> Targets;
+    int Tolerance = 0;
+};
+
+std::vector<TExpectedBmp> ExpectedBmps()
+{
+    std::ifstream in(TestDataDir() / "bmp-suite" / "expected.tsv");
+    std::vector<TExpectedBmp> result;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        TExpectedBmp entry;
+        std::string targets;
+        std::string tolerance;
+        std::getline(fields, entry.File, '\t');
+        std::getline(fields, targets, '\t');
+        std::getline(fields, tolerance, '\t');
+        entry.Tolerance = std::stoi(tolerance);
+        std::istringstream alternatives(targets);
+        std::string target;
+        while (alternatives >> target)
+            if (target != "|")
+                entry.Targets.push_back(target);
+        result.push_back(entry);
+    }
+    return result;
+}
+
+// Good files match one of their references; questionable ones decode or
+// are refused, and when they decode the size is right.
+TEST(BmpSuite, GoodFilesMatchAndOthersSurvive)
+{
+    ZEF_REQUIRE_TESTDATA("bmp-suite");
+    const fs::path suite = TestDataDir() / "bmp-suite";
+    int good = 0;
+    for (const TExpectedBmp& entry : ExpectedBmps()) {
+        SCOPED_TRACE(entry.File);
+        const QImage decoded = Decode(suite / entry.File);
+        std::string differences;
+        bool matched = false;
+        for (const std::string& target : entry.Targets) {
+            const std::string difference = CompareImages(decoded, Png(suite / target), entry.Tolerance);
+            matched = matched || difference.empty();
+            differences += target + ": " + difference + "\n";
+        }
+        if (entry.File.starts_with("g/")) {
+            EXPECT_TRUE(matched) << differences;
+            ++good;
+        } else if (!decoded.isNull() && !matched) {
+            EXPECT_EQ(decoded.size(), Png(suite / entry.Targets.front()).size()) << differences;
+        }
+    }
+    EXPECT_EQ(good, 27);
+    for (const auto& entry : fs::directory_iterator(suite / "b")) {
+        SCOPED_TRACE(entry.path().string());
+        const QImage decoded = Decode(entry.path());
+        if (!decoded.isNull()) {
+            EXPECT_LE(std::int64_t{decoded.width()} * decoded.height(), kMaxStillPixels);
+        }
+    }
+}
+
+fs::path Malformed(const std::string& path)
+{
+    return TestDataDir() / "malformed" / path;
+}
+
+TEST(StillMalformed, BmpFilesDecodeOrAreRefused)
+{
+    ZEF_REQUIRE_TESTDATA("malformed");
+    for (const char* name : {"bmp_base24", "bmp_base8", "bmp_rle8_base"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(CompareImages(Decode(Malformed(std::string("bmp/") + name + ".bmp")),
+                                Png(Malformed(std::string("expected/") + name + ".png"))), "");
+    }
+    const char* refused[] = {
+        "bmp_trunc_fileheader", "bmp_trunc_infoheader", "bmp_height_int_min", "bmp_width_negative",
+        "bmp_zero_size", "bmp_huge_dimensions", "bmp_width_overflows_stride", "bmp_offset_past_eof",
+        "bmp_header_size_huge", "bmp_bpp_0", "bmp_bpp_7", "bmp_palette_truncated", "bmp_rle8_as_24bpp",
+    };
+    for (const char* name : refused)
+        EXPECT_TRUE(Decode(Malformed(std::string("bmp/") + name + ".bmp")).isNull()) << name;
+    // Bottom-up rows: the 12 rows present are the bottom ones.
+    const QImage partial = Decode(Malformed("bmp/bmp_trunc_pixels.bmp"));
+    if (!partial.isNull()) {
+        const QImage base = Png(Malformed("expected/bmp_base24.png"));
+        EXPECT_EQ(CompareImages(partial.copy(0, 12, 32, 12), base.copy(0, 12, 32, 12)), "");
+    }
+    for (const auto& entry : fs::directory_iterator(Malformed("bmp")))
+        Decode(entry.path()); // none crashes (the sanitizer build checks reads)
+}
+
+TEST(StillMalformed, JpegFilesDecodeOrAreRefused)
+{
+    ZEF_REQUIRE_TESTDATA("malformed");
+    const QImage base = Decode(Malformed("jpeg/jpeg_base.jpg"));
+    ASSERT_EQ(base.size(), QSize(64, 48));
+    for (const char* name : {"jpeg_no_eoi", "jpeg_progressive_base", "jpeg_restart_base"})
+        EXPECT_EQ(CompareImages(Decode(Malformed(std::string("jpeg/") + name + ".jpg")), base), "") << name;
+    const char* refused[] = {
+        "jpeg_trunc_headers", "jpeg_soi_only", "jpeg_dimensions_65535", "jpeg_dimensions_65500",
+        "jpeg_zero_height", "jpeg_bad_huffman_table", "jpeg_missing_quant_table", "jpeg_zero_sampling",
+        "jpeg_scan_unknown_component",
+    };
+    for (const char* name : refused)
+        EXPECT_TRUE(Decode(Malformed(std::string("jpeg/") + name + ".jpg")).isNull()) << name;
+    // The whole MCUs before the cut are kept.
+    const QImage cut = Decode(Malformed("jpeg/jpeg_trunc_mid_scan.jpg"));
+    ASSERT_FALSE(cut.isNull());
+    EXPECT_EQ(CompareImages(cut.copy(0, 0, 64, 14), base.copy(0, 0, 64, 14)), "");
+    EXPECT_EQ(CompareImages(cut.copy(0, 14, 30, 16), base.copy(0, 14, 30, 16)), "");
+    for (const char* name : {"jpeg_progressive_trunc", "jpeg_trunc_after_sos", "jpeg_segment_length_1"}) {
+        const QImage decoded = Decode(Malformed(std::string("jpeg/") + name + ".jpg"));
+        EXPECT_TRUE(decoded.isNull() || decoded.size() == base.size()) << name;
+    }
+    for (const auto& entry : fs::directory_iterator(Malformed("jpeg")))
+        Decode(entry.path());
+}
+
+// The mask is white where the lower-left pixel's colour is.
+TEST(StillImage, MaskFromTheLowerLeftPixel)
+{
+    QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(0xFF0000FF);
+    picture.setPixel(2, 0, 0xFFFF0000);
+    picture.setPixel(1, 1, 0xFFFF0000);
+    const QImage mask = MakeMask(picture);
+    ASSERT_EQ(mask.format(), QImage::Format_Mono);
+    EXPECT_EQ(mask.pixelIndex(0, 0), 1);
+    EXPECT_EQ(mask.pixelIndex(2, 0), 0);
+    EXPECT_EQ(mask.pixelIndex(1, 1), 0);
+    EXPECT_EQ(mask.pixelIndex(0, 1), 1);
+    EXPECT_TRUE(MakeMask(QImage()).isNull());
+}
+
+TEST(StillImage, StreamLoaderRules)
+{
+    ZEF_REQUIRE_TESTDATA("malformed");
+    const std::vector<std::uint8_t> bmp = Bytes(Malformed("bmp/bmp_base8.bmp"));
+    const std::vector<std::uint8_t> jpeg = Bytes(Malformed("jpeg/jpeg_base.jpg"));
+    TTransparency transparency = TTransparency::LowerLeft;
+    QImage mask;
+    EXPECT_FALSE(LoadStillImage(bmp, transparency, mask).isNull());
+    EXPECT_FALSE(mask.isNull());
+    // JPEG data from a stream is never transparent.
+    EXPECT_FALSE(LoadStillImage(jpeg, transparency, mask).isNull());
+    EXPECT_EQ(transparency, TTransparency::None);
+    EXPECT_TRUE(mask.isNull());
+    // Fewer than 20 bytes, and other kinds, give nothing.
+    const std::vector<std::uint8_t> shortData(bmp.begin(), bmp.begin() + 19);
+    EXPECT_TRUE(LoadStillImage(shortData, transparency, mask).isNull());
+    const std::vector<std::uint8_t> gif = Bytes(Malformed("gif/gif_base.gif"));
+    EXPECT_TRUE(LoadStillImage(gif, transparency, mask).isNull());
+    // A file asked for with transparency gets its mask; a missing file nothing.
+    transparency = TTransparency::LowerLeft;
+    EXPECT_FALSE(LoadStillImage(Malformed("bmp/bmp_base24.bmp"), transparency, mask).isNull());
+    EXPECT_EQ(mask.size(), QSize(32, 24));
+    EXPECT_TRUE(LoadStillImage(Malformed("bmp/absent.bmp"), transparency, mask).isNull());
+}
+
+} // namespace
