@@ -1,0 +1,172 @@
+#include "engine/Cell.h"
+
+#include "engine/ErrorBox.h"
+#include "engine/SectionList.h"
+
+#include "engine/Rect.h"
+
+#include <algorithm>
+
+TCell::TCell(TSectionList* document) : Document(document) {}
+
+TCell::~TCell() = default;
+
+void TCell::Add(std::unique_ptr<TSectionBase> item)
+{
+    if (!item)
+        return;
+    TSectionBase& added = *Items.emplace_back(std::move(item));
+    added.Document = Document;
+    added.Added();
+    added.AdjustToBaseSize();
+}
+
+int TCell::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidth)
+{
+    Indent.Reset(width);
+    Y = y;
+    StartPosition = position;
+    int height = 0;
+    maxWidth = 0;
+    for (auto it = Items.begin(); it != Items.end();) {
+        const int itemStart = position;
+        try {
+            int itemMaxWidth = 0;
+            height += (*it)->Layout(canvas, y + height, position, itemMaxWidth, Indent);
+            maxWidth = std::max(maxWidth, itemMaxWidth);
+            ++it;
+        } catch (const EProcessError& error) {
+            // The page stays readable without the item that failed; it
+            // gives back any positions it took.
+            Document->ErrorBox.ShowError(error.what());
+            position = itemStart;
+            it = Items.erase(it);
+        }
+    }
+    Length = position - StartPosition;
+    return std::max(height, Indent.FloatBottom() - y);
+}
+
+void TCell::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
+{
+    minimum = 0;
+    maximum = 0;
+    for (const auto& item : Items) {
+        int itemMinimum = 0;
+        int itemMaximum = 0;
+        item->WidthRange(canvas, itemMinimum, itemMaximum);
+        minimum = std::max(minimum, itemMinimum);
+        maximum = std::max(maximum, itemMaximum);
+    }
+}
+
+int TCell::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int clipWidth)
+{
+    Indent.LeftEdgeX = x;
+    Indent.RightEdgeX = x + Indent.Width;
+    Indent.ClipWidth = clipWidth;
+    for (const auto& item : Items)
+        y = item->Paint(canvas, clip, y, x, Indent);
+    return y;
+}
+
+bool TCell::LinkAt(TCanvas& canvas, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target)
+{
+    // Draw heights may reach below the next item's top (hanging floats), so
+    // every item whose painted band holds the point is asked.
+    int top = 0;
+    for (const auto& item : Items) {
+        if (y >= top && y < top + item->DrawHeight && item->LinkAt(canvas, x, y - top, imageControl, target))
+            return true;
+        top += item->SectionHeight;
+    }
+    return false;
+}
+
+bool TCell::ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image)
+{
+    int top = 0;
+    for (const auto& item : Items) {
+        if (y >= top && y < top + item->DrawHeight && item->ImageAt(x, y - top, yInImage, xInImage, image))
+            return true;
+        top += item->SectionHeight;
+    }
+    return false;
+}
+
+int TCell::PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop, int& cursorX,
+                      TCell*& cell)
+{
+    int top = 0;
+    int index = 0;
+    TSectionBase* item = ItemAtY(y, top, index);
+    if (!item)
+        return -1;
+    const int position = item->PositionAt(canvas, x, y - top, insideText, lineHeight, lineTop, cursorX, cell);
+    lineTop += top;
+    if (position >= 0 && !cell)
+        cell = this;
+    return position;
+}
+
+int TCell::Search(int start, std::string_view text, bool matchCase)
+{
+    for (const auto& item : Items) {
+        const int found = item->Search(start, text, matchCase);
+        if (found >= 0)
+            return found;
+    }
+    return -1;
+}
+
+bool TCell::PositionToPoint(TCanvas& canvas, int position, int& y, int& x)
+{
+    for (const auto& item : Items)
+        if (item->PositionToPoint(canvas, position, y, x))
+            return true;
+    return false;
+}
+
+bool TCell::CharAt(int position, char& ch, TSectionBase*& item)
+{
+    if (position < StartPosition || position > StartPosition + Length)
+        return false;
+    for (const auto& candidate : Items)
+        if (candidate->CharAt(position, ch, item))
+            return true;
+    return false;
+}
+
+void TCell::CopySelection()
+{
+    const int begin = Document->SelectionBegin;
+    const int end = Document->SelectionEnd;
+    for (const auto& item : Items) {
+        if (item->StartPosition + item->Length <= begin)
+            continue;
+        if (item->StartPosition >= end)
+            break;
+        item->CopySelection();
+    }
+}
+
+void TCell::ApplyDefaultFonts()
+{
+    for (const auto& item : Items)
+        item->ApplyDefaultFonts();
+}
+
+TSectionBase* TCell::ItemAtY(int y, int& top, int& index) const
+{
+    int itemTop = 0;
+    for (std::size_t i = 0; i < Items.size(); ++i) {
+        const int height = Items[i]->SectionHeight;
+        if (y >= itemTop && y < itemTop + height) {
+            top = itemTop;
+            index = static_cast<int>(i);
+            return Items[i].get();
+        }
+        itemTop += height;
+    }
+    return nullptr;
+}

@@ -1,0 +1,113 @@
+#pragma once
+// Small stand-ins for the layout tests: an error box that records messages,
+// and a document item with a fixed size that records what it was asked.
+
+#include "engine/Canvas.h"
+#include "engine/ErrorBox.h"
+#include "engine/IndentManager.h"
+#include "engine/SectionBase.h"
+#include "engine/SectionList.h"
+#include "engine/TextSinks.h"
+#include "engine/UrlTarget.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TRecordingErrorBox : public TErrorBox {
+public:
+    void ShowError(const std::string& message) override { Messages.push_back(message); }
+    std::vector<std::string> Messages;
+};
+
+// An item of a given height that owns `length` positions of `text`. It
+// answers a link at relative Y >= LinkFromY, and optionally registers a left
+// float or throws from layout.
+class TFakeItem : public TSectionBase {
+public:
+    TFakeItem(int height, std::string text = {}) : Height(height), Text(std::move(text)) {}
+
+    int Height;
+    std::string Text;
+    int HangingBelow = 0;       // extra draw height
+    int LinkFromY = 1 << 30;    // relative Y from which LinkAt answers
+    int FloatHeight = 0;        // registers a left float of this height
+    int FloatWidth = 0;
+    bool ThrowOnLayout = false;
+    int AdjustCount = 0;
+    int AddedCount = 0;
+    int CopyCount = 0;
+    std::vector<int> LinkQueries; // relative Y of each LinkAt
+    int LayoutY = -1;
+
+    void Added() override { ++AddedCount; }
+    void AdjustToBaseSize() override { ++AdjustCount; }
+
+    int Layout(TCanvas&, int y, int& position, int& maxWidth, IndentManager& indent) override
+    {
+        if (ThrowOnLayout) {
+            position += 3; // positions taken before the failure
+            throw EProcessError("Table has too many Columns");
+        }
+        LayoutY = y;
+        Y = y;
+        StartPosition = position;
+        Length = static_cast<int>(Text.size());
+        position += Length;
+        SectionHeight = Height;
+        DrawHeight = Height + HangingBelow;
+        maxWidth = Height * 2;
+        if (FloatHeight > 0)
+            indent.RegisterFloat(TFloatSide::Left, y, FloatHeight, FloatWidth);
+        return Height;
+    }
+
+    bool LinkAt(TCanvas&, int, int y, TImageFormControlObj*&, TUrlTarget& target) override
+    {
+        LinkQueries.push_back(y);
+        if (y < LinkFromY)
+            return false;
+        target.Url = Text;
+        return true;
+    }
+
+    int PositionAt(TCanvas&, int, int y, bool& insideText, int& lineHeight, int& lineTop, int&,
+                   TCell*&) override
+    {
+        insideText = true;
+        lineHeight = 5;
+        lineTop = y - y % 5;
+        return StartPosition + std::min(y / 5, Length);
+    }
+
+    bool CharAt(int position, char& ch, TSectionBase*& item) override
+    {
+        if (position < StartPosition || position >= StartPosition + Length)
+            return false;
+        ch = Text[static_cast<std::size_t>(position - StartPosition)];
+        item = this;
+        return true;
+    }
+
+    void CopySelection() override
+    {
+        ++CopyCount;
+        if (Document->TextSink)
+            Document->TextSink->AddText(Text);
+    }
+
+    void WidthRange(TCanvas&, int& minimum, int& maximum) override
+    {
+        minimum = Height;
+        maximum = Height * 3;
+    }
+};
+
+// Adds a fake item to the cell and hands back a pointer to it.
+inline TFakeItem& AddFake(TCell& cell, int height, std::string text = {})
+{
+    auto item = std::make_unique<TFakeItem>(height, std::move(text));
+    TFakeItem& added = *item;
+    cell.Add(std::move(item));
+    return added;
+}

@@ -1,0 +1,179 @@
+// Text sections painted into off-screen images: selection in inverse video,
+// list markers, links under the pointer, and painting that touches only the
+// lines inside the clip.
+
+#include "engine/ListItems.h"
+#include "engine/PreFormated.h"
+#include "tests/text/TextTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Share of dark pixels in the rectangle.
+double DarkShare(const QImage& image, const QRect& box)
+{
+    int dark = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            dark += IsDark(image.pixel(x, y)) ? 1 : 0;
+    return static_cast<double>(dark) / (box.width() * box.height());
+}
+
+bool HasInk(const QImage& image, const QRect& box)
+{
+    return DarkShare(image, box) > 0.0;
+}
+
+} // namespace
+
+TEST(SectionPaint, SelectedTextIsPaintedInInverseVideo)
+{
+    TTextDocument doc;
+    auto& section = doc.Add(doc.MakeSection());
+    section.AddText("Hello world");
+    doc.Layout(300);
+    doc.Document.SelectionBegin = 6;
+    doc.Document.SelectionEnd = 11;
+    const QImage image = doc.Paint(40, 10);
+
+    const int helloWidth = TTextDocument::WidthOf(section, "Hello ");
+    const int worldWidth = TTextDocument::WidthOf(section, "world");
+    const int textTop = section.Lines[0].Top;
+    const int textBottom = textTop + section.Lines[0].TextHeight - 1;
+    const QRect hello(10, textTop, helloWidth - 2, textBottom - textTop);
+    const QRect world(10 + helloWidth, textTop, worldWidth, textBottom - textTop);
+    EXPECT_LT(DarkShare(image, hello), 0.3);
+    EXPECT_GT(DarkShare(image, world), 0.6);
+    // Nothing is painted right of the selection.
+    EXPECT_FALSE(HasInk(image, QRect(10 + helloWidth + worldWidth + 1, 0, 50, 40)));
+}
+
+TEST(SectionPaint, TheSamePixelsWithAndWithoutAnEmptySelection)
+{
+    TTextDocument doc;
+    auto& section = doc.Add(doc.MakeSection());
+    section.AddText("Painted the same");
+    doc.Layout(300);
+    const QImage plain = doc.Paint(40);
+    doc.Document.SelectionBegin = 5;
+    doc.Document.SelectionEnd = 5;
+    EXPECT_EQ(doc.Paint(40), plain);
+}
+
+TEST(SectionPaint, OnlyTheLinesInsideTheClipArePainted)
+{
+    TTextDocument doc;
+    auto& section = doc.Add(doc.MakeSection());
+    for (int i = 0; i < 2000; ++i)
+        section.AddText("word" + std::to_string(i) + " ");
+    const int height = doc.Layout(300);
+    const int lineHeight = section.Lines[0].FullHeight();
+    ASSERT_GT(section.Lines.size(), 300u);
+
+    for (LineRec& line : section.Lines)
+        line.PaintedY = -1;
+    doc.Document.YOffset = height - 200;
+    doc.Paint(200, 0, {0, 0, 300, 200});
+    const auto painted = std::count_if(section.Lines.begin(), section.Lines.end(),
+                                       [](const LineRec& line) { return line.PaintedY != -1; });
+    EXPECT_LE(painted, 200 / lineHeight + 2);
+    EXPECT_GE(painted, 200 / lineHeight);
+    EXPECT_NE(section.Lines.back().PaintedY, -1);
+}
+
+TEST(SectionPaint, LinkAtFindsTheLinkedRun)
+{
+    TTextDocument doc;
+    auto& section = doc.Add(doc.MakeSection());
+    section.AddText("Go ");
+    section.ChangeLink(TSymbol::Href, doc.Document, TTextDocument::BodyFont(), {"next.htm", "_top"}, doc.Style);
+    section.AddText("there");
+    section.ChangeLink(TSymbol::AEnd, doc.Document, TTextDocument::BodyFont(), {}, doc.Style);
+    section.AddText(" now");
+    section.ApplyDefaultFonts();
+    doc.Layout(300);
+    doc.Paint(40, 10);
+
+    TImageFormControlObj* control = nullptr;
+    TUrlTarget target;
+    const int thereX = 10 + TTextDocument::WidthOf(section, "Go ") + 3;
+    EXPECT_TRUE(section.LinkAt(doc.Measure, thereX, 5, control, target));
+    EXPECT_EQ(target.Url, "next.htm");
+    EXPECT_EQ(target.Target, "_top");
+    EXPECT_FALSE(section.LinkAt(doc.Measure, 12, 5, control, target));
+    EXPECT_FALSE(section.LinkAt(doc.Measure, 290, 5, control, target));
+    // Links are painted in the link colour.
+    EXPECT_EQ(section.RunAt(4).Font().Color() & 0xFFFFFF, clBlue);
+}
+
+TEST(ListItems, MarkerTexts)
+{
+    EXPECT_EQ(TOListItem::MarkerText(30, 'A'), "Z.");
+    EXPECT_EQ(TOListItem::MarkerText(3, 'a'), "c.");
+    EXPECT_EQ(TOListItem::MarkerText(30, 'I'), "XX.");
+    EXPECT_EQ(TOListItem::MarkerText(4, 'i'), "iv.");
+    EXPECT_EQ(TOListItem::MarkerText(14, '1'), "14.");
+    // No letter or numeral for 0 and below: the number itself.
+    EXPECT_EQ(TOListItem::MarkerText(0, 'A'), "0.");
+    EXPECT_EQ(TOListItem::MarkerText(-3, 'i'), "-3.");
+}
+
+TEST(ListItems, TheNumberEndsFivePixelsLeftOfTheText)
+{
+    TTextDocument doc;
+    auto& item = doc.Add(doc.Make<TOListItem>(1, 7, '1', nullptr, TTextDocument::BodyFont(), doc.Style));
+    item.AddText("Seventh");
+    doc.Layout(300);
+    const QImage image = doc.Paint(40);
+    const int markerWidth = TTextDocument::WidthOf(item, "7.");
+    const int lineHeight = item.Lines[0].TextHeight;
+    EXPECT_TRUE(HasInk(image, QRect(35 - 5 - markerWidth, 0, markerWidth, lineHeight)));
+    EXPECT_FALSE(HasInk(image, QRect(0, 0, 35 - 5 - markerWidth - 1, 40)));
+    EXPECT_FALSE(HasInk(image, QRect(35 - 4, 0, 4, 40)));
+}
+
+TEST(ListItems, BulletsTakeTheColourOfTheirLevelOnAPlainBackground)
+{
+    TTextDocument doc;
+    auto& first = doc.Add(doc.Make<TUListItem>(1, nullptr, TTextDocument::BodyFont(), doc.Style));
+    first.AddText("navy");
+    auto& second = doc.Add(doc.Make<TUListItem>(2, nullptr, TTextDocument::BodyFont(), doc.Style));
+    second.AddText("maroon");
+    auto& hidden = doc.Add(doc.Make<TUListItem>(1, nullptr, TTextDocument::BodyFont(), doc.Style));
+    hidden.AddText("none");
+    hidden.NoBullet = true;
+    doc.Layout(300);
+    const QImage image = doc.Paint(80);
+
+    auto bulletCentre = [](const TSection& item) {
+        return QPoint(item.FirstLineLeft - 8, item.Y + item.Lines[0].TextHeight - item.Lines[0].TextHeight / 2);
+    };
+    EXPECT_EQ(QColor(image.pixel(bulletCentre(first))), QColor(0, 0, 128));
+    EXPECT_EQ(QColor(image.pixel(bulletCentre(second))), QColor(128, 0, 0));
+    EXPECT_FALSE(HasInk(image, QRect(hidden.FirstLineLeft - 12, hidden.Y, 10, hidden.SectionHeight)));
+
+    // On a coloured background the bullet is a hollow circle.
+    doc.Document.SetBackground(RGB(255, 255, 0));
+    const QImage yellow = doc.Paint(80);
+    EXPECT_EQ(QColor(yellow.pixel(bulletCentre(first))), QColor(Qt::white));
+    EXPECT_TRUE(HasInk(yellow, QRect(first.FirstLineLeft - 11, first.Y, 8, first.SectionHeight)));
+}
+
+TEST(SectionPaint, APartOfALongLinePaintsAsInTheWholeLine)
+{
+    TTextDocument doc;
+    auto pre = doc.Make<TPreFormated>(0, TParaAlign::Left, nullptr, TTextDocument::BodyFont(), doc.Style);
+    std::string line;
+    while (line.size() < 3000)
+        line += "ABCDEFGHIJ klmnopq ";
+    pre->AddText(line);
+    doc.Add(std::move(pre));
+    doc.Layout(800);
+    const QImage whole = doc.Paint(30);
+    const TRect band{333, 0, 611, 30};
+    const QImage part = doc.Paint(30, 0, band);
+    const QRect inside = ToQRect(band);
+    EXPECT_EQ(part.copy(inside), whole.copy(inside));
+    EXPECT_TRUE(HasInk(part, inside));
+}
