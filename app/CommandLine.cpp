@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/BatchViewer.h"
+#include "app/DumpCommand.h"
 #include "app/PageExport.h"
 #include "engine/Cp1252.h"
 #include "engine/TokenDump.h"
@@ -15,7 +17,16 @@ const char* const kHelpText =
     "  --version         affiche la version\n"
     "  --tokens FICHIER  affiche les symboles lus dans la page, un par ligne\n"
     "  --export-text PAGE SORTIE\n"
-    "                    enregistre PAGE en texte brut dans SORTIE\n";
+    "                    enregistre PAGE en texte brut dans SORTIE\n"
+    "  --render FICHIER --output IMAGE.png [--width L] [--height H] [--full]\n"
+    "           [--as html|text|image] [--no-images] [--scroll Y]\n"
+    "                    dessine la page comme la fenêtre l'affiche, en PNG\n"
+    "  --text FICHIER [--as html|text|image] [--width L]\n"
+    "                    affiche le texte que « Tout sélectionner » puis « Copier » donnerait\n"
+    "  --bench FICHIER [--width L] [--repeat N]\n"
+    "                    mesure les phases d'affichage d'une page (ms, médiane)\n"
+    "  --dump FICHIER [--width L] [--as html|text|image]\n"
+    "                    affiche le modèle de la page mise en forme, un élément par ligne\n";
 
 namespace {
 
@@ -36,6 +47,11 @@ int ExportText(const std::vector<std::string>& arguments, std::ostream& err)
 }
 
 } // namespace
+
+bool IsBatchCommand(const std::vector<std::string>& arguments)
+{
+    return !arguments.empty() && arguments.front().starts_with('-');
+}
 
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
@@ -62,6 +78,14 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     }
     if (arguments[0] == "--export-text")
         return ExportText(arguments, err);
+    if (arguments[0] == "--render")
+        return RenderCommand(arguments, out, err);
+    if (arguments[0] == "--text")
+        return TextCommand(arguments, out, err);
+    if (arguments[0] == "--bench")
+        return BenchCommand(arguments, out, err);
+    if (arguments[0] == "--dump")
+        return DumpCommand(arguments, out, err);
     err << "zefweb: option inconnue : " << arguments[0] << "\n\n" << kHelpText;
     return 2;
 }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// Whether the arguments ask for a batch option rather than the window program.
+bool IsBatchCommand(const std::vector<std::string>& arguments);
+
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 extern const char* const kHelpText;

@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-multimedia-dev libjpeg62-turbo-dev fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
-  xvfb xauth xdotool poppler-utils desktop-file-utils python3 groff-base
+  xvfb xauth xdotool imagemagick poppler-utils desktop-file-utils python3 groff-base
 )
 
 missing=()

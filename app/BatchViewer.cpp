@@ -1,0 +1,334 @@
+#include "app/BatchViewer.h"
+
+#include "engine/Cp1252.h"
+#include "engine/ErrorBox.h"
+#include "engine/HtmlPane.h"
+#include "engine/ImageCache.h"
+#include "engine/PaintPanel.h"
+#include "engine/TextSinks.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kDefaultWidth = 800;
+constexpr int kDefaultHeight = 600;
+
+// A usage error: the message is for standard error, the exit code is 2.
+class EUsage : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The options after the file name: flags and valued options.
+struct TBatchOptions {
+    std::string File;
+    std::map<std::string, std::string> Values;
+    std::vector<std::string> Flags;
+
+    bool Has(const std::string& flag) const { return std::find(Flags.begin(), Flags.end(), flag) != Flags.end(); }
+    std::optional<std::string> Value(const std::string& name) const
+    {
+        const auto found = Values.find(name);
+        return found == Values.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
+    int Number(const std::string& name, int fallback, int minimum) const
+    {
+        const std::optional<std::string> text = Value(name);
+        if (!text)
+            return fallback;
+        int value = 0;
+        const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
+        if (error != std::errc() || end != text->data() + text->size() || value < minimum)
+            throw EUsage(name + " attend un nombre entier d'au moins " + std::to_string(minimum));
+        return value;
+    }
+};
+
+TBatchOptions ParseOptions(const std::vector<std::string>& arguments, const std::vector<std::string>& valued,
+                           const std::vector<std::string>& flags)
+{
+    if (arguments.size() < 2)
+        throw EUsage(arguments[0] + " attend un nom de fichier");
+    TBatchOptions options;
+    options.File = arguments[1];
+    for (std::size_t i = 2; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (std::find(flags.begin(), flags.end(), argument) != flags.end()) {
+            options.Flags.push_back(argument);
+        } else if (std::find(valued.begin(), valued.end(), argument) != valued.end()) {
+            if (i + 1 >= arguments.size())
+                throw EUsage(argument + " attend une valeur");
+            options.Values[argument] = arguments[++i];
+        } else {
+            throw EUsage("option inconnue : " + argument);
+        }
+    }
+    return options;
+}
+
+// The QApplication the control needs: the running one, else one of our own on
+// the offscreen platform (unless a platform is chosen), with the Fusion style
+// and its standard palette so that pictures are the same on every machine.
+class TBatchApplication {
+public:
+    TBatchApplication()
+    {
+        if (QApplication::instance())
+            return;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application_ = std::make_unique<QApplication>(argc_, argv_);
+        QApplication::setStyle(QStyleFactory::create("Fusion"));
+        QApplication::setPalette(QApplication::style()->standardPalette());
+    }
+
+private:
+    int argc_ = 1;
+    char programName_[7] = "zefweb";
+    char* argv_[2] = {programName_, nullptr};
+    std::unique_ptr<QApplication> application_;
+};
+
+// Layout errors of a page go to standard error instead of a message box.
+class TStreamErrorBox final : public TErrorBox {
+public:
+    explicit TStreamErrorBox(std::ostream& err) : err_(err) {}
+    void ShowError(const std::string& message) override
+    {
+        err_ << "zefweb: " << Cp1252ToQString(message).toStdString() << '\n';
+    }
+
+private:
+    std::ostream& err_;
+};
+
+// Collects the whole selection, without the clipboard's limit.
+class TStringSink final : public TTextSink {
+public:
+    void AddText(const char* text, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            if (text[i] != SelTextCount::kControlMark && text[i] != SelTextCount::kImageMark)
+                Text.push_back(text[i]);
+    }
+    int Finish() override { return static_cast<int>(Text.size()); }
+    std::string Text;
+};
+
+bool EndsWithIgnoringCase(const std::string& text, std::string_view suffix)
+{
+    if (text.size() < suffix.size())
+        return false;
+    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+// --as, else the file's extension.
+TViewedFileType FileTypeOf(const TBatchOptions& options)
+{
+    if (const std::optional<std::string> as = options.Value("--as")) {
+        if (*as == "html")
+            return TViewedFileType::Html;
+        if (*as == "text")
+            return TViewedFileType::Text;
+        if (*as == "image")
+            return TViewedFileType::Image;
+        throw EUsage("--as attend html, text ou image");
+    }
+    if (EndsWithIgnoringCase(options.File, ".txt"))
+        return TViewedFileType::Text;
+    for (const std::string_view extension : {".gif", ".jpg", ".jpeg", ".bmp", ".png"})
+        if (EndsWithIgnoringCase(options.File, extension))
+            return TViewedFileType::Image;
+    return TViewedFileType::Html;
+}
+
+void Load(THtmlPane& pane, const std::string& file, TViewedFileType type)
+{
+    switch (type) {
+    case TViewedFileType::Html:
+        pane.LoadHtmlFile(file);
+        break;
+    case TViewedFileType::Text:
+        pane.LoadTextFile(file);
+        break;
+    case TViewedFileType::Image:
+        pane.LoadImageFile(file);
+        break;
+    }
+}
+
+// A control of the given size, shown on the offscreen screen as the window
+// shows it: images on, default fonts and colours, margins and bars.
+struct TBatchPane {
+    TBatchPane(std::ostream& err, int width, int height, bool viewImages) : ErrorBox(err), Pane(Cache, ErrorBox)
+    {
+        Pane.SetViewImages(viewImages);
+        Pane.resize(width, height);
+        Pane.show();
+        QApplication::processEvents();
+    }
+    TImageCache Cache;
+    TStreamErrorBox ErrorBox;
+    THtmlPane Pane;
+};
+
+int Report(const std::function<int()>& command, std::ostream& err)
+{
+    try {
+        return command();
+    } catch (const EUsage& usage) {
+        err << "zefweb: " << usage.what() << '\n';
+        return 2;
+    } catch (const std::exception& error) {
+        err << "zefweb: " << Cp1252ToQString(error.what()).toStdString() << '\n';
+        return 1;
+    }
+}
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double PeakResidentMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+// The panel's current view painted as the panel paints it.
+void PaintView(THtmlPane& pane)
+{
+    TPaintPanel& panel = pane.PaintPanel();
+    QImage image(panel.size(), QImage::Format_RGB32);
+    pane.PaintPanelInto(image, QRect(QPoint(0, 0), panel.size()));
+}
+
+} // namespace
+
+int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std::ostream& err)
+{
+    return Report(
+        [&] {
+            const TBatchOptions options = ParseOptions(
+                arguments, {"--output", "--width", "--height", "--as", "--scroll"}, {"--full", "--no-images"});
+            const std::optional<std::string> output = options.Value("--output");
+            if (!output)
+                throw EUsage("--render attend --output FICHIER.png");
+            const int width = options.Number("--width", kDefaultWidth, 1);
+            const int height = options.Number("--height", kDefaultHeight, 1);
+            const TViewedFileType type = FileTypeOf(options);
+            const TBatchApplication application;
+            TBatchPane batch(err, width, height, !options.Has("--no-images"));
+            THtmlPane& pane = batch.Pane;
+            Load(pane, options.File, type);
+            if (options.Has("--full")) {
+                // Tall enough that the whole page fits without a vertical bar;
+                // the width, and so the layout, stays.
+                pane.resize(width, std::max(height, pane.DocHeight() + 3));
+                pane.ScrollTo(0);
+            } else if (options.Value("--scroll")) {
+                pane.SetVScrollPos(options.Number("--scroll", 0, 0));
+            }
+            QApplication::processEvents();
+            const QImage picture = pane.grab().toImage();
+            if (!picture.save(QString::fromStdString(*output), "PNG"))
+                throw std::runtime_error("impossible d'enregistrer " + *output);
+            return 0;
+        },
+        err);
+}
+
+int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    return Report(
+        [&] {
+            const TBatchOptions options = ParseOptions(arguments, {"--as", "--width"}, {});
+            const int width = options.Number("--width", kDefaultWidth, 1);
+            const TViewedFileType type = FileTypeOf(options);
+            const TBatchApplication application;
+            TBatchPane batch(err, width, kDefaultHeight, true);
+            THtmlPane& pane = batch.Pane;
+            Load(pane, options.File, type);
+            pane.SelectAll();
+            TSectionList& document = pane.Document();
+            TStringSink sink;
+            document.TextSink = &sink;
+            document.CopySelection();
+            document.TextSink = nullptr;
+            out << Cp1252ToQString(sink.Text).toStdString();
+            return 0;
+        },
+        err);
+}
+
+int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    return Report(
+        [&] {
+            const TBatchOptions options = ParseOptions(arguments, {"--width", "--repeat"}, {});
+            const int width = options.Number("--width", kDefaultWidth, 101);
+            const int repeat = options.Number("--repeat", 5, 1);
+            const TBatchApplication application;
+            std::map<std::string, std::vector<double>> phases;
+            for (int run = 0; run < repeat; ++run) {
+                TBatchPane batch(err, width, kDefaultHeight, true);
+                THtmlPane& pane = batch.Pane;
+                TSectionList& document = pane.Document();
+
+                auto start = std::chrono::steady_clock::now();
+                document.Clear();
+                THtmlBuilder builder;
+                TAnchorList anchors;
+                builder.ParseHtmlFile(document, anchors, options.File);
+                phases["build"].push_back(MillisecondsSince(start));
+
+                start = std::chrono::steady_clock::now();
+                pane.DoLayout();
+                phases["layout"].push_back(MillisecondsSince(start));
+
+                pane.ScrollTo(0);
+                start = std::chrono::steady_clock::now();
+                PaintView(pane);
+                phases["paint-top"].push_back(MillisecondsSince(start));
+
+                start = std::chrono::steady_clock::now();
+                pane.resize(width - 100, kDefaultHeight);
+                phases["relayout"].push_back(MillisecondsSince(start));
+
+                pane.ScrollTo(pane.DocHeight());
+                start = std::chrono::steady_clock::now();
+                PaintView(pane);
+                phases["paint-bottom"].push_back(MillisecondsSince(start));
+            }
+            for (const char* phase : {"build", "layout", "paint-top", "relayout", "paint-bottom"})
+                out << phase << ' ' << Median(phases[phase]) << '\n';
+            out << "peak-mb " << PeakResidentMegabytes() << '\n';
+            return 0;
+        },
+        err);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The windows of the shell, each created once at start-up, and the services
+// they share. The windows call each other directly through these pointers,
+// which stay valid from start-up to the end of the program.
+
+#include <QWidget>
+
+#include <functional>
+
+class TAboutBox;
+class TBlocnotes;
+class TCalendrier;
+class TClockSetter;
+class TDesktop;
+class TEditeur;
+class TErrorBox;
+class TFontForm;
+class THorloge;
+class TImageCache;
+class TImageForm;
+class TMainForm;
+class TPocket;
+class TPropriete;
+class TShellDialogs;
+class TSubmitForm;
+class TViewer;
+
+// What reaches outside the windows; tests put fakes here.
+struct TShellServices {
+    TDesktop& Desktop;
+    TErrorBox& ErrorBox;
+    TShellDialogs& Dialogs;
+    TImageCache& ImageCache;
+    TClockSetter& ClockSetter;
+    // The check of the program's own file, run when the main window is first
+    // shown; false (after warning the user) ends the program.
+    std::function<bool(QWidget* parent)> SelfCheck;
+};
+
+// In the order of their creation.
+struct TShellWindows {
+    TMainForm* MainForm = nullptr;
+    TAboutBox* AboutBox = nullptr;
+    TViewer* Viewer = nullptr;
+    TCalendrier* Calendrier = nullptr;
+    TBlocnotes* Blocnotes = nullptr;
+    THorloge* Horloge = nullptr;
+    TPocket* Pocket = nullptr;
+    TFontForm* FontForm = nullptr;
+    TSubmitForm* SubmitForm = nullptr;
+    TEditeur* Editeur = nullptr;
+    TImageForm* ImageForm = nullptr;
+    TPropriete* Propriete = nullptr;
+};

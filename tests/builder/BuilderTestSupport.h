@@ -1,0 +1,116 @@
+#pragma once
+// A page built from HTML text into a document with the viewer's default fonts,
+// and a compact picture of the items it made.
+
+#include "engine/BlockItems.h"
+#include "engine/ErrorBox.h"
+#include "engine/HtmlBuilder.h"
+#include "engine/HtmlTable.h"
+#include "engine/ImageCache.h"
+#include "engine/ListItems.h"
+#include "engine/PreFormated.h"
+#include "engine/SectionList.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class TBuilderErrorBox : public TErrorBox {
+public:
+    void ShowError(const std::string& message) override { Messages.push_back(message); }
+    std::vector<std::string> Messages;
+};
+
+class TBuiltPage {
+public:
+    TBuiltPage()
+    {
+        Document.ImageCache = &Cache;
+        Document.SetFonts("Times New Roman", "Courier New", kSystemColorFlag | 0x0F, 0x00FF0000,
+                          kSystemColorFlag | 0x12, 12);
+    }
+    explicit TBuiltPage(const std::string& html, const THtmlHandlers& handlers = {}) : TBuiltPage()
+    {
+        Builder.ParseHtmlText(Document, Anchors, html, handlers);
+    }
+
+    TBuilderErrorBox Errors;
+    TImageCache Cache;
+    TSectionList Document{nullptr, nullptr, Errors};
+    TAnchorList Anchors;
+    THtmlBuilder Builder;
+
+    // The items of a cell in one line, "|" between items: "S:text" for a text
+    // section, "P" a paragraph space, "H2" a heading space, "R" a rule,
+    // "U1:text" / "O1:text" / "D0:text" list items with their level, "F:text"
+    // a preformatted line, "T[...]" a table with its rows "/" and cells ",".
+    static std::string Shape(const TCell& cell);
+    std::string Shape() const { return Shape(Document); }
+
+    // The n-th text section of the cell (list items and preformatted lines
+    // count), in item order.
+    static const TSection& SectionAt(const TCell& cell, int index);
+    const TSection& SectionAt(int index) const { return SectionAt(Document, index); }
+    const ThtmlTable& TableAt(int index) const;
+};
+
+inline std::string TBuiltPage::Shape(const TCell& cell)
+{
+    std::string shape;
+    for (const auto& item : cell.Items) {
+        if (!shape.empty())
+            shape += '|';
+        if (const auto* table = dynamic_cast<const ThtmlTable*>(item.get())) {
+            shape += "T[";
+            for (std::size_t row = 0; row < table->Rows.size(); ++row) {
+                if (row > 0)
+                    shape += '/';
+                const TCellList& cells = *table->Rows[row];
+                for (std::size_t index = 0; index < cells.Cells.size(); ++index) {
+                    if (index > 0)
+                        shape += ',';
+                    shape += Shape(cells.Cells[index]->Cell);
+                }
+            }
+            shape += ']';
+        } else if (const auto* ordered = dynamic_cast<const TOListItem*>(item.get())) {
+            shape += "O" + std::to_string(ordered->ListLevel) + ":" + ordered->Text;
+        } else if (const auto* definition = dynamic_cast<const TDListItem*>(item.get())) {
+            shape += "D" + std::to_string(definition->ListLevel) + ":" + definition->Text;
+        } else if (const auto* bulleted = dynamic_cast<const TUListItem*>(item.get())) {
+            shape += "U" + std::to_string(bulleted->ListLevel) + ":" + bulleted->Text;
+        } else if (const auto* pre = dynamic_cast<const TPreFormated*>(item.get())) {
+            shape += "F:" + pre->Text;
+        } else if (const auto* section = dynamic_cast<const TSection*>(item.get())) {
+            shape += "S:" + section->Text;
+        } else if (const auto* heading = dynamic_cast<const THeadingSpace*>(item.get())) {
+            shape += "H" + std::to_string(heading->Level);
+        } else if (dynamic_cast<const TParagraphSpace*>(item.get())) {
+            shape += "P";
+        } else if (dynamic_cast<const THorzLine*>(item.get())) {
+            shape += "R";
+        } else {
+            shape += "?";
+        }
+    }
+    return shape;
+}
+
+inline const TSection& TBuiltPage::SectionAt(const TCell& cell, int index)
+{
+    for (const auto& item : cell.Items)
+        if (const auto* section = dynamic_cast<const TSection*>(item.get()))
+            if (index-- == 0)
+                return *section;
+    throw std::out_of_range("no such section");
+}
+
+inline const ThtmlTable& TBuiltPage::TableAt(int index) const
+{
+    for (const auto& item : Document.Items)
+        if (const auto* table = dynamic_cast<const ThtmlTable*>(item.get()))
+            if (index-- == 0)
+                return *table;
+    throw std::out_of_range("no such table");
+}

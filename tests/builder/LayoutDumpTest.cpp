@@ -1,0 +1,71 @@
+// Layout dumps of the pages in tests/pages: each NAME.html laid out at 400
+// pixels and compared with NAME.expected, written by hand from the rules.
+
+#include "engine/HtmlBuilder.h"
+#include "engine/LayoutDump.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+std::vector<std::filesystem::path> DumpPages()
+{
+    std::vector<std::filesystem::path> pages;
+    for (const auto& entry : std::filesystem::directory_iterator(TestsDir() / "pages"))
+        if (entry.path().extension() == ".html")
+            pages.push_back(entry.path());
+    std::sort(pages.begin(), pages.end());
+    return pages;
+}
+
+} // namespace
+
+TEST(LayoutDump, EveryPageMatchesItsExpectedDump)
+{
+    const std::vector<std::filesystem::path> pages = DumpPages();
+    ASSERT_FALSE(pages.empty());
+    for (const std::filesystem::path& page : pages) {
+        SCOPED_TRACE(page.filename().string());
+        std::filesystem::path expected = page;
+        expected.replace_extension(".expected");
+        std::ostringstream dump;
+        TDumpOptions options;
+        options.Width = 400;
+        DumpPageFile(page.string(), options, dump);
+        EXPECT_EQ(dump.str(), ReadFileBytes(expected));
+    }
+}
+
+TEST(LayoutDump, TextAndImageSourcesAndMissingFiles)
+{
+    std::ostringstream text;
+    DumpPageFile((TestsDir() / "pages" / "pre.html").string(), {400, TDumpSource::Text}, text);
+    // As plain text the tags are shown: the first line holds the whole source line.
+    EXPECT_NE(text.str().find("TPreFormated y=5 h=15 pos=0+"), std::string::npos);
+    EXPECT_NE(text.str().find("text \"<PRE>\""), std::string::npos);
+
+    std::ostringstream image;
+    DumpPageFile((TestsDir() / "pages" / "pre.html").string(), {400, TDumpSource::Image}, image);
+    EXPECT_NE(image.str().find("text \"[img]\""), std::string::npos);
+    EXPECT_NE(image.str().find("src=\"pre.html\""), std::string::npos);
+
+    std::ostringstream missing;
+    EXPECT_THROW(DumpPageFile("/no/such/page.htm", {}, missing), EFileError);
+}
+
+TEST(LayoutDump, TooManyColumnsIsReportedInTheDump)
+{
+    std::string html = "<TABLE><TR>";
+    for (int i = 0; i < 31; ++i)
+        html += "<TD>x";
+    html += "</TABLE>after";
+    std::ostringstream dump;
+    DumpPageText(html, {}, dump);
+    EXPECT_NE(dump.str().find("error \"Table has too many Columns\""), std::string::npos);
+    EXPECT_EQ(dump.str().find("ThtmlTable"), std::string::npos);
+}

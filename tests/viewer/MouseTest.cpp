@@ -1,0 +1,296 @@
+// The mouse over the page (links, clicks, drags, double clicks), find and
+// the copy of the selection.
+
+#include "tests/viewer/ViewerFixture.h"
+
+#include "engine/FormControlObj.h"
+#include "engine/TextSinks.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+namespace {
+
+using TMouseTest = TViewerTest;
+
+class TLinkTest : public TViewerTest {
+protected:
+    void SetUp() override
+    {
+        TViewerTest::SetUp();
+        Pane().SetHistoryMaxCount(10);
+        std::string page = "<P><A HREF=\"#end\">fin</A>";
+        for (const char* link : {"a.htm", "A.HTML", "b.htmlx", "p.jpeg", "p.png", "notes.txt", "other.htm#part"})
+            page += " <A HREF=\"" + std::string(link) + "\">lien-" + link + "</A>";
+        page += " <A HREF=\"#nowhere\">nulle</A>";
+        for (int i = 0; i < 40; ++i)
+            page += "<P>Paragraphe " + std::to_string(i);
+        page += "<P><A NAME=\"end\">Fin</A> <A HREF=\"#end\">encore</A>";
+        Page = WriteFile("links.htm", page);
+        for (const char* file : {"a.htm", "A.HTML", "b.htmlx", "notes.txt"})
+            WriteFile(file, "<P>" + std::string(file));
+        WriteFile("p.jpeg", ReadFileBytes(FixturePage("red.bmp")));
+        WriteFile("p.png", "\x89PNG\r\n\x1a\n");
+        WriteFile("other.htm", ReadFileBytes(FixturePage("long.htm")));
+        Pane().LoadHtmlFile(Page);
+    }
+
+    void Follow(const std::string& link)
+    {
+        Pane().LoadHtmlFile(Page);
+        Pane().ScrollTo(0);
+        ClickText("lien-" + link);
+    }
+
+    std::string Page;
+};
+
+TEST_F(TLinkTest, LinksToPagesAndPictures)
+{
+    Follow("a.htm");
+    EXPECT_EQ(Pane().CurrentFile(), Folder() + "/a.htm");
+    EXPECT_EQ(Pane().FileType(), TViewedFileType::Html);
+    Follow("A.HTML");
+    EXPECT_EQ(Pane().CurrentFile(), Folder() + "/A.HTML");
+    Follow("b.htmlx");
+    EXPECT_EQ(Pane().CurrentFile(), Folder() + "/b.htmlx");
+    EXPECT_EQ(Pane().FileType(), TViewedFileType::Html);
+    Follow("p.jpeg");
+    EXPECT_EQ(Pane().CurrentFile(), Folder() + "/p.jpeg");
+    EXPECT_EQ(Pane().FileType(), TViewedFileType::Image);
+    Follow("p.png");
+    EXPECT_EQ(Pane().FileType(), TViewedFileType::Image);
+    Follow("other.htm#part");
+    EXPECT_EQ(Pane().CurrentFile(), Folder() + "/other.htm");
+    EXPECT_GT(Pane().VScrollPos(), 0);
+}
+
+TEST_F(TLinkTest, OtherLinksAreTheHandlers)
+{
+    std::vector<std::string> clicked;
+    Pane().OnHotSpotClick = [&](THtmlPane&, const std::string& url, bool&) { clicked.push_back(url); };
+    Follow("notes.txt");
+    EXPECT_EQ(Pane().CurrentFile(), Page);
+    EXPECT_EQ(clicked, std::vector<std::string>{"notes.txt"});
+    EXPECT_EQ(Pane().HotSpotURL(), "notes.txt");
+
+    // A handler that takes the click stops the control's own following.
+    Pane().OnHotSpotClick = [](THtmlPane&, const std::string&, bool& handled) { handled = true; };
+    Follow("a.htm");
+    EXPECT_EQ(Pane().CurrentFile(), Page);
+}
+
+TEST_F(TLinkTest, AnchorLinksScrollAndEnterTheHistory)
+{
+    Pane().ClearHistory();
+    Pane().ScrollTo(0);
+    ClickText("fin");
+    const int position = Pane().VScrollPos();
+    EXPECT_GT(position, 0);
+    EXPECT_EQ(Pane().History().size(), 1u);
+    // Again when the view is already there: no new entry.
+    ClickText("encore");
+    EXPECT_EQ(Pane().VScrollPos(), position);
+    EXPECT_EQ(Pane().History().size(), 1u);
+    // An anchor the page does not have: nothing moves.
+    Pane().ScrollTo(0);
+    ClickText("nulle");
+    EXPECT_EQ(Pane().VScrollPos(), 0);
+    EXPECT_EQ(Pane().History().size(), 1u);
+}
+
+TEST_F(TLinkTest, HotSpotCoveredAndCursor)
+{
+    std::vector<std::string> covered;
+    Pane().OnHotSpotCovered = [&](THtmlPane&, const std::string& url) { covered.push_back(url); };
+    Paint();
+    Move(PointOfText("lien-a.htm"));
+    EXPECT_EQ(Pane().PaintPanel().cursor().shape(), Qt::PointingHandCursor);
+    Move(PointOfText("lien-a.htm", 3));
+    Move(PointOfText("Paragraphe 3"));
+    EXPECT_EQ(Pane().PaintPanel().cursor().shape(), Qt::IBeamCursor);
+    EXPECT_EQ(covered, (std::vector<std::string>{"a.htm", ""}));
+    Move(QPoint(Pane().PaintPanel().width() - 3, 3));
+    EXPECT_EQ(Pane().PaintPanel().cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(TLinkTest, ClickAfterDragDoesNotFollow)
+{
+    int clicks = 0;
+    Pane().OnHotSpotClick = [&](THtmlPane&, const std::string&, bool&) { ++clicks; };
+    Paint();
+    Press(PointOfText("lien-a.htm"));
+    Move(PointOfText("lien-a.htm", 6), Qt::LeftButton);
+    Release(PointOfText("lien-a.htm", 6));
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(Pane().CurrentFile(), Page);
+    EXPECT_EQ(Selected(Document()), "lien-a");
+}
+
+TEST_F(TLinkTest, DoubleClickOnLinkFollowsOnceAndSelectsNothing)
+{
+    int clicks = 0;
+    Pane().OnHotSpotClick = [&](THtmlPane&, const std::string&, bool&) { ++clicks; };
+    Paint();
+    const QPoint point = PointOfText("lien-a.htm", 1);
+    Press(point);
+    Release(point);
+    SendMouse(QEvent::MouseButtonDblClick, point, Qt::LeftButton, Qt::LeftButton);
+    Release(point);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(Pane().CurrentFile(), Folder() + "/a.htm");
+    EXPECT_GE(Document().SelectionBegin, Document().SelectionEnd);
+}
+
+TEST_F(TLinkTest, RightClickReportsTheLink)
+{
+    std::vector<std::string> urls;
+    Pane().OnRightClick = [&](THtmlPane&, const TRightClickParameters& parameters) {
+        urls.push_back(parameters.Url);
+        EXPECT_EQ(parameters.Image, nullptr);
+    };
+    Paint();
+    Press(PointOfText("lien-a.htm"), Qt::RightButton);
+    Release(PointOfText("lien-a.htm"), Qt::RightButton);
+    EXPECT_EQ(urls, std::vector<std::string>{"a.htm"});
+    EXPECT_EQ(Pane().CurrentFile(), Page);
+}
+
+TEST_F(TMouseTest, DragBeyondTheBottomScrolls)
+{
+    const auto firstStep = [this](int below) {
+        Pane().LoadHtmlFile(WriteLongPage("page.htm", 120));
+        Pane().ScrollTo(0);
+        Paint();
+        Press(PointOfText("Paragraphe 2 "));
+        // The pointer is `below` pixels under the control.
+        const QPoint outside(40, Pane().height() + below - Pane().PaintPanel().y());
+        Move(outside, Qt::LeftButton);
+        EXPECT_TRUE(WaitUntil([this] { return Pane().VScrollPos() != 0; }));
+        const int step = Pane().VScrollPos();
+        Release(outside);
+        EXPECT_GT(Document().SelectionEnd, Document().SelectionBegin);
+        return step;
+    };
+    EXPECT_EQ(firstStep(30), 128);
+    EXPECT_EQ(firstStep(10), 16);
+    // Released: no more steps.
+    const int position = Pane().VScrollPos();
+    QApplication::processEvents();
+    WaitUntil([] { return false; }, 250);
+    EXPECT_EQ(Pane().VScrollPos(), position);
+}
+
+TEST_F(TMouseTest, DoubleClickSelectsAWord)
+{
+    Pane().LoadHtmlFile(FixturePage("words.htm"));
+    Paint();
+    const QPoint point = PointOfText("tat_civil", 1);
+    Click(point);
+    SendMouse(QEvent::MouseButtonDblClick, point, Qt::LeftButton, Qt::LeftButton);
+    Release(point);
+    // The underscore ends the word; é is a letter.
+    EXPECT_EQ(Selected(Document()), "\xE9tat");
+
+    Pane().SetNoSelect(true);
+    EXPECT_EQ(Document().SelectionBegin, -1);
+    SendMouse(QEvent::MouseButtonDblClick, PointOfText("dort"), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(Document().SelectionBegin, -1);
+    Pane().SelectAll();
+    EXPECT_EQ(Document().SelectionEnd, -1);
+}
+
+TEST_F(TMouseTest, FindWalksThroughTheOccurrences)
+{
+    Pane().LoadHtmlFile(FixturePage("words.htm"));
+    std::vector<int> found;
+    while (Pane().Find("CHAT", false))
+        found.push_back(Document().SelectionBegin);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_LT(found[0], found[1]);
+    EXPECT_LT(found[1], found[2]);
+    EXPECT_EQ(Selected(Document()), "chat");
+    EXPECT_FALSE(Pane().Find("chat", false));
+    EXPECT_FALSE(Pane().Find("", false));
+    Pane().LoadHtmlFile(FixturePage("words.htm"));
+    EXPECT_FALSE(Pane().Find("CHAT", true));
+}
+
+TEST_F(TMouseTest, FindScrollsTheMatchIntoView)
+{
+    Pane().LoadHtmlFile(FixturePage("long.htm"));
+    ASSERT_TRUE(Pane().Find("Fin de la page", true));
+    int y = 0;
+    int x = 0;
+    TCanvas measure;
+    ASSERT_TRUE(Document().PositionToPoint(measure, Document().SelectionBegin, y, x));
+    EXPECT_GE(y, Pane().VScrollPos());
+    EXPECT_LT(y, Pane().VScrollPos() + Pane().height());
+}
+
+TEST_F(TMouseTest, LongSelectionCountsAllAndCopiesTheClipboardShare)
+{
+    // 400 lines of 98 characters: with CR LF each line gives 100.
+    std::string text;
+    for (int line = 0; line < 400; ++line)
+        text += std::string(97, static_cast<char>('a' + line % 26)) + "#\r\n";
+    // The file's last line has no line end; the copy gives every line one.
+    Pane().LoadTextFile(WriteFile("long.txt", text.substr(0, text.size() - 2)));
+    Pane().SelectAll();
+    EXPECT_EQ(Pane().SelLength(), 40000);
+    QGuiApplication::clipboard()->clear();
+    Pane().CopyToClipboard();
+    const QString copied = QGuiApplication::clipboard()->text();
+    ASSERT_EQ(copied.size(), ClipBuffer::kBufferSize - 1);
+    EXPECT_EQ(copied.toStdString(), text.substr(0, ClipBuffer::kBufferSize - 1));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TMouseTest, ImagesReportPointerAndClicks)
+{
+    Pane().SetViewImages(true);
+    Pane().LoadFromBuffer("<P>Image : <IMG SRC=\"" + FixturePage("red.bmp") + "\" WIDTH=40 HEIGHT=40>");
+    const QImage picture = Paint();
+    QRect red;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if ((picture.pixel(x, y) & 0xFFFFFF) == 0xFF0000u)
+                red |= QRect(x, y, 1, 1);
+    ASSERT_EQ(red.size(), QSize(40, 40));
+    const QPoint inside = red.topLeft() - Pane().PaintPanel().pos() + QPoint(7, 9);
+
+    std::vector<QPoint> over;
+    std::vector<QPoint> clicked;
+    Pane().OnImageOver = [&](THtmlPane&, TImageObj&, Qt::KeyboardModifiers, int x, int y) { over.emplace_back(x, y); };
+    Pane().OnImageClick = [&](THtmlPane&, TImageObj&, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+        EXPECT_EQ(button, Qt::LeftButton);
+        clicked.emplace_back(x, y);
+    };
+    Move(inside);
+    EXPECT_EQ(Pane().PaintPanel().cursor().shape(), Qt::ArrowCursor);
+    Click(inside);
+    EXPECT_EQ(over, std::vector<QPoint>{QPoint(7, 9)});
+    EXPECT_EQ(clicked, std::vector<QPoint>{QPoint(7, 9)});
+}
+
+TEST_F(TMouseTest, FocusedFormControlIsScrolledIntoView)
+{
+    std::string page;
+    for (int i = 0; i < 60; ++i)
+        page += "<P>Paragraphe " + std::to_string(i);
+    Pane().LoadFromBuffer(page + "<FORM><INPUT NAME=q></FORM>");
+    ASSERT_EQ(Document().FormControlList.size(), 1u);
+    ASSERT_EQ(Pane().VScrollPos(), 0);
+    QWidget* edit = Document().FormControlList.front()->FocusWidget();
+    ASSERT_NE(edit, nullptr);
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(edit, &focusIn);
+    const int lineY = Document().FormControlList.front()->LineY;
+    EXPECT_EQ(Pane().VScrollPos(),
+              std::min(lineY - Pane().height() / 2, Pane().DocHeight() - Pane().PaintPanel().height()));
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+// What the viewer paints, read back pixel by pixel: from zefweb --render and
+// from the control itself; and the text zefweb --text prints.
+
+#include "tests/viewer/ViewerFixture.h"
+
+#include "app/BatchViewer.h"
+
+#include <QImage>
+#include <sstream>
+
+namespace {
+
+class TRenderTest : public TViewerTest {
+protected:
+    // Runs zefweb --render; returns the picture it saved.
+    QImage Render(const std::string& page, std::vector<std::string> options = {})
+    {
+        const std::string output = Folder() + "/out.png";
+        std::vector<std::string> arguments = {"--render", page, "--output", output, "--width", "400",
+                                              "--height", "300"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RenderCommand(arguments, out, err), 0) << err.str();
+        return QImage(QString::fromStdString(output));
+    }
+};
+
+bool IsDark(QRgb pixel)
+{
+    return qRed(pixel) < 100 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
+}
+
+// Whether each row holds a dark (text) pixel between the columns.
+std::vector<bool> DarkRows(const QImage& image, int left, int right)
+{
+    std::vector<bool> rows(static_cast<std::size_t>(image.height()));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = left; x < right && !rows[static_cast<std::size_t>(y)]; ++x)
+            rows[static_cast<std::size_t>(y)] = IsDark(image.pixel(x, y));
+    return rows;
+}
+
+// The bounding box of the pixels of exactly that colour.
+QRect BoxOf(const QImage& image, QRgb color)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+TEST_F(TRenderTest, BackgroundTextAndImage)
+{
+    const QImage image = Render(FixturePage("render.htm"));
+    ASSERT_EQ(image.size(), QSize(400, 300));
+    EXPECT_EQ(image.pixel(200, 250) & 0xFFFFFF, 0xFFFF00u);
+    EXPECT_EQ(image.pixel(2, 2) & 0xFFFFFF, 0xFFFF00u);
+    // The first line of text lies below the top margin (panel at 1, margin 5).
+    const std::vector<bool> dark = DarkRows(image, 11, 300);
+    EXPECT_FALSE(dark[4]);
+    EXPECT_TRUE(std::find(dark.begin() + 6, dark.begin() + 26, true) != dark.begin() + 26);
+    // The picture, 40 x 40, starts at the left margin below the text.
+    const QRect red = BoxOf(image, qRgb(255, 0, 0));
+    EXPECT_EQ(red.size(), QSize(40, 40));
+    EXPECT_EQ(red.left(), 11);
+    EXPECT_GT(red.top(), 26);
+}
+
+TEST_F(TRenderTest, WithoutImagesThePictureIsNotDrawn)
+{
+    const QImage image = Render(FixturePage("render.htm"), {"--no-images"});
+    EXPECT_TRUE(BoxOf(image, qRgb(255, 0, 0)).isEmpty());
+}
+
+TEST_F(TRenderTest, ScrolledViewMovesTheText)
+{
+    const QImage top = Render(FixturePage("long.htm"));
+    const QImage scrolled = Render(FixturePage("long.htm"), {"--scroll", "100"});
+    const std::vector<bool> topRows = DarkRows(top, 11, 300);
+    const std::vector<bool> scrolledRows = DarkRows(scrolled, 11, 300);
+    int textRows = 0;
+    for (int y = 2; y < 180; ++y) {
+        EXPECT_EQ(scrolledRows[static_cast<std::size_t>(y)], topRows[static_cast<std::size_t>(y + 100)]) << y;
+        textRows += scrolledRows[static_cast<std::size_t>(y)];
+    }
+    EXPECT_GT(textRows, 20);
+}
+
+TEST_F(TRenderTest, FullPageHoldsTheWholeDocument)
+{
+    Pane().LoadHtmlFile(FixturePage("long.htm"));
+    const QImage image = Render(FixturePage("long.htm"), {"--full"});
+    EXPECT_EQ(image.size(), QSize(400, Pane().DocHeight() + 3));
+    const std::vector<bool> dark = DarkRows(image, 11, 300);
+    EXPECT_TRUE(std::find(dark.end() - 40, dark.end(), true) != dark.end());
+}
+
+TEST_F(TRenderTest, MissingFileIsReported)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RenderCommand({"--render", Folder() + "/none.htm", "--output", Folder() + "/x.png"}, out, err), 1);
+    EXPECT_NE(err.str().find("Can't locate file: "), std::string::npos);
+    EXPECT_EQ(RenderCommand({"--render", FixturePage("long.htm")}, out, err), 2);
+}
+
+// Share of the rectangle's pixels that have exactly the colour.
+double ShareOf(const QImage& image, const QRect& rect, QRgb color)
+{
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            count += (image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF);
+    return static_cast<double>(count) / (rect.width() * rect.height());
+}
+
+TEST_F(TRenderTest, SelectionIsPaintedInverted)
+{
+    // Selected text takes the text colour as background and the page
+    // background as text colour: black on yellow becomes yellow on black.
+    Pane().LoadHtmlFile(FixturePage("render.htm"));
+    const QImage plain = Paint();
+    const QRect firstLine(QPoint(12, PointOfText("Texte").y() - 2) + Pane().PaintPanel().pos(), QSize(100, 8));
+    EXPECT_LT(ShareOf(plain, firstLine, qRgb(0, 0, 0)), 0.3);
+    Pane().SelectAll();
+    const QImage selected = Paint();
+    EXPECT_GT(ShareOf(selected, firstLine, qRgb(0, 0, 0)), 0.5);
+    EXPECT_GT(ShareOf(selected, firstLine, qRgb(255, 255, 0)), 0.01);
+    // Below the text, the page stays yellow.
+    EXPECT_EQ(selected.pixel(200, 250) & 0xFFFFFF, 0xFFFF00u);
+}
+
+TEST_F(TRenderTest, TiledBackgroundScrollsWithThePage)
+{
+    std::string page = "<BODY BACKGROUND=\"" + FixturePage("red.bmp") + "\">";
+    for (int i = 0; i < 60; ++i)
+        page += "<P>Ligne " + std::to_string(i);
+    Pane().SetViewImages(true);
+    Pane().LoadHtmlFile(WriteFile("tiled.htm", page));
+    const QImage image = Paint();
+    // Red everywhere the text is not: between two paragraphs, at the right edge.
+    EXPECT_EQ(image.pixel(Pane().PaintPanel().x() + Pane().PaintPanel().width() - 3, 150) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(TRenderTest, TextCommandPrintsTheSelectAllCopy)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(TextCommand({"--text", FixturePage("words.htm")}, out, err), 0) << err.str();
+    const std::string text = out.str();
+    EXPECT_NE(text.find("Le chat dort."), std::string::npos) << text;
+    EXPECT_NE(text.find("\xC3\xA9tat_civil"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n"), std::string::npos);
+}
+
+} // namespace
