@@ -1,5 +1,7 @@
 #include "app/BatchViewer.h"
 
+#include "app/BatchOptions.h"
+
 #include "engine/Cp1252.h"
 #include "engine/ErrorBox.h"
 #include "engine/HtmlPane.h"
@@ -10,17 +12,12 @@
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleFactory>
 
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
-#include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -28,81 +25,6 @@ namespace {
 
 constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
-
-// A usage error: the message is for standard error, the exit code is 2.
-class EUsage : public std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// The options after the file name: flags and valued options.
-struct TBatchOptions {
-    std::string File;
-    std::map<std::string, std::string> Values;
-    std::vector<std::string> Flags;
-
-    bool Has(const std::string& flag) const { return std::find(Flags.begin(), Flags.end(), flag) != Flags.end(); }
-    std::optional<std::string> Value(const std::string& name) const
-    {
-        const auto found = Values.find(name);
-        return found == Values.end() ? std::nullopt : std::optional<std::string>(found->second);
-    }
-    int Number(const std::string& name, int fallback, int minimum) const
-    {
-        const std::optional<std::string> text = Value(name);
-        if (!text)
-            return fallback;
-        int value = 0;
-        const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-        if (error != std::errc() || end != text->data() + text->size() || value < minimum)
-            throw EUsage(name + " attend un nombre entier d'au moins " + std::to_string(minimum));
-        return value;
-    }
-};
-
-TBatchOptions ParseOptions(const std::vector<std::string>& arguments, const std::vector<std::string>& valued,
-                           const std::vector<std::string>& flags)
-{
-    if (arguments.size() < 2)
-        throw EUsage(arguments[0] + " attend un nom de fichier");
-    TBatchOptions options;
-    options.File = arguments[1];
-    for (std::size_t i = 2; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (std::find(flags.begin(), flags.end(), argument) != flags.end()) {
-            options.Flags.push_back(argument);
-        } else if (std::find(valued.begin(), valued.end(), argument) != valued.end()) {
-            if (i + 1 >= arguments.size())
-                throw EUsage(argument + " attend une valeur");
-            options.Values[argument] = arguments[++i];
-        } else {
-            throw EUsage("option inconnue : " + argument);
-        }
-    }
-    return options;
-}
-
-// The QApplication the control needs: the running one, else one of our own on
-// the offscreen platform (unless a platform is chosen), with the Fusion style
-// and its standard palette so that pictures are the same on every machine.
-class TBatchApplication {
-public:
-    TBatchApplication()
-    {
-        if (QApplication::instance())
-            return;
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        application_ = std::make_unique<QApplication>(argc_, argv_);
-        QApplication::setStyle(QStyleFactory::create("Fusion"));
-        QApplication::setPalette(QApplication::style()->standardPalette());
-    }
-
-private:
-    int argc_ = 1;
-    char programName_[7] = "zefweb";
-    char* argv_[2] = {programName_, nullptr};
-    std::unique_ptr<QApplication> application_;
-};
 
 // Layout errors of a page go to standard error instead of a message box.
 class TStreamErrorBox final : public TErrorBox {
@@ -129,34 +51,6 @@ public:
     int Finish() override { return static_cast<int>(Text.size()); }
     std::string Text;
 };
-
-bool EndsWithIgnoringCase(const std::string& text, std::string_view suffix)
-{
-    if (text.size() < suffix.size())
-        return false;
-    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
-// --as, else the file's extension.
-TViewedFileType FileTypeOf(const TBatchOptions& options)
-{
-    if (const std::optional<std::string> as = options.Value("--as")) {
-        if (*as == "html")
-            return TViewedFileType::Html;
-        if (*as == "text")
-            return TViewedFileType::Text;
-        if (*as == "image")
-            return TViewedFileType::Image;
-        throw EUsage("--as attend html, text ou image");
-    }
-    if (EndsWithIgnoringCase(options.File, ".txt"))
-        return TViewedFileType::Text;
-    for (const std::string_view extension : {".gif", ".jpg", ".jpeg", ".bmp", ".png"})
-        if (EndsWithIgnoringCase(options.File, extension))
-            return TViewedFileType::Image;
-    return TViewedFileType::Html;
-}
 
 void Load(THtmlPane& pane, const std::string& file, TViewedFileType type)
 {
@@ -187,19 +81,6 @@ struct TBatchPane {
     TStreamErrorBox ErrorBox;
     THtmlPane Pane;
 };
-
-int Report(const std::function<int()>& command, std::ostream& err)
-{
-    try {
-        return command();
-    } catch (const EUsage& usage) {
-        err << "zefweb: " << usage.what() << '\n';
-        return 2;
-    } catch (const std::exception& error) {
-        err << "zefweb: " << Cp1252ToQString(error.what()).toStdString() << '\n';
-        return 1;
-    }
-}
 
 double MillisecondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -232,9 +113,9 @@ void PaintView(THtmlPane& pane)
 
 int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std::ostream& err)
 {
-    return Report(
+    return ReportErrors(
         [&] {
-            const TBatchOptions options = ParseOptions(
+            const TBatchOptions options = ParseBatchOptions(
                 arguments, {"--output", "--width", "--height", "--as", "--scroll"}, {"--full", "--no-images"});
             const std::optional<std::string> output = options.Value("--output");
             if (!output)
@@ -265,9 +146,9 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
 
 int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
-    return Report(
+    return ReportErrors(
         [&] {
-            const TBatchOptions options = ParseOptions(arguments, {"--as", "--width"}, {});
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--as", "--width"}, {});
             const int width = options.Number("--width", kDefaultWidth, 1);
             const TViewedFileType type = FileTypeOf(options);
             const TBatchApplication application;
@@ -288,9 +169,9 @@ int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, st
 
 int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
-    return Report(
+    return ReportErrors(
         [&] {
-            const TBatchOptions options = ParseOptions(arguments, {"--width", "--repeat"}, {});
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--repeat"}, {});
             const int width = options.Number("--width", kDefaultWidth, 101);
             const int repeat = options.Number("--repeat", 5, 1);
             const TBatchApplication application;

@@ -3,13 +3,12 @@
 // preformatted blocks. Reports MB/s of page source for building and for
 // laying out at the viewer's width.
 
+#include "bench/BenchSupport.h"
 #include "engine/Canvas.h"
-#include "engine/ErrorBox.h"
 #include "engine/HtmlBuilder.h"
 #include "engine/ImageCache.h"
 #include "engine/SectionList.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -22,11 +21,6 @@ namespace {
 
 constexpr std::size_t kPageBytes = 1 << 20;
 constexpr int kLayoutWidth = 780;
-
-class TSilentErrorBox final : public TErrorBox {
-public:
-    void ShowError(const std::string&) override {}
-};
 
 // A small deterministic generator, so every run builds the same pages.
 class TWords {
@@ -134,37 +128,28 @@ const std::string& Page(int kind)
     return kPages[static_cast<std::size_t>(kind)];
 }
 
-struct TBenchDocument {
-    TSilentErrorBox Errors;
+// A document the builder fills, with the viewer's default fonts.
+struct TBuiltDocument {
     TImageCache Cache;
-    TSectionList Document{nullptr, nullptr, Errors};
+    TBenchDocument Page{TBenchColors::Viewer};
+    TSectionList& Document = Page.Document;
     TAnchorList Anchors;
     THtmlBuilder Builder;
 
-    TBenchDocument()
-    {
-        Document.ImageCache = &Cache;
-        Document.SetFonts("Times New Roman", "Courier New", kSystemColorFlag | 0x0F, 0x00FF0000,
-                          kSystemColorFlag | 0x12, 12);
-    }
+    TBuiltDocument() { Document.ImageCache = &Cache; }
     void Build(const std::string& page)
     {
         Document.Clear();
         Anchors.Clear();
         Builder.ParseHtmlText(Document, Anchors, page);
     }
-    int Layout(TCanvas& canvas)
-    {
-        int position = 0;
-        int maxWidth = 0;
-        return Document.Layout(canvas, 5, kLayoutWidth, position, maxWidth);
-    }
+    int Layout(TCanvas& canvas) { return Page.Layout(canvas, kLayoutWidth, 5); }
 };
 
 void Build(benchmark::State& state)
 {
     const std::string& page = Page(static_cast<int>(state.range(0)));
-    TBenchDocument document;
+    TBuiltDocument document;
     for (auto _ : state) {
         document.Build(page);
         benchmark::DoNotOptimize(document.Document.Items.size());
@@ -176,7 +161,7 @@ void Build(benchmark::State& state)
 void Layout(benchmark::State& state)
 {
     const std::string& page = Page(static_cast<int>(state.range(0)));
-    TBenchDocument document;
+    TBuiltDocument document;
     document.Build(page);
     TCanvas canvas;
     for (auto _ : state)
@@ -193,11 +178,5 @@ BENCHMARK(Layout)->ArgName("page")->DenseRange(0, 3)->Unit(benchmark::kMilliseco
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -1,9 +1,10 @@
 // What layout and painting pay for text: the extent of a line, which layout
 // asks for millions of times on a large page, and the painting of a line.
 
+#include "bench/BenchSupport.h"
 #include "engine/Canvas.h"
 
-#include <QGuiApplication>
+#include <QImage>
 #include <benchmark/benchmark.h>
 #include <string>
 
@@ -89,11 +90,5 @@ BENCHMARK(MakeFace);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -1,8 +1,8 @@
 // A form of 1000 controls of every kind: made from the page's tags with their
 // widgets, sized from the layout canvas, submitted, and freed with the page.
 
+#include "bench/BenchSupport.h"
 #include "engine/Canvas.h"
-#include "engine/ErrorBox.h"
 #include "engine/FormControlFactory.h"
 #include "engine/FormControls.h"
 #include "engine/HtmlForm.h"
@@ -10,7 +10,6 @@
 #include "engine/Section.h"
 #include "engine/SectionList.h"
 
-#include <QApplication>
 #include <QWidget>
 #include <benchmark/benchmark.h>
 
@@ -22,11 +21,6 @@ namespace {
 
 constexpr int kControlCount = 1000;
 constexpr int kOptionsPerList = 5;
-
-class TSilentErrorBox : public TErrorBox {
-public:
-    void ShowError(const std::string&) override {}
-};
 
 std::string FormPage()
 {
@@ -97,11 +91,5 @@ BENCHMARK(CreateSizeSubmit1000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

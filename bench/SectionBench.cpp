@@ -1,12 +1,11 @@
 // One text section of a whole book: laying it out must grow with the text,
 // and painting a window of it must cost the same at its top and its bottom.
 
+#include "bench/BenchSupport.h"
 #include "engine/Canvas.h"
-#include "engine/ErrorBox.h"
 #include "engine/Section.h"
 #include "engine/SectionList.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <benchmark/benchmark.h>
 
@@ -19,17 +18,11 @@ namespace {
 constexpr int kWidth = 800;
 constexpr int kWindowHeight = 600;
 
-class TSilentErrorBox : public TErrorBox {
-public:
-    void ShowError(const std::string&) override {}
-};
-
 // A document holding one section of `bytes` characters of words.
 class TBookDocument {
 public:
     explicit TBookDocument(int bytes)
     {
-        Document.SetFonts("Times New Roman", "Courier New", clWhite, clBlue, clBlack, 12);
         TBuilderStyle style;
         auto section = std::make_unique<TSection>(0, TParaAlign::Left, nullptr,
                                                   TMyFont("Times New Roman", 12, {}, clBlack), style);
@@ -45,12 +38,7 @@ public:
         Document.ApplyDefaultFonts();
     }
 
-    int Layout()
-    {
-        int position = 0;
-        int maxWidth = 0;
-        return Document.Layout(Measure, 0, kWidth, position, maxWidth);
-    }
+    int Layout() { return Page.Layout(Measure, kWidth); }
 
     void Paint(int yOffset, QImage& window)
     {
@@ -59,8 +47,8 @@ public:
         Document.Paint(canvas, {0, 0, kWidth, kWindowHeight}, 0, 0, kWidth);
     }
 
-    TSilentErrorBox Errors;
-    TSectionList Document{nullptr, nullptr, Errors};
+    TBenchDocument Page;
+    TSectionList& Document = Page.Document;
     TCanvas Measure;
     TSection* Section = nullptr;
 };
@@ -103,11 +91,5 @@ BENCHMARK(PaintBottomWindow)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

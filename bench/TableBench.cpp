@@ -1,32 +1,24 @@
 // What laying out tables costs: tables nested ever deeper (each level must
 // cost about the same, not double the one below) and one long flat table.
 
+#include "bench/BenchSupport.h"
 #include "engine/Canvas.h"
-#include "engine/ErrorBox.h"
 #include "engine/HtmlTable.h"
 #include "engine/Section.h"
 #include "engine/SectionList.h"
 #include "engine/Symbols.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <memory>
 #include <string>
 
 namespace {
 
-class TSilentErrorBox : public TErrorBox {
-public:
-    void ShowError(const std::string&) override {}
-};
-
 // A document of tables whose cells hold text sections.
 class TTablePage {
 public:
-    TTablePage() { Document.SetFonts("Times New Roman", "Courier New", clWhite, clBlue, clBlack, 12); }
-
-    TSilentErrorBox Errors;
-    TSectionList Document{nullptr, nullptr, Errors};
+    TBenchDocument Page;
+    TSectionList& Document = Page.Document;
     TBuilderStyle Style;
     TCanvas Measure;
 
@@ -54,12 +46,7 @@ public:
         added.ApplyDefaultFonts();
     }
 
-    int Layout(int width)
-    {
-        int position = 0;
-        int maxWidth = 0;
-        return Document.Layout(Measure, 0, width, position, maxWidth);
-    }
+    int Layout(int width) { return Page.Layout(Measure, width); }
 };
 
 void NestedTables(benchmark::State& state)
@@ -96,11 +83,5 @@ BENCHMARK(FlatTable)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -40,11 +40,19 @@ int TCell::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidt
             // gives back any positions it took.
             Document->ErrorBox.ShowError(error.what());
             position = itemStart;
+            if (Document->OnItemDropped)
+                Document->OnItemDropped(**it);
             it = Items.erase(it);
         }
     }
     Length = position - StartPosition;
     return std::max(height, Indent.FloatBottom() - y);
+}
+
+void TCell::VisitItems(const std::function<void(const TSectionBase& item)>& visit) const
+{
+    for (const auto& item : Items)
+        item->VisitItems(visit);
 }
 
 void TCell::WidthRange(TCanvas& canvas, int& minimum, int& maximum)

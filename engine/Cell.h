@@ -64,6 +64,9 @@ public:
     void CopySelection();
     void ApplyDefaultFonts();
 
+    // Calls `visit` with every item and every item inside them.
+    void VisitItems(const std::function<void(const TSectionBase& item)>& visit) const;
+
     // The first item whose band [top, top + section height) holds y, with its
     // top and index; null when y lies below every item.
     TSectionBase* ItemAtY(int y, int& top, int& index) const;

@@ -28,12 +28,24 @@ int SumOver(const TColumnArray& values, TSpan span)
     return sum;
 }
 
-int LargestSpan(const std::vector<TColumnCell>& cells)
+// Calls visit(cell, columns) for every cell that covers columns of the grid:
+// the cells of span 1 first, then those of span 2 and so on, so that a
+// spanning cell meets the ranges its narrower neighbours have set.
+template <typename TVisit>
+void VisitBySpan(const std::vector<TColumnCell>& cells, int columnCount, TVisit visit)
 {
-    int largest = 0;
+    int largestSpan = 0;
     for (const TColumnCell& cell : cells)
-        largest = std::max(largest, cell.Span);
-    return largest;
+        largestSpan = std::max(largestSpan, cell.Span);
+    for (int span = 1; span <= largestSpan; ++span) {
+        for (const TColumnCell& cell : cells) {
+            if (cell.Span != span)
+                continue;
+            const TSpan columns = SpanOf(cell, columnCount);
+            if (columns.Count() > 0)
+                visit(cell, columns);
+        }
+    }
 }
 
 void ComputeTotals(TColumnRanges& ranges)
@@ -347,31 +359,23 @@ TColumnRanges PixelColumnRanges(const std::vector<TColumnCell>& cells, int colum
 {
     TColumnRanges ranges;
     ranges.ColumnCount = std::clamp(columnCount, 0, kMaxColumns);
-    const int largestSpan = LargestSpan(cells);
-    for (int span = 1; span <= largestSpan; ++span) {
-        for (const TColumnCell& cell : cells) {
-            if (cell.Span != span)
-                continue;
-            const TSpan columns = SpanOf(cell, ranges.ColumnCount);
-            if (columns.Count() == 0)
-                continue;
-            if (span == 1) {
-                int minimum = cell.Minimum;
-                int maximum = cell.Maximum;
-                if (cell.SpecifiedWidth > 0 && !cell.WidthIsPercent) {
-                    // The width replaces the content's maximum unless the
-                    // content needs more.
-                    minimum = std::max(minimum, cell.SpecifiedWidth + cell.Surround);
-                    maximum = minimum;
-                }
-                ranges.Minimums[columns.First] = std::max(ranges.Minimums[columns.First], minimum);
-                ranges.Maximums[columns.First] = std::max(ranges.Maximums[columns.First], maximum);
-            } else {
-                GrowInProportion(ranges.Minimums, columns, cell.Minimum);
-                GrowInProportion(ranges.Maximums, columns, cell.Maximum);
-            }
+    VisitBySpan(cells, ranges.ColumnCount, [&ranges](const TColumnCell& cell, TSpan columns) {
+        if (cell.Span > 1) {
+            GrowInProportion(ranges.Minimums, columns, cell.Minimum);
+            GrowInProportion(ranges.Maximums, columns, cell.Maximum);
+            return;
         }
-    }
+        int minimum = cell.Minimum;
+        int maximum = cell.Maximum;
+        if (cell.SpecifiedWidth > 0 && !cell.WidthIsPercent) {
+            // The width replaces the content's maximum unless the content
+            // needs more.
+            minimum = std::max(minimum, cell.SpecifiedWidth + cell.Surround);
+            maximum = minimum;
+        }
+        ranges.Minimums[columns.First] = std::max(ranges.Minimums[columns.First], minimum);
+        ranges.Maximums[columns.First] = std::max(ranges.Maximums[columns.First], maximum);
+    });
     ComputeTotals(ranges);
     return ranges;
 }
@@ -380,31 +384,23 @@ TColumnRanges PercentColumnRanges(const std::vector<TColumnCell>& cells, int col
 {
     TColumnRanges ranges;
     ranges.ColumnCount = std::clamp(columnCount, 0, kMaxColumns);
-    const int largestSpan = LargestSpan(cells);
-    for (int span = 1; span <= largestSpan; ++span) {
-        for (const TColumnCell& cell : cells) {
-            if (cell.Span != span)
-                continue;
-            const TSpan columns = SpanOf(cell, ranges.ColumnCount);
-            if (columns.Count() == 0)
-                continue;
-            const int cellPercent = CellPercent(cell, referenceWidth);
-            if (span == 1) {
-                const int column = columns.First;
-                ranges.Maximums[column] = std::max(ranges.Maximums[column], cell.Maximum);
-                ranges.Minimums[column] = std::max(ranges.Minimums[column], cell.Minimum);
-                ranges.Percents[column] = std::max(ranges.Percents[column], cellPercent);
-                continue;
-            }
-            bool anyPercent = cellPercent > 0;
-            for (int column = columns.First; column < columns.End; ++column)
-                anyPercent = anyPercent || ranges.Percents[column] > 0;
-            if (anyPercent)
-                SpreadPercentCell(ranges, columns, cell, cellPercent);
-            else
-                SpreadPlainCell(ranges, columns, cell);
+    VisitBySpan(cells, ranges.ColumnCount, [&ranges, referenceWidth](const TColumnCell& cell, TSpan columns) {
+        const int cellPercent = CellPercent(cell, referenceWidth);
+        if (cell.Span == 1) {
+            const int column = columns.First;
+            ranges.Maximums[column] = std::max(ranges.Maximums[column], cell.Maximum);
+            ranges.Minimums[column] = std::max(ranges.Minimums[column], cell.Minimum);
+            ranges.Percents[column] = std::max(ranges.Percents[column], cellPercent);
+            return;
         }
-    }
+        bool anyPercent = cellPercent > 0;
+        for (int column = columns.First; column < columns.End; ++column)
+            anyPercent = anyPercent || ranges.Percents[column] > 0;
+        if (anyPercent)
+            SpreadPercentCell(ranges, columns, cell, cellPercent);
+        else
+            SpreadPlainCell(ranges, columns, cell);
+    });
     ComputeTotals(ranges);
     return ranges;
 }

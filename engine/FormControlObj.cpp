@@ -12,9 +12,10 @@ TFormControlObj::TFormControlObj(TSectionList* owner, ThtmlForm* form, int posit
 
 TFormControlObj::~TFormControlObj()
 {
+    // Deleted in place: taking the widget off its parent first would walk
+    // the focus chain of every control of the page, once per control.
     if (Widget) {
         Widget->hide();
-        Widget->setParent(nullptr);
         delete Widget.data();
     }
 }

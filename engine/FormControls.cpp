@@ -117,19 +117,6 @@ QSize ExtentIn(TCanvas& canvas, const TMyFont& font, std::string_view text)
     return extent;
 }
 
-// While a form widget has the focus, widgets the last painting did not place
-// wait far left, visible instead of hidden, so that tabbing through them keeps
-// working.
-void RevealUnplacedOffscreen(TSectionList& document)
-{
-    for (TFormControlObj* control : document.FormControlList) {
-        if (control->HasWidget() && !control->Shown) {
-            control->Widget->move(TSectionList::kOutOfSightLeft, control->Widget->y());
-            control->Widget->show();
-        }
-    }
-}
-
 // Tells the viewer when a control's widget gains the focus, and lets the
 // document settle its unplaced widgets when the focus goes.
 class TFocusWatcher : public QObject {
@@ -149,7 +136,7 @@ public:
             } else {
                 if (document.FormFocusHandler)
                     document.FormFocusHandler(control_);
-                RevealUnplacedOffscreen(document);
+                document.ParkUnplacedControls();
             }
         }
         return QObject::eventFilter(watched, event);

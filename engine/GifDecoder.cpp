@@ -1,8 +1,8 @@
 #include "engine/GifDecoder.h"
 
 #include "engine/Canvas.h"
+#include "engine/ImageLoader.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -82,16 +82,6 @@ std::vector<int> InterlacedRowOrder(int height)
         for (int row = start; row < height; row += step)
             order.push_back(row);
     return order;
-}
-
-std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& fileName, bool& ok)
-{
-    QFile file(QString::fromStdString(fileName.string()));
-    ok = file.open(QIODevice::ReadOnly);
-    if (!ok)
-        return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 } // namespace
@@ -501,7 +491,7 @@ GifError TGIFImage::Load(std::span<const std::uint8_t> data, const TGifLimits& l
 GifError TGIFImage::Load(const std::filesystem::path& fileName, const TGifLimits& limits)
 {
     bool ok = false;
-    const std::vector<std::uint8_t> data = ReadWholeFile(fileName, ok);
+    const std::vector<std::uint8_t> data = ReadFileData(fileName, ok);
     if (!ok) {
         Reset();
         return GifError::NotGif;
@@ -728,7 +718,7 @@ TGifLoadResult LoadGif(std::span<const std::uint8_t> data, const TGifLimits& lim
 TGifLoadResult LoadGif(const std::filesystem::path& fileName, const TGifLimits& limits)
 {
     bool ok = false;
-    const std::vector<std::uint8_t> data = ReadWholeFile(fileName, ok);
+    const std::vector<std::uint8_t> data = ReadFileData(fileName, ok);
     if (!ok) {
         TGifLoadResult result;
         result.Error = GifError::NotGif;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
 
 namespace {
 
@@ -50,6 +51,16 @@ TColor DocumentColor(TColor color)
 void TAnchorList::Add(std::string upperName, TSectionBase* item)
 {
     items_.emplace(std::move(upperName), item);
+}
+
+void TAnchorList::Forget(const TSectionBase& dropped)
+{
+    if (items_.empty())
+        return;
+    // One walk over the dropped items, whatever the number of anchors.
+    std::unordered_set<const TSectionBase*> gone;
+    dropped.VisitItems([&gone](const TSectionBase& item) { gone.insert(&item); });
+    std::erase_if(items_, [&gone](const auto& entry) { return gone.contains(entry.second); });
 }
 
 TSectionBase* TAnchorList::Find(std::string_view upperName) const

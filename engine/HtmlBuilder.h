@@ -57,10 +57,13 @@ public:
 
 // The anchor names of a page (NAME of A), upper case, in sorted order, each
 // with the document item that holds the anchor. A name given twice keeps its
-// first item.
+// first item. The list does not own the items: its keeper forgets the items
+// the document drops (TSectionList::OnItemDropped).
 class TAnchorList {
 public:
     void Add(std::string upperName, TSectionBase* item);
+    // Removes the names whose item is `dropped` or lies inside it.
+    void Forget(const TSectionBase& dropped);
     // The item of the name (given in upper case), or null.
     TSectionBase* Find(std::string_view upperName) const;
     void Clear() { items_.clear(); }

@@ -95,6 +95,7 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
     };
     document_->FormFocusHandler = [this](TFormControlObj& control) { ScrollFormControlIntoView(control); };
     document_->ExpandLinkName = [this](const std::string& reference) { return ExpandLinkName(reference); };
+    document_->OnItemDropped = [this](const TSectionBase& item) { nameList_.Forget(item); };
 
     autoScrollTimer_.setInterval(kAutoScrollInterval);
     connect(&autoScrollTimer_, &QTimer::timeout, this, [this] { AutoScrollStep(); });

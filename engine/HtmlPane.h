@@ -17,6 +17,7 @@
 #include "engine/HtmlBuilder.h"
 #include "engine/ImageCache.h"
 #include "engine/SectionList.h"
+#include "engine/ViewedFileType.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -33,7 +34,6 @@ class TFormControlObj;
 class TImageObj;
 class TPaintPanel;
 
-enum class TViewedFileType : std::uint8_t { Html, Text, Image };
 enum class THTMLBorderStyle : std::uint8_t { Focused, None, Single };
 enum class TScrollStyle : std::uint8_t { None, Horizontal, Vertical, Both };
 

@@ -31,21 +31,6 @@ std::optional<TColor> DocumentColor(const TAttributeList& attributes, TSymbol sy
     return *color | kPaletteRelative;
 }
 
-TParaAlign ToParaAlign(TCellAlign align, TParaAlign otherwise)
-{
-    switch (align) {
-    case TCellAlign::Left:
-        return TParaAlign::Left;
-    case TCellAlign::Centre:
-        return TParaAlign::Centre;
-    case TCellAlign::Right:
-        return TParaAlign::Right;
-    case TCellAlign::None:
-        break;
-    }
-    return otherwise;
-}
-
 // A span beyond the grid's limit only ever leads to the too-many-columns
 // error; keeping it at the limit spares making a million fillers first.
 constexpr int kLargestColumnSpan = kMaxColumns + 1;
@@ -770,6 +755,15 @@ void ThtmlTable::CopySelection()
         cell.CopySelection();
         return false;
     });
+}
+
+void ThtmlTable::VisitItems(const std::function<void(const TSectionBase& item)>& visit) const
+{
+    visit(*this);
+    for (const auto& row : Rows)
+        for (const auto& cell : row->Cells)
+            cell->Cell.VisitItems(visit);
+    Caption.Cell.VisitItems(visit);
 }
 
 void ThtmlTable::ApplyDefaultFonts()

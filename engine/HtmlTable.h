@@ -150,6 +150,7 @@ public:
     bool CharAt(int position, char& ch, TSectionBase*& item) override;
     void ApplyDefaultFonts() override;
     void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
+    void VisitItems(const std::function<void(const TSectionBase& item)>& visit) const override;
 
 private:
     // The caption or cell content under a point; no cell outside them.

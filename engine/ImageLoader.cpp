@@ -135,16 +135,6 @@ QImage DecodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixels)
     return output.Image;
 }
 
-std::vector<std::uint8_t> ReadFileData(const std::filesystem::path& fileName, bool& ok)
-{
-    QFile file(QString::fromStdString(fileName.string()));
-    ok = file.open(QIODevice::ReadOnly);
-    if (!ok)
-        return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
-
 bool MaskInColor(const QImage& picture, QRgb color, QImage& mask)
 {
     mask = QImage(picture.size(), QImage::Format_Mono);
@@ -163,6 +153,16 @@ bool MaskInColor(const QImage& picture, QRgb color, QImage& mask)
 }
 
 } // namespace
+
+std::vector<std::uint8_t> ReadFileData(const std::filesystem::path& fileName, bool& ok)
+{
+    QFile file(QString::fromStdString(fileName.string()));
+    ok = file.open(QIODevice::ReadOnly);
+    if (!ok)
+        return {};
+    const QByteArray bytes = file.readAll();
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
 
 TImageKind ImageKindOf(std::span<const std::uint8_t> firstBytes)
 {

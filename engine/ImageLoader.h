@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <vector>
 
 class TCanvas;
 
@@ -23,6 +24,9 @@ constexpr std::int64_t kMaxStillPixels = 64LL * 1024 * 1024;
 // A progressive JPEG may hold any number of scans, each a pass over the whole
 // picture; real files have about ten.
 constexpr int kMaxJpegScans = 500;
+
+// The bytes of a picture file; `ok` is false when it cannot be opened.
+std::vector<std::uint8_t> ReadFileData(const std::filesystem::path& fileName, bool& ok);
 
 TImageKind ImageKindOf(std::span<const std::uint8_t> firstBytes);
 // From the first 11 bytes of the file; None when it cannot be read.

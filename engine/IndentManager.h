@@ -4,6 +4,9 @@
 // cell's coordinates; painting moves the edges to the window and reads the same
 // records back.
 
+#include <climits>
+#include <cstddef>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -27,6 +30,51 @@ struct TClearanceBottoms {
     int Right = 0;
 };
 
+// The records of one side, indexed so that a layout pass, which asks at
+// growing Y, costs per question only the records that can still hold a Y:
+// the open list levels and the unowned bands not yet passed. A page of
+// thousands of closed lists would otherwise be scanned whole for every line.
+class TIndentRecords {
+public:
+    void Clear();
+    void Add(const IndentRec& record);
+    // Closes every open list level above level: it becomes unowned and ends
+    // at bottom.
+    void CloseLevelsAbove(int level, int bottom);
+
+    // The largest (or smallest) X of the records whose band holds y.
+    std::optional<int> LargestXAt(int y) const;
+    std::optional<int> SmallestXAt(int y) const;
+    // The largest bottom of the unowned records, of those with X above x.
+    std::optional<int> UnownedBottom() const { return unownedBottom_; }
+    std::optional<int> UnownedBottomBeyond(int x) const;
+    // The X of the last open record of the level (none when it has none).
+    std::optional<int> OpenLevelX(int level) const;
+    // The largest bottom of the open records with X above x.
+    std::optional<int> OpenBottomBeyond(int x) const;
+
+    const std::vector<IndentRec>& All() const { return records_; }
+    std::size_t LiveCount() const { return live_.size(); }
+
+private:
+    template <typename Better>
+    std::optional<int> BestXAt(int y, Better better) const;
+    void NoteUnowned(std::size_t index);
+
+    std::vector<IndentRec> records_;    // every record, in the order registered
+    std::vector<std::size_t> open_;     // the owned records, in order
+    std::optional<int> unownedBottom_;
+    // Unowned records by X: each step's bottom is the largest among records
+    // with that X or more, so bottoms fall as X grows and the first step past
+    // an X answers for everything past it.
+    std::map<int, int> bottomSteps_;
+    // Edge questions come at growing Y within a pass; the unowned records
+    // whose bottom lies at or above the last Y asked are dropped from live_ and
+    // brought back only when a question comes from higher up (a new pass).
+    mutable std::vector<std::size_t> live_;
+    mutable int lastAskedY_ = INT_MIN;
+};
+
 class IndentManagerBasic {
 public:
     // An open list level reaches this far down until the level is closed.
@@ -36,8 +84,6 @@ public:
 
     int Width = 0;       // available width
     int ClipWidth = 0;   // set by painting: right limit for preformatted text
-    std::vector<IndentRec> LeftRecords;
-    std::vector<IndentRec> RightRecords;
     int ListLevel = 0;
     int LeftEdgeX = 0;
     int RightEdgeX = 0;
@@ -51,8 +97,20 @@ public:
     void SetListLevel(int y, int level);
     void RegisterFloat(TFloatSide side, int y, int height, int width);
     int FloatBottom() const;
+    // The largest bottom of the unowned records of one side (0 when none).
+    int FloatBottom(TFloatSide side) const;
     TClearanceBottoms ClearanceBottoms() const;
     int ListClearance() const;
+
+    // Every record registered since Reset, in order.
+    const std::vector<IndentRec>& LeftRecords() const { return left_.All(); }
+    const std::vector<IndentRec>& RightRecords() const { return right_.All(); }
+    // How many unowned records an edge question on the side still looks at.
+    std::size_t LiveRecordCount(TFloatSide side) const;
+
+private:
+    TIndentRecords left_;
+    TIndentRecords right_;
 };
 
 // The design keeps a descendant for cells; it adds nothing this program uses.

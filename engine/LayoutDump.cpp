@@ -267,6 +267,7 @@ void BuildAndDump(const std::string& fullName, const TDumpOptions& options, std:
     document.ImageCache = &cache;
     THtmlBuilder builder;
     TAnchorList anchors;
+    document.OnItemDropped = [&anchors](const TSectionBase& item) { anchors.Forget(item); };
     document.ExpandLinkName = [&](const std::string& reference) {
         return ExpandLink(reference, {}, builder.Base(), fullName);
     };
@@ -361,14 +362,14 @@ void DumpPageFile(const std::string& fileName, const TDumpOptions& options, std:
     const std::string fullName = FullPath(fileName);
     BuildAndDump(fullName, options, out, [&](THtmlBuilder& builder, TSectionList& document, TAnchorList& anchors) {
         switch (options.As) {
-        case TDumpSource::Html:
+        case TViewedFileType::Html:
             builder.ParseHtmlFile(document, anchors, fileName);
             break;
-        case TDumpSource::Text:
+        case TViewedFileType::Text:
             builder.ParseTextFile(document, anchors, fileName);
             break;
-        case TDumpSource::Image:
-            if (!QFileInfo::exists(QString::fromStdString(fileName)))
+        case TViewedFileType::Image:
+            if (!QFileInfo(QString::fromStdString(fileName)).isFile())
                 throw EFileError(fileName);
             builder.ParseHtmlText(document, anchors, THtmlBuilder::ImagePageText(fullName));
             break;

@@ -4,6 +4,8 @@
 // indented text, one line per document item and per laid-out line. Tests
 // compare it with expected files; `zefweb --dump` prints it.
 
+#include "engine/ViewedFileType.h"
+
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -12,13 +14,11 @@ class TAnchorList;
 class THtmlBuilder;
 class TSectionList;
 
-enum class TDumpSource { Html, Text, Image };
-
 struct TDumpOptions {
     // The width of the viewer's page area; the document is laid out this
     // wide less the two side margins.
     int Width = 800;
-    TDumpSource As = TDumpSource::Html;
+    TViewedFileType As = TViewedFileType::Html;
 };
 
 // The viewer's default margins, in pixels.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <filesystem>
 
 namespace {
 
@@ -112,6 +113,10 @@ void THtmlLexer::Reset()
 void THtmlLexer::StartFile(const std::string& fileName)
 {
     Reset();
+    // A folder opens on Linux and reads as nothing: it is no page file.
+    std::error_code error;
+    if (std::filesystem::is_directory(fileName, error))
+        throw std::runtime_error("Cannot open file: " + fileName);
     File.reset(std::fopen(fileName.c_str(), "rb"));
     if (!File)
         throw std::runtime_error("Cannot open file: " + fileName);

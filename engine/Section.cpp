@@ -103,16 +103,6 @@ int PlainStretch(const TSection& section, int index, int limit)
     return std::min({section.RunEnd(index), section.NextImage(index), section.NextControl(index), limit});
 }
 
-// The largest bottom of the unowned records (floats), 0 when there is none.
-int LowestFloatBottom(const std::vector<IndentRec>& records)
-{
-    int bottom = 0;
-    for (const IndentRec& record : records)
-        if (!record.Owner)
-            bottom = std::max(bottom, record.BottomY);
-    return bottom;
-}
-
 } // namespace
 
 // What the line being built carries from fitting to its record.
@@ -356,8 +346,8 @@ void TSection::SizeImages(TCanvas& canvas, int availableWidth)
 
 int TSection::ClearSpace(int y, const IndentManager& indent) const
 {
-    const int left = LowestFloatBottom(indent.LeftRecords);
-    const int right = LowestFloatBottom(indent.RightRecords);
+    const int left = indent.FloatBottom(TFloatSide::Left);
+    const int right = indent.FloatBottom(TFloatSide::Right);
     int bottom = 0;
     switch (ClearMode) {
     case TClearMode::None: return 0;

@@ -99,12 +99,6 @@ public:
                     const TBuilderStyle& builderStyle);
     // An IMG at the end of the text; the cell gives the document.
     TImageObj& AddImage(const TAttributeList& attributes, TCell* cell);
-    // FIXME: the builder still passes the cache, which the document now
-    // carries; remove once it calls the form above.
-    TImageObj& AddImage(const TAttributeList& attributes, TCell* cell, TImageCache&)
-    {
-        return AddImage(attributes, cell);
-    }
     // A control made by the form factory: appended to the controls at the end
     // of the text, with a control mark.
     void AddFormControl(TFormControlObj& control);

@@ -9,6 +9,7 @@
 // absolute window X. Character positions run over the whole document's text;
 // an inline image and a form control count one each, spaces and rules none.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -107,4 +108,8 @@ public:
     // before AdjustToBaseSize, so that an item can settle its content for good
     // (an empty preformatted section takes one space there).
     virtual void Added() {}
+
+    // Not one of the slots: calls `visit` with this item and every item that
+    // lies inside it (in a table's cells and caption).
+    virtual void VisitItems(const std::function<void(const TSectionBase& item)>& visit) const { visit(*this); }
 };

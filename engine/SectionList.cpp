@@ -147,14 +147,21 @@ void TSectionList::HideUnplacedControls()
                                                   [focus](const TFormControlObj* control) {
                                                       return control->FocusWidget() == focus;
                                                   });
+    if (focusInPage) {
+        ParkUnplacedControls();
+        return;
+    }
+    for (TFormControlObj* control : FormControlList)
+        if (!control->Shown && control->HasWidget())
+            control->Widget->hide();
+}
+
+void TSectionList::ParkUnplacedControls()
+{
     for (TFormControlObj* control : FormControlList) {
-        if (control->Shown || !control->Widget)
-            continue;
-        if (focusInPage) {
+        if (!control->Shown && control->HasWidget()) {
             control->Widget->move(kOutOfSightLeft, control->Widget->y());
             control->Widget->show();
-        } else {
-            control->Widget->hide();
         }
     }
 }

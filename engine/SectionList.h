@@ -64,6 +64,9 @@ public:
         SubmitHandler;
     std::function<void(TFormControlObj& control)> FormFocusHandler;
     std::function<void(TSectionList& document)> OnBackgroundChange;
+    // Told of an item a cell drops because its layout failed, just before the
+    // item and everything in it is freed, so that who points into it can let go.
+    std::function<void(const TSectionBase& item)> OnItemDropped;
     // The viewer's expansion of a page reference to a full file name.
     std::function<std::string(const std::string& reference)> ExpandLinkName;
 
@@ -114,6 +117,10 @@ public:
     void SetYOffset(int offset);
     // Moves the form controls the last painting did not place out of sight.
     void HideUnplacedControls();
+    // While a form widget has the focus, the widgets the last painting did
+    // not place wait far left, shown instead of hidden, so that tabbing
+    // through them keeps working.
+    void ParkUnplacedControls();
     void SetFonts(const std::string& fontName, const std::string& fixedFontName, TColor background,
                   TColor linkColor, TColor fontColor, int baseFontSize);
     void SetBackground(TColor color);

@@ -331,6 +331,21 @@ TCellAlign ReadCellAlign(const TAttributeList& attributes)
     return TCellAlign::None;
 }
 
+TParaAlign ToParaAlign(TCellAlign alignment, TParaAlign otherwise)
+{
+    switch (alignment) {
+    case TCellAlign::Left:
+        return TParaAlign::Left;
+    case TCellAlign::Centre:
+        return TParaAlign::Centre;
+    case TCellAlign::Right:
+        return TParaAlign::Right;
+    case TCellAlign::None:
+        break;
+    }
+    return otherwise;
+}
+
 TVertAlign ReadVertAlign(const TAttributeList& attributes, TVertAlign defaultAlign)
 {
     const std::string_view text = AlignText(attributes, TSymbol::VAlign);

@@ -113,5 +113,7 @@ enum class TVertAlign { Top, Middle, Bottom };
 TParaAlign ReadParaAlign(const TAttributeList& attributes, TParaAlign current);
 // ALIGN of TD, TH, TR: left, center, right; otherwise None (inherit).
 TCellAlign ReadCellAlign(const TAttributeList& attributes);
+// A cell's own alignment as a paragraph alignment; None gives `otherwise`.
+TParaAlign ToParaAlign(TCellAlign alignment, TParaAlign otherwise);
 // VALIGN: top or baseline, middle, bottom; otherwise the given default.
 TVertAlign ReadVertAlign(const TAttributeList& attributes, TVertAlign defaultAlign);

@@ -6,24 +6,6 @@
 #include "engine/HtmlTable.h"
 #include "engine/SectionList.h"
 
-namespace {
-
-TParaAlign ParaAlignOf(TCellAlign alignment, TParaAlign otherwise)
-{
-    switch (alignment) {
-    case TCellAlign::Left:
-        return TParaAlign::Left;
-    case TCellAlign::Centre:
-        return TParaAlign::Centre;
-    case TCellAlign::Right:
-        return TParaAlign::Right;
-    default:
-        return otherwise;
-    }
-}
-
-} // namespace
-
 // What the table reader keeps while it runs.
 struct THtmlBuilder::TTableState {
     std::unique_ptr<ThtmlTable> Table;
@@ -157,7 +139,7 @@ void THtmlBuilder::ReadCell(TTableState& table)
     // The row's alignment, else the kind's; the cell's own ALIGN and VALIGN
     // override the defaults it is given.
     const TParaAlign kindAlignment = heading ? TParaAlign::Centre : TParaAlign::Left;
-    table.Cell = std::make_unique<TCellObj>(document_, Attributes(), ParaAlignOf(table.RowAlign, kindAlignment),
+    table.Cell = std::make_unique<TCellObj>(document_, Attributes(), ToParaAlign(table.RowAlign, kindAlignment),
                                             table.RowVAlign);
     alignment_ = table.Cell->Alignment;
     currentCell_ = &table.Cell->Cell;

@@ -1,8 +1,8 @@
 #pragma once
-// What the accessory tests share: a recording error box, key presses sent to
-// the focused widget, and showing a window as the active one.
+// What the accessory tests share: the recording error box, key presses sent
+// to the focused widget, and showing a window as the active one.
 
-#include "engine/ErrorBox.h"
+#include "tests/EngineFakes.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,12 +11,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-class TRecordingErrorBox final : public TErrorBox {
-public:
-    void ShowError(const std::string& message) override { messages.push_back(message); }
-    std::vector<std::string> messages;
-};
 
 // Sends one key press, as the keyboard would, to the window's focused widget.
 inline void PressKey(QWidget& window, int key, const QString& text = QString())

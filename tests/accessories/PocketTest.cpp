@@ -89,7 +89,7 @@ TEST_F(PocketTest, RepeatedEqualsAppliesThePendingOperatorAgain)
     EXPECT_EQ(Keys("7-="), "0");
     Clear();
     EXPECT_EQ(Keys("2++"), "4");
-    EXPECT_TRUE(errorBox.messages.empty());
+    EXPECT_TRUE(errorBox.Messages.empty());
 }
 
 TEST_F(PocketTest, ChainsWorkLeftToRightWithoutPrecedence)
@@ -108,7 +108,7 @@ TEST_F(PocketTest, EqualsOnAnEmptyDisplayLeavesNoAccumulator)
     // Two commas as first number: dropped without a message.
     EXPECT_EQ(Keys("5,,="), "");
     EXPECT_FALSE(pocket.Calculator().AccumulatorSet());
-    EXPECT_TRUE(errorBox.messages.empty());
+    EXPECT_TRUE(errorBox.Messages.empty());
 }
 
 TEST_F(PocketTest, EntryAfterAResult)
@@ -154,7 +154,7 @@ TEST_F(PocketTest, ResultsGoThroughTheSixByteFormat)
 TEST_F(PocketTest, DivisionByZeroKeepsTheState)
 {
     Keys("5/0=");
-    ASSERT_EQ(errorBox.messages, std::vector<std::string> { kDivisionByZero });
+    ASSERT_EQ(errorBox.Messages, std::vector<std::string> { kDivisionByZero });
     const TPocketCalculator& calculator = pocket.Calculator();
     EXPECT_EQ(calculator.Accumulator(), 5.0L);
     EXPECT_EQ(calculator.Operand(), 0.0L); // stored before the failing step
@@ -163,11 +163,11 @@ TEST_F(PocketTest, DivisionByZeroKeepsTheState)
     // An operator whose "=" fails does not replace the pending one.
     Keys("+");
     EXPECT_EQ(calculator.PendingOperator(), '/');
-    EXPECT_EQ(errorBox.messages.size(), 2u);
+    EXPECT_EQ(errorBox.Messages.size(), 2u);
 
     Clear();
     Keys("3+0x");
-    EXPECT_EQ(errorBox.messages.back(), kDivisionByZero);
+    EXPECT_EQ(errorBox.Messages.back(), kDivisionByZero);
     EXPECT_EQ(calculator.Accumulator(), 3.0L);
     EXPECT_EQ(Display(), "0");
 }
@@ -175,23 +175,23 @@ TEST_F(PocketTest, DivisionByZeroKeepsTheState)
 TEST_F(PocketTest, InvalidOperations)
 {
     Keys("0/0=");
-    EXPECT_EQ(errorBox.messages.back(), kInvalidOperation);
+    EXPECT_EQ(errorBox.Messages.back(), kInvalidOperation);
     EXPECT_EQ(pocket.Calculator().Accumulator(), 0.0L);
     Clear();
     Keys("3-5=");
     EXPECT_EQ(Display(), "-2");
     Keys("s");
-    EXPECT_EQ(errorBox.messages.back(), kInvalidOperation);
+    EXPECT_EQ(errorBox.Messages.back(), kInvalidOperation);
     EXPECT_EQ(Display(), "-2");
     EXPECT_EQ(pocket.Calculator().Accumulator(), -2.0L);
-    EXPECT_EQ(errorBox.messages.size(), 2u);
+    EXPECT_EQ(errorBox.Messages.size(), 2u);
 }
 
 TEST_F(PocketTest, OverflowKeepsTheLastStoredResult)
 {
     EXPECT_EQ(Keys("10000000000*="), "1E20");
     Keys("=");
-    ASSERT_EQ(errorBox.messages, std::vector<std::string> { kOverflow });
+    ASSERT_EQ(errorBox.Messages, std::vector<std::string> { kOverflow });
     EXPECT_EQ(pocket.Calculator().Accumulator(), *RoundToReal48(1e20L));
     EXPECT_EQ(Display(), "1E20");
 
@@ -199,7 +199,7 @@ TEST_F(PocketTest, OverflowKeepsTheLastStoredResult)
     Clear();
     const std::string tiny = "0," + std::string(38, '0') + "4";
     Keys(tiny + "x");
-    EXPECT_EQ(errorBox.messages.back(), kOverflow);
+    EXPECT_EQ(errorBox.Messages.back(), kOverflow);
     EXPECT_EQ(Display(), tiny);
     EXPECT_FALSE(pocket.Calculator().AccumulatorSet());
 }
@@ -207,12 +207,12 @@ TEST_F(PocketTest, OverflowKeepsTheLastStoredResult)
 TEST_F(PocketTest, TextThatIsNotANumber)
 {
     Keys("5+,,=");
-    ASSERT_EQ(errorBox.messages, std::vector<std::string> { "'5,,' n'est pas une valeur flottante correcte" });
+    ASSERT_EQ(errorBox.Messages, std::vector<std::string> { "'5,,' n'est pas une valeur flottante correcte" });
     EXPECT_EQ(Display(), "5,,");
     EXPECT_EQ(pocket.Calculator().Accumulator(), 5.0L);
     Clear();
     Keys("x");
-    EXPECT_EQ(errorBox.messages.back(), "'' n'est pas une valeur flottante correcte");
+    EXPECT_EQ(errorBox.Messages.back(), "'' n'est pas une valeur flottante correcte");
     EXPECT_FALSE(pocket.Calculator().AccumulatorSet());
 }
 

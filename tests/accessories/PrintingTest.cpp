@@ -213,7 +213,7 @@ TEST_F(BlocnotesTest, PrintsTheLinesAsTheBoxShowsThem)
 
     printFile = PdfPath("notes.pdf");
     blocnotes->Imprimer();
-    EXPECT_TRUE(errorBox.messages.empty());
+    EXPECT_TRUE(errorBox.Messages.empty());
     const std::vector<QStringList> pages = Pages(printFile);
     ASSERT_EQ(pages.size(), 1u);
     QStringList expected;
@@ -231,7 +231,7 @@ TEST_F(BlocnotesTest, EmptyNotepadPrintsAnEmptyJob)
     Open();
     printFile = PdfPath("empty.pdf");
     blocnotes->Imprimer();
-    EXPECT_TRUE(errorBox.messages.empty());
+    EXPECT_TRUE(errorBox.Messages.empty());
     ASSERT_TRUE(QFile::exists(printFile));
     EXPECT_TRUE(PdfToText(printFile, {}).trimmed().isEmpty());
 }
@@ -242,7 +242,7 @@ TEST_F(BlocnotesTest, PrintFailureIsReportedAndTheTextStays)
     blocnotes->TextBox()->setPlainText(QStringLiteral("garder"));
     printFile = PdfPath("absent/folder/notes.pdf");
     blocnotes->Imprimer();
-    ASSERT_EQ(errorBox.messages, std::vector<std::string> { "L'impression a \xE9" "chou\xE9" });
+    ASSERT_EQ(errorBox.Messages, std::vector<std::string> { "L'impression a \xE9" "chou\xE9" });
     EXPECT_EQ(blocnotes->TextBox()->toPlainText(), QStringLiteral("garder"));
 }
 

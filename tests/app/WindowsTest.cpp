@@ -5,7 +5,7 @@
 #include "app/SaveDialog.h"
 #include "app/Splash.h"
 #include "app/SubmitForm.h"
-#include "engine/ErrorBox.h"
+#include "tests/EngineFakes.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -31,12 +31,6 @@
 #include <memory>
 
 namespace {
-
-class TRecordingErrorBox final : public TErrorBox {
-public:
-    std::vector<std::string> Messages;
-    void ShowError(const std::string& message) override { Messages.push_back(message); }
-};
 
 std::string WriteFile(const QTemporaryDir& folder, const std::string& name, const std::string& bytes)
 {

@@ -448,6 +448,10 @@ TEST(BuilderEntry, MissingFileIsAClearError)
         EXPECT_STREQ(error.what(), "Can't locate file: /no/such/page.htm");
     }
     EXPECT_THROW(page.Builder.ParseTextFile(page.Document, page.Anchors, "/no/such/file.txt"), EFileError);
+    const QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    EXPECT_THROW(page.Builder.ParseHtmlFile(page.Document, page.Anchors, folder.path().toStdString()), EFileError);
+    EXPECT_THROW(page.Builder.ParseTextFile(page.Document, page.Anchors, folder.path().toStdString()), EFileError);
     EXPECT_TRUE(page.Document.Items.empty());
 }
 

@@ -3,24 +3,18 @@
 // and a compact picture of the items it made.
 
 #include "engine/BlockItems.h"
-#include "engine/ErrorBox.h"
 #include "engine/HtmlBuilder.h"
 #include "engine/HtmlTable.h"
 #include "engine/ImageCache.h"
 #include "engine/ListItems.h"
 #include "engine/PreFormated.h"
 #include "engine/SectionList.h"
+#include "tests/EngineFakes.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-class TBuilderErrorBox : public TErrorBox {
-public:
-    void ShowError(const std::string& message) override { Messages.push_back(message); }
-    std::vector<std::string> Messages;
-};
 
 class TBuiltPage {
 public:
@@ -35,7 +29,7 @@ public:
         Builder.ParseHtmlText(Document, Anchors, html, handlers);
     }
 
-    TBuilderErrorBox Errors;
+    TRecordingErrorBox Errors;
     TImageCache Cache;
     TSectionList Document{nullptr, nullptr, Errors};
     TAnchorList Anchors;

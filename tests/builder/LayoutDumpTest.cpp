@@ -44,28 +44,37 @@ TEST(LayoutDump, EveryPageMatchesItsExpectedDump)
 TEST(LayoutDump, TextAndImageSourcesAndMissingFiles)
 {
     std::ostringstream text;
-    DumpPageFile((TestsDir() / "pages" / "pre.html").string(), {400, TDumpSource::Text}, text);
+    DumpPageFile((TestsDir() / "pages" / "pre.html").string(), {400, TViewedFileType::Text}, text);
     // As plain text the tags are shown: the first line holds the whole source line.
     EXPECT_NE(text.str().find("TPreFormated y=5 h=15 pos=0+"), std::string::npos);
     EXPECT_NE(text.str().find("text \"<PRE>\""), std::string::npos);
 
     std::ostringstream image;
-    DumpPageFile((TestsDir() / "pages" / "pre.html").string(), {400, TDumpSource::Image}, image);
+    DumpPageFile((TestsDir() / "pages" / "pre.html").string(), {400, TViewedFileType::Image}, image);
     EXPECT_NE(image.str().find("text \"[img]\""), std::string::npos);
     EXPECT_NE(image.str().find("src=\"pre.html\""), std::string::npos);
 
     std::ostringstream missing;
     EXPECT_THROW(DumpPageFile("/no/such/page.htm", {}, missing), EFileError);
+    // A folder is no page file, whichever way it would be shown.
+    const std::string folder = (TestsDir() / "pages").string();
+    for (const TViewedFileType as : {TViewedFileType::Html, TViewedFileType::Text, TViewedFileType::Image})
+        EXPECT_THROW(DumpPageFile(folder, {400, as}, missing), EFileError);
 }
 
 TEST(LayoutDump, TooManyColumnsIsReportedInTheDump)
 {
-    std::string html = "<TABLE><TR>";
-    for (int i = 0; i < 31; ++i)
+    // Anchors inside the dropped table, one of them in a table nested in it,
+    // go with it; the one after it stays.
+    std::string html = "<TABLE><TR><TD><A NAME=inside>in</A><TABLE><TR><TD><A NAME=nested>n</A></TABLE>";
+    for (int i = 0; i < 30; ++i)
         html += "<TD>x";
-    html += "</TABLE>after";
+    html += "</TABLE><A NAME=after>after</A>";
     std::ostringstream dump;
     DumpPageText(html, {}, dump);
     EXPECT_NE(dump.str().find("error \"Table has too many Columns\""), std::string::npos);
     EXPECT_EQ(dump.str().find("ThtmlTable"), std::string::npos);
+    EXPECT_NE(dump.str().find("anchor \"AFTER\""), std::string::npos);
+    EXPECT_EQ(dump.str().find("anchor \"INSIDE\""), std::string::npos);
+    EXPECT_EQ(dump.str().find("anchor \"NESTED\""), std::string::npos);
 }

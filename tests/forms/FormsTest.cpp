@@ -3,7 +3,6 @@
 // builder does, and submissions go to a recording receiver.
 
 #include "engine/Canvas.h"
-#include "engine/ErrorBox.h"
 #include "engine/FormControlFactory.h"
 #include "engine/FormControls.h"
 #include "engine/HtmlForm.h"
@@ -11,6 +10,7 @@
 #include "engine/Lexer.h"
 #include "engine/Section.h"
 #include "engine/SectionList.h"
+#include "tests/EngineFakes.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,12 +34,6 @@ using testing::ElementsAre;
 using testing::IsEmpty;
 
 namespace {
-
-class TQuietErrorBox : public TErrorBox {
-public:
-    void ShowError(const std::string& message) override { Messages.push_back(message); }
-    std::vector<std::string> Messages;
-};
 
 struct TSubmission {
     std::string Action;
@@ -122,7 +116,7 @@ protected:
     }
 
     QWidget Panel;
-    TQuietErrorBox Errors;
+    TRecordingErrorBox Errors;
     // Before the document, which lets go of its pictures when it is freed.
     TImageCache Cache;
     TSectionList Document{nullptr, &Panel, Errors};
@@ -498,7 +492,7 @@ TEST_F(FormsTest, FocusTellsTheViewerAndKeepsUnplacedWidgetsReachable)
 
 TEST_F(FormsTest, LayoutSizesTheControlsOfTheDocument)
 {
-    TQuietErrorBox errors;
+    TRecordingErrorBox errors;
     TSectionList document(nullptr, &Panel, errors);
     TFormControlFactory factory(document);
     auto section = std::make_unique<TSection>(0, TParaAlign::Left, nullptr, TMyFont("Times New Roman", 12), Style);

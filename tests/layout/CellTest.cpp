@@ -69,10 +69,14 @@ TEST_F(CellTest, AnItemThatCannotBeLaidOutIsReportedAndDropped)
 {
     TCell cell(&document);
     AddFake(cell, 10, "ab");
-    AddFake(cell, 99, "xyz").ThrowOnLayout = true;
+    TFakeItem& failing = AddFake(cell, 99, "xyz");
+    failing.ThrowOnLayout = true;
     TFakeItem& last = AddFake(cell, 20, "cd");
+    std::vector<const TSectionBase*> dropped;
+    document.OnItemDropped = [&dropped](const TSectionBase& item) { dropped.push_back(&item); };
 
     EXPECT_EQ(LayOut(cell, 0, 300), 30);
+    EXPECT_EQ(dropped, std::vector<const TSectionBase*>{&failing});
     ASSERT_EQ(errors.Messages.size(), 1u);
     EXPECT_EQ(errors.Messages[0], "Table has too many Columns");
     ASSERT_EQ(cell.Items.size(), 2u);

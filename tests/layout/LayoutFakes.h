@@ -1,34 +1,26 @@
 #pragma once
-// Small stand-ins for the layout tests: an error box that records messages,
-// and a document item with a fixed size that records what it was asked.
+// Small stand-ins for the layout tests: a document item with a fixed size
+// that records what it was asked.
 
 #include "engine/Canvas.h"
-#include "engine/ErrorBox.h"
 #include "engine/IndentManager.h"
 #include "engine/SectionBase.h"
 #include "engine/SectionList.h"
-#include "engine/TextSinks.h"
 #include "engine/UrlTarget.h"
+#include "tests/EngineFakes.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-class TRecordingErrorBox : public TErrorBox {
-public:
-    void ShowError(const std::string& message) override { Messages.push_back(message); }
-    std::vector<std::string> Messages;
-};
-
 // An item of a given height that owns `length` positions of `text`. It
 // answers a link at relative Y >= LinkFromY, and optionally registers a left
 // float or throws from layout.
-class TFakeItem : public TSectionBase {
+class TFakeItem : public TFakeTextItem {
 public:
-    TFakeItem(int height, std::string text = {}) : Height(height), Text(std::move(text)) {}
+    TFakeItem(int height, std::string text = {}) : TFakeTextItem(std::move(text)), Height(height) {}
 
     int Height;
-    std::string Text;
     int HangingBelow = 0;       // extra draw height
     int LinkFromY = 1 << 30;    // relative Y from which LinkAt answers
     int FloatHeight = 0;        // registers a left float of this height
@@ -80,20 +72,10 @@ public:
         return StartPosition + std::min(y / 5, Length);
     }
 
-    bool CharAt(int position, char& ch, TSectionBase*& item) override
-    {
-        if (position < StartPosition || position >= StartPosition + Length)
-            return false;
-        ch = Text[static_cast<std::size_t>(position - StartPosition)];
-        item = this;
-        return true;
-    }
-
     void CopySelection() override
     {
         ++CopyCount;
-        if (Document->TextSink)
-            Document->TextSink->AddText(Text);
+        TFakeTextItem::CopySelection();
     }
 
     void WidthRange(TCanvas&, int& minimum, int& maximum) override

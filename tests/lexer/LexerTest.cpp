@@ -265,10 +265,12 @@ TEST(Lexer, FileInputReadsLikeMemoryInputAcrossBufferBoundaries)
     EXPECT_EQ(fromFile.str(), Dump(page));
 }
 
-TEST(Lexer, MissingFileIsAnError)
+TEST(Lexer, MissingFileOrFolderIsAnError)
 {
     THtmlLexer lexer;
     EXPECT_THROW(lexer.StartFile("/nonexistent/zef/page.htm"), std::runtime_error);
+    // A folder opens as a file on Linux; it must not read as an empty page.
+    EXPECT_THROW(lexer.StartFile(std::filesystem::temp_directory_path().string()), std::runtime_error);
 }
 
 TEST(Lexer, TokenDumpsOfFixturePages)

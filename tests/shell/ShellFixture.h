@@ -8,9 +8,9 @@
 #include "app/ShellDialogs.h"
 #include "app/Viewer.h"
 #include "accessories/ClockSetter.h"
-#include "engine/ErrorBox.h"
 #include "engine/HtmlPane.h"
 #include "engine/ImageCache.h"
+#include "tests/EngineFakes.h"
 #include "tests/app/FakeDesktop.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +28,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-class TRecordingErrorBox final : public TErrorBox {
-public:
-    std::vector<std::string> Messages;
-    void ShowError(const std::string& message) override { Messages.push_back(message); }
-};
 
 class TFakeClockSetter final : public TClockSetter {
 public:

@@ -1,17 +1,16 @@
 #pragma once
-// Tables built in code for the table tests: an error box that records, a box
-// item of known width range and height that records how it was laid out and
-// answers the queries with its text, and helpers that make attributes, rows
-// and cells the way the builder does.
+// Tables built in code for the table tests: a box item of known width range
+// and height that records how it was laid out and answers the queries with
+// its text, and helpers that make attributes, rows and cells the way the
+// builder does.
 
 #include "engine/Canvas.h"
-#include "engine/ErrorBox.h"
 #include "engine/HtmlTable.h"
 #include "engine/IndentManager.h"
 #include "engine/SectionList.h"
 #include "engine/Symbols.h"
-#include "engine/TextSinks.h"
 #include "engine/UrlTarget.h"
+#include "tests/EngineFakes.h"
 
 #include <charconv>
 #include <initializer_list>
@@ -20,33 +19,18 @@
 #include <utility>
 #include <vector>
 
-class TRecordingErrorBox : public TErrorBox {
-public:
-    void ShowError(const std::string& message) override { Messages.push_back(message); }
-    std::vector<std::string> Messages;
-};
-
-class TRecordingSink : public TTextSink {
-public:
-    void AddText(const char* text, int count) override { Text.append(text, static_cast<std::size_t>(count)); }
-    int Finish() override { return static_cast<int>(Text.size()); }
-    using TTextSink::AddText;
-    std::string Text;
-};
-
 // A block of fixed height whose width range is given; it owns one position
 // per character of its text.
-class TBox : public TSectionBase {
+class TBox : public TFakeTextItem {
 public:
     TBox(int minimum, int maximum, int height, std::string text = {})
-        : Minimum(minimum), Maximum(maximum), Height(height), Text(std::move(text))
+        : TFakeTextItem(std::move(text)), Minimum(minimum), Maximum(maximum), Height(height)
     {
     }
 
     int Minimum;
     int Maximum;
     int Height;
-    std::string Text;
     int LayoutCount = 0;
     int WidthRangeCount = 0;
     int LayoutY = -1;
@@ -113,21 +97,6 @@ public:
         y = Y;
         x = position - StartPosition;
         return true;
-    }
-
-    bool CharAt(int position, char& ch, TSectionBase*& item) override
-    {
-        if (position < StartPosition || position >= StartPosition + Length)
-            return false;
-        ch = Text[static_cast<std::size_t>(position - StartPosition)];
-        item = this;
-        return true;
-    }
-
-    void CopySelection() override
-    {
-        if (Document->TextSink)
-            Document->TextSink->AddText(Text);
     }
 };
 

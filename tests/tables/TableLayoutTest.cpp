@@ -128,6 +128,25 @@ TEST_F(TableTest, ATooWideNestedTableGoesAloneAndAHugeSpanIsRefusedQuickly)
     EXPECT_EQ(Document.Items.size(), 1u);
 }
 
+TEST_F(TableTest, ATableVisitsItselfItsCellsCaptionAndNestedTables)
+{
+    ThtmlTable& outer = AddTable();
+    TCellObj& holder = AddCell(AddRow(outer));
+    TBox& inCell = AddBox(holder.Cell, 5, 5, 10);
+    TBox& inCaption = AddBox(outer.Caption.Cell, 5, 5, 10);
+    ThtmlTable& inner = AddTable({}, &holder.Cell);
+    TBox& nested = AddBoxCell(AddRow(inner), 5, 5);
+    TBox& outside = AddBox(Document, 5, 5, 10);
+
+    std::vector<const TSectionBase*> visited;
+    outer.VisitItems([&visited](const TSectionBase& item) { visited.push_back(&item); });
+    EXPECT_EQ(visited, (std::vector<const TSectionBase*>{&outer, &inCell, &inner, &nested, &inCaption}));
+    visited.clear();
+    Document.VisitItems([&visited](const TSectionBase& item) { visited.push_back(&item); });
+    EXPECT_EQ(visited.size(), 6u);
+    EXPECT_EQ(visited.back(), &outside);
+}
+
 TEST_F(TableTest, SpansBecomeFillersAndRowSpansStopAtTheLastRow)
 {
     // row 0: A (colspan 2, rowspan 2) B (rowspan 5)

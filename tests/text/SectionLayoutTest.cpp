@@ -214,10 +214,10 @@ TEST(SectionLayout, ALeadingFloatIsRegisteredAtOnceAndTextFlowsBesideIt)
 
     const int floatEdge = 50 + TImageObj::kDefaultHSpace;
     const IndentManager& indent = doc.Document.Indent;
-    ASSERT_EQ(indent.LeftRecords.size(), 1u);
-    EXPECT_EQ(indent.LeftRecords[0].X, floatEdge);
-    EXPECT_EQ(indent.LeftRecords[0].TopY, 0);
-    EXPECT_EQ(indent.LeftRecords[0].BottomY, 60);
+    ASSERT_EQ(indent.LeftRecords().size(), 1u);
+    EXPECT_EQ(indent.LeftRecords()[0].X, floatEdge);
+    EXPECT_EQ(indent.LeftRecords()[0].TopY, 0);
+    EXPECT_EQ(indent.LeftRecords()[0].BottomY, 60);
     EXPECT_EQ(image.FloatX, 0);
     EXPECT_EQ(section.Lines[0].DrawHeight, 60);
     for (const LineRec& line : section.Lines) {
@@ -239,8 +239,8 @@ TEST(SectionLayout, AFloatAfterTextHangsBelowItsLine)
     doc.Layout(400);
 
     const int lineHeight = section.Lines[0].FullHeight();
-    ASSERT_EQ(doc.Document.Indent.RightRecords.size(), 1u);
-    const IndentRec& record = doc.Document.Indent.RightRecords[0];
+    ASSERT_EQ(doc.Document.Indent.RightRecords().size(), 1u);
+    const IndentRec& record = doc.Document.Indent.RightRecords()[0];
     EXPECT_EQ(record.TopY, lineHeight);
     EXPECT_EQ(record.BottomY, lineHeight + 50);
     EXPECT_EQ(record.X, -(40 + TImageObj::kDefaultHSpace));

@@ -3,21 +3,14 @@
 // painted into an off-screen image, in black Liberation fonts on white.
 
 #include "engine/Canvas.h"
-#include "engine/ErrorBox.h"
 #include "engine/ImageCache.h"
 #include "engine/Section.h"
 #include "engine/SectionList.h"
+#include "tests/EngineFakes.h"
 
 #include <QImage>
 #include <memory>
 #include <string>
-#include <vector>
-
-class TRecordingErrorBox : public TErrorBox {
-public:
-    void ShowError(const std::string& message) override { Messages.push_back(message); }
-    std::vector<std::string> Messages;
-};
 
 class TTextDocument {
 public:

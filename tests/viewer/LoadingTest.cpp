@@ -34,6 +34,44 @@ TEST_F(TLoadingTest, MissingFileChangesNothing)
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(TLoadingTest, AFolderCountsAsAMissingFile)
+{
+    const std::string page = WriteLongPage("page.htm");
+    Pane().LoadHtmlFile(page);
+    const std::string folder = Folder() + "/sous.htm";
+    std::filesystem::create_directory(folder);
+    try {
+        Pane().LoadHtmlFile(folder);
+        FAIL() << "no exception";
+    } catch (const EFileError& error) {
+        EXPECT_EQ(std::string(error.what()), "Can't locate file: " + folder);
+    }
+    EXPECT_THROW(Pane().LoadTextFile(Folder()), EFileError);
+    EXPECT_EQ(Pane().CurrentFile(), page);
+    EXPECT_FALSE(Document().Items.empty());
+}
+
+TEST_F(TLoadingTest, AnchorsOfADroppedTableAreForgotten)
+{
+    // The table has 31 columns: layout reports it and frees it, with the
+    // sections holding its anchors.
+    std::string page = "<A NAME=top>top</A><TABLE><TR><TD><A NAME=inside>in</A>";
+    for (int column = 0; column < 30; ++column)
+        page += "<TD>x";
+    page += "</TABLE>";
+    for (int paragraph = 0; paragraph < 40; ++paragraph)
+        page += "<P>Paragraphe.";
+    page += "<A NAME=end>end</A>";
+    Pane().LoadHtmlFile(WriteFile("columns.htm", page));
+
+    EXPECT_EQ(errors_.Messages, std::vector<std::string>{"Table has too many Columns"});
+    EXPECT_EQ(Pane().NameList().Find("INSIDE"), nullptr);
+    EXPECT_EQ(Pane().NameList().Count(), 2);
+    EXPECT_FALSE(Pane().ScrollToAnchor("inside"));
+    EXPECT_TRUE(Pane().ScrollToAnchor("end"));
+    EXPECT_GT(Pane().VScrollPos(), 0);
+}
+
 TEST_F(TLoadingTest, SameFileKeepsPositionAnotherStartsAtTop)
 {
     const std::string first = WriteLongPage("first.htm");

@@ -3,10 +3,10 @@
 // written into a temporary folder or read from tests/viewer/pages, and
 // synthetic mouse and key input.
 
-#include "engine/ErrorBox.h"
 #include "engine/HtmlPane.h"
 #include "engine/ImageCache.h"
 #include "engine/PaintPanel.h"
+#include "tests/EngineFakes.h"
 #include "tests/TestSupport.h"
 
 #include <QApplication>
@@ -21,12 +21,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-class TRecordingErrorBox final : public TErrorBox {
-public:
-    void ShowError(const std::string& message) override { Messages.push_back(message); }
-    std::vector<std::string> Messages;
-};
 
 class TViewerTest : public testing::Test {
 protected:

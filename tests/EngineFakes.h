@@ -1,0 +1,51 @@
+#pragma once
+// Stand-ins the engine tests share: an error box and a text sink that record
+// what they were given, and the text half of the fake document items.
+
+#include "engine/ErrorBox.h"
+#include "engine/SectionBase.h"
+#include "engine/SectionList.h"
+#include "engine/TextSinks.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class TRecordingErrorBox : public TErrorBox {
+public:
+    void ShowError(const std::string& message) override { Messages.push_back(message); }
+    std::vector<std::string> Messages;
+};
+
+class TRecordingSink : public TTextSink {
+public:
+    void AddText(const char* text, int count) override { Text.append(text, static_cast<std::size_t>(count)); }
+    int Finish() override { return static_cast<int>(Text.size()); }
+    using TTextSink::AddText;
+    std::string Text;
+};
+
+// A fake item that owns one position per character of its text from its
+// StartPosition on (its layout sets that): it answers CharAt from the text
+// and copies the whole text.
+class TFakeTextItem : public TSectionBase {
+public:
+    explicit TFakeTextItem(std::string text) : Text(std::move(text)) {}
+
+    std::string Text;
+
+    bool CharAt(int position, char& ch, TSectionBase*& item) override
+    {
+        if (position < StartPosition || position >= StartPosition + Length)
+            return false;
+        ch = Text[static_cast<std::size_t>(position - StartPosition)];
+        item = this;
+        return true;
+    }
+
+    void CopySelection() override
+    {
+        if (Document->TextSink)
+            Document->TextSink->AddText(Text);
+    }
+};
