@@ -18,6 +18,9 @@ import sys
 import urllib.parse
 
 START_PAGE = "index.html"
+# Files the start page asks the reader to open through "Fichier, Ouvrir": the
+# viewer follows links only to pages and pictures.
+OPENED_BY_HAND = ("lisezmoi.txt",)
 PAGE_EXTENSIONS = (".htm", ".html")
 TOOL_EXTENSIONS = (".py", ".pyc")
 
@@ -154,8 +157,9 @@ def is_page(path):
 class SiteChecker:
     """Walks the pages reachable from the start page and collects the faults."""
 
-    def __init__(self, root):
+    def __init__(self, root, opened_by_hand=()):
         self.root = os.path.abspath(root)
+        self.opened_by_hand = opened_by_hand
         self.pages = {}
         self.reached = set()
         self.errors = []
@@ -231,6 +235,13 @@ class SiteChecker:
         visited = set()
         self.reached.add(start)
         self.check_encoding(start)
+        for name in self.opened_by_hand:
+            path = os.path.join(self.root, name)
+            if not os.path.isfile(path):
+                self.errors.append(f"{name} introuvable")
+                continue
+            self.reached.add(path)
+            self.check_encoding(path)
         while queue:
             page_path = queue.pop(0)
             if page_path in visited:
@@ -254,7 +265,7 @@ class SiteChecker:
 
 def main(arguments):
     root = arguments[0] if arguments else os.path.dirname(os.path.abspath(__file__))
-    errors = SiteChecker(root).walk()
+    errors = SiteChecker(root, OPENED_BY_HAND).walk()
     for error in errors:
         print(error, file=sys.stderr)
     if not errors:

@@ -338,6 +338,15 @@ class LinkCheckerTest(unittest.TestCase):
         for name in ("commente.htm", "seule.htm", "img/orpheline.gif"):
             self.assertIn(f"{name} : aucun lien", text)
 
+    def test_files_opened_by_hand_count_as_reached_and_must_exist(self):
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        for name, content in {"index.html": b"<P>accueil</P>", "lu.txt": b"\x81"}.items():
+            with open(os.path.join(folder.name, name), "wb") as output:
+                output.write(content)
+        errors = check_links.SiteChecker(folder.name, ("lu.txt", "absent.txt")).walk()
+        self.assertEqual(errors, ["lu.txt : octets hors de Windows-1252 : 0x81", "absent.txt introuvable"])
+
 
 if __name__ == "__main__":
     unittest.main()
