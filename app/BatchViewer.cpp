@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -67,13 +68,19 @@ void Load(THtmlPane& pane, const std::string& file, TViewedFileType type)
     }
 }
 
+// Whether the pane gets a window of its own; the benchmark paints into
+// images only, and a window's backing store would count in its memory.
+enum class TPaneWindow : std::uint8_t { Real, None };
+
 // A control of the given size, shown on the offscreen screen as the window
 // shows it: images on, default fonts and colours, margins and bars.
 struct TBatchPane {
-    TBatchPane(std::ostream& err, int width, int height, bool viewImages) : ErrorBox(err), Pane(Cache, ErrorBox)
+    TBatchPane(std::ostream& err, int width, int height, bool viewImages, TPaneWindow window = TPaneWindow::Real)
+        : ErrorBox(err), Pane(Cache, ErrorBox)
     {
         Pane.SetViewImages(viewImages);
         Pane.resize(width, height);
+        Pane.setAttribute(Qt::WA_DontShowOnScreen, window == TPaneWindow::None);
         Pane.show();
         QApplication::processEvents();
     }
@@ -177,7 +184,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
             const TBatchApplication application;
             std::map<std::string, std::vector<double>> phases;
             for (int run = 0; run < repeat; ++run) {
-                TBatchPane batch(err, width, kDefaultHeight, true);
+                TBatchPane batch(err, width, kDefaultHeight, true, TPaneWindow::None);
                 THtmlPane& pane = batch.Pane;
                 TSectionList& document = pane.Document();
 

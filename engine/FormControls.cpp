@@ -106,6 +106,32 @@ QFont WidgetFont(const TMyFont& font)
     return widgetFont;
 }
 
+// A drop-down that makes its popup list only when the list is first needed,
+// and then in the box's font. QComboBox makes the popup at once to pass a
+// font change on to it, which costs far more than the box itself on pages
+// with many drop-downs.
+class TLazyPopupComboBox final : public QComboBox {
+public:
+    TLazyPopupComboBox(QWidget* parent, const QFont& font) : QComboBox(parent)
+    {
+        settingFirstFont_ = true;
+        setFont(font);
+        settingFirstFont_ = false;
+    }
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        if (settingFirstFont_ && event->type() == QEvent::FontChange)
+            QWidget::changeEvent(event);
+        else
+            QComboBox::changeEvent(event);
+    }
+
+private:
+    bool settingFirstFont_ = false;
+};
+
 // The extent of the text in the font, measured on the canvas; the canvas
 // gets its own font back afterwards.
 QSize ExtentIn(TCanvas& canvas, const TMyFont& font, std::string_view text)
@@ -558,9 +584,7 @@ TComboFormControlObj::TComboFormControlObj(TSectionList& owner, ThtmlForm& form,
                                            const TAttributeList& attributes)
     : TListBoxFormControlObj(owner, form, position, attributes, TNoListWidget{}), screenFont_(ScreenFont(owner))
 {
-    auto* combo = new QComboBox(owner.PaintPanel);
-    combo->setEditable(false);
-    combo->setFont(WidgetFont(font_));
+    auto* combo = new TLazyPopupComboBox(owner.PaintPanel, WidgetFont(font_));
     InstallWidget(*this, combo);
 }
 

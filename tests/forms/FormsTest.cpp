@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -328,6 +329,19 @@ TEST_F(FormsTest, OptionsSubmitTheirValueOrTheirText)
     many.ListWidget()->clearSelection();
     made[0]->Form->Submit();
     EXPECT_THAT(LastResults(), ElementsAre("single=v3", "drop=v1"));
+}
+
+TEST_F(FormsTest, DropDownListShowsInTheBoxFont)
+{
+    const auto made = Read("<select name=d>");
+    auto& drop = dynamic_cast<TComboFormControlObj&>(*made[0]);
+    drop.AddOption("", true, "One");
+    drop.ResetToValue();
+    QComboBox* combo = drop.ComboBox();
+    ASSERT_NE(combo->font(), QApplication::font());
+    combo->showPopup();
+    EXPECT_EQ(combo->view()->font(), combo->font());
+    combo->hidePopup();
 }
 
 TEST_F(FormsTest, ListsWithoutSelectedOptionsStartOnTheFirst)
