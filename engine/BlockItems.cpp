@@ -6,8 +6,6 @@
 #include "engine/Symbols.h"
 #include "engine/TextSinks.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 
 namespace {
@@ -29,15 +27,6 @@ void EmitLineBreak(const TSectionList& document)
 {
     if (document.TextSink)
         document.TextSink->AddText("\r\n");
-}
-
-// The first `limit` characters of the text, in lower case.
-std::string LowerPrefix(const std::string& text, std::size_t limit)
-{
-    std::string lower = text.substr(0, limit);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
 }
 
 } // namespace
@@ -68,7 +57,7 @@ THorzLine::THorzLine(const TAttributeList& attributes)
     for (const TAttribute& attribute : attributes) {
         switch (attribute.Symbol) {
         case TSymbol::Align: {
-            const std::string align = LowerPrefix(attribute.Text, 10);
+            const std::string align = LowerCasePrefix(attribute.Text, 10);
             if (align == "left")
                 Align = THorzLineAlign::Left;
             else if (align == "right")

@@ -37,10 +37,7 @@ TInputKind InputKindOf(const TAttributeList& attributes)
     const TAttribute* type = attributes.Find(TSymbol::Type);
     if (!type)
         return TInputKind::Text;
-    std::string lower = type->Text.substr(0, TFormControlFactory::kMaxTypeLength);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string lower = LowerCasePrefix(type->Text, TFormControlFactory::kMaxTypeLength);
     for (const TInputType& known : kInputTypes)
         if (known.Name == lower)
             return known.Kind;

@@ -56,15 +56,6 @@ int PositiveNumber(const TAttributeList& attributes, TSymbol symbol, int fallbac
     return attribute && attribute->Value > 0 ? attribute->Value : fallback;
 }
 
-std::string LowerAscii(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 void ReadValueAndName(TFormControlObj& control, const TAttributeList& attributes)
 {
     control.Value = AttributeText(attributes, TSymbol::Value);
@@ -630,7 +621,7 @@ TTextAreaFormControlObj::TTextAreaFormControlObj(TSectionList& owner, ThtmlForm&
       Columns(PositiveNumber(attributes, TSymbol::Cols, kDefaultColumns)), font_(ControlFont(owner))
 {
     ReadValueAndName(*this, attributes);
-    const std::string wrap = LowerAscii(AttributeText(attributes, TSymbol::Wrap));
+    const std::string wrap = LowerCasePrefix(AttributeText(attributes, TSymbol::Wrap));
     Wrap = wrap == "soft" || wrap == "hard";
     auto* edit = new QPlainTextEdit(owner.PaintPanel);
     edit->setFont(WidgetFont(font_));

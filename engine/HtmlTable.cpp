@@ -9,7 +9,6 @@
 #include <QRegion>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <optional>
 #include <map>
@@ -210,9 +209,7 @@ void ThtmlTable::AddRow(std::unique_ptr<TCellList> row)
 void ThtmlTable::PlaceCaption(const TAttributeList& attributes)
 {
     const TAttribute* align = attributes.Find(TSymbol::Align);
-    std::string text = align ? align->Text : std::string();
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    CaptionOnTop = text != "bottom";
+    CaptionOnTop = !align || LowerCasePrefix(align->Text) != "bottom";
 }
 
 void ThtmlTable::AddFillers(TCellList& row, std::size_t at, int count, int rowSpan)

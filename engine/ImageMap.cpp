@@ -2,7 +2,6 @@
 
 #include <QPolygon>
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <string_view>
@@ -15,9 +14,7 @@ constexpr std::size_t kMaxNumberLength = 20;
 
 TAreaShape ShapeOf(std::string_view value)
 {
-    std::string prefix(value.substr(0, 4));
-    std::transform(prefix.begin(), prefix.end(), prefix.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    const std::string prefix = LowerCasePrefix(value, 4);
     if (prefix == "circ")
         return TAreaShape::Circle;
     if (prefix == "poly")

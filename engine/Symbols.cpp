@@ -221,6 +221,15 @@ std::string_view AlignText(const TAttributeList& attributes, TSymbol symbol)
 
 } // namespace
 
+std::string LowerCasePrefix(std::string_view text, std::size_t limit)
+{
+    std::string lower(text.substr(0, limit));
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
 const TAttribute* TAttributeList::Find(TSymbol symbol) const
 {
     for (const TAttribute& attribute : Items)

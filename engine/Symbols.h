@@ -105,6 +105,10 @@ std::optional<char> LookupEntity(std::string_view name);
 // document colours add kPaletteRelative.
 std::optional<TColor> ParseColor(std::string_view text);
 
+// Keyword values of attributes (ALIGN, SHAPE, TYPE, WRAP...) are compared in
+// lower case, on their first `limit` characters only; letters A to Z alone fold.
+std::string LowerCasePrefix(std::string_view text, std::size_t limit = std::string_view::npos);
+
 enum class TParaAlign { Left, Centre, Right };
 enum class TCellAlign { None, Left, Centre, Right };
 enum class TVertAlign { Top, Middle, Bottom };
