@@ -1,9 +1,65 @@
 #include "engine/FormControlObj.h"
 
 #include "engine/Canvas.h"
+#include "engine/SectionList.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QPalette>
 #include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+// Tells the viewer when a control's widget gains the focus, and lets the
+// document settle its unplaced widgets when the focus goes.
+class TFocusWatcher : public QObject {
+public:
+    TFocusWatcher(TFormControlObj& control, QWidget* widget) : QObject(widget), control_(control)
+    {
+        widget->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const bool focusIn = event->type() == QEvent::FocusIn;
+        if ((focusIn || event->type() == QEvent::FocusOut) && IsInPage()) {
+            TSectionList& document = *control_.Owner;
+            if (!focusIn) {
+                document.HideUnplacedControls();
+            } else {
+                if (document.FormFocusHandler)
+                    document.FormFocusHandler(control_);
+                document.ParkUnplacedControls();
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    // Freeing a page moves the focus between its widgets after the page has
+    // let go of its controls; those moves concern nobody.
+    bool IsInPage() const
+    {
+        const auto& controls = control_.Owner->FormControlList;
+        return std::find(controls.begin(), controls.end(), &control_) != controls.end();
+    }
+
+    TFormControlObj& control_;
+};
+
+bool HoldsFocus(const TFormControlObj& control, const QWidget* focus)
+{
+    return control.Widget && (control.Widget == focus || control.Widget->isAncestorOf(focus));
+}
+
+bool TakesTabFocus(const QWidget* widget)
+{
+    return widget && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus);
+}
+
+}  // namespace
 
 TFormControlObj::TFormControlObj(TSectionList* owner, ThtmlForm* form, int position)
     : Position(position), Owner(owner), Form(form)
@@ -34,19 +90,78 @@ bool TFormControlObj::SubmissionItem(int, std::string&)
 
 void TFormControlObj::SizeFromCanvas(TCanvas&) {}
 
+void TFormControlObj::WillMakeWidget(int width, int height)
+{
+    makesWidget_ = true;
+    width_ = width;
+    height_ = height;
+}
+
+QWidget* TFormControlObj::MakeWidget()
+{
+    return nullptr;
+}
+
+QWidget* TFormControlObj::EnsureWidget()
+{
+    if (Widget || !makesWidget_)
+        return Widget.data();
+    QWidget* widget = MakeWidget();
+    if (!widget)
+        return nullptr;
+    Widget = widget;
+    widget->setGeometry(0, kUnplacedTop, width_, height_);
+    KeepFocusChainInDocumentOrder();
+    new TFocusWatcher(*this, FocusWidget());
+    return widget;
+}
+
+void TFormControlObj::KeepFocusChainInDocumentOrder()
+{
+    if (!Owner || !FocusWidget())
+        return;
+    const auto& controls = Owner->FormControlList;
+    const auto self = std::find(controls.begin(), controls.end(), this);
+    if (self == controls.end())
+        return;
+    const auto made = [](const TFormControlObj* control) { return control->FocusWidget() != nullptr; };
+    const auto earlier = std::find_if(std::make_reverse_iterator(self), controls.rend(), made);
+    if (earlier != controls.rend()) {
+        QWidget::setTabOrder((*earlier)->FocusWidget(), FocusWidget());
+        return;
+    }
+    // The first made widget of the page: the made widgets of later controls
+    // follow it again, in their order.
+    QWidget* previous = FocusWidget();
+    for (auto later = std::next(self); later != controls.end(); ++later) {
+        if (QWidget* next = (*later)->FocusWidget()) {
+            QWidget::setTabOrder(previous, next);
+            previous = next;
+        }
+    }
+}
+
 int TFormControlObj::Width() const
 {
-    return Widget ? Widget->width() : 0;
+    return Widget ? Widget->width() : width_;
 }
 
 int TFormControlObj::Height() const
 {
-    return Widget ? Widget->height() : 0;
+    return Widget ? Widget->height() : height_;
+}
+
+void TFormControlObj::Resize(int width, int height)
+{
+    width_ = width;
+    height_ = height;
+    if (Widget)
+        Widget->resize(width, height);
 }
 
 void TFormControlObj::Place(int left, int top, TColor background)
 {
-    if (!Widget)
+    if (!EnsureWidget())
         return;
     if (PanelTakesBackground) {
         QPalette palette = Widget->palette();
@@ -57,6 +172,36 @@ void TFormControlObj::Place(int left, int top, TColor background)
     Widget->move(left, top);
     Widget->show();
     Shown = true;
+}
+
+bool FocusNextFormControl(TSectionList& document, bool forward)
+{
+    const QWidget* focus = QApplication::focusWidget();
+    const auto& controls = document.FormControlList;
+    const auto current = std::find_if(controls.begin(), controls.end(),
+                                      [focus](const TFormControlObj* control) { return HoldsFocus(*control, focus); });
+    if (!focus || current == controls.end())
+        return false;
+    const std::ptrdiff_t step = forward ? 1 : -1;
+    for (std::ptrdiff_t index = (current - controls.begin()) + step;
+         index >= 0 && index < static_cast<std::ptrdiff_t>(controls.size()); index += step) {
+        TFormControlObj& control = *controls[static_cast<std::size_t>(index)];
+        if (!control.HasWidget())
+            continue;
+        control.EnsureWidget();
+        QWidget* target = control.FocusWidget();
+        if (!TakesTabFocus(target))
+            continue;
+        // Only a visible widget takes the focus: one the window does not
+        // show waits out of sight until the viewer scrolls to it.
+        if (!control.Shown) {
+            control.Widget->move(TSectionList::kOutOfSightLeft, control.Widget->y());
+            control.Widget->show();
+        }
+        target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    return false;
 }
 
 TImageFormControlObj::TImageFormControlObj(TSectionList* owner, ThtmlForm* form, int position)

@@ -35,8 +35,11 @@ public:
     ThtmlForm* Form;
     std::string Value;
     std::string Name;
-    // The widget, or null (hidden fields and image controls have none). The
-    // drawing surface is its parent; QPointer so that a surface destroyed
+    // The widget once made, else null. A page may hold thousands of controls
+    // of which a window shows a few, so a control makes its widget only when
+    // first placed, given the focus or asked for (EnsureWidget); until then
+    // the control itself holds the state the document gave. The drawing
+    // surface is the widget's parent; QPointer so that a surface destroyed
     // first leaves no dangling widget behind.
     QPointer<QWidget> Widget;
     // Set by painting when the widget was placed in the painted band.
@@ -49,7 +52,8 @@ public:
 
     // The operations, in the design's slot order.
 
-    // The widget that receives the focus and the events.
+    // The widget that receives the focus and the events; null while the
+    // widget is not made.
     virtual QWidget* FocusWidget() const;
     // Back to the initial state the document gave.
     virtual void ResetToValue();
@@ -60,14 +64,44 @@ public:
     // Sets the widget's size from the font metrics of the canvas.
     virtual void SizeFromCanvas(TCanvas& canvas);
 
-    // The widget's size in pixels; 0 without a widget.
+    // Whether the control stands in the page as a widget, made or not yet
+    // (hidden fields and image controls have none).
+    bool HasWidget() const { return makesWidget_ || !Widget.isNull(); }
+    // The widget, made now if it was not: out of sight above the surface,
+    // sized, and placed in the surface's focus chain in document order.
+    // Null for controls without one.
+    QWidget* EnsureWidget();
+    // The widget's size in pixels, whether it is made or not; 0 without one.
     int Width() const;
     int Height() const;
-    bool HasWidget() const { return !Widget.isNull(); }
     // Puts the widget at the window point, shows it and marks it shown. A
     // panel that takes the background is filled with `background`.
     void Place(int left, int top, TColor background);
+
+protected:
+    // For controls with a widget: the size it starts with.
+    void WillMakeWidget(int width, int height);
+    // Makes the widget, a child of the document's drawing surface, in the
+    // control's current state. Called once, by EnsureWidget.
+    virtual QWidget* MakeWidget();
+    // Sets the size, on the widget too once it is made.
+    void Resize(int width, int height);
+
+private:
+    // Tab goes from widget to widget in the order of the controls, whatever
+    // order the widgets were made in.
+    void KeepFocusChainInDocumentOrder();
+
+    bool makesWidget_ = false;
+    int width_ = 0;
+    int height_ = 0;
 };
+
+// Moves the keyboard focus from the document control that has it to the next
+// (or previous) control that takes the focus, making its widget when needed.
+// False when the focus is not on a control of the document or no control
+// follows: the focus then leaves the page the usual way.
+bool FocusNextFormControl(TSectionList& document, bool forward);
 
 // The control behind INPUT TYPE=image: no widget, an inline image stands for
 // it; a click on the picture records where the picture was hit.

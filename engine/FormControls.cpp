@@ -11,19 +11,23 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QFontMetricsF>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 #include <QTextCursor>
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -134,52 +138,6 @@ QSize ExtentIn(TCanvas& canvas, const TMyFont& font, std::string_view text)
     return extent;
 }
 
-// Tells the viewer when a control's widget gains the focus, and lets the
-// document settle its unplaced widgets when the focus goes.
-class TFocusWatcher : public QObject {
-public:
-    TFocusWatcher(TFormControlObj& control, QWidget* widget) : QObject(widget), control_(control)
-    {
-        widget->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        const bool focusIn = event->type() == QEvent::FocusIn;
-        if ((focusIn || event->type() == QEvent::FocusOut) && IsInPage()) {
-            TSectionList& document = *control_.Owner;
-            if (!focusIn) {
-                document.HideUnplacedControls();
-            } else {
-                if (document.FormFocusHandler)
-                    document.FormFocusHandler(control_);
-                document.ParkUnplacedControls();
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    // Freeing a page moves the focus between its widgets after the page has
-    // let go of its controls; those moves concern nobody.
-    bool IsInPage() const
-    {
-        const auto& controls = control_.Owner->FormControlList;
-        return std::find(controls.begin(), controls.end(), &control_) != controls.end();
-    }
-
-    TFormControlObj& control_;
-};
-
-// Puts a new widget on the drawing surface, out of sight above it until its
-// line is painted, and watches the focus of the widget that takes it.
-void InstallWidget(TFormControlObj& control, QWidget* widget)
-{
-    control.Widget = widget;
-    widget->move(0, TFormControlObj::kUnplacedTop);
-    new TFocusWatcher(control, control.FocusWidget());
-}
-
 // Calls the object-click handler; false when the handler has freed the
 // control (a page loaded from within it), which must then not be touched.
 bool ReportObjectClick(TFormControlObj& control, std::string onClick)
@@ -221,11 +179,44 @@ QString CaptionText(std::string_view caption)
     return Cp1252ToQString(caption).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
-// The widget size that gives the client size inside the widget's frame.
-QSize AroundClient(const QFrame& frame, std::int64_t clientWidth, std::int64_t clientHeight)
+// Widgets the layout sizes before they are made take this size until then.
+constexpr int kUnsizedWidth = 100;
+constexpr int kUnsizedHeight = 30;
+
+// The frame lists and multi-line boxes draw around their client area: the
+// style's sunken panel, as their frames ask it for.
+int ScrollAreaFrameWidth()
 {
-    const int border = 2 * frame.frameWidth();
+    QStyleOptionFrame option;
+    option.frameShape = QFrame::StyledPanel;
+    option.state |= QStyle::State_Sunken;
+    option.lineWidth = 1;
+    return QApplication::style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, nullptr);
+}
+
+int ScrollBarExtent()
+{
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, nullptr);
+}
+
+// The widget size that gives the client size inside a list's or box's frame.
+QSize AroundClient(std::int64_t clientWidth, std::int64_t clientHeight)
+{
+    const int border = 2 * ScrollAreaFrameWidth();
     return {WidgetExtent(clientWidth + border), WidgetExtent(clientHeight + border)};
+}
+
+// The height a drop-down list of the font asks for, as the style gives it
+// for one line of text.
+int DropDownHeight(const QFont& font)
+{
+    QStyleOptionComboBox option;
+    option.fontMetrics = QFontMetrics(font);
+    option.frame = true;
+    option.editable = false;
+    const int textHeight = std::max(static_cast<int>(std::ceil(QFontMetricsF(font).height())), 14) + 2;
+    return QApplication::style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(0, textHeight), nullptr)
+        .height();
 }
 
 }  // namespace
@@ -235,50 +226,57 @@ QSize AroundClient(const QFrame& frame, std::int64_t clientWidth, std::int64_t c
 
 TEditFormControlObj::TEditFormControlObj(TSectionList& owner, ThtmlForm& form, int position,
                                          const TAttributeList& attributes, TEcho echo)
-    : TFormControlObj(&owner, &form, position), WidthInChars(EditWidthInChars(attributes)), font_(ControlFont(owner))
+    : TFormControlObj(&owner, &form, position), WidthInChars(EditWidthInChars(attributes)),
+      MaxLength(PositiveNumber(attributes, TSymbol::MaxLength, 0)), Echo(echo), font_(ControlFont(owner))
 {
     ReadValueAndName(*this, attributes);
-    auto* edit = new QLineEdit(owner.PaintPanel);
-    edit->resize(kStartWidth, kStartHeight);
+    WillMakeWidget(kStartWidth, kStartHeight);
+}
+
+QWidget* TEditFormControlObj::MakeWidget()
+{
+    auto* edit = new QLineEdit(Owner->PaintPanel);
     edit->setFont(WidgetFont(font_));
-    const int maxLength = PositiveNumber(attributes, TSymbol::MaxLength, 0);
-    if (maxLength > 0)
-        edit->setMaxLength(maxLength);
-    if (echo == TEcho::Password) {
+    if (MaxLength > 0)
+        edit->setMaxLength(MaxLength);
+    if (Echo == TEcho::Password) {
         edit->setEchoMode(QLineEdit::Password);
         edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     }
-    edit->setText(Cp1252ToQString(Value));
+    edit->setText(InitialText());
     QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { Form->EnterPressed(); });
-    InstallWidget(*this, edit);
+    return edit;
 }
 
-QLineEdit* TEditFormControlObj::Edit() const
+QLineEdit* TEditFormControlObj::Edit()
 {
-    return static_cast<QLineEdit*>(Widget.data());
+    return static_cast<QLineEdit*>(EnsureWidget());
+}
+
+QString TEditFormControlObj::InitialText() const
+{
+    const QString text = Cp1252ToQString(Value);
+    return MaxLength > 0 ? text.left(MaxLength) : text;
 }
 
 void TEditFormControlObj::ResetToValue()
 {
-    if (QLineEdit* edit = Edit())
-        edit->setText(Cp1252ToQString(Value));
+    if (Widget)
+        Edit()->setText(InitialText());
 }
 
 bool TEditFormControlObj::SubmissionItem(int index, std::string& text)
 {
-    const QLineEdit* edit = Edit();
-    if (index != 0 || !edit)
+    if (index != 0)
         return false;
-    text = Pair(Name, QStringToCp1252(edit->text()));
+    text = Pair(Name, QStringToCp1252(Widget ? Edit()->text() : InitialText()));
     return true;
 }
 
 void TEditFormControlObj::SizeFromCanvas(TCanvas& canvas)
 {
-    if (QLineEdit* edit = Edit()) {
-        const int charWidth = ExtentIn(canvas, font_, "A").width();
-        edit->resize(WidgetExtent(std::int64_t{charWidth} * WidthInChars + 5), edit->height());
-    }
+    const int charWidth = ExtentIn(canvas, font_, "A").width();
+    Resize(WidgetExtent(std::int64_t{charWidth} * WidthInChars + 5), Height());
 }
 
 // ---------------------------------------------------------------------------
@@ -310,16 +308,21 @@ TButtonFormControlObj::TButtonFormControlObj(TSectionList& owner, ThtmlForm& for
 {
     ReadValueAndName(*this, attributes);
     caption_ = ButtonCaption(Value, Kind);
-    auto* button = new QPushButton(CaptionText(caption_), owner.PaintPanel);
+    WillMakeWidget(kUnsizedWidth, kUnsizedHeight);
+}
+
+QWidget* TButtonFormControlObj::MakeWidget()
+{
+    auto* button = new QPushButton(CaptionText(caption_), Owner->PaintPanel);
     button->setFont(WidgetFont(font_));
     button->setAutoDefault(false);
     QObject::connect(button, &QPushButton::clicked, button, [this] { Click(); });
-    InstallWidget(*this, button);
+    return button;
 }
 
-QPushButton* TButtonFormControlObj::Button() const
+QPushButton* TButtonFormControlObj::Button()
 {
-    return static_cast<QPushButton*>(Widget.data());
+    return static_cast<QPushButton*>(EnsureWidget());
 }
 
 void TButtonFormControlObj::Click()
@@ -340,11 +343,9 @@ void TButtonFormControlObj::Click()
 
 void TButtonFormControlObj::SizeFromCanvas(TCanvas& canvas)
 {
-    if (QPushButton* button = Button()) {
-        const int height = ExtentIn(canvas, font_, "A").height() + 8;
-        const int width = ExtentIn(canvas, font_, caption_).width() + 20;
-        button->resize(width, height);
-    }
+    const int height = ExtentIn(canvas, font_, "A").height() + 8;
+    const int width = ExtentIn(canvas, font_, caption_).width() + 20;
+    Resize(WidgetExtent(width), WidgetExtent(height));
 }
 
 // ---------------------------------------------------------------------------
@@ -359,30 +360,34 @@ TCheckBoxFormControlObj::TCheckBoxFormControlObj(TSectionList& owner, ThtmlForm&
     if (Value.empty())
         Value = kDefaultValue;
     SitsOnBaseline = true;
-    auto* checkBox = new QCheckBox(owner.PaintPanel);
-    checkBox->resize(kSize, kSize);
-    checkBox->setChecked(InitiallyChecked);
-    QObject::connect(checkBox, &QCheckBox::clicked, checkBox, [this] { ReportObjectClick(*this, OnClickText); });
-    InstallWidget(*this, checkBox);
+    WillMakeWidget(kSize, kSize);
 }
 
-QCheckBox* TCheckBoxFormControlObj::CheckBox() const
+QWidget* TCheckBoxFormControlObj::MakeWidget()
 {
-    return static_cast<QCheckBox*>(Widget.data());
+    auto* checkBox = new QCheckBox(Owner->PaintPanel);
+    checkBox->setChecked(InitiallyChecked);
+    QObject::connect(checkBox, &QCheckBox::clicked, checkBox, [this] { ReportObjectClick(*this, OnClickText); });
+    return checkBox;
+}
+
+QCheckBox* TCheckBoxFormControlObj::CheckBox()
+{
+    return static_cast<QCheckBox*>(EnsureWidget());
 }
 
 void TCheckBoxFormControlObj::ResetToValue()
 {
-    if (QCheckBox* checkBox = CheckBox())
-        checkBox->setChecked(InitiallyChecked);
+    if (Widget)
+        CheckBox()->setChecked(InitiallyChecked);
 }
 
 bool TCheckBoxFormControlObj::SubmissionItem(int index, std::string& text)
 {
-    const QCheckBox* checkBox = CheckBox();
-    if (index != 0 || !checkBox)
+    if (index != 0)
         return false;
-    text = checkBox->isChecked() ? Pair(Name, Value) : std::string();
+    const bool checked = Widget ? CheckBox()->isChecked() : InitiallyChecked;
+    text = checked ? Pair(Name, Value) : std::string();
     return true;
 }
 
@@ -392,42 +397,53 @@ bool TCheckBoxFormControlObj::SubmissionItem(int index, std::string& text)
 TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList& owner, ThtmlForm& form, int position,
                                                        const TAttributeList& attributes, TCell* cell)
     : TFormControlObj(&owner, &form, position), InitiallyChecked(HasAttribute(attributes, TSymbol::Checked)),
-      OnClickText(AttributeText(attributes, TSymbol::OnClick)), Cell(cell)
+      OnClickText(AttributeText(attributes, TSymbol::OnClick)), Cell(cell), checked_(InitiallyChecked)
 {
     ReadValueAndName(*this, attributes);
     SitsOnBaseline = true;
     PanelTakesBackground = true;
-    auto* panel = new QFrame(owner.PaintPanel);
+    WillMakeWidget(kPanelWidth, kPanelHeight);
+}
+
+QWidget* TRadioButtonFormControlObj::MakeWidget()
+{
+    auto* panel = new QFrame(Owner->PaintPanel);
     panel->setFrameShape(QFrame::NoFrame);
-    panel->resize(kPanelWidth, kPanelHeight);
     auto* button = new QRadioButton(panel);
     button->setGeometry(0, 0, kPanelWidth, kPanelHeight);
     // Groups are the form's business (by name), not the parent widget's.
     button->setAutoExclusive(false);
-    button->setChecked(InitiallyChecked);
+    button->setChecked(checked_);
     QObject::connect(button, &QRadioButton::clicked, button, [this] { Clicked(); });
-    InstallWidget(*this, panel);
+    return panel;
 }
 
-QRadioButton* TRadioButtonFormControlObj::RadioButton() const
+QRadioButton* TRadioButtonFormControlObj::MadeButton() const
 {
     return Widget ? Widget->findChild<QRadioButton*>() : nullptr;
 }
 
+QRadioButton* TRadioButtonFormControlObj::RadioButton()
+{
+    EnsureWidget();
+    return MadeButton();
+}
+
 QWidget* TRadioButtonFormControlObj::FocusWidget() const
 {
-    return RadioButton();
+    return MadeButton();
 }
 
 bool TRadioButtonFormControlObj::IsChecked() const
 {
-    const QRadioButton* button = RadioButton();
-    return button && button->isChecked();
+    const QRadioButton* button = MadeButton();
+    return button ? button->isChecked() : checked_;
 }
 
 void TRadioButtonFormControlObj::SetChecked(bool checked)
 {
-    if (QRadioButton* button = RadioButton())
+    checked_ = checked;
+    if (QRadioButton* button = MadeButton())
         button->setChecked(checked);
 }
 
@@ -449,7 +465,7 @@ void TRadioButtonFormControlObj::ResetToValue()
 
 bool TRadioButtonFormControlObj::SubmissionItem(int index, std::string& text)
 {
-    if (index != 0 || !RadioButton())
+    if (index != 0)
         return false;
     text = IsChecked() ? Pair(Name, Value) : std::string();
     return true;
@@ -477,21 +493,21 @@ bool THiddenFormControlObj::SubmissionItem(int index, std::string& text)
 // List box
 
 TListBoxFormControlObj::TListBoxFormControlObj(TSectionList& owner, ThtmlForm& form, int position,
-                                               const TAttributeList& attributes, TNoListWidget)
+                                               const TAttributeList& attributes)
     : TFormControlObj(&owner, &form, position), Multiple(HasAttribute(attributes, TSymbol::Multiple)),
       Rows(PositiveNumber(attributes, TSymbol::Size, 0)), font_(ControlFont(owner))
 {
     ReadValueAndName(*this, attributes);
+    WillMakeWidget(kUnsizedWidth, kUnsizedHeight);
 }
 
-TListBoxFormControlObj::TListBoxFormControlObj(TSectionList& owner, ThtmlForm& form, int position,
-                                               const TAttributeList& attributes)
-    : TListBoxFormControlObj(owner, form, position, attributes, TNoListWidget{})
+QWidget* TListBoxFormControlObj::MakeWidget()
 {
-    auto* list = new QListWidget(owner.PaintPanel);
+    auto* list = new QListWidget(Owner->PaintPanel);
     list->setFont(WidgetFont(font_));
     list->setSelectionMode(Multiple ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
-    InstallWidget(*this, list);
+    ShowOptions(*list);
+    return list;
 }
 
 void TListBoxFormControlObj::AddOption(std::string_view value, bool selected, std::string_view text)
@@ -509,9 +525,9 @@ int TListBoxFormControlObj::VisibleRows() const
     return std::clamp(static_cast<int>(options_.size()), 1, kMaxAutomaticRows);
 }
 
-QListWidget* TListBoxFormControlObj::ListWidget() const
+QListWidget* TListBoxFormControlObj::ListWidget()
 {
-    return qobject_cast<QListWidget*>(Widget.data());
+    return qobject_cast<QListWidget*>(EnsureWidget());
 }
 
 int TListBoxFormControlObj::InitialCurrent() const
@@ -530,42 +546,48 @@ std::string TListBoxFormControlObj::OptionPair(int index) const
 
 void TListBoxFormControlObj::ResetToValue()
 {
-    QListWidget* list = ListWidget();
-    if (!list)
-        return;
-    list->clear();
+    if (auto* list = qobject_cast<QListWidget*>(Widget.data()))
+        ShowOptions(*list);
+}
+
+void TListBoxFormControlObj::ShowOptions(QListWidget& list) const
+{
+    list.clear();
     for (const TOption& option : options_)
-        list->addItem(Cp1252ToQString(option.Text));
+        list.addItem(Cp1252ToQString(option.Text));
     if (Multiple) {
         for (std::size_t index = 0; index < options_.size(); ++index)
-            list->item(static_cast<int>(index))->setSelected(options_[index].Object.Selected);
+            list.item(static_cast<int>(index))->setSelected(options_[index].Object.Selected);
         // The first option takes the caret without being selected.
         if (!options_.empty())
-            list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+            list.selectionModel()->setCurrentIndex(list.model()->index(0, 0), QItemSelectionModel::NoUpdate);
     } else if (!options_.empty()) {
-        list->setCurrentRow(InitialCurrent());
+        list.setCurrentRow(InitialCurrent());
     }
-    list->scrollToTop();
+    list.scrollToTop();
 }
 
 bool TListBoxFormControlObj::SubmissionItem(int index, std::string& text)
 {
-    const QListWidget* list = ListWidget();
-    if (!list || index < 0 || index >= static_cast<int>(options_.size()))
+    if (index < 0 || index >= static_cast<int>(options_.size()))
         return false;
-    const QListWidgetItem* item = list->item(index);
-    const bool chosen = Multiple ? item && item->isSelected() : list->currentRow() == index;
+    bool chosen = false;
+    if (const auto* list = qobject_cast<const QListWidget*>(Widget.data())) {
+        const QListWidgetItem* item = list->item(index);
+        chosen = Multiple ? item && item->isSelected() : list->currentRow() == index;
+    } else {
+        chosen = Multiple ? options_[static_cast<std::size_t>(index)].Object.Selected : InitialCurrent() == index;
+    }
     text = chosen ? OptionPair(index) : std::string();
     return true;
 }
 
 void TListBoxFormControlObj::SizeFromCanvas(TCanvas& canvas)
 {
-    if (QListWidget* list = ListWidget()) {
-        const QSize charSize = ExtentIn(canvas, font_, "A");
-        list->resize(AroundClient(*list, std::int64_t{charSize.width()} * WidthInChars + 15,
-                                  std::int64_t{charSize.height()} * VisibleRows()));
-    }
+    const QSize charSize = ExtentIn(canvas, font_, "A");
+    const QSize size = AroundClient(std::int64_t{charSize.width()} * WidthInChars + 15,
+                                    std::int64_t{charSize.height()} * VisibleRows());
+    Resize(size.width(), size.height());
 }
 
 // ---------------------------------------------------------------------------
@@ -573,43 +595,50 @@ void TListBoxFormControlObj::SizeFromCanvas(TCanvas& canvas)
 
 TComboFormControlObj::TComboFormControlObj(TSectionList& owner, ThtmlForm& form, int position,
                                            const TAttributeList& attributes)
-    : TListBoxFormControlObj(owner, form, position, attributes, TNoListWidget{}), screenFont_(ScreenFont(owner))
+    : TListBoxFormControlObj(owner, form, position, attributes), screenFont_(ScreenFont(owner))
 {
-    auto* combo = new TLazyPopupComboBox(owner.PaintPanel, WidgetFont(font_));
-    InstallWidget(*this, combo);
 }
 
-QComboBox* TComboFormControlObj::ComboBox() const
+QWidget* TComboFormControlObj::MakeWidget()
 {
-    return qobject_cast<QComboBox*>(Widget.data());
+    auto* combo = new TLazyPopupComboBox(Owner->PaintPanel, WidgetFont(font_));
+    ShowOptions(*combo);
+    return combo;
+}
+
+QComboBox* TComboFormControlObj::ComboBox()
+{
+    return qobject_cast<QComboBox*>(EnsureWidget());
 }
 
 void TComboFormControlObj::ResetToValue()
 {
-    QComboBox* combo = ComboBox();
-    if (!combo)
-        return;
-    combo->clear();
+    if (auto* combo = qobject_cast<QComboBox*>(Widget.data()))
+        ShowOptions(*combo);
+}
+
+void TComboFormControlObj::ShowOptions(QComboBox& combo) const
+{
+    combo.clear();
     for (const TOption& option : Options())
-        combo->addItem(Cp1252ToQString(option.Text));
-    combo->setCurrentIndex(InitialCurrent());
+        combo.addItem(Cp1252ToQString(option.Text));
+    combo.setCurrentIndex(InitialCurrent());
 }
 
 bool TComboFormControlObj::SubmissionItem(int index, std::string& text)
 {
-    const QComboBox* combo = ComboBox();
-    if (!combo || index < 0 || index >= static_cast<int>(Options().size()))
+    if (index < 0 || index >= static_cast<int>(Options().size()))
         return false;
-    text = combo->currentIndex() == index ? OptionPair(index) : std::string();
+    const auto* combo = qobject_cast<const QComboBox*>(Widget.data());
+    const int current = combo ? combo->currentIndex() : InitialCurrent();
+    text = current == index ? OptionPair(index) : std::string();
     return true;
 }
 
 void TComboFormControlObj::SizeFromCanvas(TCanvas& canvas)
 {
-    if (QComboBox* combo = ComboBox()) {
-        const int charWidth = ExtentIn(canvas, screenFont_, "A").width();
-        combo->resize(WidgetExtent(std::int64_t{charWidth} * WidthInChars + 30), combo->sizeHint().height());
-    }
+    const int charWidth = ExtentIn(canvas, screenFont_, "A").width();
+    Resize(WidgetExtent(std::int64_t{charWidth} * WidthInChars + 30), DropDownHeight(WidgetFont(font_)));
 }
 
 // ---------------------------------------------------------------------------
@@ -623,17 +652,23 @@ TTextAreaFormControlObj::TTextAreaFormControlObj(TSectionList& owner, ThtmlForm&
     ReadValueAndName(*this, attributes);
     const std::string wrap = LowerCasePrefix(AttributeText(attributes, TSymbol::Wrap));
     Wrap = wrap == "soft" || wrap == "hard";
-    auto* edit = new QPlainTextEdit(owner.PaintPanel);
+    WillMakeWidget(kUnsizedWidth, kUnsizedHeight);
+}
+
+QWidget* TTextAreaFormControlObj::MakeWidget()
+{
+    auto* edit = new QPlainTextEdit(Owner->PaintPanel);
     edit->setFont(WidgetFont(font_));
     edit->setLineWrapMode(Wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setHorizontalScrollBarPolicy(Wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
-    InstallWidget(*this, edit);
+    ShowInitialLines(*edit);
+    return edit;
 }
 
-QPlainTextEdit* TTextAreaFormControlObj::TextEdit() const
+QPlainTextEdit* TTextAreaFormControlObj::TextEdit()
 {
-    return qobject_cast<QPlainTextEdit*>(Widget.data());
+    return qobject_cast<QPlainTextEdit*>(EnsureWidget());
 }
 
 void TTextAreaFormControlObj::ReadBody(THtmlLexer& lexer)
@@ -661,27 +696,35 @@ void TTextAreaFormControlObj::ReadBody(THtmlLexer& lexer)
 
 void TTextAreaFormControlObj::ResetToValue()
 {
-    QPlainTextEdit* edit = TextEdit();
-    if (!edit)
-        return;
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(Widget.data()))
+        ShowInitialLines(*edit);
+}
+
+void TTextAreaFormControlObj::ShowInitialLines(QPlainTextEdit& edit) const
+{
     QString text;
     for (std::size_t index = 0; index < InitialLines.size(); ++index) {
         if (index > 0)
             text += QLatin1Char('\n');
         text += Cp1252ToQString(InitialLines[index]);
     }
-    edit->setPlainText(text);
-    QTextCursor cursor = edit->textCursor();
+    edit.setPlainText(text);
+    QTextCursor cursor = edit.textCursor();
     cursor.movePosition(QTextCursor::Start);
-    edit->setTextCursor(cursor);
+    edit.setTextCursor(cursor);
 }
 
 std::vector<std::string> TTextAreaFormControlObj::CurrentLines() const
 {
-    std::vector<std::string> lines;
-    const QPlainTextEdit* edit = TextEdit();
-    if (!edit)
+    const auto* edit = qobject_cast<const QPlainTextEdit*>(Widget.data());
+    if (!edit) {
+        // The box's text is the lines joined, and would read back the same.
+        std::vector<std::string> lines = InitialLines;
+        if (!lines.empty() && lines.back().empty())
+            lines.pop_back();
         return lines;
+    }
+    std::vector<std::string> lines;
     // The raw text keeps non-breaking spaces, which plain text would turn into spaces.
     const QString text = edit->document()->toRawText();
     qsizetype start = 0;
@@ -711,12 +754,10 @@ bool TTextAreaFormControlObj::SubmissionItem(int index, std::string& text)
 
 void TTextAreaFormControlObj::SizeFromCanvas(TCanvas& canvas)
 {
-    QPlainTextEdit* edit = TextEdit();
-    if (!edit)
-        return;
     const QSize charSize = ExtentIn(canvas, font_, "A");
-    const int scrollBar = edit->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, edit);
+    const int scrollBar = ScrollBarExtent();
     const int horizontalBar = Wrap ? 0 : scrollBar;
-    edit->resize(AroundClient(*edit, std::int64_t{charSize.width()} * Columns + 5 + scrollBar,
-                              std::int64_t{charSize.height()} * Rows + 5 + horizontalBar));
+    const QSize size = AroundClient(std::int64_t{charSize.width()} * Columns + 5 + scrollBar,
+                                    std::int64_t{charSize.height()} * Rows + 5 + horizontalBar);
+    Resize(size.width(), size.height());
 }

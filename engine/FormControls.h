@@ -1,8 +1,10 @@
 #pragma once
-// The form controls made for INPUT, SELECT and TEXTAREA: each owns its widget
-// (a child of the drawing surface), knows its initial state from the document,
-// sizes itself from the layout canvas and gives its name=value pairs to its
-// form's submission. The image control (no widget) is in FormControlObj.h.
+// The form controls made for INPUT, SELECT and TEXTAREA: each knows its
+// initial state from the document, sizes itself from the layout canvas, makes
+// its widget (a child of the drawing surface) when first needed and gives its
+// name=value pairs to its form's submission, from the widget once made and
+// from the document's state before. The image control (no widget) is in
+// FormControlObj.h.
 
 #include "engine/Fonts.h"
 #include "engine/FormControlObj.h"
@@ -36,13 +38,23 @@ public:
 
     // Characters the box is made wide enough for (SIZE).
     int WidthInChars = kDefaultWidthInChars;
+    // Characters the box takes at most (MAXLENGTH); 0 for no limit.
+    int MaxLength = 0;
+    TEcho Echo;
 
-    QLineEdit* Edit() const;
+    // The box's widget, made if it was not.
+    QLineEdit* Edit();
     void ResetToValue() override;
     bool SubmissionItem(int index, std::string& text) override;
     void SizeFromCanvas(TCanvas& canvas) override;
 
+protected:
+    QWidget* MakeWidget() override;
+
 private:
+    // The value as the box holds it: cut to the maximum length.
+    QString InitialText() const;
+
     TMyFont font_;
 };
 
@@ -57,12 +69,15 @@ public:
     TButtonKind Kind;
     std::string OnClickText;
 
-    QPushButton* Button() const;
+    QPushButton* Button();
     // The caption: the value, else the kind's own word.
     const std::string& Caption() const { return caption_; }
     // What a click does: the object-click handler, then reset or submit.
     void Click();
     void SizeFromCanvas(TCanvas& canvas) override;
+
+protected:
+    QWidget* MakeWidget() override;
 
 private:
     std::string caption_;
@@ -80,9 +95,12 @@ public:
     bool InitiallyChecked;
     std::string OnClickText;
 
-    QCheckBox* CheckBox() const;
+    QCheckBox* CheckBox();
     void ResetToValue() override;
     bool SubmissionItem(int index, std::string& text) override;
+
+protected:
+    QWidget* MakeWidget() override;
 };
 
 // INPUT TYPE=radio: a radio button in a frameless panel that takes the colour
@@ -100,16 +118,25 @@ public:
     // The cell the button stands in.
     TCell* Cell;
 
-    QRadioButton* RadioButton() const;
+    // The button inside the panel, made if it was not.
+    QRadioButton* RadioButton();
     bool IsChecked() const;
+    // Also before the widget is made: its group unchecks it.
     void SetChecked(bool checked);
     // The button inside the panel takes the focus and the clicks.
     QWidget* FocusWidget() const override;
     void ResetToValue() override;
     bool SubmissionItem(int index, std::string& text) override;
 
+protected:
+    QWidget* MakeWidget() override;
+
 private:
+    QRadioButton* MadeButton() const;
     void Clicked();
+
+    // The state while the widget is not made.
+    bool checked_;
 };
 
 // INPUT TYPE=hidden: no widget, its pair is always submitted.
@@ -152,21 +179,20 @@ public:
     // Rows shown: SIZE, else the option count within 1 to 8.
     int VisibleRows() const;
 
-    QListWidget* ListWidget() const;
+    QListWidget* ListWidget();
     void ResetToValue() override;
     bool SubmissionItem(int index, std::string& text) override;
     void SizeFromCanvas(TCanvas& canvas) override;
 
 protected:
-    // For the drop-down list, which makes a widget of its own.
-    struct TNoListWidget {};
-    TListBoxFormControlObj(TSectionList& owner, ThtmlForm& form, int position, const TAttributeList& attributes,
-                           TNoListWidget);
+    QWidget* MakeWidget() override;
 
     // "name=value", the display text standing in for an empty value.
     std::string OptionPair(int index) const;
     // The last option that starts selected, else the first; -1 without options.
     int InitialCurrent() const;
+    // Fills the widget with the options in their initial state.
+    void ShowOptions(QListWidget& list) const;
 
     TMyFont font_;
 
@@ -179,12 +205,17 @@ class TComboFormControlObj : public TListBoxFormControlObj {
 public:
     TComboFormControlObj(TSectionList& owner, ThtmlForm& form, int position, const TAttributeList& attributes);
 
-    QComboBox* ComboBox() const;
+    QComboBox* ComboBox();
     void ResetToValue() override;
     bool SubmissionItem(int index, std::string& text) override;
     void SizeFromCanvas(TCanvas& canvas) override;
 
+protected:
+    QWidget* MakeWidget() override;
+
 private:
+    void ShowOptions(QComboBox& combo) const;
+
     TMyFont screenFont_;
 };
 
@@ -209,12 +240,17 @@ public:
     // The lines of the current text; a last empty line does not count.
     std::vector<std::string> CurrentLines() const;
 
-    QPlainTextEdit* TextEdit() const;
+    QPlainTextEdit* TextEdit();
     void ResetToValue() override;
     bool SubmissionItem(int index, std::string& text) override;
     void SizeFromCanvas(TCanvas& canvas) override;
 
+protected:
+    QWidget* MakeWidget() override;
+
 private:
+    void ShowInitialLines(QPlainTextEdit& edit) const;
+
     TMyFont font_;
     // The lines a submission in progress is reading.
     std::vector<std::string> submissionLines_;

@@ -94,6 +94,7 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
         panel_->Color = document.Background | kPaletteRelative;
     };
     document_->FormFocusHandler = [this](TFormControlObj& control) { ScrollFormControlIntoView(control); };
+    panel_->OnFocusNextControl = [this](bool forward) { return FocusNextFormControl(*document_, forward); };
     document_->ExpandLinkName = [this](const std::string& reference) { return ExpandLinkName(reference); };
     document_->OnItemDropped = [this](const TSectionBase& item) { nameList_.Forget(item); };
 
@@ -110,7 +111,9 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
 THtmlPane::~THtmlPane()
 {
     // The document's form controls are children of the panel: the document
-    // goes first, while the panel still exists.
+    // goes first, while the panel still exists. Hiding a focused control
+    // moves the focus on, which must not reach a document being freed.
+    panel_->OnFocusNextControl = nullptr;
     document_.reset();
 }
 

@@ -15,6 +15,13 @@ TPaintPanel::TPaintPanel(QWidget* owner) : QWidget(owner)
     setFocusPolicy(Qt::NoFocus);
 }
 
+bool TPaintPanel::focusNextPrevChild(bool next)
+{
+    if (OnFocusNextControl && OnFocusNextControl(next))
+        return true;
+    return QWidget::focusNextPrevChild(next);
+}
+
 void TPaintPanel::PaintInto(QImage& image, const QRect& rectangle)
 {
     TCanvas canvas(&image);

@@ -32,6 +32,9 @@ public:
     std::function<void(QMouseEvent& event)> OnMouseMove;
     std::function<void(QMouseEvent& event)> OnMouseUp;
     std::function<void(QMouseEvent& event)> OnDoubleClick;
+    // Tab and Backtab from a form control of the page: true when the focus
+    // moved to another control of the page.
+    std::function<bool(bool forward)> OnFocusNextControl;
 
     // Paints the panel rectangle into the image (whose device size must match
     // it): the same drawing a paint event does, for batch rendering.
@@ -45,4 +48,7 @@ protected:
     // The second press of a double click is reported as a double click only,
     // never as a press.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // The page's controls make their widgets only when shown, so Tab goes
+    // from control to control in the page's order rather than the widgets'.
+    bool focusNextPrevChild(bool next) override;
 };

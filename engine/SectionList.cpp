@@ -152,14 +152,14 @@ void TSectionList::HideUnplacedControls()
         return;
     }
     for (TFormControlObj* control : FormControlList)
-        if (!control->Shown && control->HasWidget())
+        if (!control->Shown && control->Widget)
             control->Widget->hide();
 }
 
 void TSectionList::ParkUnplacedControls()
 {
     for (TFormControlObj* control : FormControlList) {
-        if (!control->Shown && control->HasWidget()) {
+        if (!control->Shown && control->Widget) {
             control->Widget->move(kOutOfSightLeft, control->Widget->y());
             control->Widget->show();
         }

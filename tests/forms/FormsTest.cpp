@@ -132,16 +132,16 @@ protected:
 TEST_F(FormsTest, EnterSubmitsOnlyAFormWhoseOnlyVisibleControlIsTheBox)
 {
     const auto lone = Read("<form action=a><input name=q value=cats><input type=hidden name=h value=1></form>");
-    PressEnter(lone[0]->Widget);
+    PressEnter(lone[0]->EnsureWidget());
     ASSERT_EQ(Submissions.size(), 1u);
     EXPECT_THAT(LastResults(), ElementsAre("q=cats", "h=1"));
 
     const auto withButton = Read("<form><input name=q><input type=submit></form>");
-    PressEnter(withButton[0]->Widget);
+    PressEnter(withButton[0]->EnsureWidget());
     EXPECT_EQ(Submissions.size(), 1u);
 
     const auto area = Read("<form><textarea name=t></textarea></form>");
-    PressEnter(area[0]->Widget);
+    PressEnter(area[0]->EnsureWidget());
     EXPECT_EQ(Submissions.size(), 1u);
 }
 
@@ -227,7 +227,7 @@ TEST_F(FormsTest, WithoutReceiverSubmittingDoesNothing)
 {
     Document.SubmitHandler = nullptr;
     const auto made = Read("<input name=q>");
-    PressEnter(made[0]->Widget);
+    PressEnter(made[0]->EnsureWidget());
     EXPECT_THAT(Submissions, IsEmpty());
 }
 
@@ -481,6 +481,10 @@ TEST_F(FormsTest, SmallControlsAndWhereWidgetsWait)
     const auto made = Read("<input type=checkbox name=c><input type=radio name=r>");
     auto& box = dynamic_cast<TCheckBoxFormControlObj&>(*made[0]);
     auto& radio = dynamic_cast<TRadioButtonFormControlObj&>(*made[1]);
+    EXPECT_EQ(box.Width(), 13);
+    EXPECT_EQ(radio.Height(), 14);
+    box.EnsureWidget();
+    radio.EnsureWidget();
     EXPECT_EQ(box.Widget->size(), QSize(13, 13));
     EXPECT_EQ(radio.Widget->size(), QSize(13, 14));
     EXPECT_EQ(radio.FocusWidget(), radio.RadioButton());
@@ -496,6 +500,7 @@ TEST_F(FormsTest, FocusTellsTheViewerAndKeepsUnplacedWidgetsReachable)
     std::vector<TFormControlObj*> focused;
     Document.FormFocusHandler = [&focused](TFormControlObj& control) { focused.push_back(&control); };
     made[0]->Place(10, 20, clWhite);
+    made[1]->EnsureWidget();
     QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
     QApplication::sendEvent(made[0]->FocusWidget(), &focusIn);
     EXPECT_THAT(focused, ElementsAre(made[0]));
@@ -523,6 +528,88 @@ TEST_F(FormsTest, LayoutSizesTheControlsOfTheDocument)
     const int bar = area.TextEdit()->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area.TextEdit());
     EXPECT_EQ(area.Width(), AWidth(document.FixedFontName, 10) * 7 + 5 + frame + bar);
     EXPECT_EQ(area.Height(), AHeight(document.FixedFontName, 10) * 3 + 5 + frame + bar);
+}
+
+// A page may hold thousands of controls: reading it makes no widget, and a
+// control without its widget answers for the state the document gave.
+TEST_F(FormsTest, ControlsWithoutWidgetsSubmitAndResetAsTheirWidgetsWould)
+{
+    const auto read = [this] {
+        const auto made = Read("<form><input name=q value=abcdef maxlength=4><input type=checkbox name=c checked>"
+                               "<input type=radio name=r value=1 checked><input type=radio name=r value=2>"
+                               "<select name=s></select><select name=m multiple></select>"
+                               "<textarea name=t>one\n\ntwo\n\n</textarea><input type=submit></form>");
+        // The options, as the builder gives them.
+        auto& drop = dynamic_cast<TListBoxFormControlObj&>(*made[4]);
+        drop.AddOption("", false, "a");
+        drop.AddOption("", true, "b");
+        auto& many = dynamic_cast<TListBoxFormControlObj&>(*made[5]);
+        many.AddOption("", true, "x");
+        many.AddOption("", false, "y");
+        many.AddOption("v", true, "z");
+        return made;
+    };
+    const auto lazy = read();
+    EXPECT_TRUE(std::none_of(lazy.begin(), lazy.end(), [](TFormControlObj* control) { return control->Widget; }));
+    lazy[0]->Form->Submit();
+    const std::vector<std::string> withoutWidgets = LastResults();
+    EXPECT_THAT(withoutWidgets, ElementsAre("q=abcd", "c=On", "r=1", "s=b", "m=x", "m=v", "t=one", "t=", "t=two"));
+
+    const auto eager = read();
+    for (TFormControlObj* control : eager)
+        control->EnsureWidget();
+    eager[0]->Form->Submit();
+    EXPECT_EQ(LastResults(), withoutWidgets);
+
+    // The group unchecks a button whose widget is not made; the widget made
+    // later shows it so, and a reset brings the document's state back.
+    auto& second = dynamic_cast<TRadioButtonFormControlObj&>(*lazy[3]);
+    second.RadioButton()->click();
+    auto& first = dynamic_cast<TRadioButtonFormControlObj&>(*lazy[2]);
+    EXPECT_EQ(first.Widget, nullptr);
+    EXPECT_FALSE(first.IsChecked());
+    EXPECT_FALSE(first.RadioButton()->isChecked());
+    lazy[0]->Form->Reset();
+    EXPECT_TRUE(first.RadioButton()->isChecked());
+    EXPECT_FALSE(second.IsChecked());
+}
+
+// Sizes come from the style before the widgets exist; made widgets keep them.
+TEST_F(FormsTest, SizesWithoutWidgetsAreTheSizesOfTheWidgets)
+{
+    const auto made = Read("<select name=d><option>one</select><select name=l size=3><option>a</select>"
+                           "<textarea rows=2 cols=9></textarea><input size=7><input type=submit value=Go>");
+    for (TFormControlObj* control : made)
+        control->SizeFromCanvas(Measure);
+    std::vector<QSize> planned;
+    for (TFormControlObj* control : made)
+        planned.emplace_back(control->Width(), control->Height());
+    for (TFormControlObj* control : made)
+        control->EnsureWidget();
+    for (std::size_t index = 0; index < made.size(); ++index)
+        EXPECT_EQ(made[index]->Widget->size(), planned[index]) << index;
+
+    auto& drop = dynamic_cast<TComboFormControlObj&>(*made[0]);
+    EXPECT_EQ(drop.Height(), drop.ComboBox()->sizeHint().height());
+    auto& list = dynamic_cast<TListBoxFormControlObj&>(*made[1]);
+    EXPECT_EQ(list.Height(), AHeight(Document.FixedFontName, 10) * 3 + 2 * list.ListWidget()->frameWidth());
+}
+
+// Widgets made in any order stand in the focus chain in the page's order.
+TEST_F(FormsTest, WidgetsMadeOutOfOrderKeepThePagesTabOrder)
+{
+    const auto made = Read("<input name=a><input name=b><input type=checkbox name=c><select name=d></select>");
+    for (int index : {2, 0, 3, 1})
+        made[static_cast<std::size_t>(index)]->EnsureWidget();
+    std::vector<QWidget*> chain;
+    for (QWidget* widget = made[0]->FocusWidget()->nextInFocusChain(); widget != made[0]->FocusWidget();
+         widget = widget->nextInFocusChain()) {
+        const auto control = std::find_if(made.begin(), made.end(),
+                                          [widget](TFormControlObj* c) { return c->FocusWidget() == widget; });
+        if (control != made.end())
+            chain.push_back(widget);
+    }
+    EXPECT_THAT(chain, ElementsAre(made[1]->FocusWidget(), made[2]->FocusWidget(), made[3]->FocusWidget()));
 }
 
 }  // namespace

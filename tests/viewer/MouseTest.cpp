@@ -7,6 +7,7 @@
 #include "engine/TextSinks.h"
 
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QGuiApplication>
 
 namespace {
@@ -284,6 +285,7 @@ TEST_F(TMouseTest, FocusedFormControlIsScrolledIntoView)
     Pane().LoadFromBuffer(page + "<FORM><INPUT NAME=q></FORM>");
     ASSERT_EQ(Document().FormControlList.size(), 1u);
     ASSERT_EQ(Pane().VScrollPos(), 0);
+    Document().FormControlList.front()->EnsureWidget();
     QWidget* edit = Document().FormControlList.front()->FocusWidget();
     ASSERT_NE(edit, nullptr);
     QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
@@ -291,6 +293,38 @@ TEST_F(TMouseTest, FocusedFormControlIsScrolledIntoView)
     const int lineY = Document().FormControlList.front()->LineY;
     EXPECT_EQ(Pane().VScrollPos(),
               std::min(lineY - Pane().height() / 2, Pane().DocHeight() - Pane().PaintPanel().height()));
+}
+
+TEST_F(TMouseTest, TabReachesControlsTheWindowDoesNotShowYet)
+{
+    std::string page = "<FORM><INPUT NAME=top>";
+    for (int i = 0; i < 60; ++i)
+        page += "<P>Paragraphe " + std::to_string(i);
+    Pane().LoadFromBuffer(page + "<INPUT NAME=bottom></FORM>");
+    Paint();
+    const auto& controls = Document().FormControlList;
+    ASSERT_EQ(controls.size(), 2u);
+    ASSERT_NE(controls[0]->Widget, nullptr);
+    EXPECT_EQ(controls[1]->Widget, nullptr);
+
+    QApplication::setActiveWindow(&Pane());
+    controls[0]->FocusWidget()->setFocus();
+    QApplication::processEvents();
+    if (QApplication::focusWidget() != controls[0]->FocusWidget())
+        GTEST_SKIP() << "the platform gives no keyboard focus";
+
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &tab);
+    ASSERT_NE(controls[1]->Widget, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), controls[1]->FocusWidget());
+    EXPECT_GT(Pane().VScrollPos(), 0);
+    Paint();
+    EXPECT_TRUE(controls[1]->Shown);
+
+    QKeyEvent backtab(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &backtab);
+    EXPECT_EQ(QApplication::focusWidget(), controls[0]->FocusWidget());
+    EXPECT_EQ(Pane().VScrollPos(), 0);
 }
 
 } // namespace
