@@ -1,12 +1,14 @@
 #include "app/Desktop.h"
 
-#include <QAudioOutput>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
-#include <QMediaPlayer>
+#include <QLibrary>
 #include <QProcess>
-#include <QSoundEffect>
 #include <QUrl>
+
+#include <iostream>
 
 namespace {
 
@@ -15,53 +17,125 @@ QUrl LocalFileUrl(const std::string& fileName)
     return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(fileName)));
 }
 
-// The media device keeps track of the command it is running, so that only the
-// end of an open or of a play gives a notice, never the state changes that
-// closing or rewinding cause.
+// The sound device when the module is missing or refused: sounds play nothing
+// and every media command fails. The failure is posted to the event loop, as
+// a real one arrives, so that a caller is never re-entered from inside its own
+// request; only the notice of the last command is delivered, and Close
+// cancels it, as with the real device.
+class TSilentSoundDevice final : public TSoundDevice {
+public:
+    void PlaySound(const std::string&) override {}
+    void MediaOpen(const std::string&) override { PostFailure(); }
+    void MediaPlay() override { PostFailure(); }
+    void MediaRewind() override {}
+    void MediaClose() override { ++LastCommand; }
+    bool MediaAtEnd() const override { return false; }
+    void SetMediaNotify(TMediaNotify notify) override { NotifyHandler = std::move(notify); }
+
+private:
+    void PostFailure()
+    {
+        const unsigned command = ++LastCommand;
+        QMetaObject::invokeMethod(
+            &NoticeContext,
+            [this, command] {
+                if (command == LastCommand && NotifyHandler)
+                    NotifyHandler(TMediaNotice::Failed);
+            },
+            Qt::QueuedConnection);
+    }
+
+    // Notices still posted when the device goes are dropped with it.
+    QObject NoticeContext;
+    unsigned LastCommand = 0;
+    TMediaNotify NotifyHandler;
+};
+
+// The device of the first place that holds our module, or why none did. A
+// library once loaded stays mapped: Qt Multimedia leaves threads and plugins
+// behind that must not lose their code.
+struct TSoundModule {
+    std::unique_ptr<TSoundDevice> Device;
+    std::string Refusal;
+};
+
+TSoundModule LoadSoundModule(const QStringList& places)
+{
+    TSoundModule module;
+    for (const QString& place : places) {
+        if (!QFile::exists(place))
+            continue;
+        const std::string where = QFile::encodeName(place).toStdString();
+        QLibrary library(place);
+        if (!library.load()) {
+            module.Refusal = where + " : " + library.errorString().toStdString();
+            continue;
+        }
+        const auto version = reinterpret_cast<TSoundVersionFunction>(library.resolve(kSoundVersionFunction));
+        const auto factory = reinterpret_cast<TSoundFactoryFunction>(library.resolve(kSoundFactoryFunction));
+        if (!version || !factory) {
+            module.Refusal = where + " n'est pas un module de son";
+            continue;
+        }
+        if (const int found = version(); found != kSoundDeviceVersion) {
+            module.Refusal = where + " est de version " + std::to_string(found) + " au lieu de " +
+                             std::to_string(kSoundDeviceVersion);
+            continue;
+        }
+        module.Device.reset(factory());
+        if (module.Device)
+            return module;
+        module.Refusal = where + " n'a pas pu ouvrir le son";
+    }
+    return module;
+}
+
+std::string SoundModuleMissing(const QStringList& places, const std::string& refusal)
+{
+    if (!refusal.empty())
+        return "zefweb: module de son refusé (" + refusal + ") : les sons sont coupés";
+    return "zefweb: module de son introuvable (" + places.join(QStringLiteral(", ")).toStdString() +
+           ") : les sons sont coupés";
+}
+
+// Sounds go to the sound module, loaded by the first sound or media open; the
+// commands that only act on what is playing never load it.
 class TQtDesktop final : public TDesktop {
 public:
-    TQtDesktop();
+    TQtDesktop(QStringList soundModules, std::ostream& err)
+        : SoundModules(std::move(soundModules))
+        , Err(err)
+    {
+    }
 
-    void PlaySound(const std::string& fileName) override;
+    void PlaySound(const std::string& fileName) override { LoadedSound().PlaySound(fileName); }
     bool OpenFile(const std::string& fileName) override;
     bool OpenAddress(const std::string& address) override;
     bool StartProgram(const std::string& program, const std::string& arguments) override;
 
-    void MediaOpen(const std::string& fileName) override;
-    void MediaPlay() override;
-    void MediaRewind() override;
-    void MediaClose() override;
-    bool MediaAtEnd() const override;
-    void SetMediaNotify(TMediaNotify notify) override;
+    void MediaOpen(const std::string& fileName) override { LoadedSound().MediaOpen(fileName); }
+    void MediaPlay() override { LoadedSound().MediaPlay(); }
+    void MediaRewind() override
+    {
+        if (Sound)
+            Sound->MediaRewind();
+    }
+    void MediaClose() override
+    {
+        if (Sound)
+            Sound->MediaClose();
+    }
+    bool MediaAtEnd() const override { return Sound && Sound->MediaAtEnd(); }
+    void SetMediaNotify(TMediaNotify notify) override { NotifyHandler = std::move(notify); }
 
 private:
-    enum class TPending { None, Open, Play };
+    TSoundDevice& LoadedSound();
 
-    void MediaStatusChanged(QMediaPlayer::MediaStatus status);
-    void Finish(TMediaNotice notice);
-
-    std::unique_ptr<QSoundEffect> Sound;
-    QAudioOutput AudioOutput;
-    QMediaPlayer Player;
-    TPending Pending = TPending::None;
+    QStringList SoundModules;
+    std::ostream& Err;
     TMediaNotify NotifyHandler;
+    std::unique_ptr<TSoundDevice> Sound;
 };
-
-TQtDesktop::TQtDesktop()
-{
-    Player.setAudioOutput(&AudioOutput);
-    QObject::connect(&Player, &QMediaPlayer::mediaStatusChanged, &Player,
-                     [this](QMediaPlayer::MediaStatus status) { MediaStatusChanged(status); });
-    QObject::connect(&Player, &QMediaPlayer::errorOccurred, &Player,
-                     [this](QMediaPlayer::Error, const QString&) { Finish(TMediaNotice::Failed); });
-}
-
-void TQtDesktop::PlaySound(const std::string& fileName)
-{
-    Sound = std::make_unique<QSoundEffect>();
-    Sound->setSource(LocalFileUrl(fileName));
-    Sound->play();
-}
 
 bool TQtDesktop::OpenFile(const std::string& fileName)
 {
@@ -79,61 +153,24 @@ bool TQtDesktop::StartProgram(const std::string& program, const std::string& arg
                                    SplitProgramArguments(arguments));
 }
 
-void TQtDesktop::MediaOpen(const std::string& fileName)
+TSoundDevice& TQtDesktop::LoadedSound()
 {
-    // Clearing the source first makes a second open of the same file load it
-    // again, and so report again.
-    Pending = TPending::None;
-    Player.setSource(QUrl());
-    Pending = TPending::Open;
-    Player.setSource(LocalFileUrl(fileName));
-}
-
-void TQtDesktop::MediaPlay()
-{
-    Pending = TPending::Play;
-    Player.play();
-}
-
-void TQtDesktop::MediaRewind()
-{
-    Player.setPosition(0);
-}
-
-void TQtDesktop::MediaClose()
-{
-    Pending = TPending::None;
-    Player.stop();
-    Player.setSource(QUrl());
-}
-
-bool TQtDesktop::MediaAtEnd() const
-{
-    return Player.mediaStatus() == QMediaPlayer::EndOfMedia;
-}
-
-void TQtDesktop::SetMediaNotify(TMediaNotify notify)
-{
-    NotifyHandler = std::move(notify);
-}
-
-void TQtDesktop::MediaStatusChanged(QMediaPlayer::MediaStatus status)
-{
-    if (status == QMediaPlayer::InvalidMedia)
-        Finish(TMediaNotice::Failed);
-    else if (Pending == TPending::Open && status == QMediaPlayer::LoadedMedia)
-        Finish(TMediaNotice::Successful);
-    else if (Pending == TPending::Play && status == QMediaPlayer::EndOfMedia)
-        Finish(TMediaNotice::Successful);
-}
-
-void TQtDesktop::Finish(TMediaNotice notice)
-{
-    if (Pending == TPending::None)
-        return;
-    Pending = TPending::None;
-    if (NotifyHandler)
-        NotifyHandler(notice);
+    if (Sound)
+        return *Sound;
+    TSoundModule module = LoadSoundModule(SoundModules);
+    if (module.Device) {
+        Sound = std::move(module.Device);
+    } else {
+        Err << SoundModuleMissing(SoundModules, module.Refusal) << std::endl;
+        Sound = std::make_unique<TSilentSoundDevice>();
+    }
+    // The windows may change their handler at any time; the device keeps
+    // calling the current one.
+    Sound->SetMediaNotify([this](TMediaNotice notice) {
+        if (NotifyHandler)
+            NotifyHandler(notice);
+    });
+    return *Sound;
 }
 
 } // namespace
@@ -143,7 +180,20 @@ QStringList SplitProgramArguments(const std::string& arguments)
     return QString::fromStdString(arguments).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
+QStringList SoundModulePlaces()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString fileName = QStringLiteral(ZEF_SOUND_MODULE);
+    return {programFolder + QLatin1Char('/') + fileName,
+            QDir::cleanPath(programFolder + QStringLiteral("/../lib/zefweb/") + fileName)};
+}
+
+std::unique_ptr<TDesktop> MakeQtDesktop(QStringList soundModules, std::ostream& err)
+{
+    return std::make_unique<TQtDesktop>(std::move(soundModules), err);
+}
+
 std::unique_ptr<TDesktop> MakeQtDesktop()
 {
-    return std::make_unique<TQtDesktop>();
+    return MakeQtDesktop(SoundModulePlaces(), std::cerr);
 }

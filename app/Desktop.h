@@ -4,18 +4,17 @@
 // the media device that plays background sounds. The windows use only this
 // interface, so that tests put a recording fake in its place.
 
+#include "app/SoundDevice.h"
+
 #include <QStringList>
 
-#include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 
-// How a command of the media device finished.
-enum class TMediaNotice { Successful, Failed };
-
 class TDesktop {
 public:
-    using TMediaNotify = std::function<void(TMediaNotice)>;
+    using TMediaNotify = TSoundDevice::TMediaNotify;
 
     virtual ~TDesktop() = default;
 
@@ -44,5 +43,15 @@ public:
 // empty pieces dropped.
 QStringList SplitProgramArguments(const std::string& arguments);
 
-// The real desktop: QSoundEffect, QDesktopServices, QProcess, QMediaPlayer.
+// Where the program looks for the sound module, in order: beside the
+// program (in the build folder), then where it is installed
+// (<prefix>/lib/zefweb beside <prefix>/bin).
+QStringList SoundModulePlaces();
+
+// The real desktop: QDesktopServices and QProcess, and for sounds the first of
+// soundModules that is ours, loaded when a sound is first played or the media
+// device first opened. Without one, a single line on err says so, sounds play
+// nothing and the media device reports failure.
+std::unique_ptr<TDesktop> MakeQtDesktop(QStringList soundModules, std::ostream& err);
+// The same with the sound module's usual places and standard error.
 std::unique_ptr<TDesktop> MakeQtDesktop();
