@@ -74,10 +74,7 @@ TFontFace::TFontFace(const TFontFaceKey& key) : key_(key), rawFont_(MakeRawFont(
         characters[static_cast<std::size_t>(byte)] = QChar(Cp1252ToUnicode(static_cast<unsigned char>(byte)));
     int glyphCount = 256;
     rawFont_.glyphIndexesForChars(characters.data(), 256, glyphs_.data(), &glyphCount);
-    std::array<QPointF, 256> advances;
-    rawFont_.advancesForGlyphIndexes(glyphs_.data(), advances.data(), 256);
-    for (std::size_t byte = 0; byte < 256; ++byte)
-        advances_[byte] = static_cast<int>(std::lround(advances[byte].x()));
+    advances_.fill(kUnmeasured);
 
     // Rounded up, so that the text cell holds the ink of every glyph.
     metrics_.Ascent = static_cast<int>(std::ceil(rawFont_.ascent()));
@@ -94,6 +91,14 @@ TFontFace::TFontFace(const TFontFaceKey& key) : key_(key), rawFont_(MakeRawFont(
     const int underline = std::max(1, static_cast<int>(std::lround(rawFont_.underlinePosition())));
     underlineOffset_ = std::max(0, std::min(underline, metrics_.Descent - lineThickness_));
     strikeOutOffset_ = -std::max(1, static_cast<int>(std::lround(metrics_.Ascent / 3.0)));
+}
+
+int TFontFace::Measure(unsigned char byte) const
+{
+    QPointF advance;
+    rawFont_.advancesForGlyphIndexes(&glyphs_[byte], &advance, 1);
+    advances_[byte] = std::max(0, static_cast<int>(std::lround(advance.x())));
+    return advances_[byte];
 }
 
 std::shared_ptr<const TFontFace> TFontFaceCache::Face(const TFontFaceKey& key)

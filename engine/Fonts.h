@@ -71,9 +71,11 @@ struct TFontFaceKey {
 };
 
 // A resolved font: its raw font, the glyph and the whole-pixel advance of each
-// Windows-1252 byte, and its metrics. Immutable once made; every description
-// that resolves to it shares it. Measuring a string is a sum of table entries,
-// and the canvas draws the glyphs at exactly these advances.
+// Windows-1252 byte, and its metrics. Every description that resolves to it
+// shares it. Measuring a string is a sum of table entries, and the canvas
+// draws the glyphs at exactly these advances. An advance is measured when
+// first asked for: measuring loads the glyph, and a page uses a few dozen of
+// the 256.
 class TFontFace {
 public:
     explicit TFontFace(const TFontFaceKey& key);
@@ -84,13 +86,17 @@ public:
     QString FamilyName() const { return rawFont_.familyName(); }
     const TTextMetrics& Metrics() const { return metrics_; }
     std::uint32_t Glyph(unsigned char byte) const { return glyphs_[byte]; }
-    int Advance(unsigned char byte) const { return advances_[byte]; }
+    int Advance(unsigned char byte) const
+    {
+        const int advance = advances_[byte];
+        return advance != kUnmeasured ? advance : Measure(byte);
+    }
 
     int Width(std::string_view text) const
     {
         int width = 0;
         for (const char byte : text)
-            width += advances_[static_cast<unsigned char>(byte)];
+            width += Advance(static_cast<unsigned char>(byte));
         return width;
     }
 
@@ -100,10 +106,15 @@ public:
     int LineThickness() const { return lineThickness_; }
 
 private:
+    static constexpr int kUnmeasured = -1;
+
+    // Fills in the advance of one byte's glyph.
+    int Measure(unsigned char byte) const;
+
     TFontFaceKey key_;
     QRawFont rawFont_;
     std::array<std::uint32_t, 256> glyphs_{};
-    std::array<int, 256> advances_{};
+    mutable std::array<int, 256> advances_{};
     TTextMetrics metrics_;
     int underlineOffset_ = 0;
     int strikeOutOffset_ = 0;
