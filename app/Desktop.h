@@ -12,15 +12,10 @@
 #include <memory>
 #include <string>
 
-class TDesktop {
+// The sounds and the media device are those of TSoundDevice.
+class TDesktop : public TSoundDevice {
 public:
-    using TMediaNotify = TSoundDevice::TMediaNotify;
-
-    virtual ~TDesktop() = default;
-
     // File names are UTF-8.
-    // Plays a sound file and returns at once; a new sound stops the last one.
-    virtual void PlaySound(const std::string& fileName) = 0;
     // Opens a local file (a video, a MIDI file) with the default application.
     virtual bool OpenFile(const std::string& fileName) = 0;
     // Opens a mail or web address with the default application.
@@ -28,15 +23,6 @@ public:
     // Starts a program directly, never through a shell; the arguments are
     // split at spaces.
     virtual bool StartProgram(const std::string& program, const std::string& arguments) = 0;
-
-    // The media device for background sounds. Open, and Play once it reaches
-    // the end, report through the notice handler when they finish.
-    virtual void MediaOpen(const std::string& fileName) = 0;
-    virtual void MediaPlay() = 0;
-    virtual void MediaRewind() = 0;
-    virtual void MediaClose() = 0;
-    virtual bool MediaAtEnd() const = 0;
-    virtual void SetMediaNotify(TMediaNotify notify) = 0;
 };
 
 // The arguments of a program's command line: the pieces between spaces,
