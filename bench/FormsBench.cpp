@@ -1,5 +1,7 @@
-// A form of 1000 controls of every kind: made from the page's tags with their
-// widgets, sized from the layout canvas, submitted, and freed with the page.
+// A form of 1000 controls of every kind: made from the page's tags, sized from
+// the layout canvas, submitted, and freed with the page; once as a window that
+// shows none of them (no widget is made), once with every widget made, as
+// after painting the whole page or tabbing through every control.
 
 #include "bench/BenchSupport.h"
 #include "engine/Canvas.h"
@@ -62,7 +64,7 @@ void ReadControls(const std::string& page, TSectionList& document, TSection& sec
     }
 }
 
-void CreateSizeSubmit1000(benchmark::State& state)
+void CreateSizeSubmit(benchmark::State& state, bool makeWidgets)
 {
     const std::string page = FormPage();
     QWidget panel;
@@ -78,14 +80,27 @@ void CreateSizeSubmit1000(benchmark::State& state)
         TBuilderStyle style;
         TSection section(0, TParaAlign::Left, nullptr, TMyFont("Times New Roman", 12), style);
         ReadControls(page, document, section);
-        for (TFormControlObj* control : document.FormControlList)
+        for (TFormControlObj* control : document.FormControlList) {
             control->SizeFromCanvas(measure);
+            if (makeWidgets)
+                control->EnsureWidget();
+        }
         document.FormList.front()->Submit();
         benchmark::DoNotOptimize(pairs);
     }
     state.counters["controls"] = kControlCount;
 }
+void CreateSizeSubmit1000(benchmark::State& state)
+{
+    CreateSizeSubmit(state, false);
+}
 BENCHMARK(CreateSizeSubmit1000)->Unit(benchmark::kMillisecond);
+
+void CreateSizeSubmit1000WithWidgets(benchmark::State& state)
+{
+    CreateSizeSubmit(state, true);
+}
+BENCHMARK(CreateSizeSubmit1000WithWidgets)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

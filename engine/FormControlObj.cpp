@@ -104,7 +104,9 @@ QWidget* TFormControlObj::MakeWidget()
 
 QWidget* TFormControlObj::EnsureWidget()
 {
-    if (Widget || !makesWidget_)
+    // A document without a drawing surface (the layout dump) makes none: a
+    // widget without a parent would be a window of its own.
+    if (Widget || !makesWidget_ || !Owner || !Owner->PaintPanel)
         return Widget.data();
     QWidget* widget = MakeWidget();
     if (!widget)

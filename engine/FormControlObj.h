@@ -69,7 +69,7 @@ public:
     bool HasWidget() const { return makesWidget_ || !Widget.isNull(); }
     // The widget, made now if it was not: out of sight above the surface,
     // sized, and placed in the surface's focus chain in document order.
-    // Null for controls without one.
+    // Null for controls without one, and in a document without a surface.
     QWidget* EnsureWidget();
     // The widget's size in pixels, whether it is made or not; 0 without one.
     int Width() const;

@@ -612,4 +612,19 @@ TEST_F(FormsTest, WidgetsMadeOutOfOrderKeepThePagesTabOrder)
     EXPECT_THAT(chain, ElementsAre(made[1]->FocusWidget(), made[2]->FocusWidget(), made[3]->FocusWidget()));
 }
 
+TEST_F(FormsTest, ADocumentWithoutDrawingSurfaceMakesNoWindows)
+{
+    TRecordingErrorBox errors;
+    TSectionList document(nullptr, nullptr, errors);
+    TFormControlFactory factory(document);
+    Lexer.StartMemory("<input name=q value=v>");
+    Lexer.NextSymbol();
+    TFormControlObj& control = factory.CreateControl(Section, TSymbol::Input, nullptr, Lexer.Attributes());
+    control.Place(0, 0, clWhite);
+    EXPECT_EQ(control.Widget, nullptr);
+    std::string pair;
+    EXPECT_TRUE(control.SubmissionItem(0, pair));
+    EXPECT_EQ(pair, "q=v");
+}
+
 }  // namespace
