@@ -1,5 +1,6 @@
-// Any bytes as an HTML page in memory: built, then laid out at a narrow and a
-// wide width. A page that ends inside a comment is a normal outcome.
+// Any bytes as an HTML page in memory: built, laid out at a narrow and a wide
+// width, and its top painted (which makes the widgets of the form controls
+// shown there). A page that ends inside a comment is a normal outcome.
 // fontconfig's caches outlive the run: fuzz with
 // LSAN_OPTIONS=suppressions=fuzz/lsan.supp.
 
@@ -10,6 +11,8 @@
 #include "engine/SectionList.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QWidget>
 
 #include <cstdint>
 #include <string>
@@ -42,6 +45,14 @@ void LayOut(TSectionList& document, int width)
     document.Layout(canvas, 5, width, position, maxWidth);
 }
 
+void PaintTop(TSectionList& document, int width)
+{
+    constexpr int kHeight = 300;
+    QImage image(width, kHeight, QImage::Format_RGB32);
+    TCanvas canvas(&image);
+    document.Paint(canvas, {0, 0, width, kHeight}, 5, 5, width);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -49,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EnsureApplication();
     TSilentErrorBox errors;
     TImageCache cache;
-    TSectionList document(nullptr, nullptr, errors);
+    QWidget panel;
+    TSectionList document(nullptr, &panel, errors);
     document.ImageCache = &cache;
     document.SetFonts("Times New Roman", "Courier New", kSystemColorFlag | 0x0F, 0x00FF0000,
                       kSystemColorFlag | 0x12, 12);
@@ -62,5 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     LayOut(document, 120);
     LayOut(document, 780);
+    PaintTop(document, 780);
     return 0;
 }
