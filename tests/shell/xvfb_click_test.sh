@@ -21,10 +21,11 @@ fail() {
   exit 1
 }
 
-# Waits (at most ten seconds) until the main window carries the caption.
+# Waits (at most thirty seconds: a loaded machine starts the program slowly)
+# until the main window carries the caption.
 wait_for_caption() {
   local wanted=$1
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 300); do
     kill -0 "$pid" 2>/dev/null || fail "zefweb ended early: $(cat "$work/zefweb.log")"
     window=$(xdotool search --name "^Zef Web" 2>/dev/null | head -n 1 || true)
     if [[ -n "$window" && "$(xdotool getwindowname "$window")" == "$wanted" ]]; then
