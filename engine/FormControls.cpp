@@ -513,6 +513,8 @@ void TListBoxFormControlObj::AddOption(std::string_view value, bool selected, st
 {
     if (text.empty())
         return;
+    if (selected)
+        lastSelected_ = static_cast<int>(options_.size());
     options_.push_back({std::string(text), {std::string(value), selected}});
     WidthInChars = std::max(WidthInChars, static_cast<int>(std::min<std::size_t>(text.size(), QWIDGETSIZE_MAX)));
 }
@@ -531,9 +533,8 @@ QListWidget* TListBoxFormControlObj::ListWidget()
 
 int TListBoxFormControlObj::InitialCurrent() const
 {
-    for (int index = static_cast<int>(options_.size()) - 1; index >= 0; --index)
-        if (options_[static_cast<std::size_t>(index)].Object.Selected)
-            return index;
+    if (lastSelected_ >= 0)
+        return lastSelected_;
     return options_.empty() ? -1 : 0;
 }
 

@@ -198,6 +198,9 @@ protected:
 
 private:
     std::vector<TOption> options_;
+    // The last option that starts selected, -1 for none; a submission without
+    // the widget asks for it once per option.
+    int lastSelected_ = -1;
 };
 
 // Any other SELECT: a drop-down list without typing.
