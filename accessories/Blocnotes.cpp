@@ -1,8 +1,8 @@
 #include "accessories/Blocnotes.h"
 
 #include "accessories/LinePrinter.h"
-#include "engine/Cp1252.h"
-#include "engine/ErrorBox.h"
+#include "engine/base/Cp1252.h"
+#include "engine/base/ErrorBox.h"
 
 #include <QFrame>
 #include <QPainter>

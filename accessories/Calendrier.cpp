@@ -1,7 +1,7 @@
 #include "accessories/Calendrier.h"
 
 #include "accessories/WindowColors.h"
-#include "engine/Cp1252.h"
+#include "engine/base/Cp1252.h"
 
 #include <QFrame>
 #include <QHeaderView>

@@ -2,7 +2,7 @@
 
 #include "accessories/ClockSetter.h"
 #include "accessories/WindowColors.h"
-#include "engine/Cp1252.h"
+#include "engine/base/Cp1252.h"
 
 #include <QButtonGroup>
 #include <QFrame>

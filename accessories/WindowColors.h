@@ -2,7 +2,7 @@
 // The accessories' fixed colours (standard colours, never system ones) set on
 // their widgets.
 
-#include "engine/Colors.h"
+#include "engine/base/Colors.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>

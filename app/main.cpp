@@ -1,5 +1,5 @@
-#include "app/Application.h"
-#include "app/CommandLine.h"
+#include "app/window/Application.h"
+#include "app/batch/CommandLine.h"
 
 #include <iostream>
 

@@ -3,9 +3,9 @@
 // document with no viewer in the given fonts, and the main that runs the
 // benchmarks under a Qt application.
 
-#include "engine/Canvas.h"
-#include "engine/ErrorBox.h"
-#include "engine/SectionList.h"
+#include "engine/canvas/Canvas.h"
+#include "engine/base/ErrorBox.h"
+#include "engine/layout/SectionList.h"
 
 #include <string>
 

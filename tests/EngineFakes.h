@@ -2,10 +2,10 @@
 // Stand-ins the engine tests share: an error box and a text sink that record
 // what they were given, and the text half of the fake document items.
 
-#include "engine/ErrorBox.h"
-#include "engine/SectionBase.h"
-#include "engine/SectionList.h"
-#include "engine/TextSinks.h"
+#include "engine/base/ErrorBox.h"
+#include "engine/layout/SectionBase.h"
+#include "engine/layout/SectionList.h"
+#include "engine/canvas/TextSinks.h"
 
 #include <string>
 #include <utility>

@@ -3,7 +3,7 @@
 
 #include "tests/builder/BuilderTestSupport.h"
 
-#include "engine/Canvas.h"
+#include "engine/canvas/Canvas.h"
 
 namespace {
 

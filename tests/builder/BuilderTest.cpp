@@ -3,9 +3,9 @@
 
 #include "tests/builder/BuilderTestSupport.h"
 
-#include "engine/FormControls.h"
-#include "engine/HtmlForm.h"
-#include "engine/ImageMap.h"
+#include "engine/forms/FormControls.h"
+#include "engine/forms/HtmlForm.h"
+#include "engine/images/ImageMap.h"
 
 #include <QTemporaryDir>
 

@@ -2,13 +2,13 @@
 // A page built from HTML text into a document with the viewer's default fonts,
 // and a compact picture of the items it made.
 
-#include "engine/BlockItems.h"
-#include "engine/HtmlBuilder.h"
-#include "engine/HtmlTable.h"
-#include "engine/ImageCache.h"
-#include "engine/ListItems.h"
-#include "engine/PreFormated.h"
-#include "engine/SectionList.h"
+#include "engine/layout/BlockItems.h"
+#include "engine/builder/HtmlBuilder.h"
+#include "engine/tables/HtmlTable.h"
+#include "engine/images/ImageCache.h"
+#include "engine/text/ListItems.h"
+#include "engine/text/PreFormated.h"
+#include "engine/layout/SectionList.h"
 #include "tests/EngineFakes.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Layout dumps of the pages in tests/pages: each NAME.html laid out at 400
 // pixels and compared with NAME.expected, written by hand from the rules.
 
-#include "engine/HtmlBuilder.h"
-#include "engine/LayoutDump.h"
+#include "engine/builder/HtmlBuilder.h"
+#include "engine/builder/LayoutDump.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The canvas read back pixel by pixel from off-screen images.
 
-#include "engine/Canvas.h"
+#include "engine/canvas/Canvas.h"
 
 #include <QGuiApplication>
 #include <QPainter>

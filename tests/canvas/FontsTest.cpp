@@ -1,7 +1,7 @@
 // Font descriptions, faces, runs and the HTML size scale.
 
-#include "engine/Fonts.h"
-#include "engine/MulDiv.h"
+#include "engine/canvas/Fonts.h"
+#include "engine/base/MulDiv.h"
 
 #include <QGuiApplication>
 #include <cmath>

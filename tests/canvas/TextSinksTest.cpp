@@ -1,6 +1,6 @@
 // The sinks of selected text: counting, copying into a buffer, the clipboard.
 
-#include "engine/TextSinks.h"
+#include "engine/canvas/TextSinks.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

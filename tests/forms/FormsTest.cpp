@@ -2,14 +2,14 @@
 // tags are read by the lexer and handed to the control factory the way the
 // builder does, and submissions go to a recording receiver.
 
-#include "engine/Canvas.h"
-#include "engine/FormControlFactory.h"
-#include "engine/FormControls.h"
-#include "engine/HtmlForm.h"
-#include "engine/ImageCache.h"
-#include "engine/Lexer.h"
-#include "engine/Section.h"
-#include "engine/SectionList.h"
+#include "engine/canvas/Canvas.h"
+#include "engine/forms/FormControlFactory.h"
+#include "engine/forms/FormControls.h"
+#include "engine/forms/HtmlForm.h"
+#include "engine/images/ImageCache.h"
+#include "engine/lexer/Lexer.h"
+#include "engine/text/Section.h"
+#include "engine/layout/SectionList.h"
 #include "tests/EngineFakes.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The GIF decoder on tiny files built here: LZW rules, block parsing, limits,
 // composing, animation and drawing.
 
-#include "engine/Canvas.h"
-#include "engine/GifDecoder.h"
+#include "engine/canvas/Canvas.h"
+#include "engine/images/GifDecoder.h"
 #include "tests/images/GifBuilder.h"
 
 #include <gtest/gtest.h>

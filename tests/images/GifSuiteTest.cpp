@@ -1,7 +1,7 @@
 // The GIF decoder against the external GIF suite (every composed frame pixel
 // for pixel) and the malformed GIF files.
 
-#include "engine/GifDecoder.h"
+#include "engine/images/GifDecoder.h"
 #include "tests/TestSupport.h"
 #include "tests/images/ImageCompare.h"
 

@@ -1,8 +1,8 @@
 // The image cache (keys, ageing, fetching from files and from a request
 // handler) and client-side image maps.
 
-#include "engine/ImageCache.h"
-#include "engine/ImageMap.h"
+#include "engine/images/ImageCache.h"
+#include "engine/images/ImageMap.h"
 #include "tests/TestSupport.h"
 
 #include <QByteArray>

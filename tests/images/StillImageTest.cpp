@@ -1,7 +1,7 @@
 // The still loaders: image kinds, BMP through the BMP suite and malformed
 // files, JPEG through malformed files, masks.
 
-#include "engine/ImageLoader.h"
+#include "engine/images/ImageLoader.h"
 #include "tests/TestSupport.h"
 #include "tests/images/ImageCompare.h"
 

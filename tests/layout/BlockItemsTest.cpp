@@ -1,8 +1,8 @@
 #include "LayoutFakes.h"
 
-#include "engine/BlockItems.h"
-#include "engine/MulDiv.h"
-#include "engine/Symbols.h"
+#include "engine/layout/BlockItems.h"
+#include "engine/base/MulDiv.h"
+#include "engine/lexer/Symbols.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "LayoutFakes.h"
 
-#include "engine/Cell.h"
+#include "engine/layout/Cell.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "LayoutFakes.h"
 
-#include "engine/FormControlObj.h"
+#include "engine/text/FormControlObj.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "engine/IndentManager.h"
+#include "engine/layout/IndentManager.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // Small stand-ins for the layout tests: a document item with a fixed size
 // that records what it was asked.
 
-#include "engine/Canvas.h"
-#include "engine/IndentManager.h"
-#include "engine/SectionBase.h"
-#include "engine/SectionList.h"
-#include "engine/UrlTarget.h"
+#include "engine/canvas/Canvas.h"
+#include "engine/layout/IndentManager.h"
+#include "engine/layout/SectionBase.h"
+#include "engine/layout/SectionList.h"
+#include "engine/base/UrlTarget.h"
 #include "tests/EngineFakes.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #include "LayoutFakes.h"
 
-#include "engine/BlockItems.h"
-#include "engine/GifDecoder.h"
-#include "engine/SectionList.h"
+#include "engine/layout/BlockItems.h"
+#include "engine/images/GifDecoder.h"
+#include "engine/layout/SectionList.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // The lexer's symbol stream, attributes, reading modes and include comments.
 
-#include "engine/Lexer.h"
-#include "engine/TokenDump.h"
+#include "engine/lexer/Lexer.h"
+#include "engine/lexer/TokenDump.h"
 
 #include "tests/TestSupport.h"
 

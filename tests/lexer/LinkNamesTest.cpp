@@ -1,6 +1,6 @@
 // References in pages turned into POSIX file names.
 
-#include "engine/LinkNames.h"
+#include "engine/lexer/LinkNames.h"
 
 #include <gtest/gtest.h>
 

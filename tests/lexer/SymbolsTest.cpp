@@ -1,6 +1,6 @@
 // The vocabulary tables, colours and alignment keywords.
 
-#include "engine/Lexer.h"
+#include "engine/lexer/Lexer.h"
 
 #include <gtest/gtest.h>
 

@@ -6,15 +6,15 @@
 
 #include "tests/TestSupport.h"
 
-#include "engine/ErrorBox.h"
-#include "engine/HtmlPane.h"
-#include "engine/HtmlTable.h"
-#include "engine/ImageCache.h"
-#include "engine/ImageObj.h"
-#include "engine/LinkNames.h"
-#include "engine/PaintPanel.h"
-#include "engine/Section.h"
-#include "engine/SectionList.h"
+#include "engine/base/ErrorBox.h"
+#include "engine/viewer/HtmlPane.h"
+#include "engine/tables/HtmlTable.h"
+#include "engine/images/ImageCache.h"
+#include "engine/text/ImageObj.h"
+#include "engine/lexer/LinkNames.h"
+#include "engine/viewer/PaintPanel.h"
+#include "engine/text/Section.h"
+#include "engine/layout/SectionList.h"
 
 #include <QApplication>
 #include <QImage>

@@ -4,12 +4,12 @@
 // its text, and helpers that make attributes, rows and cells the way the
 // builder does.
 
-#include "engine/Canvas.h"
-#include "engine/HtmlTable.h"
-#include "engine/IndentManager.h"
-#include "engine/SectionList.h"
-#include "engine/Symbols.h"
-#include "engine/UrlTarget.h"
+#include "engine/canvas/Canvas.h"
+#include "engine/tables/HtmlTable.h"
+#include "engine/layout/IndentManager.h"
+#include "engine/layout/SectionList.h"
+#include "engine/lexer/Symbols.h"
+#include "engine/base/UrlTarget.h"
 #include "tests/EngineFakes.h"
 
 #include <charconv>

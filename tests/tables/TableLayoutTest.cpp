@@ -1,6 +1,6 @@
 #include "TableFakes.h"
 
-#include "engine/Section.h"
+#include "engine/text/Section.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

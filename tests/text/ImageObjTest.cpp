@@ -1,9 +1,9 @@
 // Inline images: attributes, sizing of pictures and placeholders, painting at
 // their place in the line, image links and the cache entries they hold.
 
-#include "engine/GifDecoder.h"
-#include "engine/ImageMap.h"
-#include "engine/ImageObj.h"
+#include "engine/images/GifDecoder.h"
+#include "engine/images/ImageMap.h"
+#include "engine/text/ImageObj.h"
 #include "tests/images/GifBuilder.h"
 #include "tests/text/TextTestSupport.h"
 

@@ -1,10 +1,10 @@
 // Text sections: text appending rules, line breaking, alignment, floats and
 // the position queries, on sections laid out with the Liberation fonts.
 
-#include "engine/Cp1252.h"
-#include "engine/IndentManager.h"
-#include "engine/PreFormated.h"
-#include "engine/TextSinks.h"
+#include "engine/base/Cp1252.h"
+#include "engine/layout/IndentManager.h"
+#include "engine/text/PreFormated.h"
+#include "engine/canvas/TextSinks.h"
 #include "tests/text/TextTestSupport.h"
 
 #include <QWidget>

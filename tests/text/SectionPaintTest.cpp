@@ -2,8 +2,8 @@
 // list markers, links under the pointer, and painting that touches only the
 // lines inside the clip.
 
-#include "engine/ListItems.h"
-#include "engine/PreFormated.h"
+#include "engine/text/ListItems.h"
+#include "engine/text/PreFormated.h"
 #include "tests/text/TextTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 // A document with text sections laid out through a measuring canvas and
 // painted into an off-screen image, in black Liberation fonts on white.
 
-#include "engine/Canvas.h"
-#include "engine/ImageCache.h"
-#include "engine/Section.h"
-#include "engine/SectionList.h"
+#include "engine/canvas/Canvas.h"
+#include "engine/images/ImageCache.h"
+#include "engine/text/Section.h"
+#include "engine/layout/SectionList.h"
 #include "tests/EngineFakes.h"
 
 #include <QImage>

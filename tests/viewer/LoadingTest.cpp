@@ -3,8 +3,8 @@
 
 #include "tests/viewer/ViewerFixture.h"
 
-#include "engine/HtmlForm.h"
-#include "engine/Section.h"
+#include "engine/forms/HtmlForm.h"
+#include "engine/text/Section.h"
 
 #include <QGuiApplication>
 #include <QScrollBar>

@@ -3,8 +3,8 @@
 
 #include "tests/viewer/ViewerFixture.h"
 
-#include "engine/FormControlObj.h"
-#include "engine/TextSinks.h"
+#include "engine/text/FormControlObj.h"
+#include "engine/canvas/TextSinks.h"
 
 #include <QClipboard>
 #include <QKeyEvent>

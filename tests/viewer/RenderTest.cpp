@@ -3,7 +3,7 @@
 
 #include "tests/viewer/ViewerFixture.h"
 
-#include "app/BatchViewer.h"
+#include "app/batch/BatchViewer.h"
 
 #include <QImage>
 #include <sstream>

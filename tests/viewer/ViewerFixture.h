@@ -3,9 +3,9 @@
 // written into a temporary folder or read from tests/viewer/pages, and
 // synthetic mouse and key input.
 
-#include "engine/HtmlPane.h"
-#include "engine/ImageCache.h"
-#include "engine/PaintPanel.h"
+#include "engine/viewer/HtmlPane.h"
+#include "engine/images/ImageCache.h"
+#include "engine/viewer/PaintPanel.h"
 #include "tests/EngineFakes.h"
 #include "tests/TestSupport.h"
 

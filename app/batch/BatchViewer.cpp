@@ -1,0 +1,229 @@
+#include "app/batch/BatchViewer.h"
+
+#include "app/batch/BatchOptions.h"
+
+#include "engine/base/Cp1252.h"
+#include "engine/base/ErrorBox.h"
+#include "engine/viewer/HtmlPane.h"
+#include "engine/images/ImageCache.h"
+#include "engine/viewer/PaintPanel.h"
+#include "engine/canvas/TextSinks.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QScrollBar>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kDefaultWidth = 800;
+constexpr int kDefaultHeight = 600;
+
+// Layout errors of a page go to standard error instead of a message box.
+class TStreamErrorBox final : public TErrorBox {
+public:
+    explicit TStreamErrorBox(std::ostream& err) : err_(err) {}
+    void ShowError(const std::string& message) override
+    {
+        err_ << "zefweb: " << Cp1252ToQString(message).toStdString() << '\n';
+    }
+
+private:
+    std::ostream& err_;
+};
+
+// Collects the whole selection, without the clipboard's limit.
+class TStringSink final : public TTextSink {
+public:
+    void AddText(const char* text, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            if (text[i] != SelTextCount::kControlMark && text[i] != SelTextCount::kImageMark)
+                Text.push_back(text[i]);
+    }
+    int Finish() override { return static_cast<int>(Text.size()); }
+    std::string Text;
+};
+
+void Load(THtmlPane& pane, const std::string& file, TViewedFileType type)
+{
+    switch (type) {
+    case TViewedFileType::Html:
+        pane.LoadHtmlFile(file);
+        break;
+    case TViewedFileType::Text:
+        pane.LoadTextFile(file);
+        break;
+    case TViewedFileType::Image:
+        pane.LoadImageFile(file);
+        break;
+    }
+}
+
+// Whether the pane gets a window of its own; the benchmark paints into
+// images only, and a window's backing store would count in its memory.
+enum class TPaneWindow : std::uint8_t { Real, None };
+
+// A control of the given size, shown on the offscreen screen as the window
+// shows it: images on, default fonts and colours, margins and bars.
+struct TBatchPane {
+    TBatchPane(std::ostream& err, int width, int height, bool viewImages, TPaneWindow window = TPaneWindow::Real)
+        : ErrorBox(err), Pane(Cache, ErrorBox)
+    {
+        Pane.SetViewImages(viewImages);
+        Pane.resize(width, height);
+        Pane.setAttribute(Qt::WA_DontShowOnScreen, window == TPaneWindow::None);
+        // Painting goes to the benchmark's own images: no backing store.
+        Pane.setUpdatesEnabled(window == TPaneWindow::Real);
+        Pane.show();
+        QApplication::processEvents();
+    }
+    TImageCache Cache;
+    TStreamErrorBox ErrorBox;
+    THtmlPane Pane;
+};
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double PeakResidentMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+// The panel's current view painted as the panel paints it.
+void PaintView(THtmlPane& pane)
+{
+    TPaintPanel& panel = pane.PaintPanel();
+    QImage image(panel.size(), QImage::Format_RGB32);
+    pane.PaintPanelInto(image, QRect(QPoint(0, 0), panel.size()));
+}
+
+} // namespace
+
+int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std::ostream& err)
+{
+    return ReportErrors(
+        [&] {
+            const TBatchOptions options = ParseBatchOptions(
+                arguments, {"--output", "--width", "--height", "--as", "--scroll"}, {"--full", "--no-images"});
+            const std::optional<std::string> output = options.Value("--output");
+            if (!output)
+                throw EUsage("--render attend --output FICHIER.png");
+            const int width = options.Number("--width", kDefaultWidth, 1);
+            const int height = options.Number("--height", kDefaultHeight, 1);
+            const TViewedFileType type = FileTypeOf(options);
+            const TBatchApplication application;
+            TBatchPane batch(err, width, height, !options.Has("--no-images"));
+            THtmlPane& pane = batch.Pane;
+            Load(pane, options.File, type);
+            if (options.Has("--full")) {
+                // Tall enough that the whole page fits without a vertical bar;
+                // the width, and so the layout, stays.
+                pane.resize(width, std::max(height, pane.DocHeight() + 3));
+                pane.ScrollTo(0);
+            } else if (options.Value("--scroll")) {
+                pane.SetVScrollPos(options.Number("--scroll", 0, 0));
+            }
+            QApplication::processEvents();
+            const QImage picture = pane.grab().toImage();
+            if (!picture.save(QString::fromStdString(*output), "PNG"))
+                throw std::runtime_error("impossible d'enregistrer " + *output);
+            return 0;
+        },
+        err);
+}
+
+int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    return ReportErrors(
+        [&] {
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--as", "--width"}, {});
+            const int width = options.Number("--width", kDefaultWidth, 1);
+            const TViewedFileType type = FileTypeOf(options);
+            const TBatchApplication application;
+            TBatchPane batch(err, width, kDefaultHeight, true);
+            THtmlPane& pane = batch.Pane;
+            Load(pane, options.File, type);
+            pane.SelectAll();
+            TSectionList& document = pane.Document();
+            TStringSink sink;
+            document.TextSink = &sink;
+            document.CopySelection();
+            document.TextSink = nullptr;
+            out << Cp1252ToQString(sink.Text).toStdString();
+            return 0;
+        },
+        err);
+}
+
+int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    return ReportErrors(
+        [&] {
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--repeat"}, {});
+            const int width = options.Number("--width", kDefaultWidth, 101);
+            const int repeat = options.Number("--repeat", 5, 1);
+            const TBatchApplication application;
+            std::map<std::string, std::vector<double>> phases;
+            // One control for every run, as a window shows page after page:
+            // each build clears the page the run before left.
+            TBatchPane batch(err, width, kDefaultHeight, true, TPaneWindow::None);
+            THtmlPane& pane = batch.Pane;
+            TSectionList& document = pane.Document();
+            for (int run = 0; run < repeat; ++run) {
+                pane.resize(width, kDefaultHeight);
+
+                auto start = std::chrono::steady_clock::now();
+                document.Clear();
+                THtmlBuilder builder;
+                TAnchorList anchors;
+                builder.ParseHtmlFile(document, anchors, options.File);
+                phases["build"].push_back(MillisecondsSince(start));
+
+                start = std::chrono::steady_clock::now();
+                pane.DoLayout();
+                phases["layout"].push_back(MillisecondsSince(start));
+
+                pane.ScrollTo(0);
+                start = std::chrono::steady_clock::now();
+                PaintView(pane);
+                phases["paint-top"].push_back(MillisecondsSince(start));
+
+                start = std::chrono::steady_clock::now();
+                pane.resize(width - 100, kDefaultHeight);
+                phases["relayout"].push_back(MillisecondsSince(start));
+
+                pane.ScrollTo(pane.DocHeight());
+                start = std::chrono::steady_clock::now();
+                PaintView(pane);
+                phases["paint-bottom"].push_back(MillisecondsSince(start));
+                // What the window's event loop does once a page is shown.
+                QApplication::processEvents();
+            }
+            for (const char* phase : {"build", "layout", "paint-top", "relayout", "paint-bottom"})
+                out << phase << ' ' << Median(phases[phase]) << '\n';
+            out << "peak-mb " << PeakResidentMegabytes() << '\n';
+            return 0;
+        },
+        err);
+}

@@ -1,0 +1,91 @@
+#include "app/batch/CommandLine.h"
+
+#include "app/batch/BatchViewer.h"
+#include "app/batch/DumpCommand.h"
+#include "app/files/PageExport.h"
+#include "engine/base/Cp1252.h"
+#include "engine/lexer/TokenDump.h"
+
+#include <stdexcept>
+
+const char* const kHelpText =
+    "Zef Web - explorateur de pages Web\n"
+    "\n"
+    "Usage: zefweb [OPTION] [FICHIER]\n"
+    "\n"
+    "  --help            affiche cette aide\n"
+    "  --version         affiche la version\n"
+    "  --tokens FICHIER  affiche les symboles lus dans la page, un par ligne\n"
+    "  --export-text PAGE SORTIE\n"
+    "                    enregistre PAGE en texte brut dans SORTIE\n"
+    "  --render FICHIER --output IMAGE.png [--width L] [--height H] [--full]\n"
+    "           [--as html|text|image] [--no-images] [--scroll Y]\n"
+    "                    dessine la page comme la fenêtre l'affiche, en PNG\n"
+    "  --text FICHIER [--as html|text|image] [--width L]\n"
+    "                    affiche le texte que « Tout sélectionner » puis « Copier » donnerait\n"
+    "  --bench FICHIER [--width L] [--repeat N]\n"
+    "                    mesure les phases d'affichage d'une page (ms, médiane)\n"
+    "  --dump FICHIER [--width L] [--as html|text|image]\n"
+    "                    affiche le modèle de la page mise en forme, un élément par ligne\n";
+
+namespace {
+
+constexpr const char* kVersionText = "Zef Web 1.0\n";
+
+int ExportText(const std::vector<std::string>& arguments, std::ostream& err)
+{
+    if (arguments.size() != 3) {
+        err << "zefweb: --export-text attend une page et un fichier de sortie\n";
+        return 2;
+    }
+    if (const std::optional<std::string> failure =
+            ExportPageFile(arguments[1], arguments[2], TExportFormat::PlainText)) {
+        err << "zefweb: " << Cp1252ToQString(*failure).toStdString() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool IsBatchCommand(const std::vector<std::string>& arguments)
+{
+    return !arguments.empty() && arguments.front().starts_with('-');
+}
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
+        out << kHelpText;
+        return 0;
+    }
+    if (arguments[0] == "--version") {
+        out << kVersionText;
+        return 0;
+    }
+    if (arguments[0] == "--tokens") {
+        if (arguments.size() < 2) {
+            err << "zefweb: --tokens attend un nom de fichier\n";
+            return 2;
+        }
+        try {
+            WriteTokenDumpOfFile(arguments[1], out);
+        } catch (const std::runtime_error& error) {
+            err << "zefweb: " << error.what() << '\n';
+            return 1;
+        }
+        return 0;
+    }
+    if (arguments[0] == "--export-text")
+        return ExportText(arguments, err);
+    if (arguments[0] == "--render")
+        return RenderCommand(arguments, out, err);
+    if (arguments[0] == "--text")
+        return TextCommand(arguments, out, err);
+    if (arguments[0] == "--bench")
+        return BenchCommand(arguments, out, err);
+    if (arguments[0] == "--dump")
+        return DumpCommand(arguments, out, err);
+    err << "zefweb: option inconnue : " << arguments[0] << "\n\n" << kHelpText;
+    return 2;
+}

@@ -1,0 +1,19 @@
+#include "app/batch/DumpCommand.h"
+
+#include "app/batch/BatchOptions.h"
+#include "engine/builder/LayoutDump.h"
+
+int DumpCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    return ReportErrors(
+        [&] {
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--as"}, {});
+            TDumpOptions dump;
+            dump.Width = options.Number("--width", dump.Width, 1);
+            dump.As = FileTypeOf(options);
+            const TBatchApplication application;
+            DumpPageFile(options.File, dump, out);
+            return 0;
+        },
+        err);
+}

@@ -1,0 +1,80 @@
+#include "app/desktop/SelfCheck.h"
+
+#include "engine/base/Cp1252.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QMessageBox>
+
+#include <algorithm>
+
+const char* const kSelfCheckWarning =
+    "Le fichier du programme a \xE9t\xE9 modifi\xE9 depuis sa cr\xE9" "ation : "
+    "le programme est peut-\xEAtre infect\xE9 par un virus. Il va s'arr\xEAter.";
+
+namespace {
+
+constexpr std::string_view kMagic = ZEF_DIGEST_MAGIC;
+constexpr qint64 kDigestDigits = 64;
+constexpr qint64 kTrailerSize = static_cast<qint64>(kMagic.size()) + kDigestDigits;
+constexpr qint64 kChunkSize = 1 << 20;
+
+// The digest of the first `length` bytes of the open file, or an empty array
+// when the file cannot be read that far.
+QByteArray HexDigestOfPrefix(QFile& file, qint64 length)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    qint64 remaining = length;
+    while (remaining > 0) {
+        const QByteArray chunk = file.read(std::min(remaining, kChunkSize));
+        if (chunk.isEmpty())
+            return {};
+        hash.addData(chunk);
+        remaining -= chunk.size();
+    }
+    return hash.result().toHex();
+}
+
+} // namespace
+
+std::string_view DigestMagic()
+{
+    return kMagic;
+}
+
+TSelfCheck CheckProgramFile(const std::filesystem::path& program)
+{
+    QFile file(QString::fromStdString(program.string()));
+    if (!file.open(QIODevice::ReadOnly))
+        return TSelfCheck::Unreadable;
+    const qint64 bodySize = file.size() - kTrailerSize;
+    if (bodySize < 0 || !file.seek(bodySize))
+        return TSelfCheck::NoTrailer;
+    const QByteArray trailer = file.read(kTrailerSize);
+    if (trailer.size() != kTrailerSize || !trailer.startsWith(QByteArrayView(kMagic.data(), kMagic.size())))
+        return TSelfCheck::NoTrailer;
+    if (!file.seek(0))
+        return TSelfCheck::Unreadable;
+    const QByteArray digest = HexDigestOfPrefix(file, bodySize);
+    if (digest.isEmpty())
+        return TSelfCheck::Unreadable;
+    return trailer.mid(kMagic.size()).toLower() == digest ? TSelfCheck::Intact : TSelfCheck::WrongDigest;
+}
+
+std::filesystem::path OwnProgramFile()
+{
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error);
+}
+
+bool OwnProgramIsIntact(QWidget* parent)
+{
+    if (CheckProgramFile(OwnProgramFile()) == TSelfCheck::Intact)
+        return true;
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), Cp1252ToQString(kSelfCheckWarning),
+                    QMessageBox::NoButton, parent);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+    return false;
+}

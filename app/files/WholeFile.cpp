@@ -1,0 +1,71 @@
+#include "app/files/WholeFile.h"
+
+#include "app/files/FileNameText.h"
+#include "engine/base/Cp1252.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// Windows-1252, like every text of the interface.
+constexpr const char* kCannotWrite = "Impossible d'\xE9" "crire le fichier ";
+
+std::string FailureMessage(const std::string& fileName, const QSaveFile& file)
+{
+    return kCannotWrite + FileNameForMessage(fileName) + " : " + QStringToCp1252(file.errorString());
+}
+
+} // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& fileName)
+{
+    std::error_code error;
+    if (fileName.empty() || std::filesystem::is_directory(fileName, error))
+        return std::nullopt;
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<std::string> WriteFileAtomically(const std::string& fileName, std::string_view bytes)
+{
+    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(fileName)));
+    if (!file.open(QIODevice::WriteOnly))
+        return FailureMessage(fileName, file);
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(bytes.data(), size) != size) {
+        const std::string message = FailureMessage(fileName, file);
+        file.cancelWriting();
+        return message;
+    }
+    if (!file.commit())
+        return FailureMessage(fileName, file);
+    return std::nullopt;
+}
+
+std::vector<std::string> SplitTextLines(std::string_view bytes)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(bytes.substr(start));
+            break;
+        }
+        lines.emplace_back(bytes.substr(start, end - start));
+        start = end + 1;
+        if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
+            ++start;
+    }
+    return lines;
+}

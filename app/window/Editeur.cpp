@@ -1,0 +1,176 @@
+#include "app/window/Editeur.h"
+
+#include "app/files/FileNameText.h"
+#include "app/window/SaveDialog.h"
+#include "app/window/ToolPictures.h"
+#include "app/files/WholeFile.h"
+#include "accessories/LinePrinter.h"
+#include "engine/base/Cp1252.h"
+#include "engine/base/ErrorBox.h"
+
+#include <QFileInfo>
+#include <QHideEvent>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QToolButton>
+
+namespace {
+
+// Windows-1252.
+constexpr const char* kCaption = "Editeur";
+constexpr const char* kSaveHint = "Enregistrer";
+constexpr const char* kPrintHint = "Imprimer";
+constexpr const char* kCopyHint = "Copier";
+constexpr const char* kClose = "Fermer";
+constexpr const char* kSaveFilter = "*Fichiers html (*.htm *.html)";
+constexpr const char* kCannotRead = "Impossible d'ouvrir le fichier ";
+constexpr const char* kPrintFailed = "L'impression a \xE9" "chou\xE9";
+
+// Sources read best in a fixed-pitch font: 10 points at 96 dots per inch.
+constexpr const char* kTextFont = "Courier New";
+constexpr int kTextFontPixels = 13;
+
+constexpr int kPanelHeight = 33;
+constexpr int kButtonSize = 25;
+constexpr int kCloseFromRight = 100;
+
+QToolButton* MakeToolButton(QWidget* parent, int x, const QIcon& icon, const char* hint)
+{
+    auto* button = new QToolButton(parent);
+    button->setAutoRaise(true);
+    button->setGeometry(x, (kPanelHeight - kButtonSize) / 2, kButtonSize, kButtonSize);
+    button->setIcon(icon);
+    button->setToolTip(Cp1252ToQString(hint));
+    return button;
+}
+
+} // namespace
+
+std::unique_ptr<QPrinter> AskPrinter(QWidget* parent)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return nullptr;
+    return printer;
+}
+
+TEditeur::TEditeur(TErrorBox& errorBox, TPrinterSetup printerSetup, QWidget* parent)
+    : QDialog(parent), ErrorBox(errorBox), PrinterSetup(std::move(printerSetup))
+{
+    setWindowTitle(Cp1252ToQString(kCaption));
+    setSizeGripEnabled(true);
+    resize(640, 440);
+
+    SaveButton = MakeToolButton(this, 5, SavePicture(), kSaveHint);
+    SaveButton->setObjectName("saveButton");
+    PrintButton = MakeToolButton(this, 30, PrintPicture(), kPrintHint);
+    PrintButton->setObjectName("printButton");
+    CopyButton = MakeToolButton(this, 55, CopyPicture(), kCopyHint);
+    CopyButton->setObjectName("copyButton");
+    CloseButton = new QPushButton(Cp1252ToQString(kClose), this);
+    CloseButton->setObjectName("closeButton");
+    CloseButton->setAutoDefault(false);
+
+    TextBox = new QPlainTextEdit(this);
+    TextBox->setObjectName("text");
+    TextBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont font(kTextFont);
+    font.setPixelSize(kTextFontPixels);
+    TextBox->setFont(font);
+    TextBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TextBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    connect(SaveButton, &QToolButton::clicked, this, &TEditeur::Enregistrer);
+    connect(PrintButton, &QToolButton::clicked, this, &TEditeur::Imprimer);
+    connect(CopyButton, &QToolButton::clicked, this, &TEditeur::Copier);
+    connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
+}
+
+void TEditeur::Init(const std::string& fileName)
+{
+    StoredName = fileName;
+}
+
+// Minimising and restoring the window (spontaneous events) keep the edits.
+void TEditeur::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous() && !StoredName.empty())
+        Load();
+}
+
+void TEditeur::hideEvent(QHideEvent* event)
+{
+    if (!event->spontaneous())
+        TextBox->clear();
+    QDialog::hideEvent(event);
+}
+
+void TEditeur::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    const QSize buttonSize = CloseButton->sizeHint();
+    CloseButton->setGeometry(width() - kCloseFromRight, (kPanelHeight - buttonSize.height()) / 2,
+                             buttonSize.width(), buttonSize.height());
+    TextBox->setGeometry(0, kPanelHeight, width(), height() - kPanelHeight);
+}
+
+void TEditeur::Load()
+{
+    const std::optional<std::string> bytes = ReadWholeFile(StoredName);
+    if (!bytes) {
+        TextBox->clear();
+        ErrorBox.ShowError(kCannotRead + FileNameForMessage(StoredName));
+        return;
+    }
+    QStringList lines;
+    for (const std::string& line : SplitTextLines(*bytes))
+        lines.append(Cp1252ToQString(line));
+    TextBox->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+// An empty box holds no line at all.
+QStringList TEditeur::Lines() const
+{
+    const QString text = TextBox->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
+bool TEditeur::SaveTo(const std::string& fileName)
+{
+    std::string bytes;
+    for (const QString& line : Lines())
+        bytes += QStringToCp1252(line) + "\r\n";
+    if (const std::optional<std::string> failure = WriteFileAtomically(fileName, bytes)) {
+        ErrorBox.ShowError(*failure);
+        return false;
+    }
+    return true;
+}
+
+void TEditeur::Enregistrer()
+{
+    const QFileInfo current(FileNameForDisplay(StoredName));
+    const std::optional<TSaveChoice> choice =
+        AskSaveFileName(this, {Cp1252ToQString(kSaveFilter)}, current.absolutePath(), current.fileName());
+    if (!choice)
+        return;
+    StoredName = choice->FileName;
+    SaveTo(StoredName);
+}
+
+void TEditeur::Imprimer()
+{
+    const std::unique_ptr<QPrinter> printer = PrinterSetup(this);
+    if (printer && !PrintLines(*printer, TextBox->font(), Cp1252ToQString(kCaption), Lines()))
+        ErrorBox.ShowError(kPrintFailed);
+}
+
+void TEditeur::Copier()
+{
+    TextBox->copy();
+}

@@ -1,0 +1,436 @@
+#include "app/window/MainForm.h"
+
+#include "app/window/AboutBox.h"
+#include "app/files/FileNameText.h"
+#include "app/window/ToolPictures.h"
+#include "app/window/Viewer.h"
+#include "accessories/Blocnotes.h"
+#include "accessories/Calendrier.h"
+#include "accessories/Horloge.h"
+#include "accessories/Pocket.h"
+#include "engine/base/Cp1252.h"
+#include "engine/viewer/HtmlPane.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTime>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Windows-1252. Hints are "short|long": the short part is the tool tip, the
+// long part the status bar text; a hint without "|" is both.
+constexpr const char* kCaption = "Zef Web";
+constexpr const char* kCaptionSeparator = " - ";
+constexpr const char* kHelpFile = "/ZefWeb.hlp";
+constexpr const char* kTimeFormat = "HH:mm:ss";
+constexpr const char* kHistoryTitleSeparator = "--";
+
+struct TMenuText {
+    const char* Caption;
+    const char* Hint;
+};
+
+constexpr TMenuText kOpen{"&Ouvrir...", "Ouvrir un fichier"};
+constexpr TMenuText kSave{"&Enregistrer", "Enregistrer le fichier en cours"};
+constexpr TMenuText kProperties{"&Propri\xE9t\xE9s", "Propri\xE9t\xE9s de la page"};
+constexpr TMenuText kQuit{"&Quitter", "Quitter l'application"};
+constexpr TMenuText kCopy{"Co&pier", "Copier"};
+constexpr TMenuText kSelectAll{"&Tout s\xE9lectionner", "Tout s\xE9lectionner"};
+constexpr TMenuText kFind{"&Rechercher...", "Rechercher"};
+constexpr TMenuText kSource{"&Source", "Voir source"};
+constexpr TMenuText kBack{"&Pr\xE9" "c\xE9" "dente", "Page pr\xE9" "c\xE9" "dente"};
+constexpr TMenuText kForward{"&Suivante", "Page suivante"};
+constexpr TMenuText kReload{"&Recharger", "Recharger la page"};
+constexpr TMenuText kViewImages{"&Afficher les images", "Afficher les images"};
+constexpr TMenuText kFont{"&Police...", "Police et couleurs par d\xE9" "faut"};
+constexpr TMenuText kCalendar{"&Calendrier", "Calendrier"};
+constexpr TMenuText kCalculator{"C&alculatrice", "Calculatrice"};
+constexpr TMenuText kClock{"&Horloge", "Horloge"};
+constexpr TMenuText kNotepad{"&Bloc-notes", "Bloc-notes"};
+constexpr TMenuText kAbout{"&A propos...", ""};
+
+constexpr const char* kFileMenu = "&Fichier";
+constexpr const char* kEditMenu = "&Edition";
+constexpr const char* kNavigationMenu = "&Navigation";
+constexpr const char* kOptionsMenu = "&Options";
+constexpr const char* kToolsMenu = "&Utilitaires";
+constexpr const char* kHelpMenu = "&Aide";
+
+constexpr const char* kOpenButtonHint = "Ouvrir|";
+constexpr const char* kSaveButtonHint = "Enregistrer|";
+constexpr const char* kBackButtonHint = "Pr\xE9" "c\xE9" "dente";
+constexpr const char* kForwardButtonHint = "Suivante";
+constexpr const char* kReloadButtonHint = "Actualiser";
+
+// The tool bar's layout: flat square buttons and one bevel line.
+constexpr int kButtonSize = 25;
+constexpr int kButtonTop = 4;
+constexpr int kOpenButtonX = 5;
+constexpr int kSaveButtonX = 30;
+constexpr int kBevelX = 56;
+constexpr int kBackButtonX = 60;
+constexpr int kForwardButtonX = 85;
+constexpr int kReloadButtonX = 110;
+constexpr int kClockInterval = 1000; // milliseconds
+
+QString ShortHint(const char* hint)
+{
+    const QString text = Cp1252ToQString(hint);
+    const qsizetype bar = text.indexOf(u'|');
+    return bar < 0 ? text : text.left(bar);
+}
+
+QString LongHint(const char* hint)
+{
+    const QString text = Cp1252ToQString(hint);
+    const qsizetype bar = text.indexOf(u'|');
+    return bar < 0 ? text : text.mid(bar + 1);
+}
+
+QAction* AddCommand(QMenu* menu, const TMenuText& text)
+{
+    QAction* action = menu->addAction(Cp1252ToQString(text.Caption));
+    action->setToolTip(ShortHint(text.Hint));
+    action->setStatusTip(LongHint(text.Hint));
+    return action;
+}
+
+// A menu caption shows "&" as an accelerator mark unless it is doubled.
+QString MenuCaptionText(const QString& text)
+{
+    QString escaped = text;
+    return escaped.replace(u'&', QStringLiteral("&&"));
+}
+
+} // namespace
+
+TMainForm::TMainForm(TShellWindows& windows, const TShellServices& services, std::vector<std::string> arguments)
+    : windows_(windows)
+    , services_(services)
+    , arguments_(std::move(arguments))
+{
+    setWindowTitle(Cp1252ToQString(kCaption));
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CreateToolPanel(central);
+    mdiArea_ = new QMdiArea(central);
+    mdiArea_->setObjectName("mdiArea");
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(mdiArea_, 1);
+    setCentralWidget(central);
+    CreateMenus();
+    CreateStatusBar();
+
+    connect(&clockTimer_, &QTimer::timeout, this, &TMainForm::ShowTime);
+    clockTimer_.start(kClockInterval);
+    ShowTime();
+}
+
+void TMainForm::CreateMenus()
+{
+    QMenu* fileMenu = menuBar()->addMenu(Cp1252ToQString(kFileMenu));
+    commands_.Open = AddCommand(fileMenu, kOpen);
+    commands_.Open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(commands_.Open, &QAction::triggered, this, &TMainForm::OpenCommand);
+    commands_.Save = AddCommand(fileMenu, kSave);
+    connect(commands_.Save, &QAction::triggered, this, &TMainForm::SaveCommand);
+    fileMenu->addSeparator();
+    commands_.Properties = AddCommand(fileMenu, kProperties);
+    connect(commands_.Properties, &QAction::triggered, this, &TMainForm::PropertiesCommand);
+    fileMenu->addSeparator();
+    commands_.Quit = AddCommand(fileMenu, kQuit);
+    commands_.Quit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+    connect(commands_.Quit, &QAction::triggered, this, &QWidget::close);
+
+    commands_.EditMenu = menuBar()->addMenu(Cp1252ToQString(kEditMenu));
+    commands_.Copy = AddCommand(commands_.EditMenu, kCopy);
+    connect(commands_.Copy, &QAction::triggered, this, &TMainForm::CopyCommand);
+    commands_.SelectAll = AddCommand(commands_.EditMenu, kSelectAll);
+    connect(commands_.SelectAll, &QAction::triggered, this, &TMainForm::SelectAllCommand);
+    commands_.EditMenu->addSeparator();
+    commands_.Find = AddCommand(commands_.EditMenu, kFind);
+    connect(commands_.Find, &QAction::triggered, this, &TMainForm::FindCommand);
+    commands_.EditMenu->addSeparator();
+    commands_.Source = AddCommand(commands_.EditMenu, kSource);
+    connect(commands_.Source, &QAction::triggered, this, &TMainForm::SourceCommand);
+
+    QMenu* navigationMenu = menuBar()->addMenu(Cp1252ToQString(kNavigationMenu));
+    commands_.Back = AddCommand(navigationMenu, kBack);
+    connect(commands_.Back, &QAction::triggered, this, &TMainForm::BackCommand);
+    commands_.Forward = AddCommand(navigationMenu, kForward);
+    connect(commands_.Forward, &QAction::triggered, this, &TMainForm::ForwardCommand);
+    navigationMenu->addSeparator();
+    commands_.Reload = AddCommand(navigationMenu, kReload);
+    connect(commands_.Reload, &QAction::triggered, this, &TMainForm::ReloadCommand);
+    commands_.HistorySeparator = navigationMenu->addSeparator();
+    commands_.HistorySeparator->setVisible(false);
+    for (int entry = 0; entry < TMainCommands::kHistoryEntries; ++entry) {
+        QAction* action = navigationMenu->addAction(QString::number(entry));
+        action->setData(entry);
+        action->setCheckable(true);
+        action->setVisible(false);
+        connect(action, &QAction::triggered, this, [this, entry, action] {
+            windows_.Viewer->Historique(entry);
+            // The click toggled the mark; only the current entry keeps one.
+            action->setChecked(windows_.Viewer->Pane().HistoryIndex() == entry);
+        });
+        commands_.History[static_cast<std::size_t>(entry)] = action;
+    }
+
+    QMenu* optionsMenu = menuBar()->addMenu(Cp1252ToQString(kOptionsMenu));
+    commands_.ViewImages = AddCommand(optionsMenu, kViewImages);
+    commands_.ViewImages->setCheckable(true);
+    commands_.ViewImages->setChecked(true);
+    connect(commands_.ViewImages, &QAction::triggered, this, &TMainForm::ViewImagesCommand);
+    commands_.Font = AddCommand(optionsMenu, kFont);
+    connect(commands_.Font, &QAction::triggered, this, &TMainForm::FontCommand);
+
+    QMenu* toolsMenu = menuBar()->addMenu(Cp1252ToQString(kToolsMenu));
+    commands_.Calendar = AddCommand(toolsMenu, kCalendar);
+    connect(commands_.Calendar, &QAction::triggered, this, [this] { ShowModal(windows_.Calendrier); });
+    commands_.Calculator = AddCommand(toolsMenu, kCalculator);
+    connect(commands_.Calculator, &QAction::triggered, this, [this] { ShowModal(windows_.Pocket); });
+    commands_.Clock = AddCommand(toolsMenu, kClock);
+    connect(commands_.Clock, &QAction::triggered, this, [this] { ShowModal(windows_.Horloge); });
+    commands_.Notepad = AddCommand(toolsMenu, kNotepad);
+    connect(commands_.Notepad, &QAction::triggered, this, [this] { ShowModal(windows_.Blocnotes); });
+
+    QMenu* helpMenu = menuBar()->addMenu(Cp1252ToQString(kHelpMenu));
+    commands_.About = AddCommand(helpMenu, kAbout);
+    connect(commands_.About, &QAction::triggered, this, [this] { ShowModal(windows_.AboutBox); });
+
+    // The page commands wait for a first file.
+    for (QAction* action : {commands_.Save, commands_.Properties, commands_.Copy, commands_.SelectAll,
+                            commands_.Find, commands_.Source, commands_.Back, commands_.Forward, commands_.Reload})
+        action->setEnabled(false);
+    commands_.EditMenu->menuAction()->setEnabled(false);
+}
+
+void TMainForm::CreateToolPanel(QWidget* parent)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName("toolPanel");
+    panel->setFixedHeight(kToolPanelHeight);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    commands_.OpenButton = AddToolButton(panel, kOpenButtonX, kOpenButtonHint, OpenPicture(), &TMainForm::OpenCommand);
+    commands_.SaveButton = AddToolButton(panel, kSaveButtonX, kSaveButtonHint, SavePicture(), &TMainForm::SaveCommand);
+    auto* bevel = new QFrame(panel);
+    bevel->setFrameStyle(QFrame::VLine | QFrame::Sunken);
+    bevel->setGeometry(kBevelX, kButtonTop, 2, kButtonSize);
+    commands_.BackButton = AddToolButton(panel, kBackButtonX, kBackButtonHint, BackPicture(), &TMainForm::BackCommand);
+    commands_.ForwardButton =
+        AddToolButton(panel, kForwardButtonX, kForwardButtonHint, ForwardPicture(), &TMainForm::ForwardCommand);
+    commands_.ReloadButton =
+        AddToolButton(panel, kReloadButtonX, kReloadButtonHint, ReloadPicture(), &TMainForm::ReloadCommand);
+    for (QToolButton* button :
+         {commands_.SaveButton, commands_.BackButton, commands_.ForwardButton, commands_.ReloadButton})
+        button->setEnabled(false);
+    parent->layout()->addWidget(panel);
+}
+
+QToolButton* TMainForm::AddToolButton(QWidget* panel, int x, const char* hint, const QIcon& picture,
+                                      void (TMainForm::*action)())
+{
+    auto* button = new QToolButton(panel);
+    button->setAutoRaise(true);
+    button->setGeometry(x, kButtonTop, kButtonSize, kButtonSize);
+    button->setIcon(picture);
+    button->setToolTip(ShortHint(hint));
+    button->setStatusTip(LongHint(hint));
+    // The hint handler also hears of buttons whose long hint is empty.
+    button->installEventFilter(this);
+    connect(button, &QToolButton::clicked, this, action);
+    return button;
+}
+
+void TMainForm::CreateStatusBar()
+{
+    hintPanel_ = new QLabel(this);
+    hintPanel_->setObjectName("hintPanel");
+    hintPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    clockPanel_ = new QLabel(this);
+    clockPanel_->setObjectName("clockPanel");
+    clockPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    clockPanel_->setAlignment(Qt::AlignCenter);
+    // 50 pixels, unless the font needs more for the whole time.
+    const int timeWidth = clockPanel_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00"))
+        + 2 * clockPanel_->frameWidth() + 4;
+    clockPanel_->setFixedWidth(std::max(kClockPanelWidth, timeWidth));
+    statusBar()->addWidget(hintPanel_);
+    statusBar()->addWidget(clockPanel_);
+}
+
+void TMainForm::Valide()
+{
+    for (QAction* action : {commands_.Save, commands_.EditMenu->menuAction(), commands_.Copy,
+                            commands_.SelectAll, commands_.Find, commands_.Reload, commands_.Source,
+                            commands_.Properties})
+        action->setEnabled(true);
+    commands_.SaveButton->setEnabled(true);
+    commands_.ReloadButton->setEnabled(true);
+}
+
+void TMainForm::MajHisto(const std::vector<std::string>& history, const std::vector<std::string>& titleHistory,
+                         int historyIndex)
+{
+    commands_.HistorySeparator->setVisible(!history.empty());
+    for (std::size_t entry = 0; entry < commands_.History.size(); ++entry) {
+        QString caption;
+        if (entry < history.size())
+            caption = FileNameForDisplay(history[entry]).left(kHistoryCaptionLength);
+        if (entry < titleHistory.size() && !titleHistory[entry].empty())
+            caption += Cp1252ToQString(kHistoryTitleSeparator) + Cp1252ToQString(titleHistory[entry]);
+        QAction* action = commands_.History[entry];
+        if (!caption.isEmpty())
+            action->setText(MenuCaptionText(caption));
+        action->setVisible(!caption.isEmpty());
+        action->setChecked(static_cast<int>(entry) == historyIndex);
+    }
+}
+
+void TMainForm::SetStatusText(const QString& text)
+{
+    hintPanel_->setText(text);
+}
+
+void TMainForm::SetPageCaption(const std::string& title)
+{
+    QString caption = Cp1252ToQString(kCaption);
+    if (!title.empty())
+        caption += Cp1252ToQString(kCaptionSeparator) + Cp1252ToQString(title);
+    setWindowTitle(caption);
+}
+
+void TMainForm::EnableBack(bool enabled)
+{
+    commands_.Back->setEnabled(enabled);
+    commands_.BackButton->setEnabled(enabled);
+}
+
+void TMainForm::EnableForward(bool enabled)
+{
+    commands_.Forward->setEnabled(enabled);
+    commands_.ForwardButton->setEnabled(enabled);
+}
+
+void TMainForm::EnableLoadCommands(bool enabled)
+{
+    commands_.Reload->setEnabled(enabled);
+    commands_.ReloadButton->setEnabled(enabled);
+    commands_.Open->setEnabled(enabled);
+    commands_.OpenButton->setEnabled(enabled);
+}
+
+bool TMainForm::event(QEvent* event)
+{
+    // The hint handler: panel 0 shows the long part of every hint, and is
+    // emptied when the pointer leaves.
+    if (event->type() == QEvent::StatusTip) {
+        SetStatusText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (auto* button = qobject_cast<QToolButton*>(watched)) {
+        if (event->type() == QEvent::Enter)
+            SetStatusText(button->statusTip());
+        else if (event->type() == QEvent::Leave)
+            SetStatusText(QString());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        FormShow();
+    }
+}
+
+void TMainForm::FormShow()
+{
+    setWindowState(windowState() | Qt::WindowMaximized);
+    startupFolder_ = QFile::encodeName(QDir::currentPath()).toStdString();
+    helpFileName_ = startupFolder_ + kHelpFile;
+    if (services_.SelfCheck && !services_.SelfCheck(this)) {
+        // The start-up code sees this before it runs the message loop.
+        endRequested_ = true;
+        return;
+    }
+    if (!arguments_.empty()) {
+        lastOpen_ = TOpenChoice{arguments_.front(), 1};
+        windows_.Viewer->Ouvrir(lastOpen_);
+        Valide();
+    }
+    commands_.ViewImages->setChecked(windows_.Viewer->Pane().ViewImages());
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    hintPanel_->setFixedWidth(std::max(0, width() - kStatusPanelMargin));
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // The file dialogs may have moved the current folder.
+    if (!startupFolder_.empty())
+        QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(startupFolder_)));
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::ShowTime()
+{
+    clockPanel_->setText(QTime::currentTime().toString(QString::fromLatin1(kTimeFormat)));
+}
+
+void TMainForm::OpenCommand()
+{
+    const std::optional<TOpenChoice> choice = services_.Dialogs.AskOpenFileName(this, lastOpen_);
+    if (!choice)
+        return;
+    lastOpen_ = *choice;
+    windows_.Viewer->Ouvrir(*choice);
+    Valide();
+}
+
+void TMainForm::SaveCommand() { windows_.Viewer->Sauver(); }
+void TMainForm::PropertiesCommand() { windows_.Viewer->Attributs(); }
+void TMainForm::CopyCommand() { windows_.Viewer->Copier(); }
+void TMainForm::SelectAllCommand() { windows_.Viewer->Toutsel(); }
+void TMainForm::FindCommand() { windows_.Viewer->Rechercher(); }
+void TMainForm::SourceCommand() { windows_.Viewer->Source(); }
+void TMainForm::BackCommand() { windows_.Viewer->Precedent(); }
+void TMainForm::ForwardCommand() { windows_.Viewer->Suivant(); }
+void TMainForm::ReloadCommand() { windows_.Viewer->Recharger(); }
+void TMainForm::FontCommand() { windows_.Viewer->Polices(); }
+
+void TMainForm::ViewImagesCommand()
+{
+    // The action has already inverted its check mark.
+    windows_.Viewer->Pane().SetViewImages(commands_.ViewImages->isChecked());
+}
+
+void TMainForm::ShowModal(QDialog* window)
+{
+    services_.Dialogs.ShowModal(*window);
+}

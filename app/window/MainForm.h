@@ -1,0 +1,136 @@
+#pragma once
+// TMainForm, the main window "Zef Web": a multiple-document frame around the
+// one document window, with the menus, the tool bar of five buttons, the
+// two-panel status bar and the page history menu. It owns no page state:
+// every page command calls the document window.
+
+#include "app/window/ShellDialogs.h"
+#include "app/window/ShellWindows.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolButton;
+
+// The commands of the menus and the tool bar, for the document window and tests.
+struct TMainCommands {
+    static constexpr int kHistoryEntries = 10;
+
+    QAction* Open = nullptr;
+    QAction* Save = nullptr;
+    QAction* Properties = nullptr;
+    QAction* Quit = nullptr;
+    QMenu* EditMenu = nullptr;
+    QAction* Copy = nullptr;
+    QAction* SelectAll = nullptr;
+    QAction* Find = nullptr;
+    QAction* Source = nullptr;
+    QAction* Back = nullptr;
+    QAction* Forward = nullptr;
+    QAction* Reload = nullptr;
+    QAction* HistorySeparator = nullptr;
+    std::array<QAction*, kHistoryEntries> History{};
+    QAction* ViewImages = nullptr;
+    QAction* Font = nullptr;
+    QAction* Calendar = nullptr;
+    QAction* Calculator = nullptr;
+    QAction* Clock = nullptr;
+    QAction* Notepad = nullptr;
+    QAction* About = nullptr;
+    QToolButton* OpenButton = nullptr;
+    QToolButton* SaveButton = nullptr;
+    QToolButton* BackButton = nullptr;
+    QToolButton* ForwardButton = nullptr;
+    QToolButton* ReloadButton = nullptr;
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int kToolPanelHeight = 33;
+    static constexpr int kClockPanelWidth = 50;
+    // Panel 0 of the status bar leaves this much of the window's width.
+    static constexpr int kStatusPanelMargin = 100;
+    static constexpr int kHistoryCaptionLength = 80;
+
+    // The first command-line argument, when there is one, is opened as an
+    // HTML page when the window is first shown.
+    TMainForm(TShellWindows& windows, const TShellServices& services, std::vector<std::string> arguments);
+
+    // Enables the page commands after a file has been opened; never disables.
+    void Valide();
+    // Rebuilds the ten history entries of the "&Navigation" menu.
+    void MajHisto(const std::vector<std::string>& history, const std::vector<std::string>& titleHistory,
+                  int historyIndex);
+
+    // Set by the document window.
+    void SetStatusText(const QString& text);
+    // "Zef Web", or "Zef Web - " and the title (Windows-1252) when there is one.
+    void SetPageCaption(const std::string& title);
+    void EnableBack(bool enabled);
+    void EnableForward(bool enabled);
+    // "&Recharger", "Actualiser", "&Ouvrir..." and the open button.
+    void EnableLoadCommands(bool enabled);
+
+    QMdiArea& MdiArea() const { return *mdiArea_; }
+    const TMainCommands& Commands() const { return commands_; }
+    QLabel& StatusPanel(int index) const { return index == 0 ? *hintPanel_ : *clockPanel_; }
+    const std::string& StartupFolder() const { return startupFolder_; }
+    const std::string& HelpFileName() const { return helpFileName_; }
+    // The program's own file failed its check when the window was first
+    // shown: the program ends without running its message loop.
+    bool EndRequested() const { return endRequested_; }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolPanel(QWidget* parent);
+    void CreateStatusBar();
+    QToolButton* AddToolButton(QWidget* panel, int x, const char* hint, const QIcon& picture,
+                               void (TMainForm::*action)());
+    void FormShow();
+    void ShowTime();
+
+    // Menu and button actions.
+    void OpenCommand();
+    void SaveCommand();
+    void PropertiesCommand();
+    void CopyCommand();
+    void SelectAllCommand();
+    void FindCommand();
+    void SourceCommand();
+    void BackCommand();
+    void ForwardCommand();
+    void ReloadCommand();
+    void ViewImagesCommand();
+    void FontCommand();
+    void ShowModal(QDialog* window);
+
+    TShellWindows& windows_;
+    TShellServices services_;
+    std::vector<std::string> arguments_;
+    TMainCommands commands_;
+    QMdiArea* mdiArea_ = nullptr;
+    QLabel* hintPanel_ = nullptr;
+    QLabel* clockPanel_ = nullptr;
+    QTimer clockTimer_;
+    TOpenChoice lastOpen_;
+    std::string startupFolder_;
+    std::string helpFileName_;
+    bool shownBefore_ = false;
+    bool endRequested_ = false;
+};

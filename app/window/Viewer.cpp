@@ -1,0 +1,532 @@
+#include "app/window/Viewer.h"
+
+#include "app/desktop/Desktop.h"
+#include "app/window/Editeur.h"
+#include "app/files/FileNameText.h"
+#include "app/window/FindDialog.h"
+#include "app/window/FontForm.h"
+#include "app/window/ImageForm.h"
+#include "app/window/MainForm.h"
+#include "app/window/Propriete.h"
+#include "app/window/SubmitForm.h"
+#include "app/files/WholeFile.h"
+#include "engine/base/Cp1252.h"
+#include "engine/base/ErrorBox.h"
+#include "engine/viewer/HtmlPane.h"
+#include "engine/text/ImageObj.h"
+#include "engine/lexer/LinkNames.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCursor>
+#include <QDate>
+#include <QDialog>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTime>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+
+namespace {
+
+// Windows-1252.
+constexpr const char* kAddressCaption = "Adresse";
+constexpr const char* kDefFontName = "Times New Roman";
+constexpr const char* kDefPreFontName = "Courier New";
+constexpr const char* kBufferWarning = "La s\xE9lection d\xE9passe la taille du buffer size et peut \xEAtre tronqu\xE9" "e";
+constexpr const char* kNotFound = "Pas d'autres occurences de ";
+constexpr const char* kViewImage = "&Voir image";
+constexpr const char* kViewImageHint = "Voir l'image";
+constexpr const char* kCopyImage = "&Copier image";
+constexpr const char* kCopyImageHint = "Copier l'image dans le presse-papiers";
+constexpr const char* kSaveImage = "&Enregistrer l'image";
+constexpr const char* kSaveImageHint = "Enregistrer l'image";
+constexpr const char* kCannotSaveImage = "Impossible d'enregistrer l'image dans ";
+constexpr const char* kShortDateFormat = "dd/MM/yyyy";
+constexpr const char* kLongTimeFormat = "HH:mm:ss";
+
+constexpr int kAddressLabelX = 8;
+constexpr int kAddressBoxTop = 5;
+constexpr int kMillisecondsPerSecond = 1000;
+
+std::string UpperCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
+    return text;
+}
+
+bool Contains(const std::string& text, const char* part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Local links name files: no colon at all, a drive letter's colon (one or two
+// characters in), or a "file:" reference. Anything else carries a scheme.
+bool IsLocalLink(const std::string& link)
+{
+    const std::size_t colon = link.find(':');
+    return colon == std::string::npos || colon <= 1 || Contains(UpperCase(link), "FILE:");
+}
+
+// From the last "." of the last path element, upper-cased; empty when none.
+std::string ExtensionOf(const std::string& fileName)
+{
+    const std::size_t slash = fileName.find_last_of("/\\");
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return UpperCase(fileName.substr(dot));
+}
+
+bool IsExistingFile(const std::string& fileName)
+{
+    std::error_code error;
+    return !fileName.empty() && std::filesystem::is_regular_file(ResolveFileNameCase(fileName), error);
+}
+
+} // namespace
+
+TViewer::TViewer(TShellWindows& windows, const TShellServices& services)
+    : windows_(windows)
+    , services_(services)
+{
+    auto* addressPanel = new QWidget(this);
+    addressPanel->setObjectName("addressPanel");
+    addressPanel->setFixedHeight(kAddressPanelHeight);
+    addressLabel_ = new QLabel(Cp1252ToQString(kAddressCaption), addressPanel);
+    addressLabel_->setGeometry(kAddressLabelX, 0, kAddressBoxX - kAddressLabelX, kAddressPanelHeight);
+    addressBox_ = new QLineEdit(addressPanel);
+    addressBox_->setObjectName("addressBox");
+    addressBox_->move(kAddressBoxX, kAddressBoxTop);
+    connect(addressBox_, &QLineEdit::returnPressed, this, &TViewer::AddressBoxEnter);
+
+    htmlPane1_ = new THtmlPane(services_.ImageCache, services_.ErrorBox, this);
+    htmlPane1_->setObjectName("htmlPane1");
+    htmlPane1_->SetViewImages(true);
+    htmlPane1_->SetDefFontName(kDefFontName);
+    htmlPane1_->SetDefPreFontName(kDefPreFontName);
+    htmlPane1_->SetNoSelect(false);
+    htmlPane1_->SetBorderStyle(THTMLBorderStyle::Focused);
+    htmlPane1_->SetHistoryMaxCount(kHistoryMaxCount);
+    ConnectPane();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(addressPanel);
+    layout->addWidget(htmlPane1_, 1);
+
+    findDialog_ = new TFindDialog(this);
+    findDialog_->OnFind = [this](const std::string& text, bool matchCase) { FindNext(text, matchCase); };
+    CreateImageMenu();
+    refreshTimer_.setSingleShot(true);
+    connect(&refreshTimer_, &QTimer::timeout, this, &TViewer::RefreshTimerTimer);
+    services_.Desktop.SetMediaNotify([this](TMediaNotice notice) { MediaNotify(notice); });
+
+    QMdiSubWindow* frame = windows_.MainForm->MdiArea().addSubWindow(this, Qt::FramelessWindowHint);
+    frame->showMaximized();
+}
+
+TViewer::~TViewer()
+{
+    services_.Desktop.SetMediaNotify({});
+}
+
+void TViewer::CreateImageMenu()
+{
+    imageMenu_ = new QMenu(this);
+    imageMenu_->setObjectName("imageMenu");
+    const auto addItem = [this](const char* caption, const char* hint, void (TViewer::*action)()) {
+        QAction* item = imageMenu_->addAction(Cp1252ToQString(caption));
+        item->setStatusTip(Cp1252ToQString(hint));
+        connect(item, &QAction::triggered, this, action);
+    };
+    addItem(kViewImage, kViewImageHint, &TViewer::ViewImage);
+    addItem(kCopyImage, kCopyImageHint, &TViewer::CopyImage);
+    addItem(kSaveImage, kSaveImageHint, &TViewer::SaveImage);
+    // A pop-up menu is a window of its own: its hints are passed on by hand.
+    connect(imageMenu_, &QMenu::hovered, this,
+            [this](QAction* item) { windows_.MainForm->SetStatusText(item->statusTip()); });
+    connect(imageMenu_, &QMenu::aboutToHide, this, [this] { windows_.MainForm->SetStatusText(QString()); });
+}
+
+void TViewer::ConnectPane()
+{
+    THtmlPane& pane = *htmlPane1_;
+    pane.OnHotSpotCovered = [this](THtmlPane&, const std::string& url) { htmlPane1HotSpotCovered(url); };
+    pane.OnHotSpotClick = [this](THtmlPane&, const std::string& url, bool& handled) {
+        htmlPane1HotSpotClick(url, handled);
+    };
+    pane.OnHistoryChange = [this](THtmlPane&) { htmlPane1HistoryChange(); };
+    pane.OnProcessing = [this](THtmlPane&, bool processingOn) { htmlPane1Processing(processingOn); };
+    pane.OnInclude = [this](const std::string& command, std::vector<std::string> params) {
+        return htmlPane1Include(command, params);
+    };
+    pane.OnSoundRequest = [this](THtmlPane* sender, const std::string& url, int loop, bool terminate) {
+        htmlPane1SoundRequest(sender ? *sender : *htmlPane1_, url, loop, terminate);
+    };
+    pane.OnMetaRefresh = [this](THtmlPane&, int delay, const std::string& url) { htmlPane1MetaRefresh(delay, url); };
+    pane.OnImageClick = [this](THtmlPane&, TImageObj& image, Qt::MouseButton button, Qt::KeyboardModifiers, int,
+                               int) { htmlPane1ImageClick(image, button); };
+    pane.SetOnFormSubmit([this](THtmlPane&, const std::string& action, const std::string&, const std::string&,
+                                const std::string& method, std::vector<std::string> results) {
+        htmlPane1FormSubmit(action, method, results);
+    });
+}
+
+void TViewer::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    setWindowTitle(QString());
+}
+
+void TViewer::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    addressBox_->resize(std::max(0, width() - kAddressBoxMargin), addressBox_->sizeHint().height());
+}
+
+template <typename TLoad> void TViewer::ReportingErrors(TLoad load)
+{
+    try {
+        load();
+    } catch (const std::exception& error) {
+        services_.ErrorBox.ShowError(error.what());
+    }
+}
+
+// ---- Page commands -------------------------------------------------------
+
+void TViewer::Ouvrir(const TOpenChoice& choice)
+{
+    fileName_ = LinkToPath(choice.FileName);
+    if (fileName_.empty())
+        return;
+    // A page that cannot be loaded leaves the window as it was, without a word.
+    try {
+        switch (choice.FilterIndex) {
+        case 2:
+            htmlPane1_->LoadImageFile(fileName_);
+            break;
+        case 3:
+            htmlPane1_->LoadTextFile(fileName_);
+            break;
+        default:
+            htmlPane1_->LoadHtmlFile(fileName_);
+            break;
+        }
+    } catch (const std::exception&) {
+    }
+    addressBox_->setText(FileNameForDisplay(htmlPane1_->CurrentFile()));
+    ShowPageCaption();
+}
+
+void TViewer::Copier()
+{
+    if (fileName_.empty())
+        return;
+    if (htmlPane1_->SelLength() > kCopyBufferSize && !services_.Dialogs.AskOkCancel(this, kBufferWarning))
+        return;
+    htmlPane1_->CopyToClipboard();
+}
+
+void TViewer::Toutsel()
+{
+    htmlPane1_->SelectAll();
+}
+
+void TViewer::Recharger()
+{
+    ReportingErrors([this] { htmlPane1_->Reload(); });
+    htmlPane1_->setFocus();
+}
+
+void TViewer::Polices()
+{
+    TFontForm& form = *windows_.FontForm;
+    THtmlPane& pane = *htmlPane1_;
+    form.SetFontName(pane.DefFontName());
+    form.SetFontColor(pane.DefFontColor());
+    form.SetFontSize(pane.DefFontSize());
+    form.SetLinkColor(pane.DefHotSpotColor());
+    form.SetBackgroundColor(pane.DefBackground());
+    if (services_.Dialogs.ShowModal(form) != QDialog::Accepted)
+        return;
+    pane.SetDefFontName(form.FontName());
+    pane.SetDefFontColor(form.FontColor());
+    pane.SetDefFontSize(form.FontSize());
+    pane.SetDefHotSpotColor(form.LinkColor());
+    pane.SetDefBackground(form.BackgroundColor());
+    ReportingErrors([&pane] { pane.Reload(); });
+}
+
+void TViewer::Rechercher()
+{
+    findDialog_->show();
+    findDialog_->raise();
+    findDialog_->activateWindow();
+}
+
+void TViewer::FindNext(const std::string& text, bool matchCase)
+{
+    if (!htmlPane1_->Find(text, matchCase))
+        services_.Dialogs.Inform(findDialog_, kNotFound + ('"' + text + '"'));
+}
+
+void TViewer::Precedent()
+{
+    Historique(htmlPane1_->HistoryIndex() + 1);
+}
+
+void TViewer::Suivant()
+{
+    Historique(htmlPane1_->HistoryIndex() - 1);
+}
+
+void TViewer::Historique(int index)
+{
+    ReportingErrors([this, index] { htmlPane1_->SetHistoryIndex(index); });
+}
+
+void TViewer::Source()
+{
+    fileName_ = htmlPane1_->CurrentFile();
+    windows_.Editeur->Init(fileName_);
+    services_.Dialogs.ShowModal(*windows_.Editeur);
+}
+
+void TViewer::Attributs()
+{
+    windows_.Propriete->Init(htmlPane1_->CurrentFile());
+    services_.Dialogs.ShowModal(*windows_.Propriete);
+}
+
+void TViewer::Sauver()
+{
+    // The page shown is saved: after a move through the history, or a click
+    // on a sound or program link, the last name opened is another file.
+    const std::string& source = htmlPane1_->CurrentFile().empty() ? fileName_ : htmlPane1_->CurrentFile();
+    services_.Dialogs.SavePage(this, source, services_.ErrorBox);
+}
+
+// ---- The control's events ------------------------------------------------
+
+void TViewer::htmlPane1HotSpotCovered(const std::string& url)
+{
+    windows_.MainForm->SetStatusText(FileNameForDisplay(url));
+}
+
+void TViewer::htmlPane1HotSpotClick(const std::string& url, bool& handled)
+{
+    handled = false;
+    if (!IsLocalLink(url)) {
+        const std::string upper = UpperCase(url);
+        if (Contains(upper, "MAILTO:") || Contains(upper, "HTTP:")) {
+            services_.Desktop.OpenAddress(Cp1252ToUtf8IfNeeded(url));
+            handled = true;
+        } else {
+            addressBox_->setText(FileNameForDisplay(url));
+        }
+        return;
+    }
+
+    // A program may be followed by its arguments, a page by a query.
+    std::string name = url;
+    std::string arguments;
+    std::size_t split = name.find(' ');
+    if (split == std::string::npos)
+        split = name.find('?');
+    if (split != std::string::npos) {
+        arguments = TrimName(std::string_view(name).substr(split + 1, kMaxNameLength));
+        name.resize(split);
+    }
+    name = htmlPane1_->ExpandLinkName(name);
+    const std::string extension = ExtensionOf(name);
+    if (extension == ".WAV") {
+        handled = true;
+        services_.Desktop.PlaySound(name);
+    } else if (extension == ".EXE") {
+        handled = true;
+        services_.Desktop.StartProgram(name, arguments);
+    } else if (extension == ".MID" || extension == ".AVI") {
+        handled = true;
+        services_.Desktop.OpenFile(name);
+    }
+    addressBox_->setText(FileNameForDisplay(url));
+    fileName_ = LinkToPath(url);
+}
+
+void TViewer::htmlPane1HistoryChange()
+{
+    addressBox_->setText(FileNameForDisplay(htmlPane1_->CurrentFile()));
+    UpdateNavigation();
+    windows_.MainForm->MajHisto(htmlPane1_->History(), htmlPane1_->TitleHistory(), htmlPane1_->HistoryIndex());
+    ShowPageCaption();
+    htmlPane1_->setFocus();
+}
+
+void TViewer::htmlPane1Processing(bool processingOn)
+{
+    if (fileName_.empty())
+        return;
+    if (processingOn) {
+        windows_.MainForm->EnableBack(false);
+        windows_.MainForm->EnableForward(false);
+    } else {
+        UpdateNavigation();
+    }
+    windows_.MainForm->EnableLoadCommands(!processingOn);
+}
+
+std::string TViewer::htmlPane1Include(const std::string& command, const std::vector<std::string>& params)
+{
+    const std::string upper = UpperCase(command);
+    if (upper == "DATE")
+        return QDate::currentDate().toString(QString::fromLatin1(kShortDateFormat)).toStdString();
+    if (upper == "TIME")
+        return QTime::currentTime().toString(QString::fromLatin1(kLongTimeFormat)).toStdString();
+    constexpr std::string_view kFileParameter = "FILE=\"";
+    if (upper != "INCLUDE" || params.empty() || !params.front().starts_with(kFileParameter))
+        return {};
+    std::string name = params.front().substr(kFileParameter.size(), kMaxNameLength);
+    name.resize(std::min(name.size(), name.find('"')));
+    // The name is used as written, relative to the current folder; a file
+    // that cannot be read includes nothing.
+    return ReadWholeFile(ResolveFileNameCase(Cp1252ToUtf8IfNeeded(name))).value_or(std::string());
+}
+
+void TViewer::htmlPane1SoundRequest(THtmlPane& sender, const std::string& url, int loop, bool terminate)
+{
+    if (terminate) {
+        // Notices still on their way must not start the sound again.
+        repeatCount_ = 0;
+        services_.Desktop.MediaClose();
+        return;
+    }
+    repeatCount_ = loop < 0 ? kEndlessRepeats : std::max(loop, 1);
+    // Opening gives the first notice, which starts the first play.
+    services_.Desktop.MediaOpen(sender.ExpandLinkName(url));
+}
+
+void TViewer::MediaNotify(TMediaNotice notice)
+{
+    if (notice != TMediaNotice::Successful)
+        return;
+    if (repeatCount_ <= 0) {
+        services_.Desktop.MediaClose();
+        return;
+    }
+    if (services_.Desktop.MediaAtEnd())
+        services_.Desktop.MediaRewind();
+    services_.Desktop.MediaPlay();
+    --repeatCount_;
+}
+
+void TViewer::htmlPane1MetaRefresh(int delay, const std::string& url)
+{
+    const std::string target = LinkToPath(url);
+    if (!IsExistingFile(target))
+        return;
+    refreshTarget_ = target;
+    refreshOrigin_ = htmlPane1_->CurrentFile();
+    const long long interval = static_cast<long long>(delay) * kMillisecondsPerSecond;
+    refreshTimer_.start(static_cast<int>(std::clamp<long long>(interval, 0, INT_MAX)));
+}
+
+void TViewer::RefreshTimerTimer()
+{
+    refreshTimer_.stop();
+    // The user has moved to another page meanwhile: the refresh is stale.
+    if (htmlPane1_->CurrentFile() != refreshOrigin_)
+        return;
+    try {
+        htmlPane1_->LoadHtmlFile(refreshTarget_);
+    } catch (const std::exception&) {
+    }
+    setWindowTitle(Cp1252ToQString(htmlPane1_->DocumentTitle()));
+    // The frame merges a maximised child's caption into its own; it shows
+    // the page's title once, as after every other page change.
+    ShowPageCaption();
+}
+
+void TViewer::htmlPane1ImageClick(TImageObj& image, Qt::MouseButton button)
+{
+    if (button != Qt::RightButton)
+        return;
+    clickedImage_ = image.PaletteCopy();
+    // The placeholder of a picture that failed to load has nothing to offer.
+    for (QAction* item : imageMenu_->actions())
+        item->setEnabled(!clickedImage_.isNull());
+    imageMenu_->popup(QCursor::pos());
+}
+
+void TViewer::htmlPane1FormSubmit(const std::string& action, const std::string& method,
+                                  const std::vector<std::string>& results)
+{
+    windows_.SubmitForm->SetResults(action, method, results);
+    services_.Dialogs.ShowModal(*windows_.SubmitForm);
+}
+
+void TViewer::AddressBoxEnter()
+{
+    const QString text = addressBox_->text();
+    if (!text.isEmpty()) {
+        const std::string name = LinkToPath(QFile::encodeName(text).toStdString());
+        if (IsExistingFile(name)) {
+            fileName_ = name;
+            try {
+                htmlPane1_->LoadHtmlFile(fileName_);
+            } catch (const std::exception&) {
+            }
+        }
+    }
+    addressBox_->setText(FileNameForDisplay(htmlPane1_->CurrentFile()));
+}
+
+// ---- Image menu ----------------------------------------------------------
+
+void TViewer::ViewImage()
+{
+    windows_.ImageForm->SetBitmap(clickedImage_);
+    windows_.ImageForm->setWindowTitle(QString());
+    services_.Dialogs.ShowModal(*windows_.ImageForm);
+}
+
+void TViewer::CopyImage()
+{
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setImage(clickedImage_);
+}
+
+void TViewer::SaveImage()
+{
+    const std::optional<std::string> name = services_.Dialogs.AskPictureFileName(this);
+    if (!name)
+        return;
+    if (!clickedImage_.save(QFile::decodeName(QByteArray::fromStdString(*name)), "BMP"))
+        services_.ErrorBox.ShowError(kCannotSaveImage + FileNameForMessage(*name));
+}
+
+// ---- Main window state ---------------------------------------------------
+
+void TViewer::ShowPageCaption()
+{
+    windows_.MainForm->SetPageCaption(htmlPane1_->DocumentTitle());
+}
+
+void TViewer::UpdateNavigation()
+{
+    const int index = htmlPane1_->HistoryIndex();
+    const int count = static_cast<int>(htmlPane1_->HistoryEntries().size());
+    windows_.MainForm->EnableBack(index < count - 1);
+    windows_.MainForm->EnableForward(index > 0);
+}

@@ -1,0 +1,119 @@
+#pragma once
+// TViewer, the one document window: the address box over the viewer control,
+// maximised and frameless in the main window. It answers the control's
+// events (links, history, includes, background sounds, timed refreshes,
+// images, form submissions) and carries out the main window's page commands.
+
+#include "app/window/ShellDialogs.h"
+#include "app/window/ShellWindows.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class TFindDialog;
+class THtmlPane;
+class TImageObj;
+enum class TMediaNotice;
+
+class TViewer : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kAddressPanelHeight = 33;
+    static constexpr int kAddressBoxX = 60;
+    // The address box leaves this much of the window's width.
+    static constexpr int kAddressBoxMargin = 80;
+    static constexpr int kHistoryMaxCount = 10;
+    // Larger selections are copied only after the user agrees.
+    static constexpr int kCopyBufferSize = 32000;
+    // A negative LOOP plays a background sound this many times.
+    static constexpr int kEndlessRepeats = 9999;
+    // Link arguments and include names are cut to this many characters.
+    static constexpr std::size_t kMaxNameLength = 255;
+
+    // Becomes the only child of the main window's document area.
+    TViewer(TShellWindows& windows, const TShellServices& services);
+    ~TViewer() override;
+
+    // The main window's page commands.
+    void Ouvrir(const TOpenChoice& choice);
+    void Copier();
+    void Toutsel();
+    void Recharger();
+    void Polices();
+    void Rechercher();
+    void Precedent();
+    void Suivant();
+    void Historique(int index);
+    void Source();
+    void Attributs();
+    void Sauver();
+
+    // The refresh timer's tick.
+    void RefreshTimerTimer();
+
+    THtmlPane& Pane() const { return *htmlPane1_; }
+    QLineEdit& AddressBox() const { return *addressBox_; }
+    TFindDialog& FindDialog() const { return *findDialog_; }
+    QMenu& ImageMenu() const { return *imageMenu_; }
+    const QTimer& RefreshTimer() const { return refreshTimer_; }
+    // The file the window last opened or was sent to (UTF-8).
+    const std::string& FileName() const { return fileName_; }
+    int RepeatCount() const { return repeatCount_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateImageMenu();
+    void ConnectPane();
+    void ShowPageCaption();
+    void UpdateNavigation();
+    // Runs a loader and shows its error, as the message loop would.
+    template <typename TLoad> void ReportingErrors(TLoad load);
+
+    // The control's events.
+    void htmlPane1HotSpotCovered(const std::string& url);
+    void htmlPane1HotSpotClick(const std::string& url, bool& handled);
+    void htmlPane1HistoryChange();
+    void htmlPane1Processing(bool processingOn);
+    std::string htmlPane1Include(const std::string& command, const std::vector<std::string>& params);
+    void htmlPane1SoundRequest(THtmlPane& sender, const std::string& url, int loop, bool terminate);
+    void htmlPane1MetaRefresh(int delay, const std::string& url);
+    void htmlPane1ImageClick(TImageObj& image, Qt::MouseButton button);
+    void htmlPane1FormSubmit(const std::string& action, const std::string& method,
+                             const std::vector<std::string>& results);
+    void MediaNotify(TMediaNotice notice);
+    void AddressBoxEnter();
+    void FindNext(const std::string& text, bool matchCase);
+
+    // The image menu.
+    void ViewImage();
+    void CopyImage();
+    void SaveImage();
+
+    TShellWindows& windows_;
+    TShellServices services_;
+    QLabel* addressLabel_;
+    QLineEdit* addressBox_;
+    THtmlPane* htmlPane1_;
+    TFindDialog* findDialog_;
+    QMenu* imageMenu_;
+    QTimer refreshTimer_;
+    std::string fileName_;
+    int repeatCount_ = 0;
+    // The picture of the image last right-clicked, taken at the click so that
+    // the menu never reaches into a page that has been replaced since.
+    QImage clickedImage_;
+    std::string refreshTarget_;
+    std::string refreshOrigin_;
+};

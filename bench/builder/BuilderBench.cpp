@@ -1,0 +1,182 @@
+// The document builder and the layout of what it builds, on generated pages
+// of about 1 MB each: running text, tables (nested two deep), nested lists and
+// preformatted blocks. Reports MB/s of page source for building and for
+// laying out at the viewer's width.
+
+#include "bench/BenchSupport.h"
+#include "engine/canvas/Canvas.h"
+#include "engine/builder/HtmlBuilder.h"
+#include "engine/images/ImageCache.h"
+#include "engine/layout/SectionList.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::size_t kPageBytes = 1 << 20;
+constexpr int kLayoutWidth = 780;
+
+// A small deterministic generator, so every run builds the same pages.
+class TWords {
+public:
+    std::string_view Next()
+    {
+        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+        return kWords[(state_ >> 33) % kWords.size()];
+    }
+    int Below(int limit)
+    {
+        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<int>((state_ >> 33) % static_cast<std::uint64_t>(limit));
+    }
+
+private:
+    static constexpr std::array<std::string_view, 16> kWords = {
+        "the", "page", "viewer", "shows", "local", "files", "with", "tables", "and", "lists",
+        "caf&eacute;", "r&eacute;sum&eacute;", "of", "text", "in", "fonts"};
+    std::uint64_t state_ = 42;
+};
+
+std::string Sentence(TWords& words, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += words.Next();
+        text += ' ';
+    }
+    return text;
+}
+
+std::string TextPage()
+{
+    TWords words;
+    std::string page = "<HTML><HEAD><TITLE>Text</TITLE></HEAD><BODY>\n";
+    while (page.size() < kPageBytes) {
+        page += "<H2>" + Sentence(words, 4) + "</H2>\n<P>" + Sentence(words, 20);
+        page += "<B>" + Sentence(words, 3) + "</B><I>" + Sentence(words, 5) + "</I>";
+        page += "<A HREF=\"p.htm\">" + Sentence(words, 2) + "</A><FONT SIZE=+1 COLOR=navy>" +
+                Sentence(words, 6) + "</FONT>" + Sentence(words, 30) + "<BR>\n";
+    }
+    return page + "</BODY></HTML>\n";
+}
+
+std::string Cells(TWords& words, int columns, bool nest)
+{
+    std::string row = "<TR>";
+    for (int column = 0; column < columns; ++column) {
+        row += "<TD>" + Sentence(words, 2 + words.Below(6));
+        if (nest && column == 0)
+            row += "<TABLE BORDER=1><TR><TD>" + Sentence(words, 3) + "<TD>" + Sentence(words, 2) + "</TABLE>";
+    }
+    return row + "\n";
+}
+
+std::string TablesPage()
+{
+    TWords words;
+    std::string page = "<HTML><BODY>\n";
+    while (page.size() < kPageBytes) {
+        page += "<TABLE BORDER=1 CELLPADDING=2 WIDTH=90%>\n";
+        for (int row = 0; row < 20; ++row)
+            page += Cells(words, 5, row % 5 == 0);
+        page += "</TABLE><P>" + Sentence(words, 10) + "\n";
+    }
+    return page + "</BODY></HTML>\n";
+}
+
+std::string ListsPage()
+{
+    TWords words;
+    std::string page = "<HTML><BODY>\n";
+    constexpr std::array<std::string_view, 3> kKinds = {"UL", "OL", "DL"};
+    while (page.size() < kPageBytes) {
+        for (int depth = 0; depth < 6; ++depth) {
+            const std::string_view kind = kKinds[static_cast<std::size_t>(depth) % kKinds.size()];
+            page += "<" + std::string(kind) + ">\n";
+            for (int item = 0; item < 4; ++item)
+                page += (kind == "DL" ? "<DT>" + Sentence(words, 2) + "<DD>" : std::string("<LI>")) +
+                        Sentence(words, 8) + "\n";
+        }
+        for (int depth = 5; depth >= 0; --depth)
+            page += "</" + std::string(kKinds[static_cast<std::size_t>(depth) % kKinds.size()]) + ">\n";
+    }
+    return page + "</BODY></HTML>\n";
+}
+
+std::string PrePage()
+{
+    TWords words;
+    std::string page = "<HTML><BODY>\n";
+    while (page.size() < kPageBytes) {
+        page += "<PRE>\n";
+        for (int line = 0; line < 40; ++line)
+            page += "    " + Sentence(words, 3 + words.Below(8)) + "&lt;x&gt; <B>b</B>\n";
+        page += "</PRE>\n";
+    }
+    return page + "</BODY></HTML>\n";
+}
+
+const std::string& Page(int kind)
+{
+    static const std::array<std::string, 4> kPages = {TextPage(), TablesPage(), ListsPage(), PrePage()};
+    return kPages[static_cast<std::size_t>(kind)];
+}
+
+// A document the builder fills, with the viewer's default fonts.
+struct TBuiltDocument {
+    TImageCache Cache;
+    TBenchDocument Page{TBenchColors::Viewer};
+    TSectionList& Document = Page.Document;
+    TAnchorList Anchors;
+    THtmlBuilder Builder;
+
+    TBuiltDocument() { Document.ImageCache = &Cache; }
+    void Build(const std::string& page)
+    {
+        Document.Clear();
+        Anchors.Clear();
+        Builder.ParseHtmlText(Document, Anchors, page);
+    }
+    int Layout(TCanvas& canvas) { return Page.Layout(canvas, kLayoutWidth, 5); }
+};
+
+void Build(benchmark::State& state)
+{
+    const std::string& page = Page(static_cast<int>(state.range(0)));
+    TBuiltDocument document;
+    for (auto _ : state) {
+        document.Build(page);
+        benchmark::DoNotOptimize(document.Document.Items.size());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(page.size()));
+}
+
+void Layout(benchmark::State& state)
+{
+    const std::string& page = Page(static_cast<int>(state.range(0)));
+    TBuiltDocument document;
+    document.Build(page);
+    TCanvas canvas;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(document.Layout(canvas));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(page.size()));
+}
+
+// Arguments: 0 text, 1 tables, 2 lists, 3 preformatted.
+BENCHMARK(Build)->ArgName("page")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(Layout)->ArgName("page")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return RunBenchmarks(argc, argv);
+}

@@ -1,0 +1,66 @@
+#include "engine/base/Cp1252.h"
+
+#include <QByteArrayView>
+
+#include <array>
+
+namespace {
+
+// 0x80..0x9F: the only range where Windows-1252 differs from Latin-1.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+int UnicodeToCp1252(char16_t unit)
+{
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+        return unit;
+    for (std::size_t i = 0; i < kHighControls.size(); ++i)
+        if (kHighControls[i] == unit)
+            return static_cast<int>(0x80 + i);
+    return -1;
+}
+
+} // namespace
+
+char16_t Cp1252ToUnicode(unsigned char byte)
+{
+    if (byte >= 0x80 && byte < 0xA0)
+        return kHighControls[byte - 0x80];
+    return byte;
+}
+
+QString Cp1252ToQString(std::string_view text)
+{
+    QString result(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+    QChar* out = result.data();
+    for (char c : text)
+        *out++ = QChar(Cp1252ToUnicode(static_cast<unsigned char>(c)));
+    return result;
+}
+
+std::string QStringToCp1252(QStringView text)
+{
+    std::string result;
+    result.reserve(static_cast<std::size_t>(text.size()));
+    for (QChar c : text) {
+        const int byte = UnicodeToCp1252(c.unicode());
+        result.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+    }
+    return result;
+}
+
+bool IsValidUtf8(std::string_view text)
+{
+    return QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
+}
+
+std::string Cp1252ToUtf8IfNeeded(std::string_view reference)
+{
+    if (IsValidUtf8(reference))
+        return std::string(reference);
+    return Cp1252ToQString(reference).toStdString();
+}

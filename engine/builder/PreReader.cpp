@@ -1,0 +1,162 @@
+// The preformatted readers of the builder: the body of PRE, read character by
+// character into one preformatted line per source line, and whole plain-text
+// files read the same way.
+
+#include "engine/builder/HtmlBuilder.h"
+#include "engine/text/PreFormated.h"
+#include "engine/layout/SectionList.h"
+
+void THtmlBuilder::StartPreLine(int indent)
+{
+    section_ = std::make_unique<TPreFormated>(indent, TParaAlign::Left, linkActive_ ? &link_ : nullptr, TopFont(),
+                                              style_);
+}
+
+void THtmlBuilder::FlushPreText(std::string& pending)
+{
+    if (pending.empty())
+        return;
+    if (section_)
+        section_->AddText(pending);
+    pending.clear();
+}
+
+void THtmlBuilder::EndPreLine(int indent, std::string& pending)
+{
+    FlushPreText(pending);
+    CloseSection();
+    StartPreLine(indent);
+}
+
+void THtmlBuilder::AppendPreChar(std::string& pending)
+{
+    pending += lexer_.CurrentChar();
+    lexer_.NextChar();
+    if (static_cast<int>(pending.size()) > kPreFlushLength)
+        FlushPreText(pending);
+}
+
+void THtmlBuilder::ReadPre(int indent)
+{
+    CloseSection();
+    const bool pushed = PushFont(FixedFont());
+    const bool wasInPre = inPre_;
+    inPre_ = true;
+    StartPreLine(indent);
+    lexer_.SetPreformatted(true);
+    std::string pending;
+    TSymbol stop = TSymbol::EndOfInput;
+    try {
+        for (;;) {
+            if (lexer_.AtEnd())
+                break;
+            const char c = lexer_.CurrentChar();
+            if (c == '\r') {
+                EndPreLine(indent, pending);
+                lexer_.NextChar();
+            } else if (c == '&') {
+                lexer_.ReadEntity();
+                pending += lexer_.TokenText();
+            } else if (c == '<') {
+                Next();
+                if (!ActOnPreTag(indent, pending)) {
+                    stop = Sym();
+                    break;
+                }
+            } else {
+                AppendPreChar(pending);
+            }
+        }
+    } catch (...) {
+        lexer_.SetPreformatted(false);
+        inPre_ = wasInPre;
+        throw;
+    }
+    FlushPreText(pending);
+    CloseSection();
+    lexer_.SetPreformatted(false);
+    inPre_ = wasInPre;
+    if (pushed)
+        PopFont();
+    // The end tag of a cell is left for the table reader; the PRE end tag
+    // has been read and the next symbol is taken.
+    if (stop != TSymbol::TdEnd && stop != TSymbol::ThEnd)
+        Next();
+}
+
+// Acts on the symbol read at a "<" inside PRE; false when it ends the block.
+bool THtmlBuilder::ActOnPreTag(int indent, std::string& pending)
+{
+    const TSymbol symbol = Sym();
+    bool on = false;
+    if (const std::optional<TFontStyle> style = StyleOf(symbol, on)) {
+        FlushPreText(pending);
+        SetStyle(*style, on);
+        return true;
+    }
+    switch (symbol) {
+    case TSymbol::PreEnd:
+    case TSymbol::TdEnd:
+    case TSymbol::ThEnd:
+    case TSymbol::EndOfInput:
+        return false;
+    case TSymbol::TextRun:
+        // A "<" that starts no tag is text.
+        pending += lexer_.TokenText();
+        return true;
+    case TSymbol::P:
+    case TSymbol::Br:
+        EndPreLine(indent, pending);
+        if (!lexer_.AtEnd() && lexer_.CurrentChar() == '\r')
+            lexer_.NextChar();
+        return true;
+    case TSymbol::Img:
+    case TSymbol::A:
+    case TSymbol::AEnd:
+    case TSymbol::Input:
+    case TSymbol::Select:
+    case TSymbol::TextArea:
+    case TSymbol::Form:
+    case TSymbol::FormEnd:
+    case TSymbol::Map:
+    case TSymbol::Script:
+        FlushPreText(pending);
+        ActInline(indent);
+        return true;
+    case TSymbol::Font:
+    case TSymbol::BaseFont:
+        FlushPreText(pending);
+        ReadFontAttributes(symbol == TSymbol::BaseFont);
+        return true;
+    case TSymbol::FontEnd:
+        FlushPreText(pending);
+        PopFont();
+        ApplyFont();
+        return true;
+    default:
+        return true; // every other tag is dropped
+    }
+}
+
+void THtmlBuilder::ReadTextFile()
+{
+    const bool pushed = PushFont(FixedFont());
+    inPre_ = true;
+    lexer_.SetPreformatted(true);
+    StartPreLine(0);
+    std::string pending;
+    while (!lexer_.AtEnd()) {
+        if (lexer_.CurrentChar() == '\r') {
+            EndPreLine(0, pending);
+            lexer_.NextChar();
+        } else {
+            AppendPreChar(pending);
+        }
+    }
+    FlushPreText(pending);
+    CloseSection();
+    lexer_.SetPreformatted(false);
+    inPre_ = false;
+    if (pushed)
+        PopFont();
+}

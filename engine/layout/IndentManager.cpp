@@ -1,0 +1,210 @@
+#include "engine/layout/IndentManager.h"
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+
+namespace {
+
+bool BandContains(const IndentRec& record, int y)
+{
+    return record.TopY <= y && y < record.BottomY;
+}
+
+std::optional<int> Larger(std::optional<int> a, std::optional<int> b)
+{
+    if (!a)
+        return b;
+    if (!b)
+        return a;
+    return std::max(*a, *b);
+}
+
+} // namespace
+
+// ---- TIndentRecords ----
+
+void TIndentRecords::Clear()
+{
+    records_.clear();
+    open_.clear();
+    unownedBottom_.reset();
+    bottomSteps_.clear();
+    live_.clear();
+    lastAskedY_ = INT_MIN;
+}
+
+void TIndentRecords::Add(const IndentRec& record)
+{
+    records_.push_back(record);
+    const std::size_t index = records_.size() - 1;
+    if (record.Owner)
+        open_.push_back(index);
+    else
+        NoteUnowned(index);
+}
+
+void TIndentRecords::CloseLevelsAbove(int level, int bottom)
+{
+    std::erase_if(open_, [&](std::size_t index) {
+        IndentRec& record = records_[index];
+        if (*record.Owner <= level)
+            return false;
+        record.Owner.reset();
+        record.BottomY = bottom;
+        NoteUnowned(index);
+        return true;
+    });
+}
+
+void TIndentRecords::NoteUnowned(std::size_t index)
+{
+    const IndentRec& record = records_[index];
+    unownedBottom_ = Larger(unownedBottom_, record.BottomY);
+    if (record.BottomY > lastAskedY_)
+        live_.push_back(index);
+
+    auto step = bottomSteps_.lower_bound(record.X);
+    if (step != bottomSteps_.end() && step->second >= record.BottomY)
+        return; // a step at or past this X already reaches as low
+    step = bottomSteps_.insert_or_assign(step, record.X, record.BottomY);
+    while (step != bottomSteps_.begin() && std::prev(step)->second <= record.BottomY)
+        bottomSteps_.erase(std::prev(step));
+}
+
+template <typename Better>
+std::optional<int> TIndentRecords::BestXAt(int y, Better better) const
+{
+    if (y < lastAskedY_) {
+        live_.clear();
+        for (std::size_t index = 0; index < records_.size(); ++index)
+            if (!records_[index].Owner && records_[index].BottomY > y)
+                live_.push_back(index);
+    }
+    lastAskedY_ = y;
+
+    std::optional<int> best;
+    auto consider = [&](const IndentRec& record) {
+        if (BandContains(record, y) && (!best || better(record.X, *best)))
+            best = record.X;
+    };
+    std::erase_if(live_, [&](std::size_t index) {
+        const IndentRec& record = records_[index];
+        if (record.BottomY <= y)
+            return true; // no later question of this pass reaches it
+        consider(record);
+        return false;
+    });
+    for (std::size_t index : open_)
+        consider(records_[index]);
+    return best;
+}
+
+std::optional<int> TIndentRecords::LargestXAt(int y) const
+{
+    return BestXAt(y, std::greater<int>());
+}
+
+std::optional<int> TIndentRecords::SmallestXAt(int y) const
+{
+    return BestXAt(y, std::less<int>());
+}
+
+std::optional<int> TIndentRecords::UnownedBottomBeyond(int x) const
+{
+    const auto step = bottomSteps_.upper_bound(x);
+    if (step == bottomSteps_.end())
+        return std::nullopt;
+    return step->second;
+}
+
+std::optional<int> TIndentRecords::OpenLevelX(int level) const
+{
+    for (auto index = open_.rbegin(); index != open_.rend(); ++index)
+        if (records_[*index].Owner == level)
+            return records_[*index].X;
+    return std::nullopt;
+}
+
+std::optional<int> TIndentRecords::OpenBottomBeyond(int x) const
+{
+    std::optional<int> bottom;
+    for (std::size_t index : open_)
+        if (records_[index].X > x)
+            bottom = Larger(bottom, records_[index].BottomY);
+    return bottom;
+}
+
+// ---- IndentManagerBasic ----
+
+void IndentManagerBasic::Reset(int width)
+{
+    left_.Clear();
+    right_.Clear();
+    LeftEdgeX = 0;
+    RightEdgeX = width;
+    ListLevel = 0;
+    Width = width;
+}
+
+int IndentManagerBasic::LeftEdge(int y) const
+{
+    return LeftEdgeX + left_.LargestXAt(y).value_or(0);
+}
+
+int IndentManagerBasic::RightEdge(int y) const
+{
+    return RightEdgeX + right_.SmallestXAt(y).value_or(0);
+}
+
+void IndentManagerBasic::SetListLevel(int y, int level)
+{
+    if (level > ListLevel) {
+        // Added one at a time, so each level sees the indent of the one before.
+        for (int newLevel = ListLevel + 1; newLevel <= level; ++newLevel)
+            left_.Add({LeftEdge(y) - LeftEdgeX + kListIndent, y, kOpenBottom, newLevel});
+    } else if (level < ListLevel && ListLevel > 0) {
+        left_.CloseLevelsAbove(level, y - 1);
+    }
+    ListLevel = level;
+}
+
+void IndentManagerBasic::RegisterFloat(TFloatSide side, int y, int height, int width)
+{
+    if (side == TFloatSide::Left)
+        left_.Add({LeftEdge(y) - LeftEdgeX + width, y, y + height, std::nullopt});
+    else
+        right_.Add({RightEdge(y) - RightEdgeX - width, y, y + height, std::nullopt});
+}
+
+int IndentManagerBasic::FloatBottom() const
+{
+    return std::max(FloatBottom(TFloatSide::Left), FloatBottom(TFloatSide::Right));
+}
+
+int IndentManagerBasic::FloatBottom(TFloatSide side) const
+{
+    const TIndentRecords& records = side == TFloatSide::Left ? left_ : right_;
+    return std::max(0, records.UnownedBottom().value_or(0));
+}
+
+TClearanceBottoms IndentManagerBasic::ClearanceBottoms() const
+{
+    auto lowestFloat = [](const TIndentRecords& records) {
+        const std::optional<int> bottom = records.UnownedBottom();
+        return bottom ? *bottom + 1 : 0;
+    };
+    return {lowestFloat(left_), lowestFloat(right_)};
+}
+
+int IndentManagerBasic::ListClearance() const
+{
+    const int levelX = left_.OpenLevelX(ListLevel).value_or(0);
+    const std::optional<int> bottom = Larger(left_.OpenBottomBeyond(levelX), left_.UnownedBottomBeyond(levelX));
+    return std::max(0, bottom.value_or(0)) + 1;
+}
+
+std::size_t IndentManagerBasic::LiveRecordCount(TFloatSide side) const
+{
+    return (side == TFloatSide::Left ? left_ : right_).LiveCount();
+}

@@ -1,0 +1,233 @@
+#include "engine/layout/SectionList.h"
+
+#include "engine/canvas/Canvas.h"
+#include "engine/images/GifDecoder.h"
+#include "engine/canvas/TextSinks.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+std::int64_t NowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Points the document's text sink at a sink for the length of a copy walk.
+class TSinkScope {
+public:
+    TSinkScope(TSectionList& document, TTextSink& sink) : document_(document) { document_.TextSink = &sink; }
+    ~TSinkScope() { document_.TextSink = nullptr; }
+    TSinkScope(const TSinkScope&) = delete;
+    TSinkScope& operator=(const TSinkScope&) = delete;
+
+private:
+    TSectionList& document_;
+};
+
+} // namespace
+
+TSectionList::TSectionList(THtmlPane* owner, QWidget* paintPanel, TErrorBox& errorBox)
+    : TCell(this), Owner(owner), PaintPanel(paintPanel), ErrorBox(errorBox)
+{
+    const TFontDefaults defaults;
+    BaseFontSize = defaults.BaseFontSize;
+    FontName = defaults.FontName;
+    FixedFontName = defaults.FixedFontName;
+    FontColor = defaults.FontColor;
+    LinkColor = defaults.LinkColor;
+    Charset = defaults.Charset;
+    AnimationTimer.setInterval(kAnimationInterval);
+    QObject::connect(&AnimationTimer, &QTimer::timeout, [this] { AnimationTick(); });
+}
+
+TSectionList::~TSectionList()
+{
+    Clear();
+}
+
+TFontDefaults TSectionList::FontDefaults() const
+{
+    TFontDefaults defaults;
+    defaults.FontName = FontName;
+    defaults.FixedFontName = FixedFontName;
+    defaults.BaseFontSize = BaseFontSize;
+    defaults.Charset = Charset;
+    defaults.FontColor = FontColor;
+    defaults.LinkColor = LinkColor;
+    defaults.Faces = FaceCache;
+    return defaults;
+}
+
+void TSectionList::Clear()
+{
+    SetBackgroundImage({});
+    FormControlList.clear();
+    FormList.clear();
+    AnimatedImages.clear();
+    SelectionBegin = 0;
+    SelectionEnd = 0;
+    MapList.clear();
+    MissingImages.clear();
+    Items.clear();
+}
+
+int TSectionList::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidth)
+{
+    AnimationTimer.stop();
+    if (ControlPlacement)
+        ControlPlacement->SizeFromCanvas(*this, canvas);
+    const int height = TCell::Layout(canvas, y, width, position, maxWidth);
+    // Every layout starts the animations again from their first frame.
+    const std::int64_t now = NowMs();
+    for (TGIFImage* image : AnimatedImages) {
+        image->SetCurrentFrame(1);
+        image->SetAnimate(false, now);
+        image->SetAnimate(true, now);
+    }
+    if (HasAnimatedImages())
+        AnimationTimer.start();
+    HideUnplacedControls();
+    return height;
+}
+
+int TSectionList::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int clipWidth)
+{
+    AnimationTimer.stop();
+    for (TGIFImage* image : AnimatedImages)
+        image->SetPainted(false);
+    // The display is true colour: the shared palette needs no selecting.
+    const int bottom = TCell::Paint(canvas, clip, y, x, clipWidth);
+    if (ControlsNeedPlacing) {
+        HideUnplacedControls();
+        ControlsNeedPlacing = false;
+    }
+    if (HasAnimatedImages())
+        AnimationTimer.start();
+    return bottom;
+}
+
+void TSectionList::AnimationTick()
+{
+    const std::int64_t now = NowMs();
+    const TInvalidator ignore = [](const TRect&) {};
+    for (TGIFImage* image : AnimatedImages)
+        if (image->Painted())
+            image->AnimationStep(now, InvalidatePanel ? InvalidatePanel : ignore);
+    AnimationTimer.setInterval(kAnimationInterval);
+}
+
+void TSectionList::SetYOffset(int offset)
+{
+    if (offset == YOffset)
+        return;
+    YOffset = offset;
+    ControlsNeedPlacing = true;
+    if (ControlPlacement)
+        ControlPlacement->MarkUnplaced(*this);
+}
+
+void TSectionList::HideUnplacedControls()
+{
+    if (ControlPlacement && !FormControlList.empty())
+        ControlPlacement->HideUnplaced(*this);
+}
+
+void TSectionList::ParkUnplacedControls()
+{
+    if (ControlPlacement)
+        ControlPlacement->ParkUnplaced(*this);
+}
+
+void TSectionList::SetFonts(const std::string& fontName, const std::string& fixedFontName, TColor background,
+                            TColor linkColor, TColor fontColor, int baseFontSize)
+{
+    FontName = fontName.substr(0, kMaxFontNameLength);
+    FixedFontName = fixedFontName.substr(0, kMaxFontNameLength);
+    BaseFontSize = baseFontSize;
+    LinkColor = linkColor;
+    FontColor = fontColor;
+    SetBackground(background);
+    ApplyDefaultFonts();
+}
+
+void TSectionList::SetBackground(TColor color)
+{
+    Background = color;
+    if (OnBackgroundChange)
+        OnBackgroundChange(*this);
+}
+
+void TSectionList::ReleaseBackground()
+{
+    if (backgroundCacheHeld_ && ImageCache)
+        ImageCache->Cache().Release(BackgroundImageName);
+    backgroundCacheHeld_ = false;
+}
+
+void TSectionList::SetBackgroundImage(const std::string& name)
+{
+    // A page naming a second background lets go of the first one's entry.
+    ReleaseBackground();
+    BackgroundImage = QImage();
+    BackgroundImageName = name;
+    BackgroundRequested = false;
+}
+
+bool TSectionList::BackgroundIsWhite() const
+{
+    return (Background & 0xFFFFFF) == 0xFFFFFF || (Background == clWindow && ToQColor(clWindow) == QColor(Qt::white));
+}
+
+const QImage& TSectionList::BackgroundBitmap()
+{
+    if (!ShowImages || BackgroundRequested || BackgroundImageName.empty() || !BackgroundImage.isNull())
+        return BackgroundImage;
+    // A request handler gets the reference as the page wrote it.
+    if (!OnImageRequest && ExpandLinkName)
+        BackgroundImageName = ExpandLinkName(BackgroundImageName);
+    if (ImageCache) {
+        const TImageFetch fetch = ImageCache->GetImage(BackgroundImageName, TTransparency::None, OnImageRequest);
+        backgroundCacheHeld_ = !fetch.Picture.IsNull();
+        if (fetch.NotYetAvailable)
+            MissingImages.push_back({ImageCacheKey(BackgroundImageName), nullptr});
+        else if (!fetch.Picture.IsAnimated())
+            BackgroundImage = fetch.Picture.Bitmap; // an animated GIF is no background
+
+    }
+    BackgroundRequested = true;
+    return BackgroundImage;
+}
+
+void TSectionList::CopyToClipboard()
+{
+    if (SelectionBegin >= SelectionEnd)
+        return;
+    ClipBuffer sink;
+    const TSinkScope scope(*this, sink);
+    CopySelection();
+    sink.Finish();
+}
+
+int TSectionList::SelectionLength()
+{
+    if (SelectionBegin >= SelectionEnd)
+        return 0;
+    SelTextCount sink;
+    const TSinkScope scope(*this, sink);
+    CopySelection();
+    return sink.Finish();
+}
+
+int TSectionList::ItemTop(int index) const
+{
+    if (index <= 0 || Items.size() < 2)
+        return 0;
+    const auto last = static_cast<int>(Items.size()) - 1;
+    int top = 0;
+    for (int i = 0; i < std::min(index, last); ++i)
+        top += Items[static_cast<std::size_t>(i)]->SectionHeight;
+    return top;
+}

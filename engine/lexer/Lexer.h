@@ -1,0 +1,180 @@
+#pragma once
+// THtmlLexer turns HTML 3.2 source bytes (Windows-1252) into the symbol stream
+// the document builder reads: one current symbol with its token text, the
+// attribute list of the last tag that keeps attributes, and the heading level.
+// One object serves one parse at a time.
+
+#include "engine/lexer/Symbols.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Raised when the input ends inside a comment or declaration.
+class EParseError : public std::runtime_error {
+public:
+    EParseError() : std::runtime_error("Open Comment at End of HTML File") {}
+};
+
+// Expands an include comment (<!--#COMMAND NAME="value" ... -->). It receives
+// the command name as written and one NAME="value" line per attribute, and
+// gives back the text to read in place of the comment (empty for nothing).
+// The lexer keeps the returned text alive while it reads it.
+using TIncludeType =
+    std::function<std::string(const std::string& command, std::vector<std::string> params)>;
+
+class THtmlLexer {
+public:
+    // The byte that marks the end of the input, as it is seen by the readers.
+    static constexpr char kEndOfInput = 26;
+    // Text runs are handed over in pieces of at most this many characters.
+    static constexpr int kMaxTextRun = 100;
+    // Longest tag name, token text and attribute name kept.
+    static constexpr int kMaxNameLength = 150;
+
+    THtmlLexer();
+    ~THtmlLexer();
+    THtmlLexer(const THtmlLexer&) = delete;
+    THtmlLexer& operator=(const THtmlLexer&) = delete;
+
+    // Start a parse: reset the state and fetch the first character (not yet
+    // the first symbol). A file that cannot be opened throws
+    // std::runtime_error; EParseError when the input opens an unclosed comment.
+    void StartFile(const std::string& fileName);
+    void StartMemory(std::string text);
+
+    // The handler stays set across parses; an empty function turns includes off.
+    void SetIncludeHandler(TIncludeType handler) { IncludeHandler = std::move(handler); }
+    // While set, text runs keep spaces and line ends as they are (PRE bodies).
+    void SetPreformatted(bool preformatted) { Preformatted = preformatted; }
+    bool IsPreformatted() const { return Preformatted; }
+    // While set, "<!" does not open a comment (SCRIPT bodies given to a handler).
+    void SetScriptMode(bool scriptMode) { ScriptMode = scriptMode; }
+    bool IsScriptMode() const { return ScriptMode; }
+    // The builder's first-item-in-cell flag: the builder sets it, and the
+    // symbol reader clears it on content symbols (text, BR, H, HR, IMG, TABLE,
+    // INPUT, TEXTAREA, SELECT).
+    void SetFirstItem(bool firstItem) { FirstItem = firstItem; }
+    bool IsFirstItem() const { return FirstItem; }
+
+    // The symbol readers: normal mode, the TEXTAREA body and the SCRIPT body.
+    TSymbol NextSymbol();
+    TSymbol NextTextAreaSymbol();
+    TSymbol NextScriptSymbol();
+
+    // Raw readers for the builder's character-by-character bodies.
+    // The next character, with comments skipped.
+    void NextChar()
+    {
+        // Most bytes need no folding and open no comment: take them directly.
+        if (Pushback < 0 && Cursor != End && IsPlainByte(*Cursor)) {
+            Char = *Cursor++;
+            Upper = Char >= 'a' && Char <= 'z' ? static_cast<unsigned char>(Char - 'a' + 'A') : Char;
+            return;
+        }
+        NextCharFolding();
+    }
+    void SkipWhiteSpace();
+    bool CollectText(); // a text run into the token text; false when none
+    void ReadEntity();  // current character "&": the entity's text into the token text
+
+    TSymbol Symbol() const { return Current; }
+    std::string_view TokenText() const { return {Token, static_cast<std::size_t>(TokenLength)}; }
+    int HeadingLevel() const { return Level; }
+    const TAttributeList& Attributes() const { return AttributeList; }
+    char CurrentChar() const { return static_cast<char>(Char); }
+    char CurrentUpper() const { return static_cast<char>(Upper); }
+    bool AtEnd() const { return Char == kEndOfInput; }
+
+private:
+    struct TFlagScope;
+
+    void Reset();
+    unsigned char RawByte()
+    {
+        return Cursor != End ? *Cursor++ : RefillRawByte();
+    }
+    unsigned char RefillRawByte();
+    void FetchChar();
+    void NextCharFolding();
+    // Bytes that the character fetch passes on unchanged.
+    static bool IsPlainByte(unsigned char c)
+    {
+        return c > kEndOfInput ? c != '<' : c != '\r' && c != '\n' && c != '\t' && c != kEndOfInput;
+    }
+    void SkipCommentOrDeclaration();
+    void SkipCommentBody();
+    void ReadIncludeDirective();
+    void StartInclude(std::string text);
+
+    void ReadKeepingText(void (THtmlLexer::*reader)());
+    void CollectTextRun();
+    void CollectTextAreaRun();
+    void TakeOrdinaryText();
+    void ReadTag();
+    bool ReadAttribute(TAttribute& attribute);
+    void ReadQuotedValue(TAttribute& attribute);
+    void ReadNumberValue(TAttribute& attribute);
+    void ReadWordValue(TAttribute& attribute);
+    // Reads an entity (current character "&") and writes its text, at most
+    // kMaxEntityText bytes, to the buffer; returns the length.
+    static constexpr int kMaxEntityText = 10;
+    int ReadEntityText(char* text);
+    bool IsLetter() const { return Upper >= 'A' && Upper <= 'Z'; }
+    bool IsDigit() const { return Char >= '0' && Char <= '9'; }
+
+    void ThrowIfErrorPending() const
+    {
+        if (ErrorPending)
+            throw EParseError();
+    }
+    void ClearToken() { TokenLength = 0; }
+    void AppendToken(unsigned char c)
+    {
+        if (TokenLength < kMaxNameLength)
+            Token[TokenLength++] = static_cast<char>(c);
+    }
+    void AppendToken(std::string_view text)
+    {
+        for (char c : text)
+            AppendToken(static_cast<unsigned char>(c));
+    }
+
+    // Input: the bytes in [Cursor, End) come from the active source.
+    const unsigned char* Cursor = nullptr;
+    const unsigned char* End = nullptr;
+    std::string MemoryText;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> File{nullptr, &std::fclose};
+    std::vector<unsigned char> FileBuffer;
+    // An include text being read, and where the interrupted source resumes.
+    std::string IncludeText;
+    bool IncludeActive = false;
+    const unsigned char* ResumeCursor = nullptr;
+    const unsigned char* ResumeEnd = nullptr;
+
+    int Pushback = -1; // a byte to fetch again, or -1
+    unsigned char Char = kEndOfInput;
+    unsigned char Upper = kEndOfInput;
+    bool CommentOpen = false;
+    bool ReadingInclude = false;
+    // A text run was cut short by an unclosed comment: it is delivered first,
+    // and the error is raised on the next read.
+    bool ErrorPending = false;
+
+    TSymbol Current = TSymbol::EndOfInput;
+    char Token[kMaxNameLength];
+    int TokenLength = 0;
+    int Level = 0;
+    TAttributeList AttributeList;
+    std::string AttributeNameRead; // upper case, for include parameters
+
+    bool Preformatted = false;
+    bool ScriptMode = false;
+    bool FirstItem = false;
+    TIncludeType IncludeHandler;
+};

@@ -1,0 +1,172 @@
+#include "engine/lexer/LinkNames.h"
+
+#include "engine/base/Cp1252.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view lowerKeyword)
+{
+    return text.size() == lowerKeyword.size()
+        && std::equal(text.begin(), text.end(), lowerKeyword.begin(),
+            [](char c, char keyword) { return ToLowerAscii(c) == keyword; });
+}
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    const char lower = ToLowerAscii(c);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+// Replaces %XX by its character, from left to right. A decoded "%" takes part
+// in the next replacement ("%2541" gives "A"); a "%" in the first position, too
+// near the end, or not followed by two hexadecimal digits ends the decoding.
+// This does in one pass what rescanning from the start after every
+// replacement would do, so long references cost linear time.
+std::string DecodePercents(std::string_view link)
+{
+    std::string source(link);
+    std::string decoded;
+    decoded.reserve(source.size());
+    std::size_t next = 0;
+    for (;;) {
+        const std::size_t percent = source.find('%', next);
+        if (percent == std::string::npos) {
+            decoded.append(source, next);
+            return decoded;
+        }
+        decoded.append(source, next, percent - next);
+        // Position (from 1) and length of the string as it now stands.
+        const std::size_t position = decoded.size() + 1;
+        const std::size_t length = decoded.size() + source.size() - percent;
+        const int high = position + 2 <= length ? HexDigitValue(source[percent + 1]) : -1;
+        const int low = position + 2 <= length ? HexDigitValue(source[percent + 2]) : -1;
+        if (position <= 1 || high < 0 || low < 0) {
+            decoded.append(source, percent);
+            return decoded;
+        }
+        source[percent + 2] = static_cast<char>(high * 16 + low);
+        next = percent + 2;
+    }
+}
+
+void RemoveFirstFileScheme(std::string& path)
+{
+    constexpr std::string_view kScheme = "file://";
+    for (std::size_t start = 0; start + kScheme.size() <= path.size(); ++start)
+        if (EqualsIgnoringCase(std::string_view(path).substr(start, kScheme.size()), kScheme)) {
+            path.erase(start, kScheme.size());
+            return;
+        }
+}
+
+std::string AbsoluteNormal(const std::string& path)
+{
+    std::error_code error;
+    const fs::path absolute = fs::absolute(fs::path(path), error);
+    return (error ? fs::path(path) : absolute).lexically_normal().string();
+}
+
+// The one entry of the folder whose name equals the given one without regard
+// to case; none when there is none or more than one.
+std::optional<std::string> UniqueMatchIgnoringCase(const fs::path& folder, const std::string& name)
+{
+    const QString wanted = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    std::optional<std::string> match;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string candidate = entry->path().filename().string();
+        const QString candidateText =
+            QString::fromUtf8(candidate.data(), static_cast<qsizetype>(candidate.size()));
+        if (candidateText.compare(wanted, Qt::CaseInsensitive) != 0)
+            continue;
+        if (match)
+            return std::nullopt;
+        match = candidate;
+    }
+    return match;
+}
+
+} // namespace
+
+std::string TrimName(std::string_view name)
+{
+    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    const auto first = std::find_if_not(name.begin(), name.end(), isBlank);
+    const auto last = std::find_if_not(name.rbegin(), name.rend(), isBlank).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+std::string LinkToPath(std::string_view link)
+{
+    std::string path = DecodePercents(link);
+    if (path.find_first_of("/\\") != std::string::npos) {
+        RemoveFirstFileScheme(path);
+        std::replace(path.begin(), path.end(), '\\', '/');
+        std::replace(path.begin(), path.end(), '|', ':');
+    }
+    return Cp1252ToUtf8IfNeeded(path);
+}
+
+std::string ServerLinkToPath(std::string_view link, std::string_view serverRoot)
+{
+    std::string path = LinkToPath(link);
+    if (!path.empty() && path.front() == '/')
+        path.insert(0, serverRoot);
+    return path;
+}
+
+std::string ExpandLink(std::string_view name, std::string_view serverRoot, std::string_view base,
+    std::string_view currentFile)
+{
+    const std::string path = ServerLinkToPath(TrimName(name), serverRoot);
+    if (!path.empty() && path.front() == '/')
+        return AbsoluteNormal(path);
+    if (EqualsIgnoringCase(base, "dospath"))
+        return path;
+    // The folder and the name are joined as they are: the folder carries its
+    // own final "/".
+    const std::string folder = base.empty() ? FolderOf(currentFile) : LinkToPath(base);
+    return AbsoluteNormal(folder + path);
+}
+
+std::string FolderOf(std::string_view fileName)
+{
+    const std::size_t slash = fileName.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(fileName.substr(0, slash + 1));
+}
+
+std::string ResolveFileNameCase(const std::string& path)
+{
+    std::error_code error;
+    if (path.empty() || fs::exists(path, error))
+        return path;
+    const fs::path wanted(path);
+    fs::path resolved = wanted.root_path();
+    for (const fs::path& part : wanted.relative_path()) {
+        if (part.empty())
+            continue;
+        const fs::path exact = resolved / part;
+        if (part == "." || part == ".." || fs::exists(exact, error)) {
+            resolved = exact;
+            continue;
+        }
+        const auto match = UniqueMatchIgnoringCase(resolved.empty() ? fs::path(".") : resolved, part.string());
+        if (!match)
+            return path;
+        resolved /= *match;
+    }
+    return resolved.string();
+}

@@ -1,0 +1,910 @@
+#include "engine/text/Section.h"
+
+#include "engine/canvas/Canvas.h"
+#include "engine/layout/Cell.h"
+#include "engine/images/ImageMap.h"
+#include "engine/layout/IndentManager.h"
+#include "engine/base/MulDiv.h"
+#include "engine/layout/SectionList.h"
+#include "engine/canvas/TextSinks.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// The distance the lookups answer when there is no image or control ahead.
+constexpr int kNoneAhead = 9999;
+// A copied line gets this many spaces for every full list indent before it.
+constexpr int kCopySpacesPerIndent = 3;
+// CLEAR values are compared on this many characters.
+constexpr std::size_t kClearValueLength = 15;
+
+bool IsMark(char character)
+{
+    return character == TSection::kImageMark || character == TSection::kControlMark;
+}
+
+// Lower case of a Windows-1252 byte, as Unicode lower-cases the character it
+// stands for, kept where the lower case has no byte of its own.
+constexpr unsigned char LowerCp1252(unsigned char byte)
+{
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7))
+        return static_cast<unsigned char>(byte + 0x20);
+    switch (byte) {
+    case 0x8A: return 0x9A; // S caron
+    case 0x8C: return 0x9C; // OE ligature
+    case 0x8E: return 0x9E; // Z caron
+    case 0x9F: return 0xFF; // Y diaeresis
+    default: return byte;
+    }
+}
+
+constexpr std::array<unsigned char, 256> MakeFoldTable()
+{
+    std::array<unsigned char, 256> table{};
+    for (int byte = 0; byte < 256; ++byte)
+        table[static_cast<std::size_t>(byte)] = LowerCp1252(static_cast<unsigned char>(byte));
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kFoldTable = MakeFoldTable();
+
+unsigned char Fold(char character)
+{
+    return kFoldTable[static_cast<unsigned char>(character)];
+}
+
+// The largest k <= length for which the first k characters are at most
+// `available` pixels wide. The width is measured on doubling prefixes and the
+// count then found by bisection, so a line costs in proportion to what it
+// holds, not to what is left of the text after it.
+int FitChunk(const TFontFace& face, const char* text, int length, int available)
+{
+    if (length <= 0 || available < 0)
+        return 0;
+    auto widthOf = [&](int from, int to) { return face.Width({text + from, static_cast<std::size_t>(to - from)}); };
+    int fitting = 0;          // this many fit...
+    int fittingWidth = 0;     // ...in this width
+    int tooMany = length + 1; // this many do not
+    for (int step = 1; fitting < length; step *= 2) {
+        const int probe = std::min(length, fitting + step);
+        const int width = fittingWidth + widthOf(fitting, probe);
+        if (width > available) {
+            tooMany = probe;
+            break;
+        }
+        fitting = probe;
+        fittingWidth = width;
+    }
+    while (tooMany - fitting > 1) {
+        const int middle = fitting + (tooMany - fitting) / 2;
+        const int width = fittingWidth + widthOf(fitting, middle);
+        if (width <= available) {
+            fitting = middle;
+            fittingWidth = width;
+        } else {
+            tooMany = middle;
+        }
+    }
+    return fitting;
+}
+
+// The first control at or after the text index.
+auto FirstControlAtOrAfter(const TFormControlList& controls, int index)
+{
+    return std::lower_bound(controls.begin(), controls.end(), index,
+                            [](const TFormControlObj* control, int i) { return control->Position < i; });
+}
+
+// The plain text from index that crosses no run start, mark or limit.
+int PlainStretch(const TSection& section, int index, int limit)
+{
+    return std::min({section.RunEnd(index), section.NextImage(index), section.NextControl(index), limit});
+}
+
+} // namespace
+
+// What the line being built carries from fitting to its record.
+struct TSection::TLineState {
+    int Y = 0;                          // document Y of the line top
+    int FloatHeight = 0;                // floats registered at the line start
+    std::vector<TImageObj*> SetAside;   // floats after text, registered below the line
+};
+
+TSection::TSection(int listLevel, TParaAlign alignment, const TUrlTarget* link, const TMyFont& font,
+                   TBuilderStyle& builderStyle)
+    : ListLevel(listLevel), Indent(listLevel * IndentManagerBasic::kListIndent), Alignment(alignment)
+{
+    TFontObj& run = Fonts.Add(std::make_unique<TFontObj>(0, font, link ? *link : TUrlTarget{}));
+    TFontStyles style = run.Font().Style();
+    style.Include(builderStyle.Style);
+    run.Font().SetStyle(style);
+    MarkerFont = run.Font();
+    builderStyle.VPos = TVerticalPosition::Normal;
+}
+
+TSection::~TSection() = default;
+
+void TSection::AppendRaw(std::string_view text)
+{
+    Text.append(text);
+    Length = static_cast<int>(Text.size());
+}
+
+void TSection::AddText(std::string_view text)
+{
+    // Marks in the page's own text would pose as images and controls.
+    std::string added;
+    added.reserve(text.size());
+    for (const char character : text)
+        if (!IsMark(character))
+            added.push_back(character);
+    if (added.empty())
+        return;
+    if ((Text.empty() || Text.back() == ' ') && added.front() == ' ')
+        added.erase(0, 1);
+    if (!added.empty() && added.front() == ' ' && !Text.empty()) {
+        // Text that so far holds only floating images takes no leading space.
+        std::size_t index = 0;
+        while (index < Text.size() && Text[index] == kImageMark) {
+            const TImageObj* image = Images.At(static_cast<int>(index));
+            if (!image || !image->IsFloating())
+                break;
+            ++index;
+        }
+        if (index == Text.size())
+            added.erase(0, 1);
+    }
+    AppendRaw(added);
+}
+
+void TSection::SetClearMode(const TAttributeList& attributes)
+{
+    const TAttribute* clear = attributes.Find(TSymbol::Clear);
+    if (!clear)
+        return;
+    std::string value = clear->Text.substr(0, kClearValueLength);
+    std::transform(value.begin(), value.end(), value.begin(), [](char c) { return static_cast<char>(Fold(c)); });
+    if (value == "left")
+        ClearMode = TClearMode::Left;
+    else if (value == "right")
+        ClearMode = TClearMode::Right;
+    else
+        ClearMode = TClearMode::Both;
+}
+
+TParaAlign TSection::CloseForBreak()
+{
+    if (Text.empty())
+        AppendRaw(" ");
+    return Alignment;
+}
+
+void TSection::ChangeFont(const TSectionList& document, const TMyFont& font, const TBuilderStyle& builderStyle)
+{
+    if (Fonts.Last().Start == Length)
+        Fonts.Last().SetFont(font);
+    else
+        Fonts.Add(std::make_unique<TFontObj>(Length, font, Fonts.Last().Link));
+    TFontObj& run = Fonts.Last();
+    TFontStyles style = run.Font().Style();
+    style.Include(builderStyle.Style);
+    run.Font().SetStyle(style);
+    run.VPos = builderStyle.VPos;
+    if (run.VPos != TVerticalPosition::Normal)
+        run.Font().SetHtmlSize(document.BaseFontSize, MulDiv(run.Font().HtmlSize(), 3, 4));
+}
+
+void TSection::ChangeLink(TSymbol symbol, const TSectionList& document, const TMyFont& font,
+                          const TUrlTarget& target, const TBuilderStyle& builderStyle)
+{
+    ChangeFont(document, font, builderStyle);
+    Fonts.Last().Link.Clear();
+    if (symbol == TSymbol::Href)
+        Fonts.Last().Link = target;
+}
+
+TImageObj& TSection::AddImage(const TAttributeList& attributes, TCell* cell)
+{
+    TSectionList* document = cell ? cell->Document : Document;
+    TImageObj& image = Images.Add(std::make_unique<TImageObj>(document, cell, Length, attributes));
+    AppendRaw(std::string_view(&kImageMark, 1));
+    return image;
+}
+
+void TSection::AddFormControl(TFormControlObj& control)
+{
+    control.Position = Length;
+    FormControls.Add(&control);
+    AppendRaw(std::string_view(&kControlMark, 1));
+}
+
+TImageObj& TSection::AddImageControl(TImageFormControlObj& control, const TAttributeList& attributes, TCell* cell)
+{
+    TImageObj& image = AddImage(attributes, cell);
+    image.ImageControl = &control;
+    control.Position = image.Index;
+    return image;
+}
+
+// ---- Lookups ----
+
+const TFontObj& TSection::RunAt(int index) const
+{
+    return Fonts[Fonts.IndexAt(index)];
+}
+
+int TSection::RunEnd(int index) const
+{
+    const int next = Fonts.IndexAt(index) + 1;
+    return (next < Fonts.Count() ? Fonts[next].Start : Length) - index;
+}
+
+int TSection::NextImage(int index) const
+{
+    const int next = Images.FirstAtOrAfter(index);
+    return next < Images.Count() ? Images[next].Index - index : kNoneAhead;
+}
+
+int TSection::NextControl(int index) const
+{
+    const auto next = FirstControlAtOrAfter(FormControls, index);
+    return next != FormControls.end() ? (*next)->Position - index : kNoneAhead;
+}
+
+TFormControlObj* TSection::ControlAt(int index) const
+{
+    const auto next = FirstControlAtOrAfter(FormControls, index);
+    return next != FormControls.end() && (*next)->Position == index ? *next : nullptr;
+}
+
+int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
+{
+    if (index < 0 || index >= Length)
+        return 0;
+    count = std::clamp(count, 0, Length - index);
+    if (ignoreTrailingSpaces)
+        while (count > 0 && Text[static_cast<std::size_t>(index + count - 1)] == ' ')
+            --count;
+    int width = 0;
+    const int end = index + count;
+    while (index < end) {
+        const char character = Text[static_cast<std::size_t>(index)];
+        if (character == kImageMark) {
+            if (const TImageObj* image = Images.At(index); image && !image->IsFloating())
+                width += image->TotalWidth;
+            ++index;
+        } else if (character == kControlMark) {
+            if (const TFormControlObj* control = ControlAt(index))
+                width += control->Width();
+            ++index;
+        } else {
+            const int stretch = std::max(1, PlainStretch(*this, index, end - index));
+            const TFontObj& run = RunAt(index);
+            width += run.Font().TextWidth({Text.data() + index, static_cast<std::size_t>(stretch)}) - run.Overhang();
+            index += stretch;
+        }
+    }
+    return width;
+}
+
+int TSection::CharsFitting(int index, int count, int width) const
+{
+    if (index < 0 || index >= Length)
+        return 0;
+    count = std::clamp(count, 0, Length - index);
+    int sum = 0;
+    int fitted = 0;
+    while (fitted < count) {
+        const int at = index + fitted;
+        const char character = Text[static_cast<std::size_t>(at)];
+        if (IsMark(character)) {
+            int markWidth = 0;
+            if (character == kImageMark) {
+                if (const TImageObj* image = Images.At(at); image && !image->IsFloating())
+                    markWidth = image->TotalWidth;
+            } else if (const TFormControlObj* control = ControlAt(at)) {
+                markWidth = control->Width();
+            }
+            if (sum + markWidth > width)
+                break;
+            sum += markWidth;
+            ++fitted;
+            continue;
+        }
+        const int stretch = std::max(1, PlainStretch(*this, at, count - fitted));
+        const TFontObj& run = RunAt(at);
+        const int k = FitChunk(run.Font().Face(), Text.data() + at, stretch, width - sum + run.Overhang());
+        fitted += k;
+        if (k < stretch)
+            break;
+        sum += run.Font().TextWidth({Text.data() + at, static_cast<std::size_t>(k)}) - run.Overhang();
+    }
+    return fitted;
+}
+
+int TSection::LineAtY(int y) const
+{
+    const auto after = std::upper_bound(Lines.begin(), Lines.end(), y,
+                                        [](int value, const LineRec& line) { return value < line.Top; });
+    if (after == Lines.begin())
+        return -1;
+    const auto line = std::prev(after);
+    if (y >= line->Top + line->FullHeight())
+        return -1;
+    return static_cast<int>(line - Lines.begin());
+}
+
+// ---- Layout ----
+
+void TSection::SizeImages(TCanvas& canvas, int availableWidth)
+{
+    for (const auto& image : Images)
+        image->ComputeSize(canvas, availableWidth, RunAt(image->Index));
+}
+
+int TSection::ClearSpace(int y, const IndentManager& indent) const
+{
+    const int left = indent.FloatBottom(TFloatSide::Left);
+    const int right = indent.FloatBottom(TFloatSide::Right);
+    int bottom = 0;
+    switch (ClearMode) {
+    case TClearMode::None: return 0;
+    case TClearMode::Left: bottom = left; break;
+    case TClearMode::Right: bottom = right; break;
+    case TClearMode::Both: bottom = std::max(left, right); break;
+    }
+    return std::max(0, bottom - y);
+}
+
+void TSection::RegisterFloat(TImageObj& image, int y, IndentManager& indent) const
+{
+    if (image.Align == TImageAlign::Left) {
+        image.FloatX = indent.LeftEdge(y) - indent.LeftEdgeX;
+        indent.RegisterFloat(TFloatSide::Left, y, image.TotalHeight, image.TotalWidth + image.HSpace);
+    } else {
+        image.FloatX = indent.RightEdge(y) - indent.LeftEdgeX - image.TotalWidth;
+        indent.RegisterFloat(TFloatSide::Right, y, image.TotalHeight, image.TotalWidth + image.HSpace);
+    }
+}
+
+int TSection::FitLine(int start, int remaining, int width, TLineState& state, IndentManager& indent)
+{
+    int sum = 0;
+    int total = 0;
+    bool atLineStart = true;
+    while (total < remaining) {
+        const int at = start + total;
+        const char character = Text[static_cast<std::size_t>(at)];
+        if (character == kImageMark) {
+            TImageObj* image = Images.At(at);
+            if (image && image->IsFloating() && atLineStart) {
+                // Taken at once, whether or not it fits, so that a float is
+                // never registered twice.
+                RegisterFloat(*image, state.Y, indent);
+                state.FloatHeight = std::max(state.FloatHeight, image->TotalHeight);
+                sum += image->TotalWidth + image->HSpace;
+                ++total;
+                if (width < sum)
+                    break;
+                continue;
+            }
+            if (image && image->IsFloating()) {
+                state.SetAside.push_back(image);
+            } else if (image) {
+                sum += image->TotalWidth;
+                atLineStart = false;
+            }
+            if (width < sum)
+                break;
+            ++total;
+        } else if (character == kControlMark) {
+            if (const TFormControlObj* control = ControlAt(at))
+                sum += control->Width();
+            if (width < sum)
+                break;
+            atLineStart = false;
+            ++total;
+        } else {
+            const int stretch = std::max(1, PlainStretch(*this, at, remaining - total));
+            const TFontObj& run = RunAt(at);
+            const int k = FitChunk(run.Font().Face(), Text.data() + at, stretch, width - sum + run.Overhang());
+            total += k;
+            if (k > 0)
+                atLineStart = false;
+            if (k < stretch)
+                break;
+            sum += run.Font().TextWidth({Text.data() + at, static_cast<std::size_t>(k)}) - run.Overhang();
+        }
+    }
+    return std::min(total, remaining);
+}
+
+int TSection::BreakLine(int start, int fitted, bool& lastLine) const
+{
+    const int remaining = Length - start;
+    auto at = [this](int index) { return Text[static_cast<std::size_t>(index)]; };
+    int count = fitted;
+    if (count >= remaining) {
+        count = remaining;
+    } else if (at(start + count - 1) == ' ') {
+        while (start + count < Length && at(start + count) == ' ')
+            ++count;
+    } else if (!IsMark(at(start + count))) {
+        int found = -1;
+        for (int index = start + count - 1; index > start; --index) {
+            if (at(index) == ' ' || IsMark(at(index))) {
+                found = index;
+                break;
+            }
+        }
+        if (found >= 0) {
+            count = found - start + 1;
+        } else {
+            // The word does not fit at all: it overflows the line whole.
+            int end = start + count;
+            while (end < Length && at(end) != ' ' && !IsMark(at(end)))
+                ++end;
+            while (end < Length && at(end) == ' ')
+                ++end;
+            count = end - start;
+        }
+    }
+    lastLine = start + count >= Length;
+    return count;
+}
+
+void TSection::BuildLine(int start, int count, TLineState& state, IndentManager& indent)
+{
+    LineRec line;
+    line.Start = start;
+    line.Count = count;
+    line.Top = state.Y - Y;
+    const int end = start + count;
+
+    const bool hasText = std::any_of(Text.begin() + start, Text.begin() + end, [](char c) { return !IsMark(c); });
+    if (hasText) {
+        const int lastRun = Fonts.IndexAt(end - 1);
+        for (int run = Fonts.IndexAt(start); run <= lastRun; ++run) {
+            line.TextHeight = std::max(line.TextHeight, Fonts[run].LineHeight());
+            line.Descent = std::max(line.Descent, Fonts[run].Descent());
+        }
+    }
+    const int h = line.TextHeight;
+    for (int index = Images.FirstAtOrAfter(start); index < Images.Count() && Images[index].Index < end; ++index) {
+        const TImageObj& image = Images[index];
+        const int e = image.TotalHeight;
+        const int d = e - h;
+        switch (image.Align) {
+        case TImageAlign::Top: line.SpaceAfter = std::max(line.SpaceAfter, d); break;
+        case TImageAlign::Middle:
+            line.SpaceAfter = std::max(line.SpaceAfter, d / 2);
+            line.SpaceBefore = std::max(line.SpaceBefore, d - d / 2);
+            break;
+        case TImageAlign::Bottom: line.SpaceBefore = std::max(line.SpaceBefore, e + line.Descent - h); break;
+        case TImageAlign::Left:
+        case TImageAlign::Right: break;
+        }
+    }
+    for (auto control = FirstControlAtOrAfter(FormControls, start);
+         control != FormControls.end() && (*control)->Position < end; ++control) {
+        const int e = (*control)->Height() - h + ((*control)->SitsOnBaseline ? line.Descent : 0);
+        line.SpaceBefore = std::max(line.SpaceBefore, e);
+        (*control)->LineY = state.Y;
+    }
+
+    line.IndentX = indent.LeftEdge(state.Y);
+    if (Alignment != TParaAlign::Left) {
+        const int width = TextWidth(start, count, true);
+        if (Alignment == TParaAlign::Centre)
+            line.IndentX = std::max(line.IndentX, (line.IndentX + indent.RightEdge(state.Y) - width) / 2);
+        else
+            line.IndentX = indent.RightEdge(state.Y) - width - 1;
+    }
+
+    const int fullHeight = line.FullHeight();
+    SectionHeight += fullHeight;
+    state.Y += fullHeight;
+    line.DrawHeight = std::max(fullHeight, state.FloatHeight);
+    for (TImageObj* image : state.SetAside) {
+        // A float the line break left for the next line is taken there.
+        if (image->Index >= end)
+            continue;
+        RegisterFloat(*image, state.Y, indent);
+        line.DrawHeight = std::max(line.DrawHeight, fullHeight + image->TotalHeight);
+    }
+    state.SetAside.clear();
+    state.FloatHeight = 0;
+    line.ReachBottom = std::max(Lines.empty() ? 0 : Lines.back().ReachBottom, line.Top + line.DrawHeight);
+    Lines.push_back(line);
+}
+
+int TSection::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent)
+{
+    Y = y;
+    StartPosition = position;
+    SectionHeight = 0;
+    Lines.clear();
+    indent.SetListLevel(y, ListLevel);
+    if (Length == 0) {
+        SectionHeight = ClearSpace(y, indent);
+        DrawHeight = SectionHeight;
+        maxWidth = 0;
+        return SectionHeight;
+    }
+
+    FirstLineLeft = indent.LeftEdge(y);
+    maxWidth = indent.Width;
+    availableWidth_ = indent.RightEdge(y) - indent.LeftEdge(y);
+    SizeImages(canvas, availableWidth_);
+    for (const auto& image : Images)
+        maxWidth = std::max(maxWidth, image->TotalWidth + Indent);
+    for (const TFormControlObj* control : FormControls)
+        if (control->HasWidget())
+            maxWidth = std::max(maxWidth, control->Width() + Indent);
+
+    TLineState state;
+    state.Y = y;
+    const int clearSpace = ClearSpace(y, indent);
+    if (clearSpace > 0) {
+        LineRec blank;
+        blank.TextHeight = clearSpace;
+        blank.DrawHeight = clearSpace;
+        blank.ReachBottom = clearSpace;
+        Lines.push_back(blank);
+        SectionHeight += clearSpace;
+        state.Y += clearSpace;
+    }
+    int start = 0;
+    bool lastLine = false;
+    while (!lastLine) {
+        const int width = IsPreformatted() ? kPreformattedWidth
+                                           : indent.RightEdge(state.Y) - indent.LeftEdge(state.Y);
+        const int fitted = std::max(1, FitLine(start, Length - start, width, state, indent));
+        const int count = BreakLine(start, fitted, lastLine);
+        BuildLine(start, count, state, indent);
+        start += count;
+    }
+
+    position = StartPosition + Length;
+    if (ListLevel > 0)
+        SectionHeight = std::max(SectionHeight, indent.ListClearance() - Y);
+    DrawHeight = std::max(SectionHeight, indent.FloatBottom() - Y);
+    return SectionHeight;
+}
+
+void TSection::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
+{
+    SizeImages(canvas, availableWidth_);
+    minimum = 0;
+    int floatSum = 0;
+    for (const auto& image : Images) {
+        if (image->IsFloating())
+            floatSum += image->TotalWidth + image->HSpace;
+        else
+            minimum = std::max(minimum, image->TotalWidth);
+    }
+    maximum = floatSum + TextWidth(0, Length) + Indent;
+
+    auto separates = [](char c) { return c == ' ' || c == kImageMark; };
+    int widestWord = 0;
+    int index = 0;
+    while (index < Length) {
+        while (index < Length && separates(Text[static_cast<std::size_t>(index)]))
+            ++index;
+        const int wordStart = index;
+        while (index < Length && !separates(Text[static_cast<std::size_t>(index)]))
+            ++index;
+        if (index > wordStart)
+            widestWord = std::max(widestWord, TextWidth(wordStart, index - wordStart));
+    }
+    minimum = std::max(minimum, widestWord) + floatSum + Indent;
+}
+
+// ---- Painting ----
+
+void TSection::PaintMarker(TCanvas&, int, int, const LineRec&) {}
+
+int TSection::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent)
+{
+    Y = y;
+    const int offset = Document->YOffset;
+    if (y + DrawHeight - offset < clip.Top || y - offset >= clip.Bottom || Lines.empty())
+        return y + SectionHeight;
+    canvas.SetTextAlign(TTextAlign::Baseline);
+
+    // Lines are in order and their reach only grows: the first one that
+    // reaches into the clip is found by bisection.
+    const auto first = std::upper_bound(Lines.begin(), Lines.end(), clip.Top + offset - y,
+                                        [](int top, const LineRec& line) { return top < line.ReachBottom; });
+    const std::size_t markerLine = (Lines.front().Count == 0 && Lines.size() > 1) ? 1 : 0;
+    for (auto line = first; line != Lines.end(); ++line) {
+        const int lineTop = y + line->Top;
+        if (lineTop - offset >= clip.Bottom)
+            break;
+        const int textBottom = lineTop + line->SpaceBefore + line->TextHeight;
+        if (static_cast<std::size_t>(line - Lines.begin()) == markerLine && ListKind != TListKind::None)
+            PaintMarker(canvas, FirstLineLeft + x, textBottom, *line);
+        PaintLine(canvas, clip, *line, x, textBottom, indent);
+    }
+    return y + SectionHeight;
+}
+
+void TSection::PaintLine(TCanvas& canvas, const TRect& clip, LineRec& line, int paintX, int textBottom,
+                         IndentManager& indent)
+{
+    const int offset = Document->YOffset;
+    const int lineTop = textBottom - line.TextHeight - line.SpaceBefore;
+    const int baseline = textBottom - line.Descent;
+    int x = paintX + line.IndentX;
+    line.PaintedX = x;
+    line.PaintedY = lineTop - offset;
+
+    const int selectionBegin = Document->SelectionBegin - StartPosition;
+    const int selectionEnd = Document->SelectionEnd - StartPosition;
+    const bool hasSelection = selectionBegin < selectionEnd;
+    const TRect preClip{paintX, lineTop - offset, paintX + indent.ClipWidth, textBottom - offset};
+
+    bool atLineStart = true;
+    const int end = line.Start + line.Count;
+    int index = line.Start;
+    while (index < end) {
+        const char character = Text[static_cast<std::size_t>(index)];
+        if (character == kImageMark) {
+            if (TImageObj* image = Images.At(index)) {
+                if (image->IsFloating()) {
+                    const int top = atLineStart ? lineTop : lineTop + line.FullHeight();
+                    image->Draw(canvas, indent.LeftEdgeX + image->FloatX, RunAt(index), baseline, top);
+                } else {
+                    image->Draw(canvas, x, RunAt(index), baseline, textBottom - line.TextHeight);
+                    x += image->TotalWidth;
+                    atLineStart = false;
+                }
+                // Images write their ALT text from the top left.
+                canvas.SetTextAlign(TTextAlign::Baseline);
+            }
+            ++index;
+            continue;
+        }
+        if (character == kControlMark) {
+            if (TFormControlObj* control = ControlAt(index)) {
+                const int top = textBottom - control->Height() - (control->SitsOnBaseline ? line.Descent : 0);
+                control->Place(x, top - offset, Document->Background);
+                x += control->Width();
+            }
+            atLineStart = false;
+            ++index;
+            continue;
+        }
+        int chunk = PlainStretch(*this, index, end - index);
+        bool selected = false;
+        if (hasSelection) {
+            if (index >= selectionBegin && index < selectionEnd) {
+                selected = true;
+                chunk = std::min(chunk, selectionEnd - index);
+            } else if (index < selectionBegin) {
+                chunk = std::min(chunk, selectionBegin - index);
+            }
+        }
+        chunk = std::max(1, chunk);
+        const TFontObj& run = RunAt(index);
+        const std::string_view text(Text.data() + index, static_cast<std::size_t>(chunk));
+        PaintText(canvas, clip, run, text, x, baseline - offset, selected, IsPreformatted() ? &preClip : nullptr);
+        x += run.Font().TextWidth(text) - run.Overhang();
+        atLineStart = false;
+        index += chunk;
+    }
+}
+
+void TSection::PaintText(TCanvas& canvas, const TRect& clip, const TFontObj& run, std::string_view chunk, int x,
+                         int baseline, bool selected, const TRect* preClip) const
+{
+    canvas.SetFont(run.Font());
+    if (selected) {
+        canvas.SetBrush(run.Font().Color());
+        canvas.SetBackgroundMode(TBackgroundMode::Opaque);
+        canvas.SetFontColor(Document->Background);
+    } else {
+        canvas.SetBackgroundMode(TBackgroundMode::Transparent);
+    }
+    if (run.VPos == TVerticalPosition::Subscript)
+        baseline += run.Descent() / 2 + 1;
+    else if (run.VPos == TVerticalPosition::Superscript)
+        baseline -= run.Height() / 3;
+    x -= run.Overhang() / 2;
+
+    // Only the glyphs that meet the clip are drawn (with a margin of one em for
+    // glyphs that reach past their advance): a long preformatted line costs
+    // what is visible of it.
+    const TFontFace& face = run.Font().Face();
+    const int margin = run.Font().PixelSize();
+    std::size_t from = 0;
+    while (from < chunk.size()) {
+        const int advance = face.Advance(static_cast<unsigned char>(chunk[from]));
+        if (x + advance >= clip.Left - margin)
+            break;
+        x += advance;
+        ++from;
+    }
+    std::size_t to = from;
+    for (int right = x; to < chunk.size() && right <= clip.Right + margin; ++to)
+        right += face.Advance(static_cast<unsigned char>(chunk[to]));
+    const std::string_view visible = chunk.substr(from, to - from);
+    if (visible.empty())
+        return;
+    if (preClip)
+        canvas.ExtTextOut(x, baseline, *preClip, visible);
+    else
+        canvas.TextOut(x, baseline, visible);
+}
+
+// ---- Point and position queries ----
+
+bool TSection::ImageLink(TImageObj& image, int xInImage, int yInImage, TImageFormControlObj*& imageControl,
+                         TUrlTarget& target) const
+{
+    if (image.ImageControl) {
+        image.ImageControl->SetClick(xInImage, yInImage);
+        imageControl = image.ImageControl;
+        return true;
+    }
+    if (image.UsesMap) {
+        if (const TMapItem* map = image.FindMap())
+            return map->LinkAt(xInImage, yInImage, target);
+    }
+    const TFontObj& run = RunAt(image.Index);
+    if (run.Link.Url.empty())
+        return false;
+    target = run.Link;
+    if (image.IsMap)
+        target.Url += "?" + std::to_string(xInImage) + "," + std::to_string(yInImage);
+    return true;
+}
+
+bool TSection::LinkAt(TCanvas&, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target)
+{
+    int xInImage = 0;
+    int yInImage = 0;
+    if (TImageObj* image = Images.ImageAt(x, Y + y, xInImage, yInImage))
+        return ImageLink(*image, xInImage, yInImage, imageControl, target);
+    const int index = LineAtY(y);
+    if (index < 0)
+        return false;
+    const LineRec& line = Lines[static_cast<std::size_t>(index)];
+    if (x < line.PaintedX)
+        return false;
+    const int k = CharsFitting(line.Start, line.Count, x - line.PaintedX);
+    if (k >= line.Count)
+        return false;
+    const TFontObj& run = RunAt(line.Start + k);
+    if (run.Link.Url.empty())
+        return false;
+    target = run.Link;
+    return true;
+}
+
+bool TSection::ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image)
+{
+    TImageObj* found = Images.ImageAt(x, Y + y, xInImage, yInImage);
+    if (!found)
+        return false;
+    image = found;
+    return true;
+}
+
+int TSection::PositionAt(TCanvas&, int x, int y, bool& insideText, int& lineHeight, int& lineTop, int& cursorX,
+                         TCell*&)
+{
+    const int index = LineAtY(y);
+    if (index < 0)
+        return -1;
+    const LineRec& line = Lines[static_cast<std::size_t>(index)];
+    insideText = true;
+    lineHeight = line.TextHeight;
+    lineTop = line.SpaceBefore + line.Top;
+    if (x < line.PaintedX) {
+        insideText = false;
+        cursorX = line.PaintedX;
+        return StartPosition + line.Start;
+    }
+    int k = CharsFitting(line.Start, line.Count, x - line.PaintedX);
+    const int width = TextWidth(line.Start, k);
+    cursorX = width + line.PaintedX;
+    if (k < line.Count) {
+        const int next = TextWidth(line.Start + k, 1);
+        if (width + next / 2 < x - line.PaintedX) {
+            cursorX += next;
+            ++k;
+        }
+    } else {
+        insideText = false;
+    }
+    return StartPosition + line.Start + k;
+}
+
+bool TSection::PositionToPoint(TCanvas&, int position, int& y, int& x)
+{
+    const int index = position - StartPosition;
+    if (Length == 0 || index < 0 || index > Length)
+        return false;
+    const auto after = std::upper_bound(Lines.begin(), Lines.end(), index,
+                                        [](int i, const LineRec& line) { return i < line.Start; });
+    if (after == Lines.begin())
+        return false;
+    auto line = std::prev(after);
+    // A clear-space line shares its start with the first text line.
+    if (index >= line->Start + line->Count)
+        return false;
+    y = Y + line->Top;
+    x = TextWidth(line->Start, index - line->Start) + line->IndentX;
+    return true;
+}
+
+bool TSection::CharAt(int position, char& ch, TSectionBase*& item)
+{
+    if (position < StartPosition || position >= StartPosition + Length)
+        return false;
+    ch = Text[static_cast<std::size_t>(position - StartPosition)];
+    item = this;
+    return true;
+}
+
+int TSection::Search(int start, std::string_view text, bool matchCase)
+{
+    if (Length == 0 || text.empty() || start >= StartPosition + Length)
+        return -1;
+    const auto from = static_cast<std::size_t>(std::max(0, start - StartPosition));
+    if (matchCase) {
+        const std::size_t found = Text.find(text, from);
+        return found == std::string::npos ? -1 : StartPosition + static_cast<int>(found);
+    }
+    const unsigned char firstFolded = Fold(text.front());
+    for (std::size_t index = from; index + text.size() <= Text.size(); ++index) {
+        if (Fold(Text[index]) != firstFolded)
+            continue;
+        bool equal = true;
+        for (std::size_t k = 1; k < text.size() && equal; ++k)
+            equal = Fold(Text[index + k]) == Fold(text[k]);
+        if (equal)
+            return StartPosition + static_cast<int>(index);
+    }
+    return -1;
+}
+
+void TSection::CopySelection()
+{
+    TTextSink* sink = Document ? Document->TextSink : nullptr;
+    if (!sink)
+        return;
+    const int begin = Document->SelectionBegin - StartPosition;
+    const int end = Document->SelectionEnd - StartPosition;
+    const auto first = std::upper_bound(Lines.begin(), Lines.end(), begin, [](int value, const LineRec& line) {
+        return value < line.Start + line.Count;
+    });
+    for (auto line = first; line != Lines.end() && line->Start < end; ++line) {
+        const int lineEnd = line->Start + line->Count;
+        const int from = std::max(begin, line->Start);
+        const int to = std::min(end, lineEnd);
+        if (from >= to)
+            continue;
+        if (begin <= line->Start)
+            sink->AddText(std::string(static_cast<std::size_t>(
+                                          kCopySpacesPerIndent * std::max(0, line->IndentX / IndentManagerBasic::kListIndent)),
+                                      ' '));
+        const std::string_view part(Text.data() + from, static_cast<std::size_t>(to - from));
+        if (to == lineEnd)
+            sink->AddTextCR(part);
+        else
+            sink->AddText(part);
+    }
+}
+
+void TSection::ApplyDefaultFonts()
+{
+    const TFontDefaults defaults = Document->FontDefaults();
+    for (int run = 0; run < Fonts.Count(); ++run)
+        Fonts[run].ApplyDefaults(defaults);
+    MarkerFont.ApplyDefaults(defaults, Document->FontColor);
+    TSectionBase::ApplyDefaultFonts();
+}

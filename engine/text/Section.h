@@ -1,0 +1,168 @@
+#pragma once
+// A text section: one paragraph of flowing text with its font runs, inline
+// images and form controls. It wraps its text into lines, aligns and paints
+// them with the selection, and answers the point and position queries that
+// links, the cursor, selection, search and copy rest on.
+
+#include "engine/canvas/Fonts.h"
+#include "engine/text/FormControlObj.h"
+#include "engine/text/ImageObj.h"
+#include "engine/layout/SectionBase.h"
+#include "engine/lexer/Symbols.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TAttributeList;
+class TCell;
+class TFormControlObj;
+class TImageFormControlObj;
+
+// What the builder has switched on for the text it reads: bold, italic and
+// underline, and subscript or superscript. Sections read it when they make or
+// change a run.
+struct TBuilderStyle {
+    TFontStyles Style;
+    TVerticalPosition VPos = TVerticalPosition::Normal;
+};
+
+enum class TListKind : std::uint8_t { None, Ordered, Unordered, Definition };
+enum class TClearMode : std::uint8_t { None, Left, Right, Both };
+
+// One laid-out line of a section.
+struct LineRec {
+    int Start = 0;        // index of the line's first character in the text
+    int SpaceBefore = 0;  // extra height above the text (tall images, controls)
+    int SpaceAfter = 0;   // extra height below it
+    int TextHeight = 0;   // largest run line height in the line
+    int DrawHeight = 0;   // height to paint, floats started in the line included
+    int Count = 0;        // characters, trailing spaces included
+    int Descent = 0;      // largest run descent in the line
+    int IndentX = 0;      // X of the first character in cell coordinates
+    int PaintedX = 0;     // window X of the line start at the last painting
+    int PaintedY = 0;     // window Y of the line at the last painting
+    // Not in the line's own data but kept with it so that painting and the
+    // point queries find a line by binary search instead of walking every
+    // line: the line top relative to the section top, and the lowest painted
+    // bottom (relative too) of this line and every line before it.
+    int Top = 0;
+    int ReachBottom = 0;
+
+    int FullHeight() const { return SpaceBefore + TextHeight + SpaceAfter; }
+};
+
+class TSection : public TSectionBase {
+public:
+    // Marks that stand in the text for an inline image and a form control.
+    static constexpr char kImageMark = 4;
+    static constexpr char kControlMark = 2;
+    // Lines of preformatted text are laid out this wide, so that they break
+    // only where the text breaks them.
+    static constexpr int kPreformattedWidth = 32000;
+
+    // The first run is a copy of the font with the builder's style added and
+    // a copy of the link when one is given. The builder's subscript or
+    // superscript state ends with the section.
+    TSection(int listLevel, TParaAlign alignment, const TUrlTarget* link, const TMyFont& font,
+             TBuilderStyle& builderStyle);
+    ~TSection() override;
+
+    std::string Text;
+    TFontList Fonts;
+    TImageObjList Images;
+    TFormControlList FormControls;
+    int ListLevel;
+    int Indent;                  // ListLevel x 35
+    int ItemNumber = 0;
+    std::vector<LineRec> Lines;
+    TMyFont MarkerFont;
+    TListKind ListKind = TListKind::None;
+    TParaAlign Alignment;
+    TClearMode ClearMode = TClearMode::None;
+    int FirstLineLeft = 0;       // left edge at the section's Y, from layout
+
+    // Slot 12: appends text, collapsing a space that would double the one
+    // before it and dropping the space after leading floating images.
+    virtual void AddText(std::string_view text);
+
+    // CLEAR: "left", "right", anything else both; nothing without CLEAR.
+    void SetClearMode(const TAttributeList& attributes);
+    // An empty section gets one space, so that a line break keeps its
+    // height; returns the alignment for the next section.
+    TParaAlign CloseForBreak();
+    // Text from here on is in this font (with the builder's style added).
+    void ChangeFont(const TSectionList& document, const TMyFont& font, const TBuilderStyle& builderStyle);
+    // As ChangeFont, then the link ends, or starts with `target` when the
+    // symbol is HREF.
+    void ChangeLink(TSymbol symbol, const TSectionList& document, const TMyFont& font, const TUrlTarget& target,
+                    const TBuilderStyle& builderStyle);
+    // An IMG at the end of the text; the cell gives the document.
+    TImageObj& AddImage(const TAttributeList& attributes, TCell* cell);
+    // A control made by the form factory: appended to the controls at the end
+    // of the text, with a control mark.
+    void AddFormControl(TFormControlObj& control);
+    // An image control stands in the text as an inline image that leads to it.
+    TImageObj& AddImageControl(TImageFormControlObj& control, const TAttributeList& attributes, TCell* cell);
+
+    // Lookups over the text (indexes relative to the section).
+    const TFontObj& RunAt(int index) const;
+    // Characters from index to the start of the next run (or the text end).
+    int RunEnd(int index) const;
+    // Distance from index to the next image or control at or after it; 9999
+    // when there is none.
+    int NextImage(int index) const;
+    int NextControl(int index) const;
+    TFormControlObj* ControlAt(int index) const;
+    // Width of count characters from index as laid out; floating images
+    // count nothing.
+    int TextWidth(int index, int count, bool ignoreTrailingSpaces = false) const;
+    // How many characters from index (at most count) fit in the width, as
+    // measured by TextWidth.
+    int CharsFitting(int index, int count, int width) const;
+    // The line holding y relative to the section top, or -1.
+    int LineAtY(int y) const;
+
+    void CopySelection() override;
+    int Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent) override;
+    int Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent) override;
+    bool LinkAt(TCanvas& canvas, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target) override;
+    bool ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image) override;
+    int PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop, int& cursorX,
+                   TCell*& cell) override;
+    int Search(int start, std::string_view text, bool matchCase) override;
+    bool PositionToPoint(TCanvas& canvas, int position, int& y, int& x) override;
+    bool CharAt(int position, char& ch, TSectionBase*& item) override;
+    void ApplyDefaultFonts() override;
+    void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
+
+protected:
+    virtual bool IsPreformatted() const { return false; }
+    // Draws the list marker beside the first line; x0 is the window X of the
+    // first line's left edge, textBottom the document Y of the bottom of its
+    // text part.
+    virtual void PaintMarker(TCanvas& canvas, int x0, int textBottom, const LineRec& line);
+    // Appends raw characters (no space rules), keeping Length in step.
+    void AppendRaw(std::string_view text);
+
+private:
+    struct TLineState;
+    struct TFitState;
+
+    int FitLine(int start, int remaining, int width, TLineState& state, IndentManager& indent);
+    int BreakLine(int start, int fitted, bool& lastLine) const;
+    void BuildLine(int start, int count, TLineState& state, IndentManager& indent);
+    void RegisterFloat(TImageObj& image, int y, IndentManager& indent) const;
+    int ClearSpace(int y, const IndentManager& indent) const;
+    void SizeImages(TCanvas& canvas, int availableWidth);
+    void PaintLine(TCanvas& canvas, const TRect& clip, LineRec& line, int paintX, int textBottom,
+                   IndentManager& indent);
+    void PaintText(TCanvas& canvas, const TRect& clip, const TFontObj& run, std::string_view chunk, int x,
+                   int baseline, bool selected, const TRect* preClip) const;
+    bool ImageLink(TImageObj& image, int xInImage, int yInImage, TImageFormControlObj*& imageControl,
+                   TUrlTarget& target) const;
+    int AddedImageIndex() const { return Length; }
+
+    // The available width of the last layout: percentages of images are of it.
+    int availableWidth_ = 0;
+};

@@ -1,0 +1,32 @@
+#include "engine/base/Cp1252.h"
+
+#include <gtest/gtest.h>
+
+TEST(Cp1252, HighRangeMapsToTypographicCharacters)
+{
+    EXPECT_EQ(Cp1252ToUnicode(0x80), u'\u20AC');
+    EXPECT_EQ(Cp1252ToUnicode(0x92), u'\u2019');
+    EXPECT_EQ(Cp1252ToUnicode(0x9F), u'\u0178');
+    EXPECT_EQ(Cp1252ToUnicode(0x81), u'\u0081');
+    EXPECT_EQ(Cp1252ToUnicode(0xE9), u'\u00E9');
+}
+
+TEST(Cp1252, RoundTripsEveryByte)
+{
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte)
+        all.push_back(static_cast<char>(byte));
+    EXPECT_EQ(QStringToCp1252(Cp1252ToQString(all)), all);
+}
+
+TEST(Cp1252, UnmappableCharactersBecomeQuestionMarks)
+{
+    EXPECT_EQ(QStringToCp1252(u"été \u4E2D"), "\xE9t\xE9 ?");
+}
+
+TEST(Cp1252, FileNamesKeepValidUtf8AndConvertTheRest)
+{
+    EXPECT_EQ(Cp1252ToUtf8IfNeeded("caf\xC3\xA9.htm"), "caf\xC3\xA9.htm");
+    EXPECT_EQ(Cp1252ToUtf8IfNeeded("caf\xE9.htm"), "caf\xC3\xA9.htm");
+    EXPECT_FALSE(IsValidUtf8("\xE9t\xE9"));
+}

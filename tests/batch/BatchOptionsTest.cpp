@@ -1,0 +1,69 @@
+// The arguments of the batch commands: where the file name may stand, which
+// options take a value, how the kind of file is chosen, and the exit codes.
+
+#include "app/batch/BatchOptions.h"
+#include "app/batch/DumpCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <sstream>
+
+namespace {
+
+TEST(BatchOptions, TheFileMayStandAnywhereAmongTheOptions)
+{
+    const TBatchOptions options =
+        ParseBatchOptions({"--render", "--width", "300", "page.htm", "--full", "--as", "text"}, {"--width", "--as"},
+                          {"--full"});
+    EXPECT_EQ(options.File, "page.htm");
+    EXPECT_EQ(options.Number("--width", 800, 1), 300);
+    EXPECT_EQ(options.Number("--height", 600, 1), 600);
+    EXPECT_TRUE(options.Has("--full"));
+    EXPECT_FALSE(options.Has("--no-images"));
+    EXPECT_EQ(options.Value("--as"), "text");
+    EXPECT_EQ(FileTypeOf(options), TViewedFileType::Text);
+}
+
+TEST(BatchOptions, MistakesAreUsageErrors)
+{
+    const std::vector<std::string> valued = {"--width"};
+    EXPECT_THROW(ParseBatchOptions({"--text"}, valued, {}), EUsage);
+    EXPECT_THROW(ParseBatchOptions({"--text", "a.htm", "--width"}, valued, {}), EUsage);
+    EXPECT_THROW(ParseBatchOptions({"--text", "a.htm", "--full"}, valued, {}), EUsage);
+    EXPECT_THROW(ParseBatchOptions({"--text", "a.htm", "b.htm"}, valued, {}), EUsage);
+    for (const char* width : {"0", "12px", "", "-5"})
+        EXPECT_THROW(ParseBatchOptions({"--text", "a.htm", "--width", width}, valued, {}).Number("--width", 800, 1),
+                     EUsage)
+            << width;
+    EXPECT_THROW(FileTypeOf(ParseBatchOptions({"--text", "a.htm", "--as", "pdf"}, {"--as"}, {})), EUsage);
+}
+
+TEST(BatchOptions, TheKindOfFileComesFromItsExtensionWithoutAs)
+{
+    const auto typeOf = [](const std::string& file) { return FileTypeOf(ParseBatchOptions({"--dump", file}, {}, {})); };
+    EXPECT_EQ(typeOf("notes.TXT"), TViewedFileType::Text);
+    EXPECT_EQ(typeOf("photo.JPeg"), TViewedFileType::Image);
+    EXPECT_EQ(typeOf("logo.gif"), TViewedFileType::Image);
+    EXPECT_EQ(typeOf("page.htm"), TViewedFileType::Html);
+    EXPECT_EQ(typeOf("gif"), TViewedFileType::Html);
+}
+
+TEST(BatchOptions, DumpExitCodesTellUsageFromFailure)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(DumpCommand({"--dump", "page.htm", "--width", "wide"}, out, err), 2);
+    EXPECT_NE(err.str().find("--width"), std::string::npos);
+
+    // A folder is a missing page, not an empty one.
+    const QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    err.str({});
+    EXPECT_EQ(DumpCommand({"--dump", folder.path().toStdString()}, out, err), 1);
+    EXPECT_EQ(err.str(), "zefweb: Can't locate file: " + folder.path().toStdString() + "\n");
+    EXPECT_TRUE(out.str().empty());
+}
+
+} // namespace

@@ -1,0 +1,202 @@
+#include "app/batch/CommandLine.h"
+#include "app/files/PageExport.h"
+#include "app/files/WholeFile.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+
+namespace {
+
+std::string Converted(std::string line, std::uint8_t& flag)
+{
+    VireBalises(line, flag);
+    return line;
+}
+
+std::string Converted(const std::string& line)
+{
+    std::uint8_t flag = kOutsideMarkup;
+    return Converted(line, flag);
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// Lowers the largest file this process may write, so that a write fails half
+// way even for root; SIGXFSZ is ignored so the write reports EFBIG instead.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &Saved);
+        SavedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = Saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &Saved);
+        std::signal(SIGXFSZ, SavedHandler);
+    }
+
+private:
+    rlimit Saved{};
+    void (*SavedHandler)(int);
+};
+
+} // namespace
+
+TEST(VireBalises, RemovesMarkupAndConvertsFrenchLetters)
+{
+    EXPECT_EQ(Converted("<p>Caf&eacute; cr&egrave;me</p>"), "Caf\xE9 cr\xE8me");
+    EXPECT_EQ(Converted("&ecirc;&euml;&agrave;&acirc;&auml;&ugrave;&ucirc;&icirc;&iuml;&ocirc;&ouml;"),
+              "\xEA\xEB\xE0\xE2\xE4\xF9\xFB\xEE\xEF\xF4\xF6");
+    EXPECT_EQ(Converted("&copy; 1997"), "(c) 1997");
+    EXPECT_EQ(Converted("a&nbsp;b"), "a b");
+    EXPECT_EQ(Converted("<b>gras</b> et 3 > 2"), "gras et 3 > 2");
+}
+
+TEST(VireBalises, EscapedMarkupIsKeptSinceTagsGoFirst)
+{
+    EXPECT_EQ(Converted("&lt;b&gt;"), "<b>");
+    EXPECT_EQ(Converted("<i>&lt;</i>"), "<");
+}
+
+TEST(VireBalises, StopsAtTheFirstUnknownEntity)
+{
+    EXPECT_EQ(Converted("&amp; &eacute;"), "&amp; &eacute;");
+    EXPECT_EQ(Converted("&eacute; &amp; &egrave;"), "\xE9 &amp; &egrave;");
+    EXPECT_EQ(Converted("&Eacute;t&eacute;"), "&Eacute;t&eacute;");
+    EXPECT_EQ(Converted("& seul"), "& seul");
+}
+
+TEST(VireBalises, EntityWithoutSemicolonLosesTheNextCharacter)
+{
+    EXPECT_EQ(Converted("caf&eacute au lait"), "caf\xE9" "au lait");
+    EXPECT_EQ(Converted("fin&nbsp"), "fin ");
+    // The removed character may itself open the next entity.
+    EXPECT_EQ(Converted("&nbsp&eacute;"), " eacute;");
+}
+
+TEST(VireBalises, MarkupSpanningLinesIsRemovedWhole)
+{
+    std::uint8_t flag = kOutsideMarkup;
+    EXPECT_EQ(Converted("avant <a href=", flag), "avant ");
+    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(Converted("  \"page.htm\" title=x", flag), "");
+    EXPECT_EQ(Converted("  >apr&egrave;s", flag), "apr\xE8s");
+    EXPECT_EQ(flag, kOutsideMarkup);
+}
+
+TEST(PageExport, LinesEndWithCrLfWhateverTheSource)
+{
+    EXPECT_EQ(SplitTextLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitTextLines("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_TRUE(SplitTextLines("").empty());
+
+    const std::string source = "<html>\n<p>Caf&eacute;\r<!-- note\r\n-->fin</html>";
+    EXPECT_EQ(ExportPageText(source, TExportFormat::Html),
+              "<html>\r\n<p>Caf&eacute;\r\n<!-- note\r\n-->fin</html>\r\n");
+    EXPECT_EQ(ExportPageText(source, TExportFormat::PlainText), "\r\nCaf\xE9\r\n\r\nfin\r\n");
+}
+
+TEST(PageExport, TextFilterAddsTxtOnlyToANameWithoutAnyDot)
+{
+    EXPECT_EQ(ExportFileName("/home/u/notes", 2), "/home/u/notes.txt");
+    EXPECT_EQ(ExportFileName("/home/u/site.v2/notes", 2), "/home/u/site.v2/notes");
+    EXPECT_EQ(ExportFileName("/home/u/notes.htm", 2), "/home/u/notes.htm");
+    EXPECT_EQ(ExportFileName("/home/u/page", 1), "/home/u/page.htm");
+    EXPECT_EQ(ExportFileName("/home/u/site.v2/page", 1), "/home/u/site.v2/page.htm");
+    EXPECT_EQ(ExportFileName("/home/u/page.html", 1), "/home/u/page.html");
+    EXPECT_EQ(ExportFormatForFilter(1), TExportFormat::Html);
+    EXPECT_EQ(ExportFormatForFilter(2), TExportFormat::PlainText);
+}
+
+TEST(WholeFile, SuccessfulWriteReplacesTheOldFile)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path target = folder.path().toStdString() + "/page.txt";
+    WriteBytes(target, "old contents that are longer");
+    EXPECT_FALSE(WriteFileAtomically(target.string(), "new"));
+    EXPECT_EQ(ReadFileBytes(target), "new");
+    EXPECT_EQ(FolderEntries(folder.path().toStdString()), std::vector<std::string>{"page.txt"});
+}
+
+TEST(WholeFile, FailedWriteLeavesTheOldFileWhole)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path target = folder.path().toStdString() + "/page.txt";
+    WriteBytes(target, "old");
+    std::optional<std::string> failure;
+    {
+        TFileSizeLimit limit(1024);
+        failure = WriteFileAtomically(target.string(), std::string(64 * 1024, 'x'));
+    }
+    ASSERT_TRUE(failure);
+    EXPECT_NE(failure->find("page.txt"), std::string::npos) << *failure;
+    EXPECT_EQ(ReadFileBytes(target), "old");
+    EXPECT_EQ(FolderEntries(folder.path().toStdString()), std::vector<std::string>{"page.txt"});
+}
+
+TEST(WholeFile, PathUnderAFileIsReported)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path notAFolder = folder.path().toStdString() + "/plain";
+    WriteBytes(notAFolder, "x");
+    const std::optional<std::string> failure = WriteFileAtomically((notAFolder / "out.txt").string(), "y");
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->rfind("Impossible d'\xE9" "crire le fichier ", 0), 0u) << *failure;
+    EXPECT_EQ(ReadFileBytes(notAFolder), "x");
+}
+
+TEST(ExportTextOption, WritesTheFixtureAsPlainText)
+{
+    QTemporaryDir folder;
+    const std::string output = folder.path().toStdString() + "/Page.txt";
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCommandLine({"--export-text", (TestsDir() / "files/export/Page.htm").string(), output}, out, err), 0)
+        << err.str();
+    EXPECT_EQ(ReadFileBytes(output), ReadFileBytes(TestsDir() / "files/export/Page.txt"));
+    EXPECT_TRUE(out.str().empty());
+}
+
+TEST(ExportTextOption, FailuresGiveAMessageAndANonZeroCode)
+{
+    QTemporaryDir folder;
+    const std::string output = folder.path().toStdString() + "/out.txt";
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCommandLine({"--export-text", folder.path().toStdString() + "/absente.htm", output}, out, err), 1);
+    EXPECT_NE(err.str().find("absente.htm"), std::string::npos) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    err.str("");
+    const std::string underAFile = (TestsDir() / "files/export/Page.htm").string() + "/out.txt";
+    EXPECT_EQ(RunCommandLine({"--export-text", (TestsDir() / "files/export/Page.htm").string(), underAFile}, out, err),
+              1);
+    EXPECT_NE(err.str().find("out.txt"), std::string::npos) << err.str();
+
+    err.str("");
+    EXPECT_EQ(RunCommandLine({"--export-text", "seulement.htm"}, out, err), 2);
+    EXPECT_FALSE(err.str().empty());
+}

@@ -1,0 +1,319 @@
+#include "tests/window/ShellFixture.h"
+
+#include "engine/base/Cp1252.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QStatusTipEvent>
+#include <QToolButton>
+
+namespace {
+
+QString Text(const char* cp1252) { return Cp1252ToQString(cp1252); }
+
+// The captions of a menu's items, "-" for separators, hidden items left out.
+QStringList VisibleCaptions(const QMenu& menu)
+{
+    QStringList captions;
+    for (const QAction* action : menu.actions())
+        if (action->isVisible())
+            captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return captions;
+}
+
+QMenu* MenuNamed(const QMenuBar& bar, const QString& title)
+{
+    for (QAction* action : bar.actions())
+        if (action->text() == title)
+            return action->menu();
+    return nullptr;
+}
+
+} // namespace
+
+using MainFormTest = ShellTest;
+
+TEST_F(MainFormTest, StartsWithoutAPageAndWithEveryPageCommandDisabled)
+{
+    Start();
+    const TMainCommands& commands = Commands();
+    EXPECT_EQ(Main().windowTitle(), "Zef Web");
+    EXPECT_TRUE(Pane().CurrentFile().empty());
+    EXPECT_FALSE(Main().EndRequested());
+    for (const QAction* action : {commands.Save, commands.Properties, commands.Copy, commands.SelectAll,
+                                  commands.Find, commands.Source, commands.Back, commands.Forward, commands.Reload,
+                                  commands.EditMenu->menuAction()})
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    for (const QToolButton* button :
+         {commands.SaveButton, commands.BackButton, commands.ForwardButton, commands.ReloadButton})
+        EXPECT_FALSE(button->isEnabled()) << button->toolTip().toStdString();
+    EXPECT_TRUE(commands.Open->isEnabled());
+    EXPECT_TRUE(commands.OpenButton->isEnabled());
+    EXPECT_TRUE(commands.ViewImages->isChecked());
+    EXPECT_TRUE(Pane().ViewImages());
+    EXPECT_FALSE(commands.HistorySeparator->isVisible());
+    for (const QAction* entry : commands.History)
+        EXPECT_FALSE(entry->isVisible());
+
+    // The help file is only recorded, beside the start-up folder.
+    EXPECT_EQ(Main().HelpFileName(), QDir::currentPath().toStdString() + "/ZefWeb.hlp");
+    // The document window is the frame's one child, without a frame of its own.
+    const QList<QMdiSubWindow*> children = Main().MdiArea().subWindowList();
+    ASSERT_EQ(children.size(), 1);
+    EXPECT_EQ(children.front()->widget(), &Viewer());
+    EXPECT_TRUE(children.front()->isMaximized());
+    EXPECT_TRUE(children.front()->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(Pane().HistoryMaxCount(), 10);
+}
+
+TEST_F(MainFormTest, MenusCarryTheirCaptionsShortcutsAndHints)
+{
+    Start();
+    const QMenuBar& bar = *Main().menuBar();
+    QStringList titles;
+    for (const QAction* action : bar.actions())
+        titles << action->text();
+    EXPECT_EQ(titles, QStringList({"&Fichier", "&Edition", "&Navigation", "&Options", "&Utilitaires", "&Aide"}));
+    EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Fichier")),
+              QStringList({"&Ouvrir...", "&Enregistrer", "-", Text("&Propri\xE9t\xE9s"), "-", "&Quitter"}));
+    EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Edition")),
+              QStringList({"Co&pier", Text("&Tout s\xE9lectionner"), "-", "&Rechercher...", "-", "&Source"}));
+    EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Navigation")),
+              QStringList({Text("&Pr\xE9" "c\xE9" "dente"), "&Suivante", "-", "&Recharger"}));
+    EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Options")), QStringList({"&Afficher les images", "&Police..."}));
+    EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Utilitaires")),
+              QStringList({"&Calendrier", "C&alculatrice", "&Horloge", "&Bloc-notes"}));
+    EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Aide")), QStringList({"&A propos..."}));
+
+    // Ctrl+O and Alt+X are the only shortcuts.
+    int shortcuts = 0;
+    for (const QAction* menu : bar.actions())
+        for (const QAction* action : menu->menu()->actions())
+            shortcuts += action->shortcut().isEmpty() ? 0 : 1;
+    EXPECT_EQ(shortcuts, 2);
+    EXPECT_EQ(Commands().Open->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(Commands().Quit->shortcut(), QKeySequence("Alt+X"));
+
+    EXPECT_EQ(Commands().Save->statusTip(), "Enregistrer le fichier en cours");
+    EXPECT_EQ(Commands().Font->statusTip(), Text("Police et couleurs par d\xE9" "faut"));
+    EXPECT_EQ(Commands().Source->statusTip(), "Voir source");
+}
+
+TEST_F(MainFormTest, HintsGiveTheToolTipAndTheStatusText)
+{
+    Start();
+    const TMainCommands& commands = Commands();
+    QLabel& panel = Main().StatusPanel(0);
+
+    // "Ouvrir|": the tool tip is the short part, the status text is empty.
+    EXPECT_EQ(commands.OpenButton->toolTip(), "Ouvrir");
+    EXPECT_EQ(commands.SaveButton->toolTip(), "Enregistrer");
+    panel.setText("avant");
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QCoreApplication::sendEvent(commands.OpenButton, &enter);
+    EXPECT_EQ(panel.text(), "");
+
+    // A hint without "|" is both.
+    EXPECT_EQ(commands.BackButton->toolTip(), Text("Pr\xE9" "c\xE9" "dente"));
+    QCoreApplication::sendEvent(commands.BackButton, &enter);
+    EXPECT_EQ(panel.text(), Text("Pr\xE9" "c\xE9" "dente"));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(commands.BackButton, &leave);
+    EXPECT_EQ(panel.text(), "");
+
+    // Menu items show their hint as they are hovered; the about item has none.
+    commands.Open->showStatusText(Main().menuBar());
+    EXPECT_EQ(panel.text(), "Ouvrir un fichier");
+    commands.About->showStatusText(Main().menuBar());
+    EXPECT_EQ(panel.text(), "");
+
+    // The pointer over a link shows the link.
+    Pane().OnHotSpotCovered(Pane(), "autre.htm#haut");
+    EXPECT_EQ(panel.text(), "autre.htm#haut");
+}
+
+TEST_F(MainFormTest, StatusBarFollowsTheWidthAndShowsTheTime)
+{
+    Start();
+    Main().resize(700, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Main().StatusPanel(0).width(), Main().width() - 100);
+    EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(Main().StatusPanel(1).text()).hasMatch())
+        << Main().StatusPanel(1).text().toStdString();
+    EXPECT_EQ(Main().StatusPanel(1).alignment(), Qt::AlignCenter);
+}
+
+TEST_F(MainFormTest, FirstArgumentIsOpenedAsHtmlWhateverItsExtension)
+{
+    const std::string page = Write("notes.txt", "<title>Mes notes</title><b>Gras</b>");
+    Start({page});
+    EXPECT_EQ(Pane().CurrentFile(), page);
+    EXPECT_EQ(Pane().FileType(), TViewedFileType::Html);
+    EXPECT_EQ(Main().windowTitle(), "Zef Web - Mes notes");
+    EXPECT_EQ(Viewer().AddressBox().text(), QString::fromStdString(page));
+    EXPECT_EQ(Viewer().FileName(), page);
+    const TMainCommands& commands = Commands();
+    for (const QAction* action : {commands.Save, commands.Properties, commands.Copy, commands.SelectAll,
+                                  commands.Find, commands.Source, commands.Reload, commands.EditMenu->menuAction()})
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+    EXPECT_TRUE(commands.SaveButton->isEnabled());
+    EXPECT_TRUE(commands.ReloadButton->isEnabled());
+    EXPECT_FALSE(commands.Back->isEnabled());
+    EXPECT_FALSE(commands.Forward->isEnabled());
+    EXPECT_TRUE(commands.HistorySeparator->isVisible());
+    EXPECT_TRUE(commands.History[0]->isVisible());
+    EXPECT_TRUE(commands.History[0]->isChecked());
+    EXPECT_FALSE(commands.History[1]->isVisible());
+}
+
+TEST_F(MainFormTest, MissingFirstArgumentStillEnablesThePageCommands)
+{
+    Start({Folder.path().toStdString() + "/absente.htm"});
+    EXPECT_TRUE(Errors.Messages.empty());
+    EXPECT_TRUE(Pane().CurrentFile().empty());
+    EXPECT_EQ(Main().windowTitle(), "Zef Web");
+    EXPECT_TRUE(Commands().Save->isEnabled());
+}
+
+TEST_F(MainFormTest, FailingSelfCheckEndsBeforeAnythingIsOpened)
+{
+    SelfCheckPasses = false;
+    Start({Write("page.htm", "<title>T</title>x")});
+    EXPECT_TRUE(Main().EndRequested());
+    EXPECT_TRUE(Pane().CurrentFile().empty());
+}
+
+TEST_F(MainFormTest, OpenCommandLoadsByTheChosenFilter)
+{
+    Start();
+    const std::string text = Write("lisez.txt", "<b>pas une balise</b>");
+    OpenThroughDialog(text, 3);
+    EXPECT_EQ(Pane().FileType(), TViewedFileType::Text);
+    EXPECT_TRUE(Commands().Copy->isEnabled());
+
+    // Cancelling changes nothing.
+    Dialogs.OpenAnswer.reset();
+    Commands().OpenButton->click();
+    EXPECT_EQ(Pane().CurrentFile(), text);
+}
+
+TEST_F(MainFormTest, HistoryKeepsTheTenNewestPages)
+{
+    Start();
+    std::vector<std::string> pages;
+    for (int index = 0; index < 11; ++index) {
+        pages.push_back(Write("page" + std::to_string(index) + ".htm", "<p>page</p>"));
+        OpenThroughDialog(pages.back());
+    }
+    const TMainCommands& commands = Commands();
+    for (const QAction* entry : commands.History)
+        EXPECT_TRUE(entry->isVisible());
+    EXPECT_EQ(Pane().History().size(), 10u);
+    EXPECT_EQ(commands.History[0]->text(), QString::fromStdString(pages[10]));
+    EXPECT_EQ(commands.History[9]->text(), QString::fromStdString(pages[1]));
+    EXPECT_TRUE(commands.History[0]->isChecked());
+    EXPECT_TRUE(commands.Back->isEnabled());
+    EXPECT_TRUE(commands.BackButton->isEnabled());
+    EXPECT_FALSE(commands.Forward->isEnabled());
+
+    commands.Back->trigger();
+    EXPECT_EQ(Pane().CurrentFile(), pages[9]);
+    EXPECT_TRUE(commands.Forward->isEnabled());
+    EXPECT_TRUE(commands.History[1]->isChecked());
+    EXPECT_FALSE(commands.History[0]->isChecked());
+
+    commands.History[9]->trigger();
+    EXPECT_EQ(Pane().CurrentFile(), pages[1]);
+    EXPECT_FALSE(commands.Back->isEnabled());
+    EXPECT_TRUE(commands.ForwardButton->isEnabled());
+    EXPECT_TRUE(commands.History[9]->isChecked());
+
+    // Choosing the entry shown keeps its mark.
+    commands.History[9]->trigger();
+    EXPECT_TRUE(commands.History[9]->isChecked());
+
+    commands.ForwardButton->click();
+    EXPECT_EQ(Pane().CurrentFile(), pages[2]);
+    EXPECT_EQ(Viewer().AddressBox().text(), QString::fromStdString(pages[2]));
+}
+
+TEST_F(MainFormTest, HistoryCaptionsCutTheFileNameAndAddTheTitle)
+{
+    Start();
+    const std::string longName(120, 'n');
+    Main().MajHisto({longName, "/b.htm", "/c&d.htm"}, {"", "Titre B"}, 1);
+    const TMainCommands& commands = Commands();
+    EXPECT_TRUE(commands.HistorySeparator->isVisible());
+    EXPECT_EQ(commands.History[0]->text(), QString(80, 'n'));
+    EXPECT_EQ(commands.History[1]->text(), "/b.htm--Titre B");
+    // An "&" in a name is shown, not taken as an accelerator.
+    EXPECT_EQ(commands.History[2]->text(), "/c&&d.htm");
+    EXPECT_FALSE(commands.History[3]->isVisible());
+    EXPECT_TRUE(commands.History[1]->isChecked());
+    EXPECT_FALSE(commands.History[0]->isChecked());
+
+    // A page with a title, opened for real.
+    const std::string page = Write("titre.htm", "<title>Le titre</title>texte");
+    OpenThroughDialog(page);
+    EXPECT_EQ(commands.History[0]->text(), QString::fromStdString(page) + "--Le titre");
+
+    Main().MajHisto({}, {}, 0);
+    EXPECT_FALSE(commands.HistorySeparator->isVisible());
+    EXPECT_FALSE(commands.History[0]->isVisible());
+}
+
+TEST_F(MainFormTest, LoadingDisablesTheNavigationOnceAFileIsOpen)
+{
+    Start();
+    const TMainCommands& commands = Commands();
+    // Without a file name the window leaves the commands alone.
+    Pane().OnProcessing(Pane(), true);
+    EXPECT_TRUE(commands.Open->isEnabled());
+
+    OpenThroughDialog(Write("a.htm", "a"));
+    OpenThroughDialog(Write("b.htm", "b"));
+    Pane().OnProcessing(Pane(), true);
+    for (const QAction* action : {commands.Open, commands.Reload, commands.Back, commands.Forward})
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    for (const QToolButton* button : {commands.OpenButton, commands.ReloadButton, commands.BackButton})
+        EXPECT_FALSE(button->isEnabled());
+    Pane().OnProcessing(Pane(), false);
+    for (const QAction* action : {commands.Open, commands.Reload, commands.Back})
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+    EXPECT_TRUE(commands.OpenButton->isEnabled());
+    EXPECT_TRUE(commands.ReloadButton->isEnabled());
+    EXPECT_FALSE(commands.Forward->isEnabled());
+}
+
+TEST_F(MainFormTest, ViewImagesCommandTogglesTheControl)
+{
+    Start();
+    Commands().ViewImages->trigger();
+    EXPECT_FALSE(Commands().ViewImages->isChecked());
+    EXPECT_FALSE(Pane().ViewImages());
+    Commands().ViewImages->trigger();
+    EXPECT_TRUE(Pane().ViewImages());
+}
+
+TEST_F(MainFormTest, MenusOpenTheirWindowsModally)
+{
+    Start();
+    const TMainCommands& commands = Commands();
+    for (QAction* action : {commands.Calendar, commands.Calculator, commands.Clock, commands.Notepad, commands.About})
+        action->trigger();
+    EXPECT_EQ(Dialogs.ShownWindows,
+              std::vector<std::string>({"TCalendrier", "TPocket", "THorloge", "TBlocnotes", "TAboutBox"}));
+}
+
+TEST_F(MainFormTest, ClosingGoesBackToTheStartUpFolder)
+{
+    const QString startUp = QDir::currentPath();
+    Start();
+    QDir::setCurrent(Folder.path());
+    Main().close();
+    EXPECT_EQ(QDir::currentPath(), startUp);
+}

@@ -1,0 +1,391 @@
+#include "tests/window/ShellFixture.h"
+
+#include "app/window/FindDialog.h"
+#include "app/window/ImageForm.h"
+#include "app/window/SubmitForm.h"
+#include "engine/base/Cp1252.h"
+#include "engine/viewer/PaintPanel.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDate>
+#include <QImageReader>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTime>
+#include <QToolButton>
+
+namespace {
+
+// A button pressed and released at a point of the control's drawing surface.
+void Click(THtmlPane& pane, QPoint point, Qt::MouseButton button)
+{
+    QWidget& panel = pane.PaintPanel();
+    const QPointF global = panel.mapToGlobal(QPointF(point));
+    QMouseEvent move(QEvent::MouseMove, QPointF(point), global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&panel, &move);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(point), global, button, button, Qt::NoModifier);
+    QCoreApplication::sendEvent(&panel, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(point), global, button, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&panel, &release);
+}
+
+std::string Quoted(const std::string& text) { return "Pas d'autres occurences de \"" + text + "\""; }
+
+// Preformatted lines, which never wrap, and a last line of `lastLine`
+// characters: the selection grows by one with each character of it.
+std::string PreformattedPage(int lastLine)
+{
+    std::string page = "<pre>";
+    for (int line = 0; line < 300; ++line)
+        page += std::string(99, 'x') + "\n";
+    return page + std::string(static_cast<std::size_t>(lastLine), 'y') + "</pre>";
+}
+
+// Where the page's first line of text or first image lies on the drawing surface.
+constexpr QPoint kFirstThing(30, 14);
+
+} // namespace
+
+class ViewerTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        Start();
+        Page = Write("page.htm", "<title>Page</title><p>Bonjour le monde</p>");
+        OpenThroughDialog(Page);
+        Desktop.Requests.clear();
+    }
+
+    bool Follow(const std::string& link)
+    {
+        bool handled = true;
+        Pane().OnHotSpotClick(Pane(), link, handled);
+        return handled;
+    }
+
+    std::string Page;
+};
+
+TEST_F(ViewerTest, LocalLinksStayWithTheControl)
+{
+    EXPECT_FALSE(Follow("autre.htm"));
+    EXPECT_EQ(Viewer().FileName(), "autre.htm");
+    EXPECT_EQ(Viewer().AddressBox().text(), "autre.htm");
+
+    // A drive letter's colon is local.
+    EXPECT_FALSE(Follow("c:\\pages\\autre.htm"));
+    EXPECT_EQ(Viewer().AddressBox().text(), "c:\\pages\\autre.htm");
+
+    // file: links of Windows sites become paths.
+    EXPECT_FALSE(Follow("file:///c|/Pages/Autre.htm"));
+    EXPECT_EQ(Viewer().FileName(), "/c:/Pages/Autre.htm");
+    EXPECT_FALSE(Follow("FILE:///home/u/Page%20un.htm"));
+    EXPECT_EQ(Viewer().FileName(), "/home/u/Page un.htm");
+    EXPECT_TRUE(Desktop.Requests.empty());
+}
+
+TEST_F(ViewerTest, MailAndWebAddressesGoToTheDesktopInAnyCase)
+{
+    EXPECT_TRUE(Follow("hTTp://exemple.org/index.html"));
+    EXPECT_TRUE(Follow("MailTo:zef@exemple.org"));
+    EXPECT_TRUE(Follow("voir http://exemple.org"));
+    EXPECT_EQ(Desktop.Requests, std::vector<std::string>({"open address hTTp://exemple.org/index.html",
+                                                         "open address MailTo:zef@exemple.org",
+                                                         "open address voir http://exemple.org"}));
+    // The address box and the file name stay with the page.
+    EXPECT_EQ(Viewer().FileName(), Page);
+
+    // Another scheme goes to the control, shown in the address box.
+    Desktop.Requests.clear();
+    EXPECT_FALSE(Follow("ftp://exemple.org/fichier.htm"));
+    EXPECT_FALSE(Follow("news:fr.comp.lang"));
+    EXPECT_TRUE(Desktop.Requests.empty());
+    EXPECT_EQ(Viewer().AddressBox().text(), "news:fr.comp.lang");
+    EXPECT_EQ(Viewer().FileName(), Page);
+}
+
+TEST_F(ViewerTest, SoundsProgramsAndVideosGoToTheDesktop)
+{
+    const std::string folder = Folder.path().toStdString() + "/";
+    EXPECT_TRUE(Follow("sons/cloche.WAV"));
+    EXPECT_TRUE(Follow("outils/calc.exe  -a  b "));
+    EXPECT_TRUE(Follow("film.Avi"));
+    EXPECT_TRUE(Follow("musique.mid"));
+    EXPECT_FALSE(Follow("notes.txt"));
+    EXPECT_EQ(Desktop.Requests, std::vector<std::string>({
+                                    "sound " + folder + "sons/cloche.WAV",
+                                    "start " + folder + "outils/calc.exe [-a] [b]",
+                                    "open file " + folder + "film.Avi",
+                                    "open file " + folder + "musique.mid",
+                                }));
+    // The address box shows the link as clicked, arguments included; the page stays.
+    Follow("outils/calc.exe -v");
+    EXPECT_EQ(Viewer().AddressBox().text(), "outils/calc.exe -v");
+    EXPECT_EQ(Pane().CurrentFile(), Page);
+}
+
+TEST_F(ViewerTest, ClickedLinkToAPageLoadsIt)
+{
+    const std::string next = Write("suite.htm", "<title>Suite</title>fin");
+    Pane().LoadHtmlFile(Write("liens.htm", "<a href=\"suite.htm\">xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx</a>"));
+    Click(Pane(), kFirstThing, Qt::LeftButton);
+    EXPECT_EQ(Pane().CurrentFile(), next);
+    EXPECT_EQ(Main().windowTitle(), "Zef Web - Suite");
+    EXPECT_EQ(Viewer().AddressBox().text(), QString::fromStdString(next));
+    EXPECT_EQ(Viewer().FileName(), "suite.htm");
+    EXPECT_TRUE(Commands().Back->isEnabled());
+}
+
+TEST_F(ViewerTest, IncludesGiveTheDateTheTimeOrAFile)
+{
+    const TCurrentFolder current(Folder.path());
+    Write("morceau.htm", "<b>inclus</b>");
+    const TIncludeType& include = Pane().OnInclude;
+    EXPECT_EQ(include("date", {}), QDate::currentDate().toString("dd/MM/yyyy").toStdString());
+    EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$")
+                    .match(QString::fromStdString(include("Time", {})))
+                    .hasMatch());
+    EXPECT_EQ(include("INCLUDE", {"FILE=\"morceau.htm\"", "X=\"y\""}), "<b>inclus</b>");
+    EXPECT_EQ(include("include", {"FILE=\"absent.htm\""}), "");
+    EXPECT_EQ(include("INCLUDE", {"VIRTUAL=\"morceau.htm\""}), "");
+    EXPECT_EQ(include("INCLUDE", {"FILE=morceau.htm"}), "");
+    EXPECT_EQ(include("INCLUDE", {}), "");
+    EXPECT_EQ(include("EXEC", {"FILE=\"morceau.htm\""}), "");
+
+    // Through a page: the included text is part of it.
+    Pane().LoadHtmlFile(Write("avec.htm", "<p>avant <!--#include file=\"morceau.htm\"--> apres</p>"));
+    Pane().SelectAll();
+    Pane().CopyToClipboard();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("inclus"));
+}
+
+TEST_F(ViewerTest, BackgroundSoundPlaysAsOftenAsAsked)
+{
+    const std::string sound = Folder.path().toStdString() + "/fond.wav";
+    const auto plays = [this] {
+        return std::count(Desktop.Requests.begin(), Desktop.Requests.end(), "media play");
+    };
+    // LOOP 0 plays once: the open notice starts it, the end notice closes.
+    Pane().OnSoundRequest(&Pane(), "fond.wav", 0, false);
+    EXPECT_EQ(Desktop.Requests, std::vector<std::string>({"media open " + sound}));
+    for (int notice = 0; notice < 4; ++notice)
+        Desktop.Notify(TMediaNotice::Successful);
+    EXPECT_EQ(plays(), 1);
+    EXPECT_EQ(Desktop.Requests[2], "media close");
+
+    // LOOP 3 plays three times, rewinding at the end each time.
+    Desktop.Requests.clear();
+    Pane().OnSoundRequest(&Pane(), "fond.wav", 3, false);
+    Desktop.Notify(TMediaNotice::Successful);
+    for (int notice = 0; notice < 5; ++notice) {
+        Desktop.AtEnd = true;
+        Desktop.Notify(TMediaNotice::Successful);
+    }
+    EXPECT_EQ(plays(), 3);
+    EXPECT_EQ(std::count(Desktop.Requests.begin(), Desktop.Requests.end(), "media rewind"), 2);
+
+    // A failed command is ignored.
+    Desktop.Requests.clear();
+    Pane().OnSoundRequest(&Pane(), "fond.wav", 2, false);
+    Desktop.Notify(TMediaNotice::Failed);
+    EXPECT_EQ(plays(), 0);
+
+    // A negative LOOP plays until a new page ends it.
+    Desktop.Requests.clear();
+    Pane().OnSoundRequest(&Pane(), "fond.wav", -1, false);
+    for (int notice = 0; notice < 50; ++notice)
+        Desktop.Notify(TMediaNotice::Successful);
+    EXPECT_EQ(plays(), 50);
+    EXPECT_EQ(Viewer().RepeatCount(), 9999 - 50);
+    OpenThroughDialog(Write("autre.htm", "autre"));
+    EXPECT_EQ(Desktop.Requests.back(), "media close");
+    Desktop.Notify(TMediaNotice::Successful);
+    EXPECT_EQ(plays(), 50);
+}
+
+TEST_F(ViewerTest, TimedRefreshLoadsItsTargetUnlessTheUserMovedOn)
+{
+    const TCurrentFolder current(Folder.path());
+    const std::string target = Write("cible.htm", "<title>Cible</title>arrivee");
+    const std::string waiting = Write("attente.htm", "<meta http-equiv=refresh content=\"5; url=cible.htm\">x");
+    OpenThroughDialog(waiting);
+    ASSERT_TRUE(Viewer().RefreshTimer().isActive());
+    EXPECT_EQ(Viewer().RefreshTimer().interval(), 5000);
+    Viewer().RefreshTimerTimer();
+    EXPECT_FALSE(Viewer().RefreshTimer().isActive());
+    EXPECT_EQ(Pane().CurrentFile(), target);
+    EXPECT_EQ(Viewer().windowTitle(), "Cible");
+    EXPECT_EQ(Main().windowTitle(), "Zef Web - Cible");
+
+    // The user opened another page before the delay passed.
+    OpenThroughDialog(waiting);
+    OpenThroughDialog(Page);
+    Viewer().RefreshTimerTimer();
+    EXPECT_EQ(Pane().CurrentFile(), Page);
+
+    // A target that does not exist starts no timer.
+    OpenThroughDialog(Write("perdu.htm", "<meta http-equiv=refresh content=\"2; url=absent.htm\">x"));
+    EXPECT_FALSE(Viewer().RefreshTimer().isActive());
+}
+
+TEST_F(ViewerTest, LargeSelectionsAreCopiedOnlyAfterAQuestion)
+{
+    // The control counts the line ends too: measure once, then size the last line.
+    OpenThroughDialog(Write("mesure.htm", PreformattedPage(100)));
+    Pane().SelectAll();
+    const int lastLine = 100 + 32000 - Pane().SelLength();
+
+    OpenThroughDialog(Write("juste.htm", PreformattedPage(lastLine)));
+    Pane().SelectAll();
+    ASSERT_EQ(Pane().SelLength(), 32000);
+    QGuiApplication::clipboard()->clear();
+    Commands().Copy->trigger();
+    EXPECT_TRUE(Dialogs.Questions.empty());
+    EXPECT_FALSE(QGuiApplication::clipboard()->text().isEmpty());
+
+    OpenThroughDialog(Write("trop.htm", PreformattedPage(lastLine + 1)));
+    Pane().SelectAll();
+    ASSERT_EQ(Pane().SelLength(), 32001);
+    QGuiApplication::clipboard()->clear();
+    Dialogs.AnswerOk = false;
+    Viewer().Copier();
+    EXPECT_EQ(Dialogs.Questions,
+              std::vector<std::string>({"La s\xE9lection d\xE9passe la taille du buffer size et peut \xEAtre tronqu\xE9" "e"}));
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+    Dialogs.AnswerOk = true;
+    Viewer().Copier();
+    EXPECT_FALSE(QGuiApplication::clipboard()->text().isEmpty());
+}
+
+TEST_F(ViewerTest, FindUsesMatchCaseAndSaysWhenNothingMore)
+{
+    Commands().Find->trigger();
+    TFindDialog& find = Viewer().FindDialog();
+    EXPECT_TRUE(find.isVisible());
+    EXPECT_FALSE(find.isModal());
+    find.TextBox()->setText("bonjour");
+    find.FindButton()->click();
+    EXPECT_TRUE(Dialogs.Informations.empty());
+    EXPECT_GT(Pane().SelLength(), 0);
+
+    find.MatchCaseBox()->setChecked(true);
+    find.FindButton()->click();
+    EXPECT_EQ(Dialogs.Informations, std::vector<std::string>({Quoted("bonjour")}));
+    find.TextBox()->setText("absent");
+    find.FindButton()->click();
+    EXPECT_EQ(Dialogs.Informations.back(), Quoted("absent"));
+    find.hide();
+}
+
+TEST_F(ViewerTest, ImageMenuOpensOnRightClicksOnImagesOnly)
+{
+    QImage picture(60, 40, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const std::string pictureFile = Folder.path().toStdString() + "/rouge.bmp";
+    ASSERT_TRUE(picture.save(QString::fromStdString(pictureFile), "BMP"));
+    OpenThroughDialog(Write("image.htm", "<img src=\"rouge.bmp\" width=60 height=40>"));
+    // Images are hit where they were last painted.
+    Pane().PaintPanel().grab();
+    QMenu& menu = Viewer().ImageMenu();
+
+    Click(Pane(), kFirstThing, Qt::LeftButton);
+    EXPECT_FALSE(menu.isVisible());
+    Click(Pane(), kFirstThing, Qt::RightButton);
+    ASSERT_TRUE(menu.isVisible());
+    QStringList captions;
+    for (const QAction* item : menu.actions()) {
+        captions << item->text();
+        EXPECT_TRUE(item->isEnabled());
+    }
+    EXPECT_EQ(captions, QStringList({"&Voir image", "&Copier image", "&Enregistrer l'image"}));
+    menu.hide();
+
+    menu.actions()[0]->trigger();
+    EXPECT_EQ(Dialogs.ShownWindows.back(), "TImageForm");
+    EXPECT_EQ(Shell->Windows().ImageForm->windowTitle(), "");
+
+    menu.actions()[1]->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(60, 40));
+
+    const std::string saved = Folder.path().toStdString() + "/copie.bmp";
+    Dialogs.PictureAnswer = saved;
+    menu.actions()[2]->trigger();
+    QImageReader reader(QString::fromStdString(saved));
+    EXPECT_EQ(reader.format(), "bmp");
+    EXPECT_EQ(reader.read().pixelColor(5, 5), QColor(Qt::red));
+
+    // Text opens no menu.
+    OpenThroughDialog(Page);
+    Pane().PaintPanel().grab();
+    Click(Pane(), kFirstThing, Qt::RightButton);
+    EXPECT_FALSE(menu.isVisible());
+
+    // The placeholder of a picture that failed has nothing to show or save.
+    OpenThroughDialog(Write("perdue.htm", "<img src=\"absente.bmp\" width=60 height=40>"));
+    Pane().PaintPanel().grab();
+    Click(Pane(), kFirstThing, Qt::RightButton);
+    ASSERT_TRUE(menu.isVisible());
+    for (const QAction* item : menu.actions())
+        EXPECT_FALSE(item->isEnabled());
+    menu.hide();
+}
+
+TEST_F(ViewerTest, FormSubmissionsAreShownInTheResultsWindow)
+{
+    Pane().OnFormSubmit()(Pane(), "/cgi/envoi", "cadre", "text/plain", "POST", {"nom=Zef", "age=3"});
+    EXPECT_EQ(Dialogs.ShownWindows, std::vector<std::string>({"TSubmitForm"}));
+    const TSubmitForm& results = *Shell->Windows().SubmitForm;
+    EXPECT_EQ(results.findChild<QLineEdit*>("actionBox")->text(), "/cgi/envoi");
+    EXPECT_EQ(results.findChild<QLineEdit*>("methodBox")->text(), "POST");
+    EXPECT_EQ(results.findChild<QListWidget*>("resultList")->count(), 2);
+}
+
+TEST_F(ViewerTest, AddressBoxLoadsExistingFilesOnly)
+{
+    const std::string other = Write("autre.htm", "<title>Autre</title>x");
+    QLineEdit& box = Viewer().AddressBox();
+    box.setText(QString::fromStdString(other));
+    emit box.returnPressed();
+    EXPECT_EQ(Pane().CurrentFile(), other);
+    EXPECT_EQ(Viewer().FileName(), other);
+
+    box.setText(QString::fromStdString(Folder.path().toStdString() + "/absent.htm"));
+    emit box.returnPressed();
+    EXPECT_EQ(Pane().CurrentFile(), other);
+    EXPECT_EQ(box.text(), QString::fromStdString(other));
+
+    box.setText(Folder.path());
+    emit box.returnPressed();
+    EXPECT_EQ(Pane().CurrentFile(), other);
+}
+
+TEST_F(ViewerTest, PageCommandsUseTheAuxiliaryWindows)
+{
+    Commands().Source->trigger();
+    Commands().Properties->trigger();
+    EXPECT_EQ(Dialogs.ShownWindows, std::vector<std::string>({"TEditeur", "TPropriete"}));
+
+    // Saving takes the page shown, also after a sound link and a move back.
+    const std::string second = Write("second.htm", "deux");
+    OpenThroughDialog(second);
+    Follow("cloche.wav");
+    Commands().SaveButton->click();
+    Commands().Back->trigger();
+    Commands().Save->trigger();
+    EXPECT_EQ(Dialogs.SavedPages, std::vector<std::string>({second, Page}));
+}
+
+TEST_F(ViewerTest, ReloadErrorsAreReported)
+{
+    const std::string doomed = Write("efface.htm", "x");
+    OpenThroughDialog(doomed);
+    std::filesystem::remove(doomed);
+    Commands().Reload->trigger();
+    ASSERT_EQ(Errors.Messages.size(), 1u);
+    EXPECT_NE(Errors.Messages[0].find("Can't locate file: "), std::string::npos);
+}

@@ -1,0 +1,328 @@
+#include "app/window/AboutBox.h"
+#include "app/window/Editeur.h"
+#include "app/window/ImageForm.h"
+#include "app/window/Propriete.h"
+#include "app/window/SaveDialog.h"
+#include "app/window/Splash.h"
+#include "app/window/SubmitForm.h"
+#include "tests/EngineFakes.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+namespace {
+
+std::string WriteFile(const QTemporaryDir& folder, const std::string& name, const std::string& bytes)
+{
+    const std::string path = folder.path().toStdString() + "/" + name;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+QString BoxText(const QWidget& window, const char* name)
+{
+    const auto* box = window.findChild<QLineEdit*>(name);
+    return box ? box->text() : QStringLiteral("<no box>");
+}
+
+// Runs `answer` on the modal dialog the next action opens, once it is up. A
+// dialog the answer leaves open is rejected a few seconds later, with a test
+// failure, so a missed answer cannot hang the test program.
+void WhenModalDialogOpens(std::function<void(QWidget*)> answer)
+{
+    auto* poll = new QTimer;
+    auto ticksLeft = std::make_shared<int>(500);
+    auto answered = std::make_shared<bool>(false);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer, ticksLeft, answered] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (*answered && !dialog) {
+            poll->stop();
+            poll->deleteLater();
+            return;
+        }
+        if (dialog && !*answered) {
+            *answered = true;
+            answer(dialog);
+            return;
+        }
+        if (--*ticksLeft == 0) {
+            poll->stop();
+            poll->deleteLater();
+            if (auto* stuck = qobject_cast<QDialog*>(dialog)) {
+                ADD_FAILURE() << "a modal dialog was left open";
+                stuck->reject();
+            }
+        }
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+TEST(Propriete, TypeComesFromTheThreeCharactersAfterTheFirstDot)
+{
+    QTemporaryDir folder;
+    TPropriete window;
+    const std::string page = WriteFile(folder, "page.html", "<p>12345</p>");
+    window.Init(page);
+    EXPECT_EQ(BoxText(window, "typeBox"), "Fichier HTML");
+    EXPECT_EQ(BoxText(window, "addressBox"), QString::fromStdString(page));
+    EXPECT_EQ(BoxText(window, "sizeBox"), "12 octets");
+
+    window.Init(WriteFile(folder, "photo.JPG", ""));
+    EXPECT_EQ(BoxText(window, "typeBox"), "Image JPEG");
+    EXPECT_EQ(BoxText(window, "sizeBox"), "0 octets");
+
+    // The first "." of the whole name counts, even in a folder's name.
+    window.Init(WriteFile(folder, "images.gif/page.htm", "x"));
+    EXPECT_EQ(BoxText(window, "typeBox"), "Image GIF");
+    window.Init(WriteFile(folder, "sons.wavs/page.htm", "x"));
+    EXPECT_EQ(BoxText(window, "typeBox"), "Son WAV");
+    window.Init(WriteFile(folder, "site.v2/page.htm", "x"));
+    EXPECT_EQ(BoxText(window, "typeBox"), "");
+}
+
+TEST(Propriete, UnknownTypesAndMissingFilesAreShownAsSuch)
+{
+    QTemporaryDir folder;
+    TPropriete window;
+    window.Init(WriteFile(folder, "page.htm", "x"));
+    window.Init(WriteFile(folder, "notes.txt", "abc"));
+    EXPECT_EQ(BoxText(window, "typeBox"), "");
+    EXPECT_EQ(BoxText(window, "sizeBox"), "3 octets");
+
+    window.Init(folder.path().toStdString() + "/absente.htm");
+    EXPECT_EQ(BoxText(window, "typeBox"), "Fichier HTML");
+    EXPECT_EQ(BoxText(window, "sizeBox"), "Fichier introuvable");
+    window.Init(folder.path().toStdString());
+    EXPECT_EQ(BoxText(window, "sizeBox"), "Fichier introuvable");
+    EXPECT_EQ(window.windowTitle(), QString::fromUtf8("Propriétés"));
+}
+
+TEST(ImageForm, ClientAreaIsTheBitmapAnd35PixelsMore)
+{
+    TImageForm window;
+    QImage bitmap(120, 80, QImage::Format_RGB32);
+    bitmap.fill(Qt::red);
+    window.SetBitmap(bitmap);
+    window.show();
+    EXPECT_EQ(window.size(), QSize(120, 115));
+    EXPECT_EQ(window.findChild<QPushButton*>("closeButton")->x(), 30);
+    EXPECT_EQ(window.findChild<QLabel*>("image")->geometry(), QRect(0, 35, 120, 80));
+    window.close();
+
+    bitmap = QImage(300, 20, QImage::Format_RGB32);
+    window.SetBitmap(bitmap);
+    window.show();
+    EXPECT_EQ(window.size(), QSize(300, 55));
+    EXPECT_EQ(window.findChild<QPushButton*>("closeButton")->x(), 210);
+    window.findChild<QPushButton*>("closeButton")->click();
+    EXPECT_FALSE(window.isVisible());
+}
+
+class Editeur : public testing::Test {
+protected:
+    QString Text() const { return Editor.findChild<QPlainTextEdit*>("text")->toPlainText(); }
+
+    QTemporaryDir Folder;
+    TRecordingErrorBox Errors;
+    TEditeur Editor{Errors};
+};
+
+TEST_F(Editeur, LoadsWhenShownAndSavesWithCrLf)
+{
+    const std::string source = WriteFile(Folder, "page.htm", "<p>Caf\xE9</p>\rligne 2\nligne 3\r\n");
+    Editor.Init(source);
+    EXPECT_TRUE(Text().isEmpty());
+    Editor.show();
+    EXPECT_EQ(Text(), QString::fromUtf8("<p>Café</p>\nligne 2\nligne 3"));
+
+    const std::string copy = Folder.path().toStdString() + "/copie.htm";
+    EXPECT_TRUE(Editor.SaveTo(copy));
+    EXPECT_EQ(ReadFileBytes(copy), "<p>Caf\xE9</p>\r\nligne 2\r\nligne 3\r\n");
+
+    Editor.findChild<QPushButton*>("closeButton")->click();
+    EXPECT_FALSE(Editor.isVisible());
+    EXPECT_TRUE(Text().isEmpty());
+    EXPECT_TRUE(Errors.Messages.empty());
+}
+
+TEST_F(Editeur, UnreadableFileIsReportedAndTheEditorStaysOpen)
+{
+    Editor.Init(Folder.path().toStdString() + "/absente.htm");
+    Editor.show();
+    ASSERT_EQ(Errors.Messages.size(), 1u);
+    EXPECT_NE(Errors.Messages[0].find("absente.htm"), std::string::npos);
+    EXPECT_TRUE(Editor.isVisible());
+
+    Editor.findChild<QPlainTextEdit*>("text")->setPlainText("x");
+    EXPECT_FALSE(Editor.SaveTo(Folder.path().toStdString() + "/absente.htm/dessous.htm"));
+    EXPECT_EQ(Errors.Messages.size(), 2u);
+    EXPECT_TRUE(Editor.isVisible());
+}
+
+TEST_F(Editeur, SavingUnderANewNameChangesTheNameProposedNextTime)
+{
+    Editor.Init(WriteFile(Folder, "page.htm", "texte\n"));
+    Editor.show();
+    const std::string newName = Folder.path().toStdString() + "/nouveau.htm";
+    QString proposed;
+    WhenModalDialogOpens([&](QWidget* dialog) {
+        auto* fileDialog = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_TRUE(fileDialog);
+        proposed = fileDialog->findChild<QLineEdit*>("fileNameEdit")->text();
+        fileDialog->selectFile(QString::fromStdString(newName));
+        static_cast<QDialog*>(fileDialog)->accept();
+    });
+    Editor.findChild<QToolButton*>("saveButton")->click();
+    EXPECT_EQ(proposed, "page.htm");
+    EXPECT_EQ(Editor.FileName(), newName);
+    EXPECT_EQ(ReadFileBytes(newName), "texte\r\n");
+
+    WhenModalDialogOpens([&](QWidget* dialog) {
+        proposed = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+    Editor.findChild<QToolButton*>("saveButton")->click();
+    EXPECT_EQ(proposed, "nouveau.htm");
+    EXPECT_EQ(Editor.FileName(), newName);
+}
+
+TEST(EditeurPrinting, PrintsTheLinesOrNothingWhenCancelled)
+{
+    QTemporaryDir folder;
+    TRecordingErrorBox errors;
+    const QString pdf = folder.filePath("source.pdf");
+    bool cancel = true;
+    TEditeur editor(errors, [&](QWidget*) -> std::unique_ptr<QPrinter> {
+        if (cancel)
+            return nullptr;
+        auto printer = std::make_unique<QPrinter>();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return printer;
+    });
+    editor.Init(WriteFile(folder, "page.htm", "<h1>Titre</h1>\r\n<p>Corps du texte</p>\r\n"));
+    editor.show();
+    auto* printButton = editor.findChild<QToolButton*>("printButton");
+    printButton->click();
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    cancel = false;
+    printButton->click();
+    EXPECT_TRUE(errors.Messages.empty());
+    ASSERT_TRUE(QFile::exists(pdf));
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is needed to read the printed file back";
+    QProcess reader;
+    reader.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(reader.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()).split('\n').mid(0, 2),
+              (QStringList{"<h1>Titre</h1>", "<p>Corps du texte</p>"}));
+}
+
+TEST_F(Editeur, CloseButtonFollowsTheRightEdge)
+{
+    Editor.show();
+    Editor.resize(500, 300);
+    EXPECT_EQ(Editor.findChild<QPushButton*>("closeButton")->x(), 400);
+    Editor.resize(700, 300);
+    EXPECT_EQ(Editor.findChild<QPushButton*>("closeButton")->x(), 600);
+}
+
+class PageSave : public testing::Test {
+protected:
+    // Saves the page as if the dialog had been answered with a name and a filter.
+    void SaveAs(const std::string& source, const std::string& name, int filterIndex)
+    {
+        SavePageAs({Folder.path().toStdString() + "/" + name, filterIndex}, source, Errors);
+    }
+
+    QTemporaryDir Folder;
+    TRecordingErrorBox Errors;
+    std::string Page = WriteFile(Folder, "page.htm", "<p>Caf&eacute;</p>\n");
+};
+
+constexpr int kHtmlFilter = 1;
+constexpr int kTextFilter = 2;
+
+TEST_F(PageSave, TextFilterWritesPlainTextAndAddsTxtToANameWithoutDot)
+{
+    SaveAs(Page, "notes", kTextFilter);
+    EXPECT_EQ(ReadFileBytes(Folder.path().toStdString() + "/notes.txt"), "Caf\xE9\r\n");
+    SaveAs(Page, "copie", kHtmlFilter);
+    EXPECT_EQ(ReadFileBytes(Folder.path().toStdString() + "/copie.htm"), "<p>Caf&eacute;</p>\r\n");
+    EXPECT_TRUE(Errors.Messages.empty());
+}
+
+TEST_F(PageSave, AMissingSourceIsShownAndWritesNothing)
+{
+    SaveAs(Folder.path().toStdString() + "/absente.htm", "sortie.txt", kTextFilter);
+    ASSERT_EQ(Errors.Messages.size(), 1u);
+    EXPECT_NE(Errors.Messages[0].find("absente.htm"), std::string::npos);
+    EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files), QStringList{"page.htm"});
+}
+
+TEST(SmallWindows, SubmitResultsShowsActionMethodAndLines)
+{
+    TSubmitForm window;
+    window.SetResults("cgi-bin/commande", "POST", {"nom=Z\xE9" "f", "qte=2"});
+    EXPECT_EQ(window.windowTitle(), "Submit Results");
+    EXPECT_EQ(BoxText(window, "actionBox"), "cgi-bin/commande");
+    EXPECT_EQ(BoxText(window, "methodBox"), "POST");
+    const auto* list = window.findChild<QListWidget*>("resultList");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("nom=Zéf"));
+
+    window.SetResults("a", "GET", {});
+    EXPECT_EQ(list->count(), 0);
+}
+
+TEST(SmallWindows, AboutBoxClosesWithOk)
+{
+    TAboutBox window;
+    EXPECT_EQ(window.windowTitle(), "A propos");
+    auto* ok = window.findChild<QPushButton*>("okButton");
+    EXPECT_TRUE(ok->isDefault());
+    window.show();
+    ok->click();
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(SmallWindows, SplashIsATealPanelWithTheProductName)
+{
+    TSplash splash;
+    splash.ShowNow();
+    EXPECT_EQ(splash.size(), QSize(318, 221));
+    const auto* title = splash.findChild<QLabel*>("title");
+    EXPECT_EQ(title->text(), "Zef Web");
+    EXPECT_EQ(title->font().pixelSize(), 23);
+    EXPECT_TRUE(title->font().bold());
+    EXPECT_EQ(title->font().family(), "Arial");
+    EXPECT_EQ(splash.findChild<QLabel*>("version")->text(), "Version 1.0");
+    EXPECT_EQ(splash.findChild<QLabel*>("picture")->size(), QSize(105, 105));
+    const QImage shown = splash.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(300, 200), QColor(0, 128, 128));
+}
