@@ -1,9 +1,9 @@
-#include "engine/Cell.h"
+#include "engine/layout/Cell.h"
 
-#include "engine/ErrorBox.h"
-#include "engine/SectionList.h"
+#include "engine/base/ErrorBox.h"
+#include "engine/layout/SectionList.h"
 
-#include "engine/Rect.h"
+#include "engine/base/Rect.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "engine/Lexer.h"
+#include "engine/lexer/Lexer.h"
 
 #include <algorithm>
 #include <array>
