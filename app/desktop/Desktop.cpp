@@ -82,10 +82,11 @@ TSoundModule LoadSoundModule(const QStringList& places)
                              std::to_string(kSoundDeviceVersion);
             continue;
         }
-        module.Device.reset(factory());
+        std::string refusal;
+        module.Device.reset(factory(refusal));
         if (module.Device)
             return module;
-        module.Refusal = where + " n'a pas pu ouvrir le son";
+        module.Refusal = where + (refusal.empty() ? " n'a pas pu ouvrir le son" : " : " + refusal);
     }
     return module;
 }

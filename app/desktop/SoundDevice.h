@@ -36,9 +36,10 @@ public:
 // left by another build, whose interface may be laid out differently, is
 // refused rather than called. Raise the version at every change of
 // TSoundDevice or of the types it passes.
-constexpr int kSoundDeviceVersion = 1;
+constexpr int kSoundDeviceVersion = 2;
 constexpr const char* kSoundVersionFunction = "ZefSoundDeviceVersion";
 constexpr const char* kSoundFactoryFunction = "ZefMakeSoundDevice";
 using TSoundVersionFunction = int (*)();
-// The device is made with new; the caller deletes it.
-using TSoundFactoryFunction = TSoundDevice* (*)();
+// The device is made with new; the caller deletes it. Without one (the sound
+// system lacks a piece the players need), refusal says why, in French.
+using TSoundFactoryFunction = TSoundDevice* (*)(std::string& refusal);

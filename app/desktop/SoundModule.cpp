@@ -9,23 +9,57 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include <gst/gst.h>
+
+#include <array>
 #include <memory>
 
 namespace {
+
+// What Qt's GStreamer back end makes for a media player and its audio output.
+// It links them without checking, so that a single missing one (a machine
+// without the base plugins) ends the program inside the player's constructor.
+constexpr std::array kNeededElements = {
+    "playbin", "uridecodebin", "audioconvert", "audioresample", "volume", "videoconvert", "videoscale",
+    "input-selector", "queue", "identity", "tee", "capsfilter", "fakesink", "autoaudiosink",
+};
+
+// Why the players cannot be made safely, in French; empty when they can.
+std::string MissingGStreamerPieces()
+{
+    GError* error = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &error)) {
+        std::string why = "GStreamer ne démarre pas";
+        if (error) {
+            why += std::string(" (") + error->message + ")";
+            g_error_free(error);
+        }
+        return why;
+    }
+    std::string missing;
+    for (const char* element : kNeededElements) {
+        if (GstElementFactory* factory = gst_element_factory_find(element)) {
+            gst_object_unref(factory);
+            continue;
+        }
+        missing += (missing.empty() ? "" : ", ") + std::string(element);
+    }
+    if (missing.empty())
+        return {};
+    return "éléments GStreamer absents : " + missing;
+}
 
 QUrl LocalFileUrl(const std::string& fileName)
 {
     return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(fileName)));
 }
 
-// Short sounds through QSoundEffect, the media device through QMediaPlayer.
-// The media device keeps track of the command it is running, so that only the
-// end of an open or of a play gives a notice, never the state changes that
-// closing or rewinding cause.
+// Short sounds through QSoundEffect, the media device through QMediaPlayer,
+// each made when first asked for. The media device keeps track of the command
+// it is running, so that only the end of an open or of a play gives a notice,
+// never the state changes that closing or rewinding cause.
 class TQtSoundDevice final : public TSoundDevice {
 public:
-    TQtSoundDevice();
-
     void PlaySound(const std::string& fileName) override;
     void MediaOpen(const std::string& fileName) override;
     void MediaPlay() override;
@@ -37,23 +71,30 @@ public:
 private:
     enum class TPending { None, Open, Play };
 
+    QMediaPlayer& MadePlayer();
     void MediaStatusChanged(QMediaPlayer::MediaStatus status);
     void Finish(TMediaNotice notice);
 
     std::unique_ptr<QSoundEffect> Sound;
-    QAudioOutput AudioOutput;
-    QMediaPlayer Player;
+    // The player goes before the output it plays through.
+    std::unique_ptr<QAudioOutput> AudioOutput;
+    std::unique_ptr<QMediaPlayer> Player;
     TPending Pending = TPending::None;
     TMediaNotify NotifyHandler;
 };
 
-TQtSoundDevice::TQtSoundDevice()
+QMediaPlayer& TQtSoundDevice::MadePlayer()
 {
-    Player.setAudioOutput(&AudioOutput);
-    QObject::connect(&Player, &QMediaPlayer::mediaStatusChanged, &Player,
+    if (Player)
+        return *Player;
+    AudioOutput = std::make_unique<QAudioOutput>();
+    Player = std::make_unique<QMediaPlayer>();
+    Player->setAudioOutput(AudioOutput.get());
+    QObject::connect(Player.get(), &QMediaPlayer::mediaStatusChanged, Player.get(),
                      [this](QMediaPlayer::MediaStatus status) { MediaStatusChanged(status); });
-    QObject::connect(&Player, &QMediaPlayer::errorOccurred, &Player,
+    QObject::connect(Player.get(), &QMediaPlayer::errorOccurred, Player.get(),
                      [this](QMediaPlayer::Error, const QString&) { Finish(TMediaNotice::Failed); });
+    return *Player;
 }
 
 void TQtSoundDevice::PlaySound(const std::string& fileName)
@@ -67,33 +108,38 @@ void TQtSoundDevice::MediaOpen(const std::string& fileName)
 {
     // Clearing the source first makes a second open of the same file load it
     // again, and so report again.
+    QMediaPlayer& player = MadePlayer();
     Pending = TPending::None;
-    Player.setSource(QUrl());
+    player.setSource(QUrl());
     Pending = TPending::Open;
-    Player.setSource(LocalFileUrl(fileName));
+    player.setSource(LocalFileUrl(fileName));
 }
 
 void TQtSoundDevice::MediaPlay()
 {
+    QMediaPlayer& player = MadePlayer();
     Pending = TPending::Play;
-    Player.play();
+    player.play();
 }
 
 void TQtSoundDevice::MediaRewind()
 {
-    Player.setPosition(0);
+    if (Player)
+        Player->setPosition(0);
 }
 
 void TQtSoundDevice::MediaClose()
 {
     Pending = TPending::None;
-    Player.stop();
-    Player.setSource(QUrl());
+    if (!Player)
+        return;
+    Player->stop();
+    Player->setSource(QUrl());
 }
 
 bool TQtSoundDevice::MediaAtEnd() const
 {
-    return Player.mediaStatus() == QMediaPlayer::EndOfMedia;
+    return Player && Player->mediaStatus() == QMediaPlayer::EndOfMedia;
 }
 
 void TQtSoundDevice::SetMediaNotify(TMediaNotify notify)
@@ -127,7 +173,13 @@ extern "C" int ZefSoundDeviceVersion()
     return kSoundDeviceVersion;
 }
 
-extern "C" TSoundDevice* ZefMakeSoundDevice()
+extern "C" TSoundDevice* ZefMakeSoundDevice(std::string& refusal)
 {
+    // The checks below are those of the GStreamer back end; another back end
+    // chosen through the environment would escape them.
+    qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    refusal = MissingGStreamerPieces();
+    if (!refusal.empty())
+        return nullptr;
     return new TQtSoundDevice();
 }

@@ -14,7 +14,7 @@ extern "C" int ZefSoundDeviceVersion()
     return kSoundDeviceVersion + 1;
 }
 
-extern "C" TSoundDevice* ZefMakeSoundDevice()
+extern "C" TSoundDevice* ZefMakeSoundDevice(std::string&)
 {
     std::abort();
 }

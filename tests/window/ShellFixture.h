@@ -90,9 +90,12 @@ protected:
     void TearDown() override { Shell.reset(); }
 
     // Creates every window and shows the main window, as start-up does.
-    void Start(std::vector<std::string> arguments = {})
+    void Start(std::vector<std::string> arguments = {}) { StartWith(Desktop, std::move(arguments)); }
+
+    // The same with another desktop, such as the real one.
+    void StartWith(TDesktop& desktop, std::vector<std::string> arguments = {})
     {
-        const TShellServices services{Desktop, Errors, Dialogs, ImageCache, ClockSetter,
+        const TShellServices services{desktop, Errors, Dialogs, ImageCache, ClockSetter,
                                       [this](QWidget*) { return SelfCheckPasses; }};
         Shell = std::make_unique<TShell>(services, std::move(arguments));
         Shell->MainForm().show();
