@@ -430,10 +430,15 @@ void THtmlBuilder::ReadDivision(int indent, const TStopSet& stops)
         return;
     }
     TNestingScope level(nesting_);
-    CloseSection();
     const TParaAlign saved = alignment_;
     alignment_ = Sym() == TSymbol::Center ? TParaAlign::Centre : ReadParaAlign(Attributes(), alignment_);
-    StartSection(indent, alignment_);
+    // A left-aligned division that opens a list item goes on in the item, so
+    // that its first line carries the item's marker.
+    const bool opensItem = section_ && section_->ListKind != TListKind::None && section_->Length == 0;
+    if (!opensItem || alignment_ != TParaAlign::Left) {
+        CloseSection();
+        StartSection(indent, alignment_);
+    }
     Next();
     TStopSet inner = stops;
     Include(inner, {TSymbol::CenterEnd, TSymbol::DivEnd});

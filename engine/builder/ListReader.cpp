@@ -90,11 +90,12 @@ void THtmlBuilder::ReadList(int level, const TStopSet& stops)
             AddHorzLine();
             Next();
         } else if (symbol == TSymbol::Center || symbol == TSymbol::Div) {
-            // The body reader takes the division and the rest of the list.
+            // A division aligns its own content only: it also ends at the
+            // next item or at the list's end, so the items after it stay items.
             TStopSet inner = stops;
             Include(inner, {TSymbol::OlEnd, TSymbol::UlEnd, TSymbol::DirEnd, TSymbol::MenuEnd, TSymbol::DlEnd,
-                            TSymbol::BlockQuoteEnd, TSymbol::EndOfInput});
-            ReadBody(itemLevel, inner);
+                            TSymbol::BlockQuoteEnd, TSymbol::EndOfInput, TSymbol::Li, TSymbol::Dt, TSymbol::Dd});
+            ReadDivision(itemLevel, inner);
         } else if (symbol == TSymbol::Table) {
             // The item keeps a line of its own above the table for its marker.
             if (section_)

@@ -96,15 +96,22 @@ TEST(BuilderLists, PlainBulletsBlockquotesDirAndMenu)
     EXPECT_EQ(page.SectionAt(4).ListLevel, 1);
 }
 
-TEST(BuilderLists, DivisionInsideAListTakesTheRestOfTheList)
+TEST(BuilderLists, DivisionsInsideListsLeaveTheFollowingItemsItems)
 {
-    TBuiltPage page("<UL><LI>a<CENTER>b</CENTER><LI>c</UL>d");
-    ASSERT_EQ(page.Shape(), "S:|U1:a|S:b|S:c|S:d");
-    EXPECT_EQ(page.SectionAt(2).Alignment, TParaAlign::Centre);
-    EXPECT_EQ(page.SectionAt(2).ListLevel, 1);
-    EXPECT_EQ(page.SectionAt(3).Alignment, TParaAlign::Left);
-    EXPECT_EQ(page.SectionAt(3).ListLevel, 1);
-    EXPECT_EQ(page.SectionAt(4).ListLevel, 0);
+    // A division opening an item goes on in the item, beside its marker; the
+    // items after it keep their markers and levels.
+    TBuiltPage items("<ul><li><div>one</div></li><li>two</li><li>three</li></ul><dl><dt>term</dt><dd>"
+                     "<div class=\"x\">def1</div></dd><dt>term2</dt><dd>def2</dd></dl>");
+    EXPECT_EQ(items.Shape(), "S:|U1:one|S:|U1:two|U1:three|D0:term|D1:def1|S:|D0:term2|D1:def2");
+
+    // A centred one has a line of its own, at the list's level, and ends at
+    // the next item even without its end tag.
+    TBuiltPage centred("<ul><center>centred</center><li>one</li><li>two<center>mid<li>three</ul><p>after</p>");
+    ASSERT_EQ(centred.Shape(), "S:|S:centred|S:|U1:one|U1:two|S:mid|S:|U1:three|P|S:after|P|S:");
+    EXPECT_EQ(centred.SectionAt(1).Alignment, TParaAlign::Centre);
+    EXPECT_EQ(centred.SectionAt(1).ListLevel, 1);
+    EXPECT_EQ(centred.SectionAt(5).Alignment, TParaAlign::Centre);
+    EXPECT_EQ(centred.SectionAt(8).ListLevel, 0);
 }
 
 TEST(BuilderLists, TableInsideAListItemKeepsTheItemLine)
