@@ -186,6 +186,7 @@ void THtmlBuilder::StartParse(TSectionList& document, TAnchorList& anchors, cons
     alignment_ = TParaAlign::Left;
     style_ = {};
     inPre_ = false;
+    bodySeen_ = false;
     nesting_ = 0;
     forms_ = std::make_unique<TFormControlFactory>(document);
     sectionAnchors_.clear();
@@ -317,9 +318,6 @@ void THtmlBuilder::ReadBody(int indent, const TStopSet& stops)
         switch (symbol) {
         case TSymbol::EndOfInput:
             return;
-        case TSymbol::BodyEnd:
-            Next();
-            return;
         case TSymbol::Title:
             ReadTitle();
             break;
@@ -380,7 +378,11 @@ void THtmlBuilder::ReadTitle()
 
 void THtmlBuilder::ReadBodyTag(int indent)
 {
-    if (!currentCell_ || !currentCell_->Items.empty())
+    // Only the first BODY tag counts: a later one would throw away the text
+    // read since the first and repaint the page in other colours.
+    const bool first = !bodySeen_;
+    bodySeen_ = true;
+    if (!first || !currentCell_ || !currentCell_->Items.empty())
         return;
     // What came before BODY is not shown; its anchors stay, on the new section.
     section_.reset();

@@ -246,6 +246,7 @@ private:
     int baseFontSize_ = 3;
     // FONT sizes take the fixed-pitch scale inside PRE.
     bool inPre_ = false;
+    bool bodySeen_ = false;
     int nesting_ = 0;
     bool parsing_ = false;
     // The current form, and the factory of the controls that join it.

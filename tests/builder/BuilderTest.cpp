@@ -73,6 +73,18 @@ TEST(BuilderBody, BodyAfterContentAndUnparsableColoursAreIgnored)
     EXPECT_EQ(page.Document.Background, kSystemColorFlag | 0x0F);
 }
 
+TEST(BuilderBody, TextAfterTheBodyEndAndBeforeASecondBodyStays)
+{
+    TBuiltPage ended("<BODY><P>x</BODY></HTML>trailing text");
+    EXPECT_EQ(ended.Shape(), "S:|P|S:xtrailing text");
+
+    // Only the first BODY counts: its colours stay, the text read after it too.
+    TBuiltPage twice("lost<BODY BGCOLOR=white>more<BODY BGCOLOR=red TEXT=blue>rest");
+    EXPECT_EQ(twice.Shape(), "S:morerest");
+    EXPECT_EQ(twice.Document.Background, 0x00FFFFFFu | kPaletteRelative);
+    EXPECT_EQ(twice.Document.FontColor, kSystemColorFlag | 0x12);
+}
+
 TEST(BuilderBody, AnchorBeforeBodyMovesToTheSectionBodyStarts)
 {
     TBuiltPage page("<A NAME=top>x</A><BODY>y");
