@@ -68,6 +68,8 @@ void THtmlBuilder::ReadPre(int indent)
             }
         }
     } catch (...) {
+        // The text read before an unclosed comment stays on the page.
+        FlushPreText(pending);
         lexer_.SetPreformatted(false);
         inPre_ = wasInPre;
         throw;
@@ -145,13 +147,20 @@ void THtmlBuilder::ReadTextFile()
     lexer_.SetPreformatted(true);
     StartPreLine(0);
     std::string pending;
-    while (!lexer_.AtEnd()) {
-        if (lexer_.CurrentChar() == '\r') {
-            EndPreLine(0, pending);
-            lexer_.NextChar();
-        } else {
-            AppendPreChar(pending);
+    try {
+        while (!lexer_.AtEnd()) {
+            if (lexer_.CurrentChar() == '\r') {
+                EndPreLine(0, pending);
+                lexer_.NextChar();
+            } else {
+                AppendPreChar(pending);
+            }
         }
+    } catch (...) {
+        // The text read before an unclosed comment stays on the page; the
+        // parse's end keeps the line.
+        FlushPreText(pending);
+        throw;
     }
     FlushPreText(pending);
     CloseSection();

@@ -674,24 +674,33 @@ QPlainTextEdit* TTextAreaFormControlObj::TextEdit()
 void TTextAreaFormControlObj::ReadBody(THtmlLexer& lexer)
 {
     std::string line;
-    for (TSymbol symbol = lexer.NextTextAreaSymbol(); symbol != TSymbol::TextAreaEnd && symbol != TSymbol::EndOfInput;
-         symbol = lexer.NextTextAreaSymbol()) {
-        if (symbol == TSymbol::LineEnd) {
+    auto keepText = [&] {
+        if (!line.empty())
             InitialLines.push_back(std::move(line));
-            line.clear();
-        } else {
-            // Text, entities and unknown tags such as "<b" are all kept as text.
-            line += lexer.TokenText();
+        ResetToValue();
+    };
+    try {
+        for (TSymbol symbol = lexer.NextTextAreaSymbol();
+             symbol != TSymbol::TextAreaEnd && symbol != TSymbol::EndOfInput; symbol = lexer.NextTextAreaSymbol()) {
+            if (symbol == TSymbol::LineEnd) {
+                InitialLines.push_back(std::move(line));
+                line.clear();
+            } else {
+                // Text, entities and unknown tags such as "<b" are all kept as text.
+                line += lexer.TokenText();
+            }
         }
+    } catch (const EParseError&) {
+        // The text read before an unclosed comment is the box's text.
+        keepText();
+        throw;
     }
     // The end tag may carry anything before its ">".
     while (!lexer.AtEnd() && lexer.CurrentChar() != '>')
         lexer.NextChar();
     if (!lexer.AtEnd())
         lexer.NextChar();
-    if (!line.empty())
-        InitialLines.push_back(std::move(line));
-    ResetToValue();
+    keepText();
 }
 
 void TTextAreaFormControlObj::ResetToValue()

@@ -439,15 +439,30 @@ TEST(BuilderEntry, UnclosedCommentEndsFilesQuietlyButNotMemoryText)
     file.Builder.ParseHtmlFile(file.Document, file.Anchors, html);
     EXPECT_EQ(file.Shape(), "S:kept|P|S:too");
 
+    // Preformatted text and a text box keep what comes before the comment too.
+    TBuiltPage pre;
+    pre.Builder.ParseHtmlFile(pre.Document, pre.Anchors,
+                              WriteFile(dir, "pre.htm", "<PRE>first line\nsecond part <!-- unclosed\nmore</PRE>"));
+    EXPECT_EQ(pre.Shape(), "S:|F:first line|F:second part ");
+    TBuiltPage box;
+    std::vector<std::string> submitted;
+    box.Document.SubmitHandler = [&](const std::string&, const std::string&, const std::string&, const std::string&,
+                                     std::vector<std::string> results) { submitted = std::move(results); };
+    box.Builder.ParseHtmlFile(box.Document, box.Anchors,
+                              WriteFile(dir, "box.htm", "<FORM><TEXTAREA NAME=t>abc <!-- x"));
+    ASSERT_EQ(box.Document.FormControlList.size(), 1u);
+    box.Document.FormControlList[0]->Form->Submit();
+    EXPECT_EQ(submitted, std::vector<std::string>{"t=abc "});
+
     TBuiltPage memory;
     EXPECT_THROW(memory.Builder.ParseHtmlText(memory.Document, memory.Anchors, "<B>kept</B><P>too<!-- x"),
                  EParseError);
     EXPECT_EQ(memory.Shape(), "S:kept|P|S:too");
 
-    const std::string text = WriteFile(dir, "open.txt", "line\n<!-- open");
+    const std::string text = WriteFile(dir, "open.txt", "line\nlast <!-- never closed");
     TBuiltPage plain;
     plain.Builder.ParseTextFile(plain.Document, plain.Anchors, text);
-    EXPECT_EQ(plain.Shape(), "F:line|F: ");
+    EXPECT_EQ(plain.Shape(), "F:line|F:last ");
 }
 
 TEST(BuilderEntry, MissingFileIsAClearError)
