@@ -169,6 +169,7 @@ void THtmlBuilder::StartParse(TSectionList& document, TAnchorList& anchors, cons
     handlers_ = handlers;
     currentCell_ = &document;
     lexer_.SetIncludeHandler(handlers.OnInclude);
+    lexer_.SetKeepScriptBodies(static_cast<bool>(document.OnScript));
 
     TMyFont base(document.FontName, kBaseNominalSize, {}, document.FontColor);
     base.SetCharset(document.Charset);

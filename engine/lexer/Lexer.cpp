@@ -328,8 +328,14 @@ void THtmlLexer::ReadTag()
             AttributeList.Add(std::move(attribute));
     while (Char != '>' && Char != kEndOfInput)
         NextChar();
-    if (Char == '>')
+    if (Char != '>')
+        return;
+    if (Current == TSymbol::Script && KeepScriptBodies) {
+        TFlagScope script(ScriptMode);
         NextChar();
+    } else {
+        NextChar();
+    }
 }
 
 bool THtmlLexer::ReadAttribute(TAttribute& attribute)

@@ -56,6 +56,11 @@ public:
     // While set, "<!" does not open a comment (SCRIPT bodies given to a handler).
     void SetScriptMode(bool scriptMode) { ScriptMode = scriptMode; }
     bool IsScriptMode() const { return ScriptMode; }
+    // While set, the character right after a SCRIPT start tag opens no
+    // comment either, so that a body starting "<!--" reaches the script
+    // reader whole. Set for parses whose scripts go to a handler; it stays
+    // set across parses.
+    void SetKeepScriptBodies(bool keep) { KeepScriptBodies = keep; }
     // The builder's first-item-in-cell flag: the builder sets it, and the
     // symbol reader clears it on content symbols (text, BR, H, HR, IMG, TABLE,
     // INPUT, TEXTAREA, SELECT).
@@ -175,6 +180,7 @@ private:
 
     bool Preformatted = false;
     bool ScriptMode = false;
+    bool KeepScriptBodies = false;
     bool FirstItem = false;
     TIncludeType IncludeHandler;
 };

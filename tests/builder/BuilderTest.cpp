@@ -402,6 +402,16 @@ TEST(BuilderHandlers, ScriptGoesToTheHandlerOrIsSkipped)
     EXPECT_EQ(scripts[0].first, "JavaScript");
     EXPECT_EQ(scripts[0].second, "if (a<b) x();\r\n<!-- y -->\r\n");
     EXPECT_EQ(page.Shape(), "S:ab");
+
+    // A body hidden in a comment that opens right after the tag arrives
+    // whole, as it does after a line break; without a handler it is skipped.
+    const std::string hidden = "<SCRIPT LANGUAGE=\"JavaScript\"><!-- \nif (a<b) go();\n// --></SCRIPT>c";
+    page.Document.Clear();
+    page.Builder.ParseHtmlText(page.Document, page.Anchors, hidden);
+    ASSERT_EQ(scripts.size(), 2u);
+    EXPECT_EQ(scripts[1].second, "<!-- \r\nif (a<b) go();\r\n// -->");
+    EXPECT_EQ(page.Shape(), "S:c");
+    EXPECT_EQ(TBuiltPage(hidden).Shape(), "S:c");
 }
 
 TEST(BuilderHandlers, ScriptHandlerErrorPassesOnAndTheNextParseIsClean)
