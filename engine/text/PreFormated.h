@@ -6,9 +6,9 @@
 
 class TPreFormated : public TSection {
 public:
-    // A preformatted line never shows more than this much of itself as its
-    // narrowest width.
-    static constexpr int kMaxMinimumWidth = 500;
+    // A preformatted line cannot break, so its narrowest width is the whole
+    // line, up to the 2000 pixels of content the viewer scrolls to.
+    static constexpr int kMaxMinimumWidth = 2000;
 
     using TSection::TSection;
 

@@ -284,7 +284,14 @@ TEST(SectionLayout, PreformattedTextKeepsSpacesAndBreaksNowhere)
     int maximum = 0;
     pre.WidthRange(doc.Measure, minimum, maximum);
     EXPECT_EQ(maximum, pre.TextWidth(0, pre.Length));
-    EXPECT_EQ(minimum, std::min(500, maximum));
+    // A line that cannot break needs all of its width, up to the 2000
+    // pixels the viewer scrolls to.
+    EXPECT_EQ(minimum, maximum);
+    auto& endless = doc.Add(doc.Make<TPreFormated>(0, TParaAlign::Left, nullptr, TTextDocument::BodyFont(), doc.Style));
+    endless.AddText(std::string(400, 'w'));
+    endless.WidthRange(doc.Measure, minimum, maximum);
+    EXPECT_GT(maximum, 2000);
+    EXPECT_EQ(minimum, 2000);
 
     auto& empty = doc.Add(doc.Make<TPreFormated>(0, TParaAlign::Left, nullptr, TTextDocument::BodyFont(), doc.Style));
     EXPECT_EQ(empty.Text, " ");
