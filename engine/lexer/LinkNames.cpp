@@ -137,8 +137,8 @@ std::string ExpandLink(std::string_view name, std::string_view serverRoot, std::
     if (EqualsIgnoringCase(base, "dospath"))
         return path;
     // The folder and the name are joined as they are: the folder carries its
-    // own final "/".
-    const std::string folder = base.empty() ? FolderOf(currentFile) : LinkToPath(base);
+    // own final "/". A base that names a page stands for the page's folder.
+    const std::string folder = FolderOf(base.empty() ? std::string(currentFile) : LinkToPath(base));
     return AbsoluteNormal(folder + path);
 }
 

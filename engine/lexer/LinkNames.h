@@ -20,7 +20,8 @@ std::string ServerLinkToPath(std::string_view link, std::string_view serverRoot)
 
 // The full file name a link in a page names. Absolute references go below
 // the server root when one is set; relative ones are taken from the base
-// (itself a link) or, without a base, from the folder of the current file. A
+// (itself a link, up to and including its last "/") or, without a base, from
+// the folder of the current file. A
 // base equal to "DosPath" (any case) leaves relative names relative to the
 // process's current folder. Expanded names are absolute and lexically normal.
 std::string ExpandLink(std::string_view name, std::string_view serverRoot, std::string_view base,

@@ -71,6 +71,9 @@ TEST(LinkNames, ExpandLink)
     EXPECT_EQ(ExpandLink(" pics/a.gif\r\n", "", "", "/site/index.htm"), "/site/pics/a.gif");
     EXPECT_EQ(ExpandLink("../b.htm", "", "", "/site/sub/index.htm"), "/site/b.htm");
     EXPECT_EQ(ExpandLink("x.htm", "", "file:///home/u/Base/", "/site/index.htm"), "/home/u/Base/x.htm");
+    // A base that names a page, or lacks its final "/", counts up to its last "/".
+    EXPECT_EQ(ExpandLink("img/logo.gif", "", "file:///site/index.htm", "/other/page.htm"), "/site/img/logo.gif");
+    EXPECT_EQ(ExpandLink("img/logo.gif", "", "/site/docs", "/other/page.htm"), "/site/img/logo.gif");
     EXPECT_EQ(ExpandLink("img\\a.gif", "", "dospath", "/site/index.htm"), "img/a.gif");
     EXPECT_EQ(ExpandLink("x.htm", "", "", ""), (fs::current_path() / "x.htm").lexically_normal().string());
 }
