@@ -19,6 +19,8 @@ namespace {
 // Windows-1252.
 constexpr const char* kOk = "OK";
 constexpr const char* kCancel = "Annuler";
+constexpr const char* kYes = "Oui";
+constexpr const char* kNo = "Non";
 constexpr const char* kOpenCaption = "Ouvrir";
 constexpr const char* kLookIn = "Dans :";
 constexpr const char* kFileName = "Nom du fichier :";
@@ -58,6 +60,18 @@ bool TQtShellDialogs::AskOkCancel(QWidget* parent, const std::string& message)
     box.setDefaultButton(ok);
     box.exec();
     return box.clickedButton() == ok;
+}
+
+bool TQtShellDialogs::AskYesNo(QWidget* parent, const std::string& message)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), Cp1252ToQString(message),
+                    QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(Cp1252ToQString(kYes), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(Cp1252ToQString(kNo), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void TQtShellDialogs::Inform(QWidget* parent, const std::string& message)

@@ -24,6 +24,8 @@ public:
 
     // A warning box with "OK" and "Annuler"; true for OK. Texts are Windows-1252.
     virtual bool AskOkCancel(QWidget* parent, const std::string& message) = 0;
+    // A question box with "Oui" and "Non", "Non" the default; true for Oui.
+    virtual bool AskYesNo(QWidget* parent, const std::string& message) = 0;
     // An information box with "OK".
     virtual void Inform(QWidget* parent, const std::string& message) = 0;
     // Shows a window modally and returns its result (QDialog::Accepted or Rejected).
@@ -40,6 +42,7 @@ public:
 class TQtShellDialogs final : public TShellDialogs {
 public:
     bool AskOkCancel(QWidget* parent, const std::string& message) override;
+    bool AskYesNo(QWidget* parent, const std::string& message) override;
     void Inform(QWidget* parent, const std::string& message) override;
     int ShowModal(QDialog& dialog) override;
     std::optional<TOpenChoice> AskOpenFileName(QWidget* parent, const TOpenChoice& last) override;

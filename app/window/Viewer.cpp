@@ -12,6 +12,7 @@
 #include "app/files/WholeFile.h"
 #include "engine/base/Cp1252.h"
 #include "engine/base/ErrorBox.h"
+#include "engine/builder/HtmlBuilder.h"
 #include "engine/viewer/HtmlPane.h"
 #include "engine/text/ImageObj.h"
 #include "engine/lexer/LinkNames.h"
@@ -50,6 +51,8 @@ constexpr const char* kCopyImageHint = "Copier l'image dans le presse-papiers";
 constexpr const char* kSaveImage = "&Enregistrer l'image";
 constexpr const char* kSaveImageHint = "Enregistrer l'image";
 constexpr const char* kCannotSaveImage = "Impossible d'enregistrer l'image dans ";
+constexpr const char* kRunProgramStart = "Ex\xE9" "cuter le programme \xAB ";
+constexpr const char* kRunProgramEnd = " \xBB ?";
 constexpr const char* kShortDateFormat = "dd/MM/yyyy";
 constexpr const char* kLongTimeFormat = "HH:mm:ss";
 
@@ -67,6 +70,14 @@ std::string UpperCase(std::string text)
 bool Contains(const std::string& text, const char* part)
 {
     return text.find(part) != std::string::npos;
+}
+
+// Web and mail addresses are recognised by their start only: a reference of
+// another scheme that merely mentions one is not handed to the desktop.
+bool IsWebOrMailAddress(const std::string& link)
+{
+    const std::string start = UpperCase(TrimName(link).substr(0, 7));
+    return start.starts_with("HTTP:") || start.starts_with("MAILTO:");
 }
 
 // Local links name files: no colon at all, a drive letter's colon (one or two
@@ -90,7 +101,8 @@ std::string ExtensionOf(const std::string& fileName)
 bool IsExistingFile(const std::string& fileName)
 {
     std::error_code error;
-    return !fileName.empty() && std::filesystem::is_regular_file(ResolveFileNameCase(fileName), error);
+    return !fileName.empty() && !HasControlCharacter(fileName) &&
+           std::filesystem::is_regular_file(ResolveFileNameCase(fileName), error);
 }
 
 } // namespace
@@ -329,9 +341,8 @@ void TViewer::htmlPane1HotSpotClick(const std::string& url, bool& handled)
 {
     handled = false;
     if (!IsLocalLink(url)) {
-        const std::string upper = UpperCase(url);
-        if (Contains(upper, "MAILTO:") || Contains(upper, "HTTP:")) {
-            services_.Desktop.OpenAddress(Cp1252ToUtf8IfNeeded(url));
+        if (IsWebOrMailAddress(url)) {
+            services_.Desktop.OpenAddress(Cp1252ToUtf8IfNeeded(TrimName(url)));
             handled = true;
         } else {
             addressBox_->setText(FileNameForDisplay(url));
@@ -350,19 +361,39 @@ void TViewer::htmlPane1HotSpotClick(const std::string& url, bool& handled)
         name.resize(split);
     }
     name = htmlPane1_->ExpandLinkName(name);
-    const std::string extension = ExtensionOf(name);
+    // The system would stop at a decoded NUL and open a shorter name than the
+    // one whose extension is tested below: such a link names no file.
+    if (HasControlCharacter(name) || HasControlCharacter(arguments))
+        throw EFileError(name);
+    // The desktop gets exactly the name whose extension is tested.
+    const std::string target = ResolveFileNameCase(name);
+    const std::string extension = ExtensionOf(target);
     if (extension == ".WAV") {
         handled = true;
-        services_.Desktop.PlaySound(name);
+        services_.Desktop.PlaySound(target);
     } else if (extension == ".EXE") {
         handled = true;
-        services_.Desktop.StartProgram(name, arguments);
+        RunProgram(target, arguments);
     } else if (extension == ".MID" || extension == ".AVI") {
         handled = true;
-        services_.Desktop.OpenFile(name);
+        services_.Desktop.OpenFile(target);
     }
     addressBox_->setText(FileNameForDisplay(url));
     fileName_ = LinkToPath(url);
+}
+
+void TViewer::RunProgram(const std::string& program, const std::string& arguments)
+{
+    // A relative name would be looked for along the PATH.
+    const std::string fullName = std::filesystem::absolute(program).lexically_normal().string();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fullName, error))
+        throw EFileError(fullName);
+    std::string commandLine = FileNameForMessage(fullName);
+    if (!arguments.empty())
+        commandLine += " " + FileNameForMessage(arguments);
+    if (services_.Dialogs.AskYesNo(this, kRunProgramStart + commandLine + kRunProgramEnd))
+        services_.Desktop.StartProgram(fullName, Cp1252ToUtf8IfNeeded(arguments));
 }
 
 void TViewer::htmlPane1HistoryChange()
@@ -412,9 +443,14 @@ void TViewer::htmlPane1SoundRequest(THtmlPane& sender, const std::string& url, i
         services_.Desktop.MediaClose();
         return;
     }
+    const std::string fileName = sender.ExpandLinkName(url);
+    // A name with a control character is no sound file; the last page's
+    // sound was closed before this page was built.
+    if (HasControlCharacter(fileName))
+        return;
     repeatCount_ = loop < 0 ? kEndlessRepeats : std::max(loop, 1);
     // Opening gives the first notice, which starts the first play.
-    services_.Desktop.MediaOpen(sender.ExpandLinkName(url));
+    services_.Desktop.MediaOpen(ResolveFileNameCase(fileName));
 }
 
 void TViewer::MediaNotify(TMediaNotice notice)

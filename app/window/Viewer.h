@@ -84,6 +84,8 @@ private:
     // The control's events.
     void htmlPane1HotSpotCovered(const std::string& url);
     void htmlPane1HotSpotClick(const std::string& url, bool& handled);
+    // Asks first; a program that is no file is refused as a missing page is.
+    void RunProgram(const std::string& program, const std::string& arguments);
     void htmlPane1HistoryChange();
     void htmlPane1Processing(bool processingOn);
     std::string htmlPane1Include(const std::string& command, const std::vector<std::string>& params);

@@ -8,6 +8,7 @@
 
 #include "engine/canvas/Fonts.h"
 #include "engine/lexer/Lexer.h"
+#include "engine/lexer/LinkNames.h"
 #include "engine/text/Section.h"
 #include "engine/lexer/Symbols.h"
 #include "engine/base/UrlTarget.h"
@@ -46,10 +47,11 @@ struct THtmlHandlers {
 };
 
 // A page file that cannot be opened. Nothing of the document has been built.
+// The message shows control characters of the name as \xNN.
 class EFileError : public std::runtime_error {
 public:
     explicit EFileError(const std::string& fileName)
-        : std::runtime_error("Can't locate file: " + fileName), FileName(fileName)
+        : std::runtime_error("Can't locate file: " + EscapeControlCharacters(fileName)), FileName(fileName)
     {
     }
     std::string FileName;

@@ -99,6 +99,15 @@ std::optional<std::string> UniqueMatchIgnoringCase(const fs::path& folder, const
     return match;
 }
 
+// The length of the control character at the start of text, 0 when none.
+std::size_t ControlCharacterLength(std::string_view text)
+{
+    const auto byte = [&text](std::size_t index) { return static_cast<unsigned char>(text[index]); };
+    if (byte(0) < 0x20 || byte(0) == 0x7F)
+        return 1;
+    return text.size() >= 2 && byte(0) == 0xC2 && byte(1) >= 0x80 && byte(1) <= 0x9F ? 2 : 0;
+}
+
 } // namespace
 
 std::string TrimName(std::string_view name)
@@ -140,6 +149,33 @@ std::string ExpandLink(std::string_view name, std::string_view serverRoot, std::
     // own final "/". A base that names a page stands for the page's folder.
     const std::string folder = FolderOf(base.empty() ? std::string(currentFile) : LinkToPath(base));
     return AbsoluteNormal(folder + path);
+}
+
+bool HasControlCharacter(std::string_view fileName)
+{
+    for (std::size_t index = 0; index < fileName.size(); ++index)
+        if (ControlCharacterLength(fileName.substr(index)) > 0)
+            return true;
+    return false;
+}
+
+std::string EscapeControlCharacters(std::string_view fileName)
+{
+    constexpr char kHexDigits[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (std::size_t index = 0; index < fileName.size();) {
+        const std::size_t length = ControlCharacterLength(fileName.substr(index));
+        if (length == 0) {
+            escaped += fileName[index++];
+            continue;
+        }
+        for (const char c : fileName.substr(index, length)) {
+            const auto byte = static_cast<unsigned char>(c);
+            escaped += {'\\', 'x', kHexDigits[byte >> 4], kHexDigits[byte & 0xF]};
+        }
+        index += length;
+    }
+    return escaped;
 }
 
 std::string FolderOf(std::string_view fileName)

@@ -27,6 +27,16 @@ std::string ServerLinkToPath(std::string_view link, std::string_view serverRoot)
 std::string ExpandLink(std::string_view name, std::string_view serverRoot, std::string_view base,
     std::string_view currentFile);
 
+// Whether a file name holds a control character: a byte below 32, DEL, or
+// one of U+0080 to U+009F in UTF-8. Percent decoding can put them in a link,
+// and no page names such a file on purpose: a NUL in particular would make the
+// system open a shorter name than the one whose extension was looked at.
+bool HasControlCharacter(std::string_view fileName);
+
+// The name with each byte of its control characters written as \xNN, for
+// messages.
+std::string EscapeControlCharacters(std::string_view fileName);
+
 // The folder part of a file name, with its final "/" ("" when there is none).
 std::string FolderOf(std::string_view fileName);
 

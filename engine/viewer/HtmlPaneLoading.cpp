@@ -412,7 +412,12 @@ void THtmlPane::HotSpotClickAction()
     }
     url = ExpandLinkName(url);
     const std::string extension = LinkExtension(url);
-    if (extension == ".HTM" || extension == ".HTML") {
+    const bool page = extension == ".HTM" || extension == ".HTML";
+    // A NUL would open a shorter name than the one whose extension was
+    // tested: such links name no file.
+    if ((page || IsImageExtension(extension)) && HasControlCharacter(url))
+        throw EFileError(url);
+    if (page) {
         if (url != currentFile_)
             LoadHtmlFile(url + anchor);
         else if (ScrollToAnchor(anchor))

@@ -38,10 +38,12 @@ public:
 class TFakeDialogs final : public TShellDialogs {
 public:
     std::vector<std::string> Questions;     // warning boxes asked
+    std::vector<std::string> YesNoQuestions;
     std::vector<std::string> Informations;  // information boxes shown
     std::vector<std::string> ShownWindows;  // class names of the windows shown modally
     std::vector<std::string> SavedPages;    // source files handed to the page save
     bool AnswerOk = true;
+    bool AnswerYes = false;
     // Runs on the window shown modally; without it the window is cancelled.
     std::function<int(QDialog&)> OnShowModal;
     std::optional<TOpenChoice> OpenAnswer;
@@ -51,6 +53,11 @@ public:
     {
         Questions.push_back(message);
         return AnswerOk;
+    }
+    bool AskYesNo(QWidget*, const std::string& message) override
+    {
+        YesNoQuestions.push_back(message);
+        return AnswerYes;
     }
     void Inform(QWidget*, const std::string& message) override { Informations.push_back(message); }
     int ShowModal(QDialog& dialog) override

@@ -4,6 +4,7 @@
 #include "app/window/ImageForm.h"
 #include "app/window/SubmitForm.h"
 #include "engine/base/Cp1252.h"
+#include "engine/builder/HtmlBuilder.h"
 #include "engine/viewer/PaintPanel.h"
 
 #include <QCheckBox>
@@ -89,20 +90,21 @@ TEST_F(ViewerTest, LocalLinksStayWithTheControl)
     EXPECT_TRUE(Desktop.Requests.empty());
 }
 
-TEST_F(ViewerTest, MailAndWebAddressesGoToTheDesktopInAnyCase)
+TEST_F(ViewerTest, MailAndWebAddressesGoToTheDesktopByTheirStartInAnyCase)
 {
     EXPECT_TRUE(Follow("hTTp://exemple.org/index.html"));
-    EXPECT_TRUE(Follow("MailTo:zef@exemple.org"));
-    EXPECT_TRUE(Follow("voir http://exemple.org"));
+    EXPECT_TRUE(Follow(" \tMailTo:zef@exemple.org"));
     EXPECT_EQ(Desktop.Requests, std::vector<std::string>({"open address hTTp://exemple.org/index.html",
-                                                         "open address MailTo:zef@exemple.org",
-                                                         "open address voir http://exemple.org"}));
+                                                         "open address MailTo:zef@exemple.org"}));
     // The address box and the file name stay with the page.
     EXPECT_EQ(Viewer().FileName(), Page);
 
-    // Another scheme goes to the control, shown in the address box.
+    // Another scheme goes to the control, shown in the address box, even
+    // when a web or mail scheme appears further on.
     Desktop.Requests.clear();
     EXPECT_FALSE(Follow("ftp://exemple.org/fichier.htm"));
+    EXPECT_FALSE(Follow("voir http://exemple.org"));
+    EXPECT_FALSE(Follow("x-scheme:/usr/share/applications/lanceur.desktop?HTTP:"));
     EXPECT_FALSE(Follow("news:fr.comp.lang"));
     EXPECT_TRUE(Desktop.Requests.empty());
     EXPECT_EQ(Viewer().AddressBox().text(), "news:fr.comp.lang");
@@ -112,21 +114,69 @@ TEST_F(ViewerTest, MailAndWebAddressesGoToTheDesktopInAnyCase)
 TEST_F(ViewerTest, SoundsProgramsAndVideosGoToTheDesktop)
 {
     const std::string folder = Folder.path().toStdString() + "/";
+    Write("outils/calc.exe", "");
     EXPECT_TRUE(Follow("sons/cloche.WAV"));
-    EXPECT_TRUE(Follow("outils/calc.exe  -a  b "));
     EXPECT_TRUE(Follow("film.Avi"));
     EXPECT_TRUE(Follow("musique.mid"));
     EXPECT_FALSE(Follow("notes.txt"));
     EXPECT_EQ(Desktop.Requests, std::vector<std::string>({
                                     "sound " + folder + "sons/cloche.WAV",
-                                    "start " + folder + "outils/calc.exe [-a] [b]",
                                     "open file " + folder + "film.Avi",
                                     "open file " + folder + "musique.mid",
                                 }));
+
+    // A program runs only when the user says yes to its full command line.
+    Desktop.Requests.clear();
+    EXPECT_TRUE(Follow("outils/calc.exe  -a  b "));
+    EXPECT_TRUE(Desktop.Requests.empty());
+    Dialogs.AnswerYes = true;
+    EXPECT_TRUE(Follow("outils/../outils/calc.exe -a"));
+    EXPECT_EQ(Dialogs.YesNoQuestions,
+              std::vector<std::string>({"Ex\xE9" "cuter le programme \xAB " + folder + "outils/calc.exe -a  b \xBB ?",
+                                        "Ex\xE9" "cuter le programme \xAB " + folder + "outils/calc.exe -a \xBB ?"}));
+    EXPECT_EQ(Desktop.Requests, std::vector<std::string>{"start " + folder + "outils/calc.exe [-a]"});
     // The address box shows the link as clicked, arguments included; the page stays.
-    Follow("outils/calc.exe -v");
-    EXPECT_EQ(Viewer().AddressBox().text(), "outils/calc.exe -v");
+    EXPECT_EQ(Viewer().AddressBox().text(), "outils/../outils/calc.exe -a");
     EXPECT_EQ(Pane().CurrentFile(), Page);
+
+    // A program that is not there is refused without a question.
+    EXPECT_THROW(Follow("outils/absent.exe"), EFileError);
+    EXPECT_EQ(Dialogs.YesNoQuestions.size(), 2u);
+}
+
+// Percent decoding can put a NUL in a name: the system would stop there and
+// run or open the shorter name, whatever extension the link shows.
+TEST_F(ViewerTest, LinksWithControlCharactersNameNoFile)
+{
+    Dialogs.AnswerYes = true;
+    Write("script.sh", "#!/bin/sh\n");
+    for (const char* link : {"/bin/sh%00.exe -c touch${IFS}/tmp/pwned", "script.sh%00.exe", "script.sh%0A.exe",
+                             "prog.exe a\x01b", "son%00.wav", "film%1F.avi", "musique%7F.mid", "page.htm%00.htm",
+                             "page.htm%00.gif", "caf%C2%85.htm"}) {
+        SCOPED_TRACE(link);
+        EXPECT_THROW(Follow(link), EFileError);
+    }
+    EXPECT_TRUE(Desktop.Requests.empty());
+    EXPECT_TRUE(Dialogs.YesNoQuestions.empty());
+    EXPECT_EQ(Pane().CurrentFile(), Page);
+
+    // The error names the link's file with its control characters shown.
+    try {
+        Follow("script.sh%00.exe");
+    } catch (const EFileError& error) {
+        EXPECT_EQ(std::string(error.what()), "Can't locate file: " + Folder.path().toStdString() + "/script.sh\\x00.exe");
+    }
+
+    // Clicked in a page, the control refuses them too: a picture named
+    // "page.htm" and a NUL is not the page.
+    Pane().LoadHtmlFile(Write("liens.htm", "<a href=\"page.htm%00.gif\">xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx</a>"));
+    EXPECT_THROW(Click(Pane(), kFirstThing, Qt::LeftButton), EFileError);
+    EXPECT_EQ(Pane().CurrentFile(), Folder.path().toStdString() + "/liens.htm");
+
+    // Nor does a background sound of such a name reach the media device.
+    Desktop.Requests.clear();
+    Pane().OnSoundRequest(&Pane(), "fond%00.wav", 0, false);
+    EXPECT_TRUE(Desktop.Requests.empty());
 }
 
 TEST_F(ViewerTest, ClickedLinkToAPageLoadsIt)

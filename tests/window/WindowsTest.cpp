@@ -3,6 +3,7 @@
 #include "app/window/ImageForm.h"
 #include "app/window/Propriete.h"
 #include "app/window/SaveDialog.h"
+#include "app/window/ShellDialogs.h"
 #include "app/window/Splash.h"
 #include "app/window/SubmitForm.h"
 #include "tests/EngineFakes.h"
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -325,4 +328,37 @@ TEST(SmallWindows, SplashIsATealPanelWithTheProductName)
     EXPECT_EQ(splash.findChild<QLabel*>("picture")->size(), QSize(105, 105));
     const QImage shown = splash.grab().toImage();
     EXPECT_EQ(shown.pixelColor(300, 200), QColor(0, 128, 128));
+}
+
+// The question before a program starts: Enter or Escape says no, only a click
+// on "Oui" says yes.
+TEST(ShellDialogs, YesNoQuestionDefaultsToNo)
+{
+    TQtShellDialogs dialogs;
+    const auto answer = [&dialogs](const std::function<void(QMessageBox&)>& user) {
+        QTimer::singleShot(0, [&user] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), QString::fromUtf8("Exécuter le programme « /bin/prog -a » ?"));
+            user(*box);
+        });
+        return dialogs.AskYesNo(nullptr, "Ex\xE9" "cuter le programme \xAB /bin/prog -a \xBB ?");
+    };
+    const auto press = [](int key) {
+        return [key](QMessageBox& box) {
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(box.focusWidget() ? box.focusWidget() : &box, &event);
+        };
+    };
+    const auto clickButton = [](const char* text) {
+        return [text](QMessageBox& box) {
+            for (QAbstractButton* button : box.buttons())
+                if (button->text() == text)
+                    button->click();
+        };
+    };
+    EXPECT_FALSE(answer(press(Qt::Key_Return)));
+    EXPECT_FALSE(answer(press(Qt::Key_Escape)));
+    EXPECT_FALSE(answer(clickButton("Non")));
+    EXPECT_TRUE(answer(clickButton("Oui")));
 }
