@@ -6,10 +6,6 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 namespace {
 
 // Windows-1252, like every text of the interface.
@@ -22,18 +18,9 @@ std::string FailureMessage(const std::string& fileName, const QSaveFile& file)
 
 } // namespace
 
-std::optional<std::string> ReadWholeFile(const std::string& fileName)
+std::optional<std::string> ReadWholeFile(const std::string& fileName, std::uint64_t maxBytes)
 {
-    std::error_code error;
-    if (fileName.empty() || std::filesystem::is_directory(fileName, error))
-        return std::nullopt;
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        return std::nullopt;
-    return bytes;
+    return ReadRegularFile(fileName, maxBytes);
 }
 
 std::optional<std::string> WriteFileAtomically(const std::string& fileName, std::string_view bytes)

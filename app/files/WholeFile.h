@@ -3,13 +3,18 @@
 // the bytes go to a temporary file in the same folder, which is then renamed
 // over the target, so readers see either the old contents or the new ones.
 
+#include "engine/base/RegularFile.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The file's bytes; nothing when the name is empty or names no readable file.
-std::optional<std::string> ReadWholeFile(const std::string& fileName);
+// The file's bytes; nothing when the name is empty, names no regular file
+// (devices, FIFOs, sockets and folders are refused without waiting), the file
+// holds more than `maxBytes` or cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& fileName, std::uint64_t maxBytes = kMaxPageBytes);
 
 // Returns nothing on success, or a French message naming the file on failure;
 // after a failure the old file (if any) is left whole.

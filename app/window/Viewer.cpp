@@ -12,6 +12,7 @@
 #include "app/files/WholeFile.h"
 #include "engine/base/Cp1252.h"
 #include "engine/base/ErrorBox.h"
+#include "engine/base/RegularFile.h"
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/viewer/HtmlPane.h"
 #include "engine/text/ImageObj.h"
@@ -103,6 +104,13 @@ bool IsExistingFile(const std::string& fileName)
     std::error_code error;
     return !fileName.empty() && !HasControlCharacter(fileName) &&
            std::filesystem::is_regular_file(ResolveFileNameCase(fileName), error);
+}
+
+// Only regular files go to the sound player: a device or a FIFO would never
+// end or would block it.
+bool IsSoundFile(const std::string& fileName)
+{
+    return RegularFileRefusal(fileName, UINT64_MAX) == TFileRefusal::None;
 }
 
 } // namespace
@@ -365,18 +373,19 @@ void TViewer::htmlPane1HotSpotClick(const std::string& url, bool& handled)
     // one whose extension is tested below: such a link names no file.
     if (HasControlCharacter(name) || HasControlCharacter(arguments))
         throw EFileError(name);
-    // The desktop gets exactly the name whose extension is tested.
-    const std::string target = ResolveFileNameCase(name);
-    const std::string extension = ExtensionOf(target);
+    // The desktop gets exactly the name whose extension is tested, its letter
+    // case resolved by the expansion.
+    const std::string extension = ExtensionOf(name);
     if (extension == ".WAV") {
         handled = true;
-        services_.Desktop.PlaySound(target);
+        if (IsSoundFile(name))
+            services_.Desktop.PlaySound(name);
     } else if (extension == ".EXE") {
         handled = true;
-        RunProgram(target, arguments);
+        RunProgram(name, arguments);
     } else if (extension == ".MID" || extension == ".AVI") {
         handled = true;
-        services_.Desktop.OpenFile(target);
+        services_.Desktop.OpenFile(name);
     }
     addressBox_->setText(FileNameForDisplay(url));
     fileName_ = LinkToPath(url);
@@ -432,7 +441,7 @@ std::string TViewer::htmlPane1Include(const std::string& command, const std::vec
     name.resize(std::min(name.size(), name.find('"')));
     // The name is used as written, relative to the current folder; a file
     // that cannot be read includes nothing.
-    return ReadWholeFile(ResolveFileNameCase(Cp1252ToUtf8IfNeeded(name))).value_or(std::string());
+    return ReadWholeFile(ResolveFileNameCase(Cp1252ToUtf8IfNeeded(name)), kMaxIncludeBytes).value_or(std::string());
 }
 
 void TViewer::htmlPane1SoundRequest(THtmlPane& sender, const std::string& url, int loop, bool terminate)
@@ -444,13 +453,14 @@ void TViewer::htmlPane1SoundRequest(THtmlPane& sender, const std::string& url, i
         return;
     }
     const std::string fileName = sender.ExpandLinkName(url);
-    // A name with a control character is no sound file; the last page's
-    // sound was closed before this page was built.
-    if (HasControlCharacter(fileName))
+    // A name with a control character, or a device, a FIFO or a folder, is no
+    // sound file: nothing plays, as for a missing file. The last page's sound
+    // was closed before this page was built.
+    if (HasControlCharacter(fileName) || !IsSoundFile(fileName))
         return;
     repeatCount_ = loop < 0 ? kEndlessRepeats : std::max(loop, 1);
     // Opening gives the first notice, which starts the first play.
-    services_.Desktop.MediaOpen(ResolveFileNameCase(fileName));
+    services_.Desktop.MediaOpen(fileName);
 }
 
 void TViewer::MediaNotify(TMediaNotice notice)

@@ -149,17 +149,10 @@ void THtmlBuilder::Run(TEntry entry, TSectionList& document, TAnchorList& anchor
 
 void THtmlBuilder::StartInput(TEntry entry, const std::string& source)
 {
-    if (entry == TEntry::HtmlText) {
+    if (entry == TEntry::HtmlText)
         lexer_.StartMemory(source);
-        return;
-    }
-    try {
+    else
         lexer_.StartFile(source);
-    } catch (const EParseError&) {
-        throw;
-    } catch (const std::runtime_error&) {
-        throw EFileError(source);
-    }
 }
 
 void THtmlBuilder::StartParse(TSectionList& document, TAnchorList& anchors, const THtmlHandlers& handlers)

@@ -46,17 +46,6 @@ struct THtmlHandlers {
     TIncludeType OnInclude;
 };
 
-// A page file that cannot be opened. Nothing of the document has been built.
-// The message shows control characters of the name as \xNN.
-class EFileError : public std::runtime_error {
-public:
-    explicit EFileError(const std::string& fileName)
-        : std::runtime_error("Can't locate file: " + EscapeControlCharacters(fileName)), FileName(fileName)
-    {
-    }
-    std::string FileName;
-};
-
 // The anchor names of a page (NAME of A), upper case, in sorted order, each
 // with the document item that holds the anchor. A name given twice keeps its
 // first item. The list does not own the items: its keeper forgets the items
@@ -105,7 +94,7 @@ public:
     // up with its default fonts and colours, and `anchors`. A handler that
     // starts another parse on the same builder gets std::logic_error.
     //
-    // An HTML file. A file that cannot be opened throws EFileError. A page
+    // An HTML file. A file that cannot be read throws EFileError (Lexer.h). A page
     // that ends inside a comment ends the parse quietly, keeping what was
     // built; any other error passes on after the clean-up.
     void ParseHtmlFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName,

@@ -4,6 +4,7 @@
 #include "engine/canvas/Canvas.h"
 #include "engine/base/Cp1252.h"
 #include "engine/base/ErrorBox.h"
+#include "engine/base/RegularFile.h"
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/tables/HtmlTable.h"
 #include "engine/images/ImageCache.h"
@@ -14,6 +15,7 @@
 
 #include <QFileInfo>
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -269,7 +271,7 @@ void BuildAndDump(const std::string& fullName, const TDumpOptions& options, std:
     TAnchorList anchors;
     document.OnItemDropped = [&anchors](const TSectionBase& item) { anchors.Forget(item); };
     document.ExpandLinkName = [&](const std::string& reference) {
-        return ExpandLink(reference, {}, builder.Base(), fullName);
+        return ExpandLinkToFile(reference, {}, builder.Base(), fullName);
     };
     SetViewerDefaults(document);
     build(builder, document, anchors);
@@ -369,7 +371,7 @@ void DumpPageFile(const std::string& fileName, const TDumpOptions& options, std:
             builder.ParseTextFile(document, anchors, fileName);
             break;
         case TViewedFileType::Image:
-            if (!QFileInfo(QString::fromStdString(fileName)).isFile())
+            if (RegularFileRefusal(fileName, UINT64_MAX) != TFileRefusal::None)
                 throw EFileError(fileName);
             builder.ParseHtmlText(document, anchors, THtmlBuilder::ImagePageText(fullName));
             break;

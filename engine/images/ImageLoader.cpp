@@ -1,10 +1,9 @@
 #include "engine/images/ImageLoader.h"
 
+#include "engine/base/RegularFile.h"
 #include "engine/images/BmpReader.h"
 #include "engine/canvas/Canvas.h"
 
-#include <QByteArray>
-#include <QFile>
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE
 #include <cstring>
@@ -156,12 +155,9 @@ bool MaskInColor(const QImage& picture, QRgb color, QImage& mask)
 
 std::vector<std::uint8_t> ReadFileData(const std::filesystem::path& fileName, bool& ok)
 {
-    QFile file(QString::fromStdString(fileName.string()));
-    ok = file.open(QIODevice::ReadOnly);
-    if (!ok)
-        return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    const std::optional<std::string> bytes = ReadRegularFile(fileName.string(), kMaxPictureBytes);
+    ok = bytes.has_value();
+    return ok ? std::vector<std::uint8_t>(bytes->begin(), bytes->end()) : std::vector<std::uint8_t>();
 }
 
 TImageKind ImageKindOf(std::span<const std::uint8_t> firstBytes)
@@ -179,11 +175,9 @@ TImageKind ImageKindOf(std::span<const std::uint8_t> firstBytes)
 
 TImageKind ImageKindOfFile(const std::filesystem::path& fileName)
 {
-    QFile file(QString::fromStdString(fileName.string()));
-    if (!file.open(QIODevice::ReadOnly))
-        return TImageKind::None;
-    const QByteArray bytes = file.read(kKindBytes);
-    return ImageKindOf({reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())});
+    TRegularFile file(fileName.string(), kMaxPictureBytes);
+    std::uint8_t bytes[kKindBytes];
+    return ImageKindOf({bytes, file.Read(bytes)});
 }
 
 QImage DecodeStillImage(std::span<const std::uint8_t> data, std::int64_t maxPixels)

@@ -25,7 +25,8 @@ constexpr std::int64_t kMaxStillPixels = 64LL * 1024 * 1024;
 // picture; real files have about ten.
 constexpr int kMaxJpegScans = 500;
 
-// The bytes of a picture file; `ok` is false when it cannot be opened.
+// The bytes of a picture file; `ok` is false when it cannot be read, is no
+// regular file or holds more than kMaxPictureBytes.
 std::vector<std::uint8_t> ReadFileData(const std::filesystem::path& fileName, bool& ok);
 
 TImageKind ImageKindOf(std::span<const std::uint8_t> firstBytes);

@@ -1,9 +1,10 @@
 #include "engine/lexer/Lexer.h"
 
+#include "engine/lexer/LinkNames.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <filesystem>
 
 namespace {
 
@@ -85,6 +86,13 @@ struct THtmlLexer::TFlagScope {
     bool Saved;
 };
 
+EFileError::EFileError(const std::string& fileName, TFileRefusal refusal)
+    : std::runtime_error((refusal == TFileRefusal::TooLarge ? "File too large: " : "Can't locate file: ") +
+                         EscapeControlCharacters(fileName)),
+      FileName(fileName)
+{
+}
+
 THtmlLexer::THtmlLexer() = default;
 THtmlLexer::~THtmlLexer() = default;
 
@@ -113,13 +121,10 @@ void THtmlLexer::Reset()
 void THtmlLexer::StartFile(const std::string& fileName)
 {
     Reset();
-    // A folder opens on Linux and reads as nothing: it is no page file.
-    std::error_code error;
-    if (std::filesystem::is_directory(fileName, error))
-        throw std::runtime_error("Cannot open file: " + fileName);
-    File.reset(std::fopen(fileName.c_str(), "rb"));
-    if (!File)
-        throw std::runtime_error("Cannot open file: " + fileName);
+    auto file = std::make_unique<TRegularFile>(fileName, kMaxPageBytes);
+    if (!file->IsOpen())
+        throw EFileError(fileName, file->Refusal());
+    File = std::move(file);
     FileBuffer.resize(kFileBufferSize);
     NextChar();
 }
@@ -144,7 +149,7 @@ unsigned char THtmlLexer::RefillRawByte()
         return RawByte();
     }
     if (File) {
-        const std::size_t count = std::fread(FileBuffer.data(), 1, FileBuffer.size(), File.get());
+        const std::size_t count = File->Read(FileBuffer);
         if (count > 0) {
             Cursor = FileBuffer.data();
             End = Cursor + count;

@@ -4,16 +4,25 @@
 // attribute list of the last tag that keeps attributes, and the heading level.
 // One object serves one parse at a time.
 
+#include "engine/base/RegularFile.h"
 #include "engine/lexer/Symbols.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// A page file that cannot be read: missing, no regular file, or larger than
+// kMaxPageBytes. Nothing of the document has been built. The message shows
+// control characters of the name as \xNN.
+class EFileError : public std::runtime_error {
+public:
+    explicit EFileError(const std::string& fileName, TFileRefusal refusal = TFileRefusal::Missing);
+    std::string FileName;
+};
 
 // Raised when the input ends inside a comment or declaration.
 class EParseError : public std::runtime_error {
@@ -43,8 +52,8 @@ public:
     THtmlLexer& operator=(const THtmlLexer&) = delete;
 
     // Start a parse: reset the state and fetch the first character (not yet
-    // the first symbol). A file that cannot be opened throws
-    // std::runtime_error; EParseError when the input opens an unclosed comment.
+    // the first symbol). A file that cannot be read throws EFileError;
+    // EParseError when the input opens an unclosed comment.
     void StartFile(const std::string& fileName);
     void StartMemory(std::string text);
 
@@ -154,7 +163,7 @@ private:
     const unsigned char* Cursor = nullptr;
     const unsigned char* End = nullptr;
     std::string MemoryText;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> File{nullptr, &std::fclose};
+    std::unique_ptr<TRegularFile> File;
     std::vector<unsigned char> FileBuffer;
     // An include text being read, and where the interrupted source resumes.
     std::string IncludeText;

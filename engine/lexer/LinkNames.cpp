@@ -178,6 +178,12 @@ std::string EscapeControlCharacters(std::string_view fileName)
     return escaped;
 }
 
+std::string ExpandLinkToFile(std::string_view name, std::string_view serverRoot, std::string_view base,
+    std::string_view currentFile)
+{
+    return ResolveFileNameCase(ExpandLink(name, serverRoot, base, currentFile));
+}
+
 std::string FolderOf(std::string_view fileName)
 {
     const std::size_t slash = fileName.rfind('/');

@@ -37,6 +37,12 @@ bool HasControlCharacter(std::string_view fileName);
 // messages.
 std::string EscapeControlCharacters(std::string_view fileName);
 
+// The file a link in a page names: ExpandLink, then the letter-case fallback
+// of ResolveFileNameCase. Pictures, backgrounds, sounds and linked files are
+// all found this way.
+std::string ExpandLinkToFile(std::string_view name, std::string_view serverRoot, std::string_view base,
+    std::string_view currentFile);
+
 // The folder part of a file name, with its final "/" ("" when there is none).
 std::string FolderOf(std::string_view fileName);
 

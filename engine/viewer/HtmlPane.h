@@ -113,7 +113,9 @@ public:
 
     // ---- Loading ----------------------------------------------------------
     // The file loaders do nothing while busy or for an empty name; a missing
-    // file throws EFileError ("Can't locate file: ") and changes nothing.
+    // file, or one that is no regular file, throws EFileError ("Can't locate
+    // file: "), a page above kMaxPageBytes EFileError ("File too large: "),
+    // and nothing changes.
     // A name may end in '#' and an anchor name (HTML files).
     void LoadHtmlFile(const std::string& fileName);
     void LoadTextFile(const std::string& fileName);
@@ -125,7 +127,8 @@ public:
     // An empty page; the current file name and the history stay.
     virtual void Clear();
     bool ScrollToAnchor(std::string_view name);
-    // The full file name a link or image reference of the page names.
+    // The full file name a link or image reference of the page names; a name
+    // that differs from the file on disk only in letter case finds the file.
     virtual std::string ExpandLinkName(const std::string& name) const;
 
     // ---- Selection and find ------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "engine/viewer/HtmlPane.h"
 
+#include "engine/base/RegularFile.h"
 #include "engine/lexer/LinkNames.h"
 #include "engine/viewer/PaintPanel.h"
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 
@@ -185,9 +187,10 @@ void THtmlPane::LoadFile(const std::string& name, TViewedFileType type)
         const TProcessingScope busy(*this);
 
         const std::string existing = ResolveFileNameCase(fileName);
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(existing, error))
-            throw EFileError(fileName);
+        // A picture too large to read shows the error picture on its page.
+        const std::uint64_t maxBytes = type == TViewedFileType::Image ? UINT64_MAX : kMaxPageBytes;
+        if (const TFileRefusal refusal = RegularFileRefusal(existing, maxBytes); refusal != TFileRefusal::None)
+            throw EFileError(fileName, refusal);
 
         const std::string oldFile = currentFile_;
         PrepareDocument();
@@ -314,7 +317,7 @@ bool THtmlPane::ScrollToAnchor(std::string_view name)
 
 std::string THtmlPane::ExpandLinkName(const std::string& name) const
 {
-    return ExpandLink(name, serverRoot_, base_, currentFile_);
+    return ExpandLinkToFile(name, serverRoot_, base_, currentFile_);
 }
 
 // ---- History ----------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include "app/window/SubmitForm.h"
 #include "engine/base/Cp1252.h"
 #include "engine/builder/HtmlBuilder.h"
+#include "engine/text/ImageObj.h"
+#include "engine/text/Section.h"
 #include "engine/viewer/PaintPanel.h"
 
 #include <QCheckBox>
@@ -20,6 +22,8 @@
 #include <QTime>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A button pressed and released at a point of the control's drawing surface.
@@ -33,6 +37,17 @@ void Click(THtmlPane& pane, QPoint point, Qt::MouseButton button)
     QCoreApplication::sendEvent(&panel, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(point), global, button, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&panel, &release);
+}
+
+// The kinds of the pictures of a page without tables, in their order.
+std::vector<TPictureKind> PictureKinds(TSectionList& document)
+{
+    std::vector<TPictureKind> kinds;
+    for (const auto& item : document.Items)
+        if (const auto* section = dynamic_cast<const TSection*>(item.get()))
+            for (const auto& image : section->Images)
+                kinds.push_back(image->Kind);
+    return kinds;
 }
 
 std::string Quoted(const std::string& text) { return "Pas d'autres occurences de \"" + text + "\""; }
@@ -67,6 +82,13 @@ protected:
         bool handled = true;
         Pane().OnHotSpotClick(Pane(), link, handled);
         return handled;
+    }
+
+    std::string PageText()
+    {
+        Pane().SelectAll();
+        Pane().CopyToClipboard();
+        return QGuiApplication::clipboard()->text().toStdString();
     }
 
     std::string Page;
@@ -115,6 +137,7 @@ TEST_F(ViewerTest, SoundsProgramsAndVideosGoToTheDesktop)
 {
     const std::string folder = Folder.path().toStdString() + "/";
     Write("outils/calc.exe", "");
+    Write("sons/cloche.WAV", "RIFF");
     EXPECT_TRUE(Follow("sons/cloche.WAV"));
     EXPECT_TRUE(Follow("film.Avi"));
     EXPECT_TRUE(Follow("musique.mid"));
@@ -214,9 +237,57 @@ TEST_F(ViewerTest, IncludesGiveTheDateTheTimeOrAFile)
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("inclus"));
 }
 
+TEST_F(ViewerTest, DevicesFifosAndFoldersAreMissingFilesWhereverTheyAreNamed)
+{
+    const std::string fifo = Folder.path().toStdString() + "/tube";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = Folder.path().toStdString() + "/dossier";
+    std::filesystem::create_directory(folder);
+    for (const std::string& name : {std::string("/dev/zero"), fifo, folder}) {
+        SCOPED_TRACE(name);
+        const std::string shown = Pane().CurrentFile();
+        OpenThroughDialog(name);
+        EXPECT_EQ(Pane().CurrentFile(), shown);
+
+        const std::string naming = Write("nomme.htm", "<body background=\"" + name + "\"><bgsound src=\"" + name +
+                                                          "\"><p>avant <!--#include file=\"" + name +
+                                                          "\"-->apres <img src=\"" + name + "\">");
+        OpenThroughDialog(naming);
+        EXPECT_EQ(Pane().CurrentFile(), naming);
+        EXPECT_EQ(PageText(), "avant apres \r\n");
+        EXPECT_EQ(PictureKinds(Pane().Document()), std::vector<TPictureKind>{TPictureKind::ErrorImage});
+        EXPECT_TRUE(Pane().Document().BackgroundBitmap().isNull());
+        Follow(name + ".wav");
+        for (const std::string& request : Desktop.Requests)
+            EXPECT_FALSE(request.starts_with("media open") || request.starts_with("sound")) << request;
+    }
+}
+
+TEST_F(ViewerTest, NamesInAnotherLetterCaseFindTheirFiles)
+{
+    const TCurrentFolder current(Folder.path());
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(Folder.path() + "/still.bmp", "BMP"));
+    std::filesystem::create_directory(Folder.path().toStdString() + "/Fonds");
+    ASSERT_TRUE(picture.save(Folder.path() + "/Fonds/tile.bmp", "BMP"));
+    const std::string sound = Write("Fond.wav", "RIFF");
+    Write("morceau.htm", "<b>inclus</b>");
+    OpenThroughDialog(Write("casse.htm", "<body background=\"FONDS/TILE.BMP\"><bgsound src=\"FOND.WAV\">"
+                                         "<p><!--#include file=\"MORCEAU.htm\"--> <img src=\"STILL.BMP\">"
+                                         " <img src=\"still.bmp\">"));
+    EXPECT_EQ(PageText(), "inclus  \r\n");
+    EXPECT_EQ(PictureKinds(Pane().Document()),
+              std::vector<TPictureKind>({TPictureKind::Bitmap, TPictureKind::Bitmap}));
+    EXPECT_FALSE(Pane().Document().BackgroundBitmap().isNull());
+    EXPECT_EQ(Desktop.Requests.back(), "media open " + sound);
+    Follow("fond.WAV");
+    EXPECT_EQ(Desktop.Requests.back(), "sound " + sound);
+}
+
 TEST_F(ViewerTest, BackgroundSoundPlaysAsOftenAsAsked)
 {
-    const std::string sound = Folder.path().toStdString() + "/fond.wav";
+    const std::string sound = Write("fond.wav", "RIFF");
     const auto plays = [this] {
         return std::count(Desktop.Requests.begin(), Desktop.Requests.end(), "media play");
     };
