@@ -270,8 +270,9 @@ void BuildAndDump(const std::string& fullName, const TDumpOptions& options, std:
     THtmlBuilder builder;
     TAnchorList anchors;
     document.OnItemDropped = [&anchors](const TSectionBase& item) { anchors.Forget(item); };
+    TFileNameCase fileNameCase;
     document.ExpandLinkName = [&](const std::string& reference) {
-        return ExpandLinkToFile(reference, {}, builder.Base(), fullName);
+        return ExpandLinkToFile(reference, {}, builder.Base(), fullName, fileNameCase);
     };
     SetViewerDefaults(document);
     build(builder, document, anchors);

@@ -79,24 +79,39 @@ std::string AbsoluteNormal(const std::string& path)
     return (error ? fs::path(path) : absolute).lexically_normal().string();
 }
 
-// The one entry of the folder whose name equals the given one without regard
-// to case; none when there is none or more than one.
-std::optional<std::string> UniqueMatchIgnoringCase(const fs::path& folder, const std::string& name)
+bool IsAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Names that differ only in letter case. ASCII names, nearly all of them, are
+// compared without Unicode's case folding: every name a page gives that is
+// not found is compared with a whole folder, and pages may name hundreds of
+// missing pictures.
+bool SameNameIgnoringCase(std::string_view candidate, std::string_view wanted, const QString& wantedText)
+{
+    if (IsAscii(candidate) && IsAscii(wanted))
+        return candidate.size() == wanted.size()
+            && std::equal(candidate.begin(), candidate.end(), wanted.begin(),
+                [](char a, char b) { return ToLowerAscii(a) == ToLowerAscii(b); });
+    const QString candidateText = QString::fromUtf8(candidate.data(), static_cast<qsizetype>(candidate.size()));
+    return candidateText.compare(wantedText, Qt::CaseInsensitive) == 0;
+}
+
+// The one name of the listing that equals the given one without regard to
+// case; none when there is none or more than one.
+std::optional<std::string> UniqueMatchIgnoringCase(const std::vector<std::string>& names, const std::string& name)
 {
     const QString wanted = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    std::optional<std::string> match;
-    std::error_code error;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-        const std::string candidate = entry->path().filename().string();
-        const QString candidateText =
-            QString::fromUtf8(candidate.data(), static_cast<qsizetype>(candidate.size()));
-        if (candidateText.compare(wanted, Qt::CaseInsensitive) != 0)
+    const std::string* match = nullptr;
+    for (const std::string& candidate : names) {
+        if (!SameNameIgnoringCase(candidate, name, wanted))
             continue;
         if (match)
             return std::nullopt;
-        match = candidate;
+        match = &candidate;
     }
-    return match;
+    return match ? std::optional<std::string>(*match) : std::nullopt;
 }
 
 // The length of the control character at the start of text, 0 when none.
@@ -179,9 +194,9 @@ std::string EscapeControlCharacters(std::string_view fileName)
 }
 
 std::string ExpandLinkToFile(std::string_view name, std::string_view serverRoot, std::string_view base,
-    std::string_view currentFile)
+    std::string_view currentFile, TFileNameCase& fileNameCase)
 {
-    return ResolveFileNameCase(ExpandLink(name, serverRoot, base, currentFile));
+    return fileNameCase.Resolve(ExpandLink(name, serverRoot, base, currentFile));
 }
 
 std::string FolderOf(std::string_view fileName)
@@ -190,7 +205,7 @@ std::string FolderOf(std::string_view fileName)
     return slash == std::string_view::npos ? std::string() : std::string(fileName.substr(0, slash + 1));
 }
 
-std::string ResolveFileNameCase(const std::string& path)
+std::string TFileNameCase::Resolve(const std::string& path)
 {
     std::error_code error;
     if (path.empty() || fs::exists(path, error))
@@ -205,10 +220,26 @@ std::string ResolveFileNameCase(const std::string& path)
             resolved = exact;
             continue;
         }
-        const auto match = UniqueMatchIgnoringCase(resolved.empty() ? fs::path(".") : resolved, part.string());
+        const auto match = UniqueMatchIgnoringCase(Listing(resolved.empty() ? fs::path(".") : resolved), part.string());
         if (!match)
             return path;
         resolved /= *match;
     }
     return resolved.string();
+}
+
+const std::vector<std::string>& TFileNameCase::Listing(const fs::path& folder)
+{
+    const auto [entry, added] = listings_.try_emplace(folder.string());
+    if (added) {
+        std::error_code error;
+        for (fs::directory_iterator item(folder, error), end; !error && item != end; item.increment(error))
+            entry->second.push_back(item->path().filename().string());
+    }
+    return entry->second;
+}
+
+std::string ResolveFileNameCase(const std::string& path)
+{
+    return TFileNameCase().Resolve(path);
 }

@@ -3,8 +3,11 @@
 // "/img/a.gif", "dir\page.htm") into file names of the local file system.
 // File names are POSIX paths in UTF-8.
 
+#include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The text without leading and trailing characters of code 32 or below.
 std::string TrimName(std::string_view name);
@@ -37,17 +40,30 @@ bool HasControlCharacter(std::string_view fileName);
 // messages.
 std::string EscapeControlCharacters(std::string_view fileName);
 
-// The file a link in a page names: ExpandLink, then the letter-case fallback
-// of ResolveFileNameCase. Pictures, backgrounds, sounds and linked files are
-// all found this way.
-std::string ExpandLinkToFile(std::string_view name, std::string_view serverRoot, std::string_view base,
-    std::string_view currentFile);
-
 // The folder part of a file name, with its final "/" ("" when there is none).
 std::string FolderOf(std::string_view fileName);
 
-// The path itself when it exists; else the path whose folders and name match
-// it one by one without regard to letter case, when each level has exactly one
-// such match; else the path unchanged. Pages written on case-blind systems
-// often name their files in another case than the disk holds them.
+// The letter-case fallback for file names: the path itself when it exists;
+// else the path whose folders and name match it one by one without regard to
+// letter case, when each level has exactly one such match; else the path
+// unchanged. Pages written on case-blind systems often name their files in
+// another case than the disk holds them. The object lists each folder once,
+// since a page may name hundreds of missing files in one folder; Forget()
+// drops the listings when the folders may have changed.
+class TFileNameCase {
+public:
+    std::string Resolve(const std::string& path);
+    void Forget() { listings_.clear(); }
+
+private:
+    const std::vector<std::string>& Listing(const std::filesystem::path& folder);
+    std::map<std::string, std::vector<std::string>, std::less<>> listings_;
+};
+
+// The same with fresh listings.
 std::string ResolveFileNameCase(const std::string& path);
+
+// The file a link in a page names: ExpandLink, then the letter-case fallback.
+// Pictures, backgrounds, sounds and linked files are all found this way.
+std::string ExpandLinkToFile(std::string_view name, std::string_view serverRoot, std::string_view base,
+    std::string_view currentFile, TFileNameCase& fileNameCase);

@@ -17,6 +17,7 @@
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/images/ImageCache.h"
 #include "engine/layout/SectionList.h"
+#include "engine/lexer/LinkNames.h"
 #include "engine/base/ViewedFileType.h"
 
 #include <QTimer>
@@ -366,6 +367,9 @@ private:
     int marginHeight_ = 5;
     int marginWidth_ = 10;
     std::string serverRoot_;
+    // Folder listings for the names of the page shown that differ in letter
+    // case from their files; dropped at each load.
+    mutable TFileNameCase fileNameCase_;
     int selectionAnchor_ = -1;
     // Set while the control moves its own vertical bar.
     bool movingBar_ = false;

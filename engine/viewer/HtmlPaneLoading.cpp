@@ -133,6 +133,7 @@ void THtmlPane::PrepareDocument()
 {
     document_->Clear();
     imageCache_.Cache().Age();
+    fileNameCase_.Forget();
     document_->SetFonts(defFontName_, defPreFontName_, defBackground_, defHotSpotColor_, defFontColor_,
                         defFontSize_);
     document_->Charset = charSet_;
@@ -317,7 +318,7 @@ bool THtmlPane::ScrollToAnchor(std::string_view name)
 
 std::string THtmlPane::ExpandLinkName(const std::string& name) const
 {
-    return ExpandLinkToFile(name, serverRoot_, base_, currentFile_);
+    return ExpandLinkToFile(name, serverRoot_, base_, currentFile_, fileNameCase_);
 }
 
 // ---- History ----------------------------------------------------------------

@@ -283,6 +283,13 @@ TEST_F(ViewerTest, NamesInAnotherLetterCaseFindTheirFiles)
     EXPECT_EQ(Desktop.Requests.back(), "media open " + sound);
     Follow("fond.WAV");
     EXPECT_EQ(Desktop.Requests.back(), "sound " + sound);
+
+    // A picture put in place after the page was shown appears on reloading.
+    OpenThroughDialog(Write("plus_tard.htm", "<img src=\"Fonds/PLUS_TARD.BMP\">"));
+    EXPECT_EQ(PictureKinds(Pane().Document()), std::vector<TPictureKind>{TPictureKind::ErrorImage});
+    ASSERT_TRUE(picture.save(Folder.path() + "/Fonds/plus_tard.bmp", "BMP"));
+    Commands().Reload->trigger();
+    EXPECT_EQ(PictureKinds(Pane().Document()), std::vector<TPictureKind>{TPictureKind::Bitmap});
 }
 
 TEST_F(ViewerTest, BackgroundSoundPlaysAsOftenAsAsked)
