@@ -409,7 +409,7 @@ void THtmlBuilder::CallSound()
     if (!handlers_.OnSound || !source)
         return;
     const TAttribute* loop = Attributes().Find(TSymbol::Loop);
-    handlers_.OnSound(document_->Owner, source->Text, loop ? loop->Value : 1, false);
+    handlers_.OnSound(document_->Owner, source->Text, loop ? loop->OffsetValue() : 1, false);
 }
 
 void THtmlBuilder::CallMeta()
@@ -721,7 +721,7 @@ void THtmlBuilder::ReadFontAttributes(bool baseFont)
     std::optional<std::string> face;
     for (const TAttribute& attribute : Attributes()) {
         if (attribute.Symbol == TSymbol::Size) {
-            int size = attribute.Value;
+            int size = attribute.OffsetValue();
             if (attribute.Text.size() > 1 && (attribute.Text[0] == '+' || attribute.Text[0] == '-'))
                 size += baseFontSize_;
             size = std::clamp(size, kLowestStep, kHighestStep);

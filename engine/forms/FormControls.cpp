@@ -56,7 +56,7 @@ bool HasAttribute(const TAttributeList& attributes, TSymbol symbol)
 int PositiveNumber(const TAttributeList& attributes, TSymbol symbol, int fallback)
 {
     const TAttribute* attribute = attributes.Find(symbol);
-    return attribute && attribute->Value > 0 ? attribute->Value : fallback;
+    return attribute && attribute->Value > 0 ? attribute->SizeValue() : fallback;
 }
 
 void ReadValueAndName(TFormControlObj& control, const TAttributeList& attributes)
@@ -158,7 +158,7 @@ int EditWidthInChars(const TAttributeList& attributes)
     if (!size)
         return TEditFormControlObj::kDefaultWidthInChars;
     if (size->Value > 0)
-        return size->Value;
+        return size->SizeValue();
     const std::size_t cut = size->Text.find_first_of(", ");
     if (cut == std::string::npos || cut == 0)
         return TEditFormControlObj::kDefaultWidthInChars;
@@ -169,7 +169,7 @@ int EditWidthInChars(const TAttributeList& attributes)
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), width);
     if (error != std::errc() || end != digits.data() + digits.size() || width <= 0)
         return TEditFormControlObj::kDefaultWidthInChars;
-    return width;
+    return std::min(width, kMaxAttributeSize);
 }
 
 // Qt takes "&" in a caption as a mnemonic mark; the page's text shows as written.

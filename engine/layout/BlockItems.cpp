@@ -68,7 +68,7 @@ THorzLine::THorzLine(const TAttributeList& attributes)
             if (attribute.Value > 0) {
                 const bool percent = attribute.Text.find('%') != std::string::npos;
                 if (!percent || attribute.Value <= 100) {
-                    Width = attribute.Value;
+                    Width = attribute.SizeValue();
                     WidthIsPercent = percent;
                 }
             }

@@ -3,6 +3,7 @@
 #include "engine/base/ErrorBox.h"
 #include "engine/layout/SectionList.h"
 
+#include "engine/base/LayoutLimits.h"
 #include "engine/base/Rect.h"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ int TCell::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidt
         const int itemStart = position;
         try {
             int itemMaxWidth = 0;
-            height += (*it)->Layout(canvas, y + height, position, itemMaxWidth, Indent);
+            height = ExtentSum(y + height, (*it)->Layout(canvas, y + height, position, itemMaxWidth, Indent)) - y;
             maxWidth = std::max(maxWidth, itemMaxWidth);
             ++it;
         } catch (const EProcessError& error) {

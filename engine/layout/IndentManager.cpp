@@ -1,5 +1,7 @@
 #include "engine/layout/IndentManager.h"
 
+#include "engine/base/LayoutLimits.h"
+
 #include <algorithm>
 #include <functional>
 #include <iterator>
@@ -171,10 +173,13 @@ void IndentManagerBasic::SetListLevel(int y, int level)
 
 void IndentManagerBasic::RegisterFloat(TFloatSide side, int y, int height, int width)
 {
+    // Thousands of floats side by side push the edge no further than the
+    // layout reaches.
+    const int bottom = ExtentSum(y, height);
     if (side == TFloatSide::Left)
-        left_.Add({LeftEdge(y) - LeftEdgeX + width, y, y + height, std::nullopt});
+        left_.Add({ExtentSum(LeftEdge(y) - LeftEdgeX, width), y, bottom, std::nullopt});
     else
-        right_.Add({RightEdge(y) - RightEdgeX - width, y, y + height, std::nullopt});
+        right_.Add({-ExtentSum(RightEdgeX - RightEdge(y), width), y, bottom, std::nullopt});
 }
 
 int IndentManagerBasic::FloatBottom() const

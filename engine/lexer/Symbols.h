@@ -4,6 +4,7 @@
 
 #include "engine/base/Colors.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -53,12 +54,29 @@ constexpr int kTagCount = 64;
 constexpr int kTagsWithEnd = 48;
 constexpr int kAttributeCount = 57;
 
+// The ranges that numbers read from attributes are kept to, by the reader of
+// each attribute. Layout and painting add a few of them to window coordinates
+// and to one another; far inside 32 bits, no such sum can overflow.
+// Sizes, spacings, spans and character counts (WIDTH, HEIGHT, BORDER,
+// CELLPADDING, CELLSPACING, COLSPAN, ROWSPAN, SIZE, MAXLENGTH, COLS, ROWS):
+constexpr std::int32_t kMaxAttributeSize = 100'000;
+// Signed offsets and counts (HSPACE before its sign is dropped, a relative FONT
+// SIZE, LOOP): -kMaxAttributeOffset to kMaxAttributeOffset.
+constexpr std::int32_t kMaxAttributeOffset = 100'000;
+
 // One attribute of a tag. Value is the numeric value (0 when the text is not a
-// number; 1 for a bare BORDER); Text is the value as written, Windows-1252.
+// number; 1 for a bare BORDER), as written; readers take it through SizeValue
+// or OffsetValue, or compare it with small bounds. Text is the value as
+// written, Windows-1252.
 struct TAttribute {
     TSymbol Symbol;
     std::int32_t Value;
     std::string Text;
+
+    // The number as a size: 0 to kMaxAttributeSize.
+    int SizeValue() const { return std::clamp(Value, 0, kMaxAttributeSize); }
+    // The number as a signed offset: -kMaxAttributeOffset to kMaxAttributeOffset.
+    int OffsetValue() const { return std::clamp(Value, -kMaxAttributeOffset, kMaxAttributeOffset); }
 };
 
 // The attributes of one tag in source order. Duplicates are all kept; Find

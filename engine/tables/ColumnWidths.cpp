@@ -1,8 +1,13 @@
 #include "engine/tables/ColumnWidths.h"
 
+#include "engine/base/LayoutLimits.h"
 #include "engine/base/MulDiv.h"
 
 #include <algorithm>
+
+// Cells ask for at most 100 000 pixels and percents are at most 1000 tenths,
+// so the scalings below stay far inside an int; the one that can fail (-1,
+// a result beyond an int) says so where it is called.
 
 namespace {
 
@@ -241,8 +246,10 @@ TColumnArray PercentWidths(TColumnRanges ranges, int target)
         int widestForPlain = 0;
         if (percentTotal > kFullPercent - 1)
             widestForPlain = plainMaximum > 0 ? 30000 : 0; // no room is left for the plain columns
+        else if (const int widest = MulDiv(plainMaximum, kFullPercent, kFullPercent - percentTotal); widest >= 0)
+            widestForPlain = widest;
         else
-            widestForPlain = MulDiv(plainMaximum, kFullPercent, kFullPercent - percentTotal);
+            widestForPlain = kMaxLayoutExtent; // a sliver left for wide plain columns: beyond any width
         const int natural = std::max(widestForPercents, widestForPlain);
 
         if (target >= natural) {

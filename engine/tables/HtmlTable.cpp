@@ -2,6 +2,7 @@
 
 #include "engine/canvas/Canvas.h"
 #include "engine/layout/IndentManager.h"
+#include "engine/base/LayoutLimits.h"
 #include "engine/base/MulDiv.h"
 #include "engine/base/Rect.h"
 #include "engine/layout/SectionList.h"
@@ -9,6 +10,7 @@
 #include <QRegion>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <map>
@@ -72,18 +74,18 @@ TCellObj::TCellObj(TSectionList* document, const TAttributeList& attributes, TPa
     if (const TAttribute* span = attributes.Find(TSymbol::ColSpan); span && span->Value > 1)
         ColumnSpan = std::min(span->Value, kLargestColumnSpan);
     if (const TAttribute* span = attributes.Find(TSymbol::RowSpan); span && span->Value > 1)
-        RowSpan = span->Value;
+        RowSpan = span->SizeValue();
     if (const TAttribute* width = attributes.Find(TSymbol::Width)) {
         if (!HasPercentSign(*width)) {
             if (width->Value > 0)
-                SpecifiedWidth = width->Value;
+                SpecifiedWidth = width->SizeValue();
         } else if (IsPercentInRange(width->Value)) {
             SpecifiedWidth = width->Value * 10;
             WidthIsPercent = true;
         }
     }
     if (const TAttribute* height = attributes.Find(TSymbol::Height))
-        SpecifiedHeight = height->Value;
+        SpecifiedHeight = height->SizeValue();
     Alignment = ToParaAlign(ReadCellAlign(attributes), align);
     VertAlign = ReadVertAlign(attributes, vertAlign);
 }
@@ -115,6 +117,8 @@ void TCellObj::ContentWidthRange(TCanvas& canvas, int& minimum, int& maximum)
 {
     if (!rangeKnown_) {
         Cell.WidthRange(canvas, rangeMinimum_, rangeMaximum_);
+        rangeMinimum_ = std::min(rangeMinimum_, kMaxCellWidth);
+        rangeMaximum_ = std::min(rangeMaximum_, kMaxCellWidth);
         rangeKnown_ = true;
     }
     minimum = rangeMinimum_;
@@ -187,7 +191,7 @@ void ThtmlTable::ReadAttributes(const TAttributeList& attributes)
             if (IsPercentInRange(width->Value))
                 SpecifiedWidth = width->Value * 10;
         } else {
-            SpecifiedWidth = width->Value;
+            SpecifiedWidth = width->SizeValue();
         }
     }
     if (const std::optional<TColor> color = DocumentColor(attributes, TSymbol::BorderColor)) {
@@ -195,7 +199,7 @@ void ThtmlTable::ReadAttributes(const TAttributeList& attributes)
         SpacingColor = *color;
     }
     if (const TAttribute* space = attributes.Find(TSymbol::HSpace))
-        HSpace = static_cast<int>(std::min<long long>(kMaxHSpace, std::llabs(space->Value)));
+        HSpace = std::min(kMaxHSpace, std::abs(space->OffsetValue()));
     if (Border)
         CellSpacing += kBorderSpacing;
 }
@@ -440,15 +444,16 @@ void ThtmlTable::ComputeRowHeights(TCanvas& canvas)
         const std::size_t count = static_cast<std::size_t>(span);
         for (const std::size_t first : starts) {
             const int need = RowNeed(canvas, *Rows[first], span);
-            int sum = 0;
+            std::int64_t sum = 0;
             for (std::size_t spanned = first; spanned < first + count; ++spanned)
                 sum += Rows[spanned]->RowHeight;
             if (sum >= need)
                 continue;
-            const int each = (need - sum) / span;
+            const int missing = need - static_cast<int>(sum);
+            const int each = missing / span;
             for (std::size_t spanned = first; spanned < first + count; ++spanned)
                 Rows[spanned]->RowHeight += each;
-            Rows[first + count - 1]->RowHeight += need - sum - each * span;
+            Rows[first + count - 1]->RowHeight += missing - each * span;
         }
     }
 }
@@ -483,6 +488,14 @@ void ThtmlTable::SetVertOffset(TCellObj& cell) const
 
 int ThtmlTable::LayoutRows(TCanvas& canvas, int y, int& position)
 {
+    // Rows past the layout limit are laid out at it, so that every sum of
+    // row heights below stays within it.
+    int bottom = y;
+    for (const auto& row : Rows) {
+        const int top = bottom;
+        bottom = ExtentSum(top, row->RowHeight);
+        row->RowHeight = bottom - top;
+    }
     int height = 0;
     for (std::size_t rowIndex = 0; rowIndex < Rows.size(); ++rowIndex) {
         TCellList& row = *Rows[rowIndex];

@@ -31,6 +31,11 @@ public:
     // caption's holder.
     TCellObj(TSectionList* document, int columnSpan, int rowSpan);
 
+    // A cell asks for no more width than a WIDTH may give, however wide its
+    // content: a 30-column grid of such cells, nested 200 deep, still has
+    // its X within an int.
+    static constexpr int kMaxCellWidth = kMaxAttributeSize;
+
     int ColumnSpan = 1;   // 0 marks a filler
     int RowSpan = 1;
     int Width = 0;        // sum of the widths of the spanned columns

@@ -50,6 +50,22 @@ TImageAlign ReadImageAlign(std::string_view value)
     return TImageAlign::Bottom;
 }
 
+// A side of the picture as laid out: as large as a size attribute may be at
+// most, so that pictures of a few pixels' height and millions' width add up
+// in lines and tables like everything else.
+int LaidOutSide(int side)
+{
+    return std::clamp(side, 0, kMaxAttributeSize);
+}
+
+// The other side of a picture scaled to one given side. MulDiv fails (-1) only
+// when the result does not fit in an int: far more than any side may be.
+int ProportionalSide(int givenSide, int naturalOther, int naturalGiven)
+{
+    const int side = MulDiv(givenSide, naturalOther, naturalGiven);
+    return side < 0 ? kMaxAttributeSize : LaidOutSide(side);
+}
+
 } // namespace
 
 TImageObj::TImageObj(TSectionList* document, TCell* cell, int index, const TAttributeList& attributes)
@@ -86,11 +102,11 @@ void TImageObj::ReadAttributes(const TAttributeList& attributes)
                     WidthIsPercent = true;
                 }
             } else if (attribute.Value > 0) {
-                SpecWidth = attribute.Value;
+                SpecWidth = attribute.SizeValue();
                 WidthIsPercent = false;
             }
             break;
-        case TSymbol::Height: SpecHeight = std::max(1, attribute.Value); break;
+        case TSymbol::Height: SpecHeight = std::max(1, attribute.SizeValue()); break;
         case TSymbol::Transp: Transparent = TTransparency::LowerLeft; break;
         case TSymbol::IsMap: IsMap = true; break;
         case TSymbol::UseMap: {
@@ -101,7 +117,7 @@ void TImageObj::ReadAttributes(const TAttributeList& attributes)
             MapName = name;
             break;
         }
-        case TSymbol::HSpace: HSpace = std::min(kMaxHSpace, std::abs(attribute.Value)); break;
+        case TSymbol::HSpace: HSpace = std::min(kMaxHSpace, std::abs(attribute.OffsetValue())); break;
         default: break;
         }
     }
@@ -180,12 +196,15 @@ void TImageObj::ComputeSize(TCanvas& canvas, int availableWidth, const TFontObj&
 
 void TImageObj::SettleSize(TCanvas& canvas, int availableWidth, int naturalWidth, int naturalHeight)
 {
+    naturalWidth = LaidOutSide(naturalWidth);
+    naturalHeight = LaidOutSide(naturalHeight);
     const bool placeholder = !Document->ShowImages || IsPlaceholder() || Kind == TPictureKind::None;
     const bool heightGiven = SpecHeight > 0;
     const bool widthGiven = SpecWidth > 0;
     if (WidthIsPercent) {
-        // Follows the available width: recomputed at every layout.
-        ImageWidth = MulDiv(availableWidth, SpecWidth, 100);
+        // Follows the available width: recomputed at every layout. A share of
+        // at most 100 % of a width cannot fail.
+        ImageWidth = std::max(0, MulDiv(availableWidth, SpecWidth, 100));
         ImageHeight = heightGiven ? SpecHeight : naturalHeight;
     } else if (placeholder) {
         // The picture may still come: its own size is taken when it does.
@@ -201,10 +220,10 @@ void TImageObj::SettleSize(TCanvas& canvas, int availableWidth, int naturalWidth
             ImageHeight = SpecHeight;
         } else if (heightGiven) {
             ImageHeight = SpecHeight;
-            ImageWidth = naturalHeight > 0 ? MulDiv(SpecHeight, naturalWidth, naturalHeight) : naturalWidth;
+            ImageWidth = naturalHeight > 0 ? ProportionalSide(SpecHeight, naturalWidth, naturalHeight) : naturalWidth;
         } else if (widthGiven) {
             ImageWidth = SpecWidth;
-            ImageHeight = naturalWidth > 0 ? MulDiv(SpecWidth, naturalHeight, naturalWidth) : naturalHeight;
+            ImageHeight = naturalWidth > 0 ? ProportionalSide(SpecWidth, naturalHeight, naturalWidth) : naturalHeight;
         }
         SizeSettled = true;
     }

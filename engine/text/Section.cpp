@@ -4,6 +4,7 @@
 #include "engine/layout/Cell.h"
 #include "engine/images/ImageMap.h"
 #include "engine/layout/IndentManager.h"
+#include "engine/base/LayoutLimits.h"
 #include "engine/base/MulDiv.h"
 #include "engine/layout/SectionList.h"
 #include "engine/canvas/TextSinks.h"
@@ -273,16 +274,17 @@ int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
         const char character = Text[static_cast<std::size_t>(index)];
         if (character == kImageMark) {
             if (const TImageObj* image = Images.At(index); image && !image->IsFloating())
-                width += image->TotalWidth;
+                width = ExtentSum(width, image->TotalWidth);
             ++index;
         } else if (character == kControlMark) {
             if (const TFormControlObj* control = ControlAt(index))
-                width += control->Width();
+                width = ExtentSum(width, control->Width());
             ++index;
         } else {
             const int stretch = std::max(1, PlainStretch(*this, index, end - index));
             const TFontObj& run = RunAt(index);
-            width += run.Font().TextWidth({Text.data() + index, static_cast<std::size_t>(stretch)}) - run.Overhang();
+            width = ExtentSum(width, run.Font().TextWidth({Text.data() + index, static_cast<std::size_t>(stretch)})
+                                         - run.Overhang());
             index += stretch;
         }
     }
@@ -504,8 +506,8 @@ void TSection::BuildLine(int start, int count, TLineState& state, IndentManager&
     }
 
     const int fullHeight = line.FullHeight();
-    SectionHeight += fullHeight;
-    state.Y += fullHeight;
+    state.Y = ExtentSum(state.Y, fullHeight);
+    SectionHeight = state.Y - Y;
     line.DrawHeight = std::max(fullHeight, state.FloatHeight);
     for (TImageObj* image : state.SetAside) {
         // A float the line break left for the next line is taken there.
@@ -581,11 +583,11 @@ void TSection::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
     int floatSum = 0;
     for (const auto& image : Images) {
         if (image->IsFloating())
-            floatSum += image->TotalWidth + image->HSpace;
+            floatSum = ExtentSum(floatSum, image->TotalWidth + image->HSpace);
         else
             minimum = std::max(minimum, image->TotalWidth);
     }
-    maximum = floatSum + TextWidth(0, Length) + Indent;
+    maximum = ExtentSum(floatSum, TextWidth(0, Length)) + Indent;
 
     auto separates = [](char c) { return c == ' ' || c == kImageMark; };
     int widestWord = 0;

@@ -3,6 +3,8 @@
 
 #include "tests/builder/BuilderTestSupport.h"
 
+#include "engine/base/LayoutLimits.h"
+#include "engine/canvas/Canvas.h"
 #include "engine/forms/FormControls.h"
 #include "engine/forms/HtmlForm.h"
 #include "engine/images/ImageMap.h"
@@ -513,4 +515,85 @@ TEST(BuilderEntry, ImagePageQuotesTheNameWithoutCuttingIt)
     TBuiltPage page(THtmlBuilder::ImagePageText("/x/" + longName + ".gif"));
     ASSERT_EQ(page.SectionAt(0).Images.Count(), 1);
     EXPECT_NE(page.SectionAt(0).Images[0].Source.find(longName + ".gif"), std::string::npos);
+}
+
+// ---- Limits ----
+
+namespace {
+
+// Lays the page out 800 pixels wide; returns the height.
+int LaidOutHeight(TBuiltPage& page, int& maxWidth)
+{
+    TCanvas canvas;
+    int position = 0;
+    return page.Document.Layout(canvas, 5, 800, position, maxWidth);
+}
+
+std::string Repeated(const std::string& piece, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}
+
+} // namespace
+
+TEST(BuilderLimits, NumbersFromAttributesAreKeptToTheirRanges)
+{
+    TBuiltPage page("<A HREF=x><IMG WIDTH=2147483647 HEIGHT=2147483647></A>"
+                    "<IMG WIDTH=100000 HEIGHT=99999 HSPACE=-2147483648><IMG WIDTH=100001 HEIGHT=100001 HSPACE=19>"
+                    "<TABLE WIDTH=2147483647 CELLPADDING=2147483647 HSPACE=-2147483648>"
+                    "<TR><TD WIDTH=2147483647 HEIGHT=100001 ROWSPAN=2147483647>x</TABLE>"
+                    "<FORM><INPUT SIZE=2147483647><TEXTAREA COLS=100001 ROWS=99999></TEXTAREA></FORM>");
+    int maxWidth = 0;
+    LaidOutHeight(page, maxWidth);
+    const auto& images = page.SectionAt(0).Images;
+    ASSERT_EQ(images.Count(), 3);
+    EXPECT_EQ(images[0].TotalWidth, 100002); // a link border on each side
+    EXPECT_EQ(images[0].TotalHeight, 100002);
+    EXPECT_EQ(images[1].ImageWidth, 100000);
+    EXPECT_EQ(images[1].ImageHeight, 99999);
+    EXPECT_EQ(images[1].HSpace, TImageObj::kMaxHSpace);
+    EXPECT_EQ(images[2].ImageWidth, 100000);
+    EXPECT_EQ(images[2].ImageHeight, 100000);
+    EXPECT_EQ(images[2].HSpace, 19);
+
+    const ThtmlTable& table = page.TableAt(0);
+    EXPECT_EQ(table.TableWidth, 100000);
+    EXPECT_EQ(table.CellPadding, ThtmlTable::kMaxPadding);
+    EXPECT_EQ(table.HSpace, ThtmlTable::kMaxHSpace);
+    const TCellObj& cell = *table.Rows[0]->Cells[0];
+    EXPECT_EQ(cell.SpecifiedWidth, 100000);
+    EXPECT_EQ(cell.SpecifiedHeight, 100000);
+    EXPECT_EQ(cell.RowSpan, 1);
+
+    const auto& controls = page.Document.FormControlList;
+    ASSERT_EQ(controls.size(), 2u);
+    EXPECT_EQ(dynamic_cast<const TEditFormControlObj&>(*controls[0]).WidthInChars, 100000);
+    EXPECT_EQ(dynamic_cast<const TTextAreaFormControlObj&>(*controls[1]).Columns, 100000);
+    EXPECT_EQ(dynamic_cast<const TTextAreaFormControlObj&>(*controls[1]).Rows, 99999);
+}
+
+TEST(BuilderLimits, LongPagesStopGrowingAtTheLayoutLimit)
+{
+    // 22 000 pictures 100 000 pixels tall would reach 2.2 billion: the page
+    // ends at the limit instead, and twice as many change nothing.
+    const std::string tallPicture = "<IMG WIDTH=1 HEIGHT=100000><BR>";
+    TBuiltPage tall(Repeated(tallPicture, 22000));
+    TBuiltPage taller(Repeated(tallPicture, 44000));
+    int maxWidth = 0;
+    EXPECT_EQ(LaidOutHeight(tall, maxWidth), kMaxLayoutExtent - 5);
+    EXPECT_EQ(LaidOutHeight(taller, maxWidth), kMaxLayoutExtent - 5);
+    TBuiltPage rows("<TABLE>" + Repeated("<TR><TD HEIGHT=100000>x", 22000) + "</TABLE>");
+    EXPECT_EQ(LaidOutHeight(rows, maxWidth), kMaxLayoutExtent - 5);
+
+    // Each cell asks for at most 100 000 pixels, however wide the table
+    // nested in it: three levels of 30 such columns stay 30 cells wide.
+    const std::string columns = "<TABLE><TR>" + Repeated("<TD WIDTH=100000>x", 30) + "</TABLE>";
+    const std::string twice = "<TABLE><TR>" + Repeated("<TD>" + columns, 30) + "</TABLE>";
+    TBuiltPage nested("<TABLE><TR>" + Repeated("<TD>" + twice, 30) + "</TABLE>");
+    LaidOutHeight(nested, maxWidth);
+    const ThtmlTable& outer = nested.TableAt(0);
+    EXPECT_EQ(outer.TableWidth, 30 * (100000 + outer.CellSpacing + 2 * outer.CellPadding) + outer.CellSpacing);
 }
