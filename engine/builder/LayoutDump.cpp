@@ -212,7 +212,7 @@ private:
         Line(depth + 1) << "text " << QuotedText(section.Text) << '\n';
         for (const auto& run : section.Fonts) {
             const TMyFont& font = run->Font();
-            Line(depth + 1) << "run " << run->Start << " \"" << Utf8(font.Name()) << "\" " << font.Size() << "pt "
+            Line(depth + 1) << "run " << run.Start << " \"" << Utf8(font.Name()) << "\" " << font.Size() << "pt "
                             << StyleLetters(font.Style()) << " color=" << ColourText(font.Color())
                             << VPosName(run->VPos);
             if (!run->Link.Url.empty()) {

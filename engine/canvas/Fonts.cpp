@@ -196,25 +196,47 @@ void TMyFont::ResolveFace() const
     face_ = faceCache_ ? faceCache_->Face(FaceKey()) : std::make_shared<const TFontFace>(FaceKey());
 }
 
-TFontObj::TFontObj(int start, const TMyFont& font, const TUrlTarget& link)
-    : Start(start), Link(link), font_(font)
-{
-}
+TFontObj::TFontObj(const TMyFont& font, const TUrlTarget& link) : Link(link), font_(font) {}
 
 void TFontObj::ApplyDefaults(const TFontDefaults& defaults)
 {
     font_.ApplyDefaults(defaults, Link.Url.empty() ? defaults.FontColor : defaults.LinkColor);
 }
 
-TFontObj& TFontList::Add(std::unique_ptr<TFontObj> run)
+bool TFontObj::operator==(const TFontObj& other) const
 {
-    runs_.push_back(std::move(run));
-    return *runs_.back();
+    return VPos == other.VPos && font_ == other.font_ && font_.FaceCache() == other.font_.FaceCache()
+        && Link == other.Link;
+}
+
+std::size_t TFontObj::Hash() const
+{
+    // Looks of one page differ mostly in size, style, colour and link.
+    std::size_t hash = std::hash<std::string>()(Link.Url);
+    auto mix = [&hash](std::size_t value) { hash ^= value + 0x9E3779B97F4A7C15u + (hash << 6) + (hash >> 2); };
+    mix(static_cast<std::size_t>(font_.Size()));
+    mix(static_cast<std::size_t>(font_.HtmlSize()));
+    mix(font_.Color());
+    mix(font_.Style().Bits() | static_cast<std::size_t>(VPos) << 4 | static_cast<std::size_t>(font_.FixedPitch()) << 6);
+    mix(std::hash<std::string>()(font_.Name()));
+    return hash;
+}
+
+TFontLook TFontLooks::Share(const TFontObj& look)
+{
+    if (const auto found = looks_.find(look); found != looks_.end())
+        return *found;
+    return *looks_.insert(std::make_shared<const TFontObj>(look)).first;
+}
+
+void TFontList::Add(int start, TFontLook look)
+{
+    runs_.push_back({start, std::move(look)});
 }
 
 int TFontList::IndexAt(int textIndex) const
 {
     const auto after = std::upper_bound(runs_.begin(), runs_.end(), textIndex,
-                                        [](int index, const auto& run) { return index < run->Start; });
+                                        [](int index, const TRun& run) { return index < run.Start; });
     return after == runs_.begin() ? 0 : static_cast<int>(after - runs_.begin()) - 1;
 }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 // Every device is 96 logical dots per inch: P points are MulDiv(P, 96, 72) pixels.
@@ -50,6 +51,7 @@ public:
         return result;
     }
     constexpr bool operator==(const TFontStyles&) const = default;
+    constexpr std::uint8_t Bits() const { return bits_; }
 
 private:
     std::uint8_t bits_ = 0;
@@ -223,15 +225,14 @@ private:
 
 enum class TVerticalPosition : std::uint8_t { Normal, Subscript, Superscript };
 
-// A font run of a text section: where it starts, its font, its link and its
-// vertical position. Its metrics always follow its font: they are read from
-// the font's face, which every change of the font replaces.
+// How a font run looks: its font, its link and its vertical position. Its
+// metrics always follow its font: they are read from the font's face, which
+// every change of the font replaces. Runs that look alike share one look.
 class TFontObj {
 public:
     TFontObj() = default;
-    TFontObj(int start, const TMyFont& font, const TUrlTarget& link = {});
+    explicit TFontObj(const TMyFont& font, const TUrlTarget& link = {});
 
-    int Start = 0;
     TVerticalPosition VPos = TVerticalPosition::Normal;
     TUrlTarget Link;
 
@@ -247,22 +248,69 @@ public:
     // Document defaults, with the link colour when the run is a link.
     void ApplyDefaults(const TFontDefaults& defaults);
 
+    // Same font description resolving through the same face cache, same link
+    // and vertical position.
+    bool operator==(const TFontObj& other) const;
+    std::size_t Hash() const;
+
 private:
     const TTextMetrics& Metrics() const { return font_.Metrics(); }
 
     TMyFont font_;
 };
 
-// The owning list of the font runs of one section, ordered by start.
+// A look shared by the runs that have it; never changed once shared.
+using TFontLook = std::shared_ptr<const TFontObj>;
+
+// The looks of a document's runs, each kept once: a page of a million runs
+// has a few dozen looks, and a link's look per link.
+class TFontLooks {
+public:
+    // The kept look equal to `look`, which is kept first when there is none.
+    TFontLook Share(const TFontObj& look);
+    void Clear() { looks_.clear(); }
+    int Count() const { return static_cast<int>(looks_.size()); }
+
+private:
+    struct THash {
+        using is_transparent = void;
+        std::size_t operator()(const TFontObj& look) const { return look.Hash(); }
+        std::size_t operator()(const TFontLook& look) const { return look->Hash(); }
+    };
+    struct TEqual {
+        using is_transparent = void;
+        static const TFontObj& Of(const TFontObj& look) { return look; }
+        static const TFontObj& Of(const TFontLook& look) { return *look; }
+        template <typename TLeft, typename TRight>
+        bool operator()(const TLeft& left, const TRight& right) const
+        {
+            return Of(left) == Of(right);
+        }
+    };
+    std::unordered_set<TFontLook, THash, TEqual> looks_;
+};
+
+// The font runs of one section: where each starts and how it looks, ordered
+// by start.
 class TFontList {
 public:
-    TFontObj& Add(std::unique_ptr<TFontObj> run);
+    struct TRun {
+        int Start = 0;
+        TFontLook Look;
+        // The run's look.
+        const TFontObj* operator->() const { return Look.get(); }
+    };
+
+    // Appends a run; it starts after the last one.
+    void Add(int start, TFontLook look);
+    // Gives the run at the index another look.
+    void SetLook(int index, TFontLook look) { runs_[static_cast<std::size_t>(index)].Look = std::move(look); }
     int Count() const { return static_cast<int>(runs_.size()); }
     bool IsEmpty() const { return runs_.empty(); }
-    TFontObj& operator[](int index) { return *runs_[static_cast<std::size_t>(index)]; }
-    const TFontObj& operator[](int index) const { return *runs_[static_cast<std::size_t>(index)]; }
-    TFontObj& Last() { return *runs_.back(); }
-    const TFontObj& Last() const { return *runs_.back(); }
+    const TFontObj& operator[](int index) const { return *runs_[static_cast<std::size_t>(index)].Look; }
+    int Start(int index) const { return runs_[static_cast<std::size_t>(index)].Start; }
+    const TFontObj& Last() const { return *runs_.back().Look; }
+    int LastStart() const { return runs_.back().Start; }
     void Clear() { runs_.clear(); }
 
     // The index of the run that holds the text index (the last run starting at
@@ -273,5 +321,5 @@ public:
     auto end() const { return runs_.end(); }
 
 private:
-    std::vector<std::unique_ptr<TFontObj>> runs_;
+    std::vector<TRun> runs_;
 };

@@ -72,6 +72,7 @@ void TSectionList::Clear()
     MapList.clear();
     MissingImages.clear();
     Items.clear();
+    FontLooks.Clear();
 }
 
 int TSectionList::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidth)

@@ -106,6 +106,8 @@ public:
     int Charset;
     // The faces the page's fonts resolve through, made once each.
     std::shared_ptr<TFontFaceCache> FaceCache = std::make_shared<TFontFaceCache>();
+    // The looks of the page's font runs, each kept once.
+    TFontLooks FontLooks;
     // The page background (the TCell background fields belong to table cells).
     TColor Background = clWindow;
     QImage BackgroundImage;          // null when there is none

@@ -70,10 +70,16 @@ void TDListItem::PaintMarker(TCanvas&, int, int, const LineRec&) {}
 
 TOListItem::TOListItem(int listLevel, int itemNumber, char numberType, const TUrlTarget* link, const TMyFont& font,
                        TBuilderStyle& builderStyle)
-    : TUListItem(listLevel, link, font, builderStyle), NumberType(numberType)
+    : TUListItem(listLevel, link, font, builderStyle), ItemNumber(itemNumber), NumberType(numberType),
+      MarkerFont(Fonts[0].Font())
 {
     ListKind = TListKind::Ordered;
-    ItemNumber = itemNumber;
+}
+
+void TOListItem::ApplyDefaultFonts()
+{
+    TUListItem::ApplyDefaultFonts();
+    MarkerFont.ApplyDefaults(Document->FontDefaults(), Document->FontColor);
 }
 
 std::string TOListItem::MarkerText(int number, char numberType)

@@ -40,12 +40,17 @@ public:
     TOListItem(int listLevel, int itemNumber, char numberType, const TUrlTarget* link, const TMyFont& font,
                TBuilderStyle& builderStyle);
 
+    int ItemNumber;
     char NumberType;
+    // The number is drawn in the font the item was made with.
+    TMyFont MarkerFont;
 
     // The marker text: "C." for 3 with type "A", "iv." for 4 with type "i".
     // Letters stop at Z and numerals at XX; numbers of 0 or below have no
     // letter or numeral and show in decimal.
     static std::string MarkerText(int number, char numberType);
+
+    void ApplyDefaultFonts() override;
 
 protected:
     void PaintMarker(TCanvas& canvas, int x0, int textBottom, const LineRec& line) override;

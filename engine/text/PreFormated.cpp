@@ -34,7 +34,7 @@ int TPreFormated::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, I
 
 void TPreFormated::WidthRange(TCanvas&, int& minimum, int& maximum)
 {
-    const int width = TextWidth(0, Length) + Indent;
+    const int width = TextWidth(0, Length) + Indent();
     maximum = width;
     minimum = std::min(kMaxMinimumWidth, width);
 }
@@ -43,4 +43,5 @@ void TPreFormated::Added()
 {
     if (Length == 0)
         AddText(" ");
+    TSection::Added();
 }

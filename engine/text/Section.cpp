@@ -115,13 +115,13 @@ struct TSection::TLineState {
 
 TSection::TSection(int listLevel, TParaAlign alignment, const TUrlTarget* link, const TMyFont& font,
                    TBuilderStyle& builderStyle)
-    : ListLevel(listLevel), Indent(listLevel * IndentManagerBasic::kListIndent), Alignment(alignment)
+    : ListLevel(listLevel), Alignment(alignment)
 {
-    TFontObj& run = Fonts.Add(std::make_unique<TFontObj>(0, font, link ? *link : TUrlTarget{}));
-    TFontStyles style = run.Font().Style();
+    TFontObj look(font, link ? *link : TUrlTarget{});
+    TFontStyles style = look.Font().Style();
     style.Include(builderStyle.Style);
-    run.Font().SetStyle(style);
-    MarkerFont = run.Font();
+    look.Font().SetStyle(style);
+    Fonts.Add(0, std::make_shared<const TFontObj>(std::move(look)));
     builderStyle.VPos = TVerticalPosition::Normal;
 }
 
@@ -182,28 +182,39 @@ TParaAlign TSection::CloseForBreak()
     return Alignment;
 }
 
-void TSection::ChangeFont(const TSectionList& document, const TMyFont& font, const TBuilderStyle& builderStyle)
+int TSection::Indent() const
 {
-    if (Fonts.Last().Start == Length)
-        Fonts.Last().SetFont(font);
-    else
-        Fonts.Add(std::make_unique<TFontObj>(Length, font, Fonts.Last().Link));
-    TFontObj& run = Fonts.Last();
-    TFontStyles style = run.Font().Style();
-    style.Include(builderStyle.Style);
-    run.Font().SetStyle(style);
-    run.VPos = builderStyle.VPos;
-    if (run.VPos != TVerticalPosition::Normal)
-        run.Font().SetHtmlSize(document.BaseFontSize, MulDiv(run.Font().HtmlSize(), 3, 4));
+    return ListLevel * IndentManagerBasic::kListIndent;
 }
 
-void TSection::ChangeLink(TSymbol symbol, const TSectionList& document, const TMyFont& font,
-                          const TUrlTarget& target, const TBuilderStyle& builderStyle)
+void TSection::LookFromHere(TSectionList& document, TFontObj look)
+{
+    TFontLook shared = document.FontLooks.Share(look);
+    if (Fonts.LastStart() == Length)
+        Fonts.SetLook(Fonts.Count() - 1, std::move(shared));
+    else
+        Fonts.Add(Length, std::move(shared));
+}
+
+void TSection::ChangeFont(TSectionList& document, const TMyFont& font, const TBuilderStyle& builderStyle)
+{
+    TFontObj look(font, Fonts.Last().Link);
+    TFontStyles style = look.Font().Style();
+    style.Include(builderStyle.Style);
+    look.Font().SetStyle(style);
+    look.VPos = builderStyle.VPos;
+    if (look.VPos != TVerticalPosition::Normal)
+        look.Font().SetHtmlSize(document.BaseFontSize, MulDiv(look.Font().HtmlSize(), 3, 4));
+    LookFromHere(document, std::move(look));
+}
+
+void TSection::ChangeLink(TSymbol symbol, TSectionList& document, const TMyFont& font, const TUrlTarget& target,
+                          const TBuilderStyle& builderStyle)
 {
     ChangeFont(document, font, builderStyle);
-    Fonts.Last().Link.Clear();
-    if (symbol == TSymbol::Href)
-        Fonts.Last().Link = target;
+    TFontObj look = Fonts.Last();
+    look.Link = symbol == TSymbol::Href ? target : TUrlTarget{};
+    LookFromHere(document, std::move(look));
 }
 
 TImageObj& TSection::AddImage(const TAttributeList& attributes, TCell* cell)
@@ -239,7 +250,7 @@ const TFontObj& TSection::RunAt(int index) const
 int TSection::RunEnd(int index) const
 {
     const int next = Fonts.IndexAt(index) + 1;
-    return (next < Fonts.Count() ? Fonts[next].Start : Length) - index;
+    return (next < Fonts.Count() ? Fonts.Start(next) : Length) - index;
 }
 
 int TSection::NextImage(int index) const
@@ -541,10 +552,10 @@ int TSection::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Inden
     availableWidth_ = indent.RightEdge(y) - indent.LeftEdge(y);
     SizeImages(canvas, availableWidth_);
     for (const auto& image : Images)
-        maxWidth = std::max(maxWidth, image->TotalWidth + Indent);
+        maxWidth = std::max(maxWidth, image->TotalWidth + Indent());
     for (const TFormControlObj* control : FormControls)
         if (control->HasWidget())
-            maxWidth = std::max(maxWidth, control->Width() + Indent);
+            maxWidth = std::max(maxWidth, control->Width() + Indent());
 
     TLineState state;
     state.Y = y;
@@ -587,7 +598,7 @@ void TSection::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
         else
             minimum = std::max(minimum, image->TotalWidth);
     }
-    maximum = ExtentSum(floatSum, TextWidth(0, Length)) + Indent;
+    maximum = ExtentSum(floatSum, TextWidth(0, Length)) + Indent();
 
     auto separates = [](char c) { return c == ' ' || c == kImageMark; };
     int widestWord = 0;
@@ -601,7 +612,7 @@ void TSection::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
         if (index > wordStart)
             widestWord = std::max(widestWord, TextWidth(wordStart, index - wordStart));
     }
-    minimum = std::max(minimum, widestWord) + floatSum + Indent;
+    minimum = std::max(minimum, widestWord) + floatSum + Indent();
 }
 
 // ---- Painting ----
@@ -905,8 +916,18 @@ void TSection::CopySelection()
 void TSection::ApplyDefaultFonts()
 {
     const TFontDefaults defaults = Document->FontDefaults();
-    for (int run = 0; run < Fonts.Count(); ++run)
-        Fonts[run].ApplyDefaults(defaults);
-    MarkerFont.ApplyDefaults(defaults, Document->FontColor);
+    for (int run = 0; run < Fonts.Count(); ++run) {
+        TFontObj look = Fonts[run];
+        look.ApplyDefaults(defaults);
+        Fonts.SetLook(run, Document->FontLooks.Share(look));
+    }
     TSectionBase::ApplyDefaultFonts();
+}
+
+void TSection::Added()
+{
+    if (!Document)
+        return;
+    for (int run = 0; run < Fonts.Count(); ++run)
+        Fonts.SetLook(run, Document->FontLooks.Share(Fonts[run]));
 }

@@ -73,10 +73,7 @@ public:
     TImageObjList Images;
     TFormControlList FormControls;
     int ListLevel;
-    int Indent;                  // ListLevel x 35
-    int ItemNumber = 0;
     std::vector<LineRec> Lines;
-    TMyFont MarkerFont;
     TListKind ListKind = TListKind::None;
     TParaAlign Alignment;
     TClearMode ClearMode = TClearMode::None;
@@ -86,16 +83,20 @@ public:
     // before it and dropping the space after leading floating images.
     virtual void AddText(std::string_view text);
 
+    // The list indent: 35 pixels a level.
+    int Indent() const;
+
     // CLEAR: "left", "right", anything else both; nothing without CLEAR.
     void SetClearMode(const TAttributeList& attributes);
     // An empty section gets one space, so that a line break keeps its
     // height; returns the alignment for the next section.
     TParaAlign CloseForBreak();
-    // Text from here on is in this font (with the builder's style added).
-    void ChangeFont(const TSectionList& document, const TMyFont& font, const TBuilderStyle& builderStyle);
+    // Text from here on is in this font (with the builder's style added). The
+    // run takes the document's look that matches.
+    void ChangeFont(TSectionList& document, const TMyFont& font, const TBuilderStyle& builderStyle);
     // As ChangeFont, then the link ends, or starts with `target` when the
     // symbol is HREF.
-    void ChangeLink(TSymbol symbol, const TSectionList& document, const TMyFont& font, const TUrlTarget& target,
+    void ChangeLink(TSymbol symbol, TSectionList& document, const TMyFont& font, const TUrlTarget& target,
                     const TBuilderStyle& builderStyle);
     // An IMG at the end of the text; the cell gives the document.
     TImageObj& AddImage(const TAttributeList& attributes, TCell* cell);
@@ -135,6 +136,8 @@ public:
     bool CharAt(int position, char& ch, TSectionBase*& item) override;
     void ApplyDefaultFonts() override;
     void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
+    // The runs take the document's looks, which runs of other sections share.
+    void Added() override;
 
 protected:
     virtual bool IsPreformatted() const { return false; }
@@ -162,6 +165,9 @@ private:
     bool ImageLink(TImageObj& image, int xInImage, int yInImage, TImageFormControlObj*& imageControl,
                    TUrlTarget& target) const;
     int AddedImageIndex() const { return Length; }
+    // Text from here on looks so: the last run takes the look when it starts
+    // at the end of the text, else a new run starts there.
+    void LookFromHere(TSectionList& document, TFontObj look);
 
     // The available width of the last layout: percentages of images are of it.
     int availableWidth_ = 0;

@@ -118,7 +118,7 @@ TEST(FontRuns, DefaultsFollowPitchAndLink)
     defaults.FontColor = clBlack;
     defaults.LinkColor = clBlue;
 
-    TFontObj plain(0, TMyFont("Times New Roman", 30));
+    TFontObj plain(TMyFont("Times New Roman", 30));
     plain.Font().SetHtmlSize(12, 18);
     plain.ApplyDefaults(defaults);
     EXPECT_EQ(plain.Font().Name(), "Arial");
@@ -126,7 +126,7 @@ TEST(FontRuns, DefaultsFollowPitchAndLink)
     EXPECT_EQ(plain.Font().Charset(), 0);
     EXPECT_EQ(plain.Font().Color(), clBlack | kPaletteRelative);
 
-    TFontObj link(5, TMyFont("Times New Roman", 12));
+    TFontObj link(TMyFont("Times New Roman", 12));
     link.Font().SetFixedPitch(true);
     link.Link.Set("page.htm", "frame");
     link.ApplyDefaults(defaults);
@@ -138,7 +138,7 @@ TEST(FontRuns, DefaultsFollowPitchAndLink)
 
 TEST(FontRuns, MetricsFollowEveryChangeOfTheFont)
 {
-    TFontObj run(0, TMyFont("Times New Roman", 12));
+    TFontObj run(TMyFont("Times New Roman", 12));
     EXPECT_EQ(run.Height(), 19);
     EXPECT_EQ(run.LineHeight(), run.Height() + run.Font().Metrics().ExternalLeading);
     EXPECT_EQ(run.Overhang(), 0);
@@ -160,16 +160,16 @@ TEST(FontRuns, ListFindsTheRunOfATextIndex)
 {
     TFontList runs;
     EXPECT_EQ(runs.IndexAt(3), 0);
-    runs.Add(std::make_unique<TFontObj>(0, TMyFont()));
-    runs.Add(std::make_unique<TFontObj>(10, TMyFont()));
-    runs.Add(std::make_unique<TFontObj>(25, TMyFont()));
+    runs.Add(0, std::make_shared<TFontObj>(TMyFont()));
+    runs.Add(10, std::make_shared<TFontObj>(TMyFont()));
+    runs.Add(25, std::make_shared<TFontObj>(TMyFont()));
     EXPECT_EQ(runs.Count(), 3);
     EXPECT_EQ(runs.IndexAt(0), 0);
     EXPECT_EQ(runs.IndexAt(9), 0);
     EXPECT_EQ(runs.IndexAt(10), 1);
     EXPECT_EQ(runs.IndexAt(24), 1);
     EXPECT_EQ(runs.IndexAt(1000), 2);
-    EXPECT_EQ(runs.Last().Start, 25);
+    EXPECT_EQ(runs.LastStart(), 25);
 }
 
 TEST(FontRuns, LinkTargetReplacesOnlyWhatIsGiven)
