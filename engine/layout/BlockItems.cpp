@@ -6,6 +6,7 @@
 #include "engine/lexer/Symbols.h"
 #include "engine/canvas/TextSinks.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -127,6 +128,16 @@ int THorzLine::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentMan
         }
         x2 = x1 + width;
     }
+    // The rule stays inside its own cell: a cell too narrow for the insets
+    // gets a rule across it, and a WIDTH wider than the cell is cut.
+    if (x2 < x1) {
+        x1 = left;
+        x2 = right;
+    }
+    x1 = std::max(x1, left);
+    x2 = std::min(x2, right);
+    if (x2 <= x1)
+        return next;
 
     if (Color) {
         canvas.SetBrush(*Color | kPaletteRelative);

@@ -1,6 +1,7 @@
 #include "engine/text/ListItems.h"
 
 #include "engine/canvas/Canvas.h"
+#include "engine/layout/IndentManager.h"
 #include "engine/layout/SectionList.h"
 
 #include <algorithm>
@@ -98,6 +99,39 @@ std::string TOListItem::MarkerText(int number, char numberType)
     else
         text = std::to_string(number);
     return text + ".";
+}
+
+int TOListItem::MarkerReach() const
+{
+    return MarkerFont.TextWidth(MarkerText(ItemNumber, NumberType)) + kNumberGap;
+}
+
+int TOListItem::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent)
+{
+    indent.SetListLevel(y, ListLevel);
+    const int room = indent.LeftEdge(y) - indent.LeftEdgeX;
+    const int push = std::max(0, MarkerReach() - room);
+    if (push == 0)
+        return TSection::Layout(canvas, y, position, maxWidth, indent);
+    // Every line of the item starts that much further right.
+    indent.LeftEdgeX += push;
+    int height = 0;
+    try {
+        height = TSection::Layout(canvas, y, position, maxWidth, indent);
+    } catch (...) {
+        indent.LeftEdgeX -= push;
+        throw;
+    }
+    indent.LeftEdgeX -= push;
+    return height;
+}
+
+void TOListItem::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
+{
+    TSection::WidthRange(canvas, minimum, maximum);
+    const int push = std::max(0, MarkerReach() - Indent);
+    minimum += push;
+    maximum += push;
 }
 
 void TOListItem::PaintMarker(TCanvas& canvas, int x0, int textBottom, const LineRec& line)

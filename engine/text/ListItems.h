@@ -51,7 +51,15 @@ public:
     static std::string MarkerText(int number, char numberType);
 
     void ApplyDefaultFonts() override;
+    // A number wider than the item's indent would reach left of its cell
+    // (at the page's edge, out of the window): the text moves right instead.
+    int Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent) override;
+    void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
 
 protected:
     void PaintMarker(TCanvas& canvas, int x0, int textBottom, const LineRec& line) override;
+
+private:
+    // How far the marker reaches left of the text, its gap included.
+    int MarkerReach() const;
 };

@@ -145,6 +145,29 @@ TEST_F(TRenderTest, TiledBackgroundScrollsWithThePage)
     EXPECT_EQ(image.pixel(Pane().PaintPanel().x() + Pane().PaintPanel().width() - 3, 150) & 0xFFFFFF, 0xFF0000u);
 }
 
+TEST_F(TRenderTest, RuleInANarrowCellStaysInsideIt)
+{
+    // A cell too narrow for the rule's insets, and one with no room at all.
+    const QImage image = Render(WriteFile(
+        "rules.htm", "<table border=1><tr><td width=12><hr color=red size=4></td><td bgcolor=blue>x</td></tr></table>"
+                     "<table border=1><tr><td><hr color=lime></td><td bgcolor=yellow>x</td></tr></table>"));
+    const QRect red = BoxOf(image, qRgb(255, 0, 0));
+    const QRect blue = BoxOf(image, qRgb(0, 0, 255));
+    ASSERT_FALSE(red.isEmpty());
+    EXPECT_GE(red.left(), 11 + 4);
+    EXPECT_LT(red.right(), blue.left() - 1);
+    EXPECT_TRUE(BoxOf(image, qRgb(0, 255, 0)).isEmpty());
+}
+
+TEST_F(TRenderTest, LargeListNumbersPushTheTextInsteadOfLeavingTheWindow)
+{
+    const QImage image = Render(WriteFile("numbers.htm", "<OL START=100000><LI>first<LI>second</OL>"));
+    const std::vector<bool> margin = DarkRows(image, 0, 11);
+    EXPECT_EQ(std::find(margin.begin(), margin.end(), true), margin.end());
+    const std::vector<bool> numbers = DarkRows(image, 11, 30);
+    EXPECT_NE(std::find(numbers.begin(), numbers.begin() + 45, true), numbers.begin() + 45);
+}
+
 TEST_F(TRenderTest, TextCommandPrintsTheSelectAllCopy)
 {
     std::ostringstream out;
