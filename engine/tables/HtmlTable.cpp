@@ -386,7 +386,7 @@ void ThtmlTable::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
     int captionMaximum = 0;
     Caption.ContentWidthRange(canvas, captionMinimum, captionMaximum);
     minimum = std::max(minimum, captionMinimum);
-    maximum = std::max(maximum, captionMinimum);
+    maximum = std::max(maximum, captionMaximum);
 }
 
 // ---------------------------------------------------------------------------
@@ -407,14 +407,16 @@ void ThtmlTable::ComputeColumnWidths(TCanvas& canvas, int available)
     ColumnPercents = ranges.Percents;
 }
 
-void ThtmlTable::ComputeRowHeights(TCanvas& canvas)
+void ThtmlTable::ComputeRowHeights(TCanvas& canvas, int available)
 {
     GridWidth = CellSpacing;
     for (int column = 0; column < ColumnCount; ++column)
         GridWidth += ColumnWidths[column];
+    // A caption wider than the grid widens the table as far as it needs,
+    // within the width available, rather than wrapping after every word.
     int captionMaximum = 0;
     Caption.ContentWidthRange(canvas, CaptionMinWidth, captionMaximum);
-    TableWidth = std::max(GridWidth, CaptionMinWidth);
+    TableWidth = std::max({GridWidth, CaptionMinWidth, std::min(captionMaximum, available)});
 
     // The rows that start a cell of each span above 1.
     std::map<int, std::vector<std::size_t>> rowsBySpan;
@@ -552,7 +554,7 @@ int ThtmlTable::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Ind
     const int available = indent.RightEdge(y) - leftEdge;
 
     ComputeColumnWidths(canvas, available);
-    ComputeRowHeights(canvas);
+    ComputeRowHeights(canvas, available);
 
     CaptionHeight = 0;
     if (CaptionOnTop)

@@ -184,7 +184,7 @@ private:
     std::vector<TColumnCell> ColumnCells(TCanvas& canvas);
     TColumnRanges ColumnRanges(TCanvas& canvas, int referenceWidth, bool pixelVariant);
     void ComputeColumnWidths(TCanvas& canvas, int available);
-    void ComputeRowHeights(TCanvas& canvas);
+    void ComputeRowHeights(TCanvas& canvas, int available);
     // The height the row needs for its cells of the given row span: the
     // tallest content (or HEIGHT) with padding and spacing.
     int RowNeed(TCanvas& canvas, TCellList& row, int span);

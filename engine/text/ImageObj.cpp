@@ -183,6 +183,7 @@ void TImageObj::ComputeSize(TCanvas& canvas, int availableWidth, const TFontObj&
     else
         natural = Bitmap.size();
 
+    NaturalWidth = natural.width();
     if (!SizeSettled)
         SettleSize(canvas, availableWidth, natural.width(), natural.height());
     TotalWidth = ImageWidth;
@@ -192,6 +193,12 @@ void TImageObj::ComputeSize(TCanvas& canvas, int availableWidth, const TFontObj&
         TotalWidth += 2;
         TotalHeight += 2;
     }
+}
+
+int TImageObj::RangeWidth() const
+{
+    const int border = TotalWidth - ImageWidth;
+    return (WidthIsPercent ? NaturalWidth : ImageWidth) + border;
 }
 
 void TImageObj::SettleSize(TCanvas& canvas, int availableWidth, int naturalWidth, int naturalHeight)

@@ -90,6 +90,11 @@ public:
     // document Y (the line's baseline and the top the image hangs from).
     void Draw(TCanvas& canvas, int x, const TFontObj& run, int baselineY, int topY);
 
+    // The width the image counts for in its section's width range: a
+    // percentage follows the width it is laid out in, so the picture's own
+    // width stands in for it.
+    int RangeWidth() const;
+
     // Whether window X x, document Y y lies on the picture, and where.
     bool Contains(int x, int y, int& xInImage, int& yInImage) const;
 
@@ -106,6 +111,7 @@ private:
     void SettleSize(TCanvas& canvas, int availableWidth, int naturalWidth, int naturalHeight);
     void DrawPicture(TCanvas& canvas, int left, int top) const;
     void DrawSunkenFrame(TCanvas& canvas, int left, int top) const;
+    int NaturalWidth = 0;           // the picture's own width, from the last sizing
     bool CacheHeld = false;         // the document uses the cache entry of Source
     bool HasBeenPainted = false;    // painted since the last sizing: the hit test may use PaintedX and PaintedY
     mutable QImage PaletteCopyImage;

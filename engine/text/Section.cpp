@@ -592,13 +592,23 @@ void TSection::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
     SizeImages(canvas, availableWidth_);
     minimum = 0;
     int floatSum = 0;
+    // Images sized in percent count with their own width here, not with the
+    // width the last layout gave them (which the text's width holds).
+    int laidOutPercentImages = 0;
+    int ownPercentImages = 0;
     for (const auto& image : Images) {
-        if (image->IsFloating())
-            floatSum = ExtentSum(floatSum, image->TotalWidth + image->HSpace);
-        else
-            minimum = std::max(minimum, image->TotalWidth);
+        if (image->IsFloating()) {
+            floatSum = ExtentSum(floatSum, image->RangeWidth() + image->HSpace);
+            continue;
+        }
+        minimum = std::max(minimum, image->RangeWidth());
+        if (image->WidthIsPercent) {
+            laidOutPercentImages = ExtentSum(laidOutPercentImages, image->TotalWidth);
+            ownPercentImages = ExtentSum(ownPercentImages, image->RangeWidth());
+        }
     }
-    maximum = ExtentSum(floatSum, TextWidth(0, Length)) + Indent();
+    const int textWidth = std::max(0, TextWidth(0, Length) - laidOutPercentImages);
+    maximum = ExtentSum(ExtentSum(floatSum, textWidth), ownPercentImages) + Indent();
 
     auto separates = [](char c) { return c == ' ' || c == kImageMark; };
     int widestWord = 0;

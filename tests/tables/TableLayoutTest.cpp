@@ -390,7 +390,7 @@ TEST_F(TableTest, WidthRangeAddsSpacingAndHonoursWidthAndCaption)
     AddBox(table.Caption.Cell, 300, 400, 10);
     table.WidthRange(Measure, minimum, maximum);
     EXPECT_EQ(minimum, 300);
-    EXPECT_EQ(maximum, 300);
+    EXPECT_EQ(maximum, 400);
 }
 
 TEST_F(TableTest, RowSpansMakeTheirRowsTallerAndTheLastRowTakesTheRemainder)
