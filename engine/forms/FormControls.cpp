@@ -198,6 +198,12 @@ int ScrollBarExtent()
     return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, nullptr);
 }
 
+// The space item views leave on each side of an item's text.
+int ItemTextMargin()
+{
+    return QApplication::style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, nullptr) + 1;
+}
+
 // The widget size that gives the client size inside a list's or box's frame.
 QSize AroundClient(std::int64_t clientWidth, std::int64_t clientHeight)
 {
@@ -242,7 +248,7 @@ QWidget* TEditFormControlObj::MakeWidget()
         edit->setEchoMode(QLineEdit::Password);
         edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     }
-    edit->setText(InitialText());
+    ShowInitialText(*edit);
     QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { Form->EnterPressed(); });
     return edit;
 }
@@ -261,7 +267,14 @@ QString TEditFormControlObj::InitialText() const
 void TEditFormControlObj::ResetToValue()
 {
     if (Widget)
-        Edit()->setText(InitialText());
+        ShowInitialText(*Edit());
+}
+
+void TEditFormControlObj::ShowInitialText(QLineEdit& edit) const
+{
+    edit.setText(InitialText());
+    // A value longer than the box shows its start, not its end.
+    edit.setCursorPosition(0);
 }
 
 bool TEditFormControlObj::SubmissionItem(int index, std::string& text)
@@ -504,6 +517,9 @@ QWidget* TListBoxFormControlObj::MakeWidget()
 {
     auto* list = new QListWidget(Owner->PaintPanel);
     list->setFont(WidgetFont(font_));
+    // The box is sized for its longest option: a horizontal bar would only
+    // take the room of the last row.
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setSelectionMode(Multiple ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     ShowOptions(*list);
     return list;
@@ -585,7 +601,10 @@ bool TListBoxFormControlObj::SubmissionItem(int index, std::string& text)
 void TListBoxFormControlObj::SizeFromCanvas(TCanvas& canvas)
 {
     const QSize charSize = ExtentIn(canvas, font_, "A");
-    const QSize size = AroundClient(std::int64_t{charSize.width()} * WidthInChars + 15,
+    // Room for the longest option beside the vertical bar: the 15 pixels of
+    // the classic box, or what the style's bar and item margins take.
+    const int beside = std::max(15, ScrollBarExtent() + 2 * ItemTextMargin());
+    const QSize size = AroundClient(std::int64_t{charSize.width()} * WidthInChars + beside,
                                     std::int64_t{charSize.height()} * VisibleRows());
     Resize(size.width(), size.height());
 }

@@ -54,6 +54,8 @@ protected:
 private:
     // The value as the box holds it: cut to the maximum length.
     QString InitialText() const;
+    // Puts the initial text in the box, its start in view.
+    void ShowInitialText(QLineEdit& edit) const;
 
     TMyFont font_;
 };

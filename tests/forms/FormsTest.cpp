@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <gmock/gmock.h>
 
@@ -304,6 +305,31 @@ TEST_F(FormsTest, SelectKindAndRows)
     EXPECT_EQ(dynamic_cast<TListBoxFormControlObj&>(*made[4]).VisibleRows(), 1);
 }
 
+TEST_F(FormsTest, ListBoxesShowTheRowsAskedForAndTheirWholeOptions)
+{
+    const auto made = Read("<form><select name=m size=4></select><select name=n multiple></select></form>");
+    auto& months = dynamic_cast<TListBoxFormControlObj&>(*made[0]);
+    for (const char* month : {"Janvier", "Fevrier", "Mars", "Avril", "Mai", "Juin"})
+        months.AddOption("", false, month);
+    auto& many = dynamic_cast<TListBoxFormControlObj&>(*made[1]);
+    for (int index = 1; index <= 10; ++index)
+        many.AddOption("", false, "option " + std::to_string(index));
+    Panel.show();
+    const int margin = QApplication::style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+    for (auto [list, rows, longest] : {std::tuple{&months, 4, "Janvier"}, std::tuple{&many, 8, "option 10"}}) {
+        list->ResetToValue();
+        list->SizeFromCanvas(Measure);
+        list->Place(0, 0, clWhite);
+        QListWidget* widget = list->ListWidget();
+        QApplication::processEvents();
+        EXPECT_FALSE(widget->horizontalScrollBar()->isVisible()) << longest;
+        const QRect view = widget->viewport()->rect();
+        EXPECT_TRUE(view.contains(widget->visualItemRect(widget->item(rows - 1)))) << longest;
+        EXPECT_GE(view.width(), widget->fontMetrics().horizontalAdvance(QString::fromLatin1(longest)) + 2 * margin)
+            << longest;
+    }
+}
+
 TEST_F(FormsTest, OptionsSubmitTheirValueOrTheirText)
 {
     const auto made = Read("<form><select name=single size=3><select name=many multiple><select name=drop></form>");
@@ -457,6 +483,18 @@ TEST_F(FormsTest, EditWidthInCharacters)
     edit.SizeFromCanvas(Measure);
     EXPECT_EQ(edit.Width(), AWidth(Document.FixedFontName, 10) * 40 + 5);
     EXPECT_EQ(dynamic_cast<TEditFormControlObj&>(*made[5]).Edit()->maxLength(), 3);
+}
+
+TEST_F(FormsTest, EditBoxWithALongValueShowsItsStart)
+{
+    auto& edit = One<TEditFormControlObj>("<form><input name=e size=5 value=12345678></form>");
+    EXPECT_EQ(edit.Edit()->cursorPosition(), 0);
+    edit.Edit()->setText("typed");
+    edit.Form->Reset();
+    EXPECT_EQ(edit.Edit()->text(), "12345678");
+    EXPECT_EQ(edit.Edit()->cursorPosition(), 0);
+    edit.Form->Submit();
+    EXPECT_THAT(LastResults(), ElementsAre("e=12345678"));
 }
 
 TEST_F(FormsTest, ButtonsCaptionAndSize)
