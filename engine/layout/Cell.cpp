@@ -106,6 +106,9 @@ bool TCell::ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& imag
 int TCell::PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop, int& cursorX,
                       TCell*& cell)
 {
+    if (const int floated = PositionInFloat(canvas, x, y, insideText, lineHeight, lineTop, cursorX, cell);
+        floated >= 0)
+        return floated;
     int top = 0;
     int index = 0;
     TSectionBase* item = ItemAtY(y, top, index);
@@ -116,6 +119,28 @@ int TCell::PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& line
     if (position >= 0 && !cell)
         cell = this;
     return position;
+}
+
+// Floating tables take no height in the flow, so the text beside them
+// holds their band: a point over one of them is asked of it first.
+int TCell::PositionInFloat(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
+                           int& cursorX, TCell*& cell)
+{
+    int top = 0;
+    for (const auto& item : Items) {
+        if (item->SectionHeight == 0 && y >= top && y < top + item->DrawHeight) {
+            const int position =
+                item->PositionAt(canvas, x, y - top, insideText, lineHeight, lineTop, cursorX, cell);
+            if (position >= 0) {
+                lineTop += top;
+                if (!cell)
+                    cell = this;
+                return position;
+            }
+        }
+        top += item->SectionHeight;
+    }
+    return -1;
 }
 
 int TCell::Search(int start, std::string_view text, bool matchCase)

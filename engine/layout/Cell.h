@@ -70,4 +70,9 @@ public:
     // The first item whose band [top, top + section height) holds y, with its
     // top and index; null when y lies below every item.
     TSectionBase* ItemAtY(int y, int& top, int& index) const;
+
+private:
+    // PositionAt for a point over an item that takes no height in the flow.
+    int PositionInFloat(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
+                        int& cursorX, TCell*& cell);
 };

@@ -716,7 +716,8 @@ bool ThtmlTable::ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*&
 int ThtmlTable::PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
                            int& cursorX, TCell*& cell)
 {
-    const TPartHit hit = PartAt(x, y, SectionHeight);
+    // A floating table takes no section height: its whole painted band counts.
+    const TPartHit hit = PartAt(x, y, DrawHeight);
     if (!hit.Cell)
         return -1;
     const int position =

@@ -4,6 +4,7 @@
 #include "tests/viewer/ViewerFixture.h"
 
 #include "engine/text/FormControlObj.h"
+#include "engine/text/Section.h"
 #include "engine/canvas/TextSinks.h"
 
 #include <QClipboard>
@@ -199,6 +200,42 @@ TEST_F(TMouseTest, DoubleClickSelectsAWord)
     EXPECT_EQ(Document().SelectionBegin, -1);
     Pane().SelectAll();
     EXPECT_EQ(Document().SelectionEnd, -1);
+}
+
+TEST_F(TMouseTest, TextInsideFloatingTablesCanBeSelected)
+{
+    // The paragraph beside the tables shares their band; the cells' text is
+    // still reached by a drag and by a double click.
+    Pane().LoadHtmlFile(WriteFile("floats.htm", "<TABLE ALIGN=LEFT BORDER=1><TR><TD>gauche flottante</TD></TR>"
+                                                "</TABLE><TABLE ALIGN=RIGHT><TR><TD>droite</TD></TR></TABLE>"
+                                                "<P>Le paragraphe passe entre les deux tableaux."));
+    Paint();
+    // Where the last painting put a character of a one-line section.
+    const auto paintedPoint = [this](const std::string& text, int offset) {
+        const int found = Document().Search(0, text, true);
+        char ch = 0;
+        TSectionBase* item = nullptr;
+        EXPECT_TRUE(Document().CharAt(found, ch, item)) << text;
+        const auto& section = dynamic_cast<const TSection&>(*item);
+        const LineRec& line = section.Lines.front();
+        const int index = found + offset - section.StartPosition;
+        return QPoint(line.PaintedX + section.TextWidth(line.Start, index - line.Start) + 2, line.PaintedY + 6);
+    };
+    Press(paintedPoint("gauche", 0));
+    Move(paintedPoint("flottante", 5), Qt::LeftButton);
+    Release(paintedPoint("flottante", 5));
+    EXPECT_EQ(Selected(Document()), "gauche flott");
+
+    const QPoint word = paintedPoint("droite", 2);
+    Click(word);
+    SendMouse(QEvent::MouseButtonDblClick, word, Qt::LeftButton, Qt::LeftButton);
+    Release(word);
+    EXPECT_EQ(Selected(Document()), "droite");
+
+    Press(paintedPoint("paragraphe", 0));
+    Move(paintedPoint("passe", 5), Qt::LeftButton);
+    Release(paintedPoint("passe", 5));
+    EXPECT_EQ(Selected(Document()), "paragraphe passe");
 }
 
 TEST_F(TMouseTest, FindWalksThroughTheOccurrences)
