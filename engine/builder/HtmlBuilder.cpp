@@ -419,11 +419,11 @@ void THtmlBuilder::CallMeta()
                          AttributeText(TSymbol::Content));
 }
 
-void THtmlBuilder::ReadDivision(int indent, const TStopSet& stops)
+bool THtmlBuilder::ReadDivision(int indent, const TStopSet& stops)
 {
     if (!CanNest()) {
         Next();
-        return;
+        return true;
     }
     TNestingScope level(nesting_);
     const TParaAlign saved = alignment_;
@@ -442,8 +442,10 @@ void THtmlBuilder::ReadDivision(int indent, const TStopSet& stops)
     CloseSection();
     alignment_ = saved;
     StartSection(indent, alignment_);
-    if (Sym() == TSymbol::CenterEnd || Sym() == TSymbol::DivEnd)
-        Next();
+    if (Sym() != TSymbol::CenterEnd && Sym() != TSymbol::DivEnd)
+        return false;
+    Next();
+    return true;
 }
 
 // ---- The common-tag handler ----

@@ -172,7 +172,8 @@ private:
     void AddHorzLine();
     void CallSound();
     void CallMeta();
-    void ReadDivision(int indent, const TStopSet& stops);
+    // False when the division ended before its end tag, at a symbol of `stops`.
+    bool ReadDivision(int indent, const TStopSet& stops);
     static bool IsCommonSymbol(TSymbol symbol);
     // The style flag a style tag sets (`on`) or clears.
     static std::optional<TFontStyle> StyleOf(TSymbol symbol, bool& on);

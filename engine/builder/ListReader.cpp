@@ -55,6 +55,9 @@ void THtmlBuilder::ReadList(int level, const TStopSet& stops)
     if (IsListEnd(Next()))
         return;
     int itemLevel = level;
+    // Divisions the next item or list ended before their end tags: those end
+    // tags are theirs, not the end of a division around the list.
+    int unclosedDivisions = 0;
     for (;;) {
         const TSymbol symbol = Sym();
         if (symbol == TSymbol::EndOfInput || IsListEnd(symbol))
@@ -95,7 +98,11 @@ void THtmlBuilder::ReadList(int level, const TStopSet& stops)
             TStopSet inner = stops;
             Include(inner, {TSymbol::OlEnd, TSymbol::UlEnd, TSymbol::DirEnd, TSymbol::MenuEnd, TSymbol::DlEnd,
                             TSymbol::BlockQuoteEnd, TSymbol::EndOfInput, TSymbol::Li, TSymbol::Dt, TSymbol::Dd});
-            ReadDivision(itemLevel, inner);
+            if (!ReadDivision(itemLevel, inner))
+                ++unclosedDivisions;
+        } else if ((symbol == TSymbol::CenterEnd || symbol == TSymbol::DivEnd) && unclosedDivisions > 0) {
+            --unclosedDivisions;
+            Next();
         } else if (symbol == TSymbol::Table) {
             // The item keeps a line of its own above the table for its marker.
             if (section_)

@@ -112,6 +112,13 @@ TEST(BuilderLists, DivisionsInsideListsLeaveTheFollowingItemsItems)
     EXPECT_EQ(centred.SectionAt(1).ListLevel, 1);
     EXPECT_EQ(centred.SectionAt(5).Alignment, TParaAlign::Centre);
     EXPECT_EQ(centred.SectionAt(8).ListLevel, 0);
+
+    // The end tag of a division an item ended is not taken for the end of
+    // the division around the list.
+    TBuiltPage wrapped("<CENTER><UL><DIV><LI>a</DIV><LI>b</UL>after</CENTER>c");
+    ASSERT_EQ(wrapped.Shape(), "S:|S:|S:|S:|U1:a|U1:b|S:after|S:c");
+    EXPECT_EQ(wrapped.SectionAt(6).Alignment, TParaAlign::Centre);
+    EXPECT_EQ(wrapped.SectionAt(7).Alignment, TParaAlign::Left);
 }
 
 TEST(BuilderLists, TableInsideAListItemKeepsTheItemLine)
