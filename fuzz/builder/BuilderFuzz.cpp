@@ -1,6 +1,8 @@
-// Any bytes as an HTML page in memory: built, laid out at a narrow and a wide
-// width, and its top painted (which makes the widgets of the form controls
-// shown there). A page that ends inside a comment is a normal outcome.
+// Any bytes as an HTML page in memory: built (with a script handler when the
+// first byte is odd), laid out at a narrow and a wide width, its top painted
+// (which makes the widgets of the form controls shown there) and asked what
+// lies under points of the painted band. A page that ends inside a comment is
+// a normal outcome.
 // fontconfig's caches outlive the run: fuzz with
 // LSAN_OPTIONS=suppressions=fuzz/lsan.supp.
 
@@ -53,6 +55,31 @@ void PaintTop(TSectionList& document, int width)
     document.Paint(canvas, {0, 0, width, kHeight}, 5, 5, width);
 }
 
+// The point queries of the mouse, over a grid of the painted band.
+void AskPoints(TSectionList& document, int width)
+{
+    constexpr int kStep = 37;
+    constexpr int kHeight = 300;
+    TCanvas canvas;
+    for (int y = 0; y < kHeight; y += kStep) {
+        for (int x = 0; x < width; x += kStep) {
+            TImageFormControlObj* control = nullptr;
+            TUrlTarget target;
+            document.LinkAt(canvas, x, y, control, target);
+            int yInImage = 0;
+            int xInImage = 0;
+            TImageObj* image = nullptr;
+            document.ImageAt(x, y, yInImage, xInImage, image);
+            bool insideText = false;
+            int lineHeight = 0;
+            int lineTop = 0;
+            int cursorX = 0;
+            TCell* cell = nullptr;
+            document.PositionAt(canvas, x, y, insideText, lineHeight, lineTop, cursorX, cell);
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -65,6 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     document.ImageCache = &cache;
     document.SetFonts("Times New Roman", "Courier New", kSystemColorFlag | 0x0F, 0x00FF0000,
                       kSystemColorFlag | 0x12, 12);
+    if (size > 0 && (data[0] & 1) != 0)
+        document.OnScript = [](const std::string&, const std::string&) {};
     TAnchorList anchors;
     THtmlBuilder builder;
     try {
@@ -75,5 +104,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LayOut(document, 120);
     LayOut(document, 780);
     PaintTop(document, 780);
+    AskPoints(document, 780);
     return 0;
 }
