@@ -129,7 +129,7 @@ int TOListItem::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Ind
 void TOListItem::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
 {
     TSection::WidthRange(canvas, minimum, maximum);
-    const int push = std::max(0, MarkerReach() - Indent);
+    const int push = std::max(0, MarkerReach() - Indent());
     minimum += push;
     maximum += push;
 }
