@@ -1,6 +1,9 @@
 #include "app/batch/BatchOptions.h"
 
+#include "app/files/FileNameText.h"
+#include "app/files/FileProblem.h"
 #include "engine/base/Cp1252.h"
+#include "engine/lexer/LinkNames.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -12,6 +15,8 @@
 #include <string_view>
 
 namespace {
+
+constexpr const char* kCannotOpen = "impossible d'ouvrir ";
 
 bool Contains(const std::vector<std::string>& list, const std::string& item)
 {
@@ -73,6 +78,12 @@ TBatchOptions ParseBatchOptions(const std::vector<std::string>& arguments, const
     if (options.File.empty())
         throw EUsage((arguments.empty() ? std::string("zefweb") : arguments[0]) + " attend un nom de fichier");
     return options;
+}
+
+void RequireReadableFile(const std::string& fileName)
+{
+    if (const std::optional<std::string> problem = ReadProblem(ResolveFileNameCase(fileName)))
+        throw std::runtime_error(kCannotOpen + FileNameForMessage(fileName) + " : " + *problem);
 }
 
 TViewedFileType FileTypeOf(const TBatchOptions& options)

@@ -42,6 +42,11 @@ struct TBatchOptions {
 TBatchOptions ParseBatchOptions(const std::vector<std::string>& arguments, const std::vector<std::string>& valued,
                                 const std::vector<std::string>& flags);
 
+// A std::runtime_error (Windows-1252) that names the file and says in French
+// why it cannot be read, unless it can (letter case aside, as the control
+// finds files).
+void RequireReadableFile(const std::string& fileName);
+
 // --as html|text|image, else the file's extension: ".txt" is text, a picture
 // extension an image, anything else HTML.
 TViewedFileType FileTypeOf(const TBatchOptions& options);

@@ -55,6 +55,8 @@ public:
 
 void Load(THtmlPane& pane, const std::string& file, TViewedFileType type)
 {
+    // The name may end in "#" and an anchor.
+    RequireReadableFile(file.substr(0, file.find('#')));
     switch (type) {
     case TViewedFileType::Html:
         pane.LoadHtmlFile(file);
@@ -183,6 +185,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
             const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--repeat"}, {});
             const int width = options.Number("--width", kDefaultWidth, 101);
             const int repeat = options.Number("--repeat", 5, 1);
+            RequireReadableFile(options.File);
             const TBatchApplication application;
             std::map<std::string, std::vector<double>> phases;
             // One control for every run, as a window shows page after page:

@@ -1,5 +1,6 @@
 #include "app/batch/CommandLine.h"
 
+#include "app/batch/BatchOptions.h"
 #include "app/batch/BatchViewer.h"
 #include "app/batch/DumpCommand.h"
 #include "app/files/PageExport.h"
@@ -68,13 +69,13 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
             err << "zefweb: --tokens attend un nom de fichier\n";
             return 2;
         }
-        try {
-            WriteTokenDumpOfFile(arguments[1], out);
-        } catch (const std::runtime_error& error) {
-            err << "zefweb: " << error.what() << '\n';
-            return 1;
-        }
-        return 0;
+        return ReportErrors(
+            [&] {
+                RequireReadableFile(arguments[1]);
+                WriteTokenDumpOfFile(arguments[1], out);
+                return 0;
+            },
+            err);
     }
     if (arguments[0] == "--export-text")
         return ExportText(arguments, err);

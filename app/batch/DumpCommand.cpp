@@ -11,6 +11,7 @@ int DumpCommand(const std::vector<std::string>& arguments, std::ostream& out, st
             TDumpOptions dump;
             dump.Width = options.Number("--width", dump.Width, 1);
             dump.As = FileTypeOf(options);
+            RequireReadableFile(options.File);
             const TBatchApplication application;
             DumpPageFile(options.File, dump, out);
             return 0;

@@ -2,6 +2,7 @@
 
 #include "app/files/WholeFile.h"
 #include "app/files/FileNameText.h"
+#include "app/files/FileProblem.h"
 
 #include <array>
 
@@ -103,7 +104,8 @@ std::optional<std::string> ExportPageFile(const std::string& sourceFileName, con
 {
     const std::optional<std::string> source = ReadWholeFile(sourceFileName);
     if (!source)
-        return kCannotRead + FileNameForMessage(sourceFileName);
+        return kCannotRead + FileNameForMessage(sourceFileName) + " : " +
+               WhyUnreadable(sourceFileName);
     return WriteFileAtomically(targetFileName, ExportPageText(*source, format));
 }
 

@@ -1,19 +1,24 @@
 #include "app/files/WholeFile.h"
 
 #include "app/files/FileNameText.h"
-#include "engine/base/Cp1252.h"
+#include "app/files/FileProblem.h"
 
 #include <QFile>
 #include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
 // Windows-1252, like every text of the interface.
 constexpr const char* kCannotWrite = "Impossible d'\xE9" "crire le fichier ";
 
-std::string FailureMessage(const std::string& fileName, const QSaveFile& file)
+// Qt's own error text is English, or "Unknown error" where Qt itself refused
+// (a folder in the way): the cause comes from the system's error number,
+// which must be read right after the failing call.
+std::string FailureMessage(const std::string& fileName, int errorNumber)
 {
-    return kCannotWrite + FileNameForMessage(fileName) + " : " + QStringToCp1252(file.errorString());
+    return kCannotWrite + FileNameForMessage(fileName) + " : " + WriteProblem(fileName, errorNumber);
 }
 
 } // namespace
@@ -26,16 +31,17 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName, std::uint6
 std::optional<std::string> WriteFileAtomically(const std::string& fileName, std::string_view bytes)
 {
     QSaveFile file(QFile::decodeName(QByteArray::fromStdString(fileName)));
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return FailureMessage(fileName, file);
+        return FailureMessage(fileName, errno);
     const auto size = static_cast<qint64>(bytes.size());
     if (file.write(bytes.data(), size) != size) {
-        const std::string message = FailureMessage(fileName, file);
+        const int errorNumber = errno;
         file.cancelWriting();
-        return message;
+        return FailureMessage(fileName, errorNumber);
     }
     if (!file.commit())
-        return FailureMessage(fileName, file);
+        return FailureMessage(fileName, errno);
     return std::nullopt;
 }
 

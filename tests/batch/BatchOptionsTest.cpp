@@ -2,12 +2,14 @@
 // options take a value, how the kind of file is chosen, and the exit codes.
 
 #include "app/batch/BatchOptions.h"
+#include "app/batch/CommandLine.h"
 #include "app/batch/DumpCommand.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -57,13 +59,37 @@ TEST(BatchOptions, DumpExitCodesTellUsageFromFailure)
     EXPECT_EQ(DumpCommand({"--dump", "page.htm", "--width", "wide"}, out, err), 2);
     EXPECT_NE(err.str().find("--width"), std::string::npos);
 
-    // A folder is a missing page, not an empty one.
+    // A folder is no page, not even an empty one.
     const QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     err.str({});
     EXPECT_EQ(DumpCommand({"--dump", folder.path().toStdString()}, out, err), 1);
-    EXPECT_EQ(err.str(), "zefweb: Can't locate file: " + folder.path().toStdString() + "\n");
+    EXPECT_EQ(err.str(), "zefweb: impossible d'ouvrir " + folder.path().toStdString() + " : c'est un dossier\n");
     EXPECT_TRUE(out.str().empty());
+}
+
+// Every command that reads or writes a file says in French why it could not.
+TEST(CommandLine, FailuresGiveTheirCauseInFrench)
+{
+    const QTemporaryDir folder;
+    const std::string base = folder.path().toStdString();
+    const std::string page = base + "/page.htm";
+    std::ofstream(page) << "<p>texte</p>";
+    const auto run = [](std::vector<std::string> arguments) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunCommandLine(arguments, out, err), 1) << arguments[0];
+        return err.str();
+    };
+    EXPECT_EQ(run({"--tokens", base + "/absente.htm"}),
+              "zefweb: impossible d'ouvrir " + base + "/absente.htm : fichier introuvable\n");
+    EXPECT_EQ(run({"--text", base}), "zefweb: impossible d'ouvrir " + base + " : c'est un dossier\n");
+    EXPECT_EQ(run({"--export-text", base + "/absente.htm", base + "/sortie.txt"}),
+              "zefweb: Impossible d'ouvrir le fichier " + base + "/absente.htm : fichier introuvable\n");
+    EXPECT_EQ(run({"--export-text", page, base + "/absent/sortie.txt"}),
+              "zefweb: Impossible d'\xC3\xA9" "crire le fichier " + base + "/absent/sortie.txt : dossier introuvable\n");
+    EXPECT_EQ(run({"--export-text", page, base}),
+              "zefweb: Impossible d'\xC3\xA9" "crire le fichier " + base + " : c'est un dossier\n");
 }
 
 } // namespace

@@ -103,7 +103,7 @@ TEST_F(TRenderTest, MissingFileIsReported)
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RenderCommand({"--render", Folder() + "/none.htm", "--output", Folder() + "/x.png"}, out, err), 1);
-    EXPECT_NE(err.str().find("Can't locate file: "), std::string::npos);
+    EXPECT_EQ(err.str(), "zefweb: impossible d'ouvrir " + Folder() + "/none.htm : fichier introuvable\n");
     EXPECT_EQ(RenderCommand({"--render", FixturePage("long.htm")}, out, err), 2);
 }
 

@@ -1,0 +1,100 @@
+#include "app/files/FileProblem.h"
+
+#include <array>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+struct TCause {
+    int ErrorNumber;
+    const char* Text; // Windows-1252
+};
+
+constexpr std::array<TCause, 17> kCauses{{
+    {ENOENT, "fichier introuvable"},
+    {EACCES, "permission refus\xE9" "e"},
+    {EPERM, "permission refus\xE9" "e"},
+    {ENOSPC, "disque plein"},
+    {EDQUOT, "quota de disque d\xE9" "pass\xE9"},
+    {EISDIR, "c'est un dossier"},
+    {ENOTDIR, "un \xE9l\xE9ment du chemin n'est pas un dossier"},
+    {EROFS, "disque en lecture seule"},
+    {ENAMETOOLONG, "nom trop long"},
+    {ELOOP, "trop de liens symboliques"},
+    {EMFILE, "trop de fichiers ouverts"},
+    {ENFILE, "trop de fichiers ouverts"},
+    {EFBIG, "fichier trop grand"},
+    {EIO, "erreur d'entr\xE9" "e-sortie"},
+    {ENOMEM, "m\xE9moire insuffisante"},
+    {EBUSY, "fichier occup\xE9"},
+    {ETXTBSY, "fichier occup\xE9"},
+}};
+
+constexpr const char* kMissingFolder = "dossier introuvable";
+constexpr const char* kNotRegular = "ce n'est pas un fichier ordinaire";
+constexpr const char* kUnknownWriteFailure = "\xE9" "criture impossible";
+constexpr const char* kOtherError = "erreur syst\xE8me ";
+
+std::filesystem::path FolderOf(const std::string& fileName)
+{
+    const std::filesystem::path parent = std::filesystem::path(fileName).parent_path();
+    return parent.empty() ? std::filesystem::path(".") : parent;
+}
+
+} // namespace
+
+std::string FrenchCause(int errorNumber)
+{
+    for (const TCause& cause : kCauses)
+        if (cause.ErrorNumber == errorNumber)
+            return cause.Text;
+    return kOtherError + std::to_string(errorNumber);
+}
+
+std::optional<std::string> ReadProblem(const std::string& fileName)
+{
+    if (fileName.empty())
+        return FrenchCause(ENOENT);
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+    if (error)
+        return FrenchCause(error.value());
+    if (std::filesystem::is_directory(status))
+        return FrenchCause(EISDIR);
+    if (!std::filesystem::is_regular_file(status))
+        return kNotRegular;
+    // Opening tells permissions apart from the rest as the reader will meet them.
+    const int descriptor = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return FrenchCause(errno);
+    ::close(descriptor);
+    return std::nullopt;
+}
+
+std::string WhyUnreadable(const std::string& fileName)
+{
+    return ReadProblem(fileName).value_or(FrenchCause(EIO));
+}
+
+std::string WriteProblem(const std::string& fileName, int errorNumber)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(fileName, error))
+        return FrenchCause(EISDIR);
+    const std::filesystem::path folder = FolderOf(fileName);
+    const std::filesystem::file_status status = std::filesystem::status(folder, error);
+    if (error.value() == ENOENT)
+        return kMissingFolder;
+    if (error)
+        return FrenchCause(error.value());
+    if (!std::filesystem::is_directory(status))
+        return FrenchCause(ENOTDIR);
+    if (::access(folder.c_str(), W_OK) != 0)
+        return FrenchCause(errno);
+    return errorNumber != 0 ? FrenchCause(errorNumber) : kUnknownWriteFailure;
+}
