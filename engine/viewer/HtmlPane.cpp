@@ -5,10 +5,12 @@
 #include "engine/viewer/PaintPanel.h"
 
 #include <QGuiApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -541,6 +543,51 @@ void THtmlPane::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
+}
+
+void THtmlPane::ScrollVerticallyBy(int pixels)
+{
+    const int old = VScrollPos();
+    const int y = std::clamp(old + pixels, 0, MaxVerticalPosition());
+    if (y == old)
+        return;
+    SetVerticalPosition(y);
+    panel_->scroll(0, old - y);
+}
+
+QPoint THtmlPane::WheelPixels(const QWheelEvent& event)
+{
+    QPoint angle = event.angleDelta();
+    QPoint pixels = event.pixelDelta();
+    if (event.modifiers().testFlag(Qt::ShiftModifier) && angle.x() == 0 && pixels.x() == 0) {
+        angle = QPoint(angle.y(), 0);
+        pixels = QPoint(pixels.y(), 0);
+    }
+    if (pixels.isNull()) {
+        // One notch is 120 eighths of a degree; finer wheels send less, and
+        // what does not make a whole pixel yet waits for the next turn.
+        const int lines = QApplication::wheelScrollLines();
+        const QPoint turned =
+            wheelRemainder_ + QPoint(angle.x() * lines * kHorizontalLineStep, angle.y() * lines * kVerticalLineStep);
+        constexpr int kNotch = QWheelEvent::DefaultDeltasPerStep;
+        pixels = QPoint(turned.x() / kNotch, turned.y() / kNotch);
+        wheelRemainder_ = turned - pixels * kNotch;
+    }
+    // A turn away from the user (positive) shows what lies above.
+    return -pixels;
+}
+
+void THtmlPane::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    if (processing_)
+        return;
+    const QPoint pixels = WheelPixels(*event);
+
+    if (pixels.y() != 0)
+        ScrollVerticallyBy(pixels.y());
+    if (pixels.x() != 0)
+        MoveHorizontally(HScrollPos() + pixels.x());
 }
 
 int THtmlPane::Position() const

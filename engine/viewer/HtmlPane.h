@@ -243,6 +243,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Over the page, and over a form control that has no use for it.
+    void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
@@ -303,6 +305,11 @@ private:
     void SetVerticalPosition(int y);
     void MoveVertically(int y);
     void MoveHorizontally(int x);
+    // Moves the existing pixels and paints only the strip uncovered.
+    void ScrollVerticallyBy(int pixels);
+    // The wheel's turn in pixels to scroll by: Qt's wheel-scroll lines per
+    // notch, Shift turning it sideways, a touchpad's own pixels as they come.
+    QPoint WheelPixels(const QWheelEvent& event);
     void VerticalBarMoved(int value);
     void DrawBackground(TCanvas& canvas, const TRect& damaged);
     void ScrollFormControlIntoView(const TFormControlObj& control);
@@ -373,4 +380,7 @@ private:
     int selectionAnchor_ = -1;
     // Set while the control moves its own vertical bar.
     bool movingBar_ = false;
+    // What fine-stepping wheels turned short of a whole pixel, in eighths of
+    // a degree times pixels per notch (see WheelPixels).
+    QPoint wheelRemainder_;
 };

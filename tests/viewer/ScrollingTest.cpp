@@ -2,12 +2,47 @@
 
 #include "tests/viewer/ViewerFixture.h"
 
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPaintEvent>
+#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSpontaneKeyEvent>
 #include <QStyle>
+#include <QWheelEvent>
 
 namespace {
 
 using TScrollingTest = TViewerTest;
+
+// A wheel turned over a widget: a mouse wheel gives eighths of a degree
+// (120 a notch), a touchpad the pixels themselves. Qt hands a wheel event on
+// to the parent only when it comes from the system, as this one pretends
+// (sendEvent would clear the mark).
+void Wheel(QWidget& widget, QPoint angle, QPoint pixels = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    const QPointF at(widget.width() / 2, widget.height() / 2);
+    QWheelEvent event(at, widget.mapToGlobal(at), pixels, angle, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    QApplication::instance()->notify(&widget, &event);
+}
+
+constexpr QPoint kNotchDown(0, -120);
+
+// Records the rectangles the widget is asked to paint.
+class TPaintRecorder : public QObject {
+public:
+    explicit TPaintRecorder(QWidget& widget) { widget.installEventFilter(this); }
+    QRegion Painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            Painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
 
 int BarWidth()
 {
@@ -120,6 +155,68 @@ TEST_F(TScrollingTest, BarsBesideThePanel)
     Pane().SetBorderStyle(THTMLBorderStyle::None);
     Pane().ArrangeScrollBars();
     EXPECT_EQ(Pane().PaintPanel().geometry(), QRect(0, 0, kWidth - BarWidth(), height - BarWidth()));
+}
+
+TEST_F(TScrollingTest, WheelScrollsByWheelLinesMovingTheExistingPixels)
+{
+    Pane().LoadHtmlFile(WriteLongPage("page.htm"));
+    QApplication::processEvents();
+    const int notch = QApplication::wheelScrollLines() * THtmlPane::kVerticalLineStep;
+    TPaintRecorder recorder(Pane().PaintPanel());
+    Wheel(Pane().PaintPanel(), kNotchDown);
+    EXPECT_EQ(Pane().VScrollPos(), notch);
+    EXPECT_EQ(Document().YOffset, notch);
+    // Only the strip that came into view is painted again.
+    QApplication::processEvents();
+    const QRect panel = Pane().PaintPanel().rect();
+    EXPECT_EQ(recorder.Painted, QRegion(panel.adjusted(0, panel.height() - notch, 0, 0)));
+
+    Wheel(Pane().PaintPanel(), -kNotchDown);
+    EXPECT_EQ(Pane().VScrollPos(), 0);
+    // A fine-stepping wheel adds up its small turns; a touchpad gives pixels.
+    for (int step = 0; step < 4; ++step)
+        Wheel(Pane().PaintPanel(), kNotchDown / 4);
+    EXPECT_EQ(Pane().VScrollPos(), notch);
+    Wheel(Pane().PaintPanel(), {}, QPoint(0, -7));
+    EXPECT_EQ(Pane().VScrollPos(), notch + 7);
+    // The page's ends hold.
+    Wheel(Pane().PaintPanel(), -kNotchDown * 100);
+    EXPECT_EQ(Pane().VScrollPos(), 0);
+}
+
+TEST_F(TScrollingTest, ShiftTurnsTheWheelSideways)
+{
+    Pane().LoadHtmlFile(FixturePage("wide.htm"));
+    Wheel(Pane().PaintPanel(), kNotchDown, {}, Qt::ShiftModifier);
+    EXPECT_EQ(Pane().HScrollPos(), QApplication::wheelScrollLines() * THtmlPane::kHorizontalLineStep);
+    EXPECT_EQ(Pane().VScrollPos(), 0);
+    Wheel(Pane().PaintPanel(), {}, QPoint(9, 0));
+    EXPECT_EQ(Pane().HScrollPos(), QApplication::wheelScrollLines() * THtmlPane::kHorizontalLineStep - 9);
+}
+
+TEST_F(TScrollingTest, AFormControlThatCanUseTheWheelHasItFirst)
+{
+    std::string page = "<form><textarea rows=3 cols=20>";
+    for (int line = 1; line <= 30; ++line)
+        page += "ligne " + std::to_string(line) + "\n";
+    page += "</textarea><input name=champ></form>";
+    for (int paragraph = 1; paragraph <= 40; ++paragraph)
+        page += "<p>Paragraphe " + std::to_string(paragraph);
+    Pane().LoadHtmlFile(WriteFile("formulaire.htm", page));
+    Paint();
+    auto* text = Pane().PaintPanel().findChild<QPlainTextEdit*>();
+    auto* field = Pane().PaintPanel().findChild<QLineEdit*>();
+    ASSERT_TRUE(text && field);
+
+    Wheel(*text->viewport(), kNotchDown);
+    EXPECT_GT(text->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(Pane().VScrollPos(), 0);
+    // A one-line field has no use for it; neither has a text box at its end.
+    Wheel(*field, kNotchDown);
+    EXPECT_EQ(Pane().VScrollPos(), QApplication::wheelScrollLines() * THtmlPane::kVerticalLineStep);
+    text->verticalScrollBar()->setValue(text->verticalScrollBar()->maximum());
+    Wheel(*text->viewport(), kNotchDown);
+    EXPECT_EQ(Pane().VScrollPos(), 2 * QApplication::wheelScrollLines() * THtmlPane::kVerticalLineStep);
 }
 
 } // namespace
