@@ -123,6 +123,9 @@ THorloge::THorloge(TClockSetter& clockSetter, TTimeSource timeSource, QWidget* p
     connect(setButton, &QPushButton::clicked, this, &THorloge::SetClick);
     auto* closeButton = new QPushButton(Cp1252ToQString(kCloseCaption), panel);
     closeButton->setGeometry(kClientWidth - 87, 124, 75, 28);
+    // Enter presses no button: a second Enter on "Set" would set the clock.
+    for (QPushButton* button : {setButton, closeButton})
+        button->setAutoDefault(false);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     mTimer = new QTimer(this);

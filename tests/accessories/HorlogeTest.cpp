@@ -235,4 +235,25 @@ TEST_F(HorlogeTest, ClosingInEditModeDropsTheAdjustments)
     EXPECT_TRUE(clockSetter.requests.empty());
 }
 
+TEST_F(HorlogeTest, EnterNeverSetsTheClock)
+{
+    Open();
+    for (QPushButton* button : horloge->findChildren<QPushButton*>())
+        EXPECT_FALSE(button->isDefault() || button->autoDefault()) << button->text().toStdString();
+    Choose("Hr");
+    horloge->findChildren<QRadioButton*>().front()->setFocus();
+    PressKey(*horloge, Qt::Key_Return);
+    PressKey(*horloge, Qt::Key_Enter);
+    EXPECT_FALSE(horloge->EditMode());
+
+    // Not even twice in edit mode, with the focus on "Set" itself.
+    Set();
+    Button("Set")->setFocus();
+    PressKey(*horloge, Qt::Key_Return);
+    PressKey(*horloge, Qt::Key_Return);
+    EXPECT_TRUE(horloge->EditMode());
+    EXPECT_TRUE(clockSetter.requests.empty());
+    EXPECT_TRUE(horloge->isVisible());
+}
+
 } // namespace
