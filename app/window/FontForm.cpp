@@ -195,9 +195,11 @@ TFontForm::TFontForm(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
     backgroundList_->setObjectName("backgroundList");
     backgroundList_->setFixedWidth(kListWidth);
     FillBackgroundList();
+    // A mouse click makes the item current before it selects it: the colour
+    // comes from the item itself, not from the selection.
     connect(backgroundList_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
         if (item)
-            SetBackgroundColor(BackgroundColor());
+            SetBackgroundColor(StringToColor(QStringToCp1252(item->text())).value_or(clBtnFace));
     });
     sizeBox_ = new QSpinBox(this);
     sizeBox_->setObjectName("sizeBox");

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 
 namespace {
 
@@ -210,6 +211,26 @@ TEST_F(PolicesTest, OkAppliesTheChoicesAndReloadsThePage)
     EXPECT_EQ(pane.DefBackground(), clSilver);
     EXPECT_EQ(pane.DefFontName(), "Times New Roman");
     EXPECT_EQ(pane.DocumentTitle(), "Apres");
+}
+
+TEST_F(PolicesTest, OneClickOnABackgroundNameShowsItAtOnceAndOkKeepsIt)
+{
+    Start();
+    OpenThroughDialog(Write("page.htm", "texte"));
+    Dialogs.OnShowModal = [](QDialog& dialog) {
+        auto& form = static_cast<TFontForm&>(dialog);
+        form.show();
+        QListWidget& list = form.BackgroundList();
+        QListWidgetItem* yellow = list.findItems("clYellow", Qt::MatchExactly).front();
+        list.scrollToItem(yellow);
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(yellow).center());
+        EXPECT_EQ(form.Sample().DefBackground(), clYellow);
+        EXPECT_EQ(Selected(list), "clYellow");
+        form.findChild<QPushButton*>("okButton")->click();
+        return form.result();
+    };
+    Commands().Font->trigger();
+    EXPECT_EQ(Pane().DefBackground(), clYellow);
 }
 
 TEST_F(PolicesTest, CancelLeavesThePageAsItWas)
