@@ -8,6 +8,7 @@
 #include "app/window/MainForm.h"
 #include "app/window/ProgramPicture.h"
 #include "app/window/Propriete.h"
+#include "app/window/QtFrench.h"
 #include "app/desktop/SelfCheck.h"
 #include "app/window/ShellDialogs.h"
 #include "app/window/Splash.h"
@@ -80,7 +81,7 @@ TShell::TShell(const TShellServices& services, std::vector<std::string> argument
     windows_.Pocket = new TPocket(services.ErrorBox, owner);
     windows_.FontForm = new TFontForm(services.ImageCache, services.ErrorBox, owner);
     windows_.SubmitForm = new TSubmitForm(owner);
-    windows_.Editeur = new TEditeur(services.ErrorBox, AskPrinter, owner);
+    windows_.Editeur = new TEditeur(services.ErrorBox, services.Dialogs, AskPrinter, owner);
     windows_.ImageForm = new TImageForm(owner);
     windows_.Propriete = new TPropriete(owner);
 }
@@ -91,6 +92,7 @@ int RunWindowProgram(int argc, char* argv[], std::vector<std::string> arguments)
 {
     TQtErrorBox errorBox;
     TZefApplication application(argc, argv, errorBox);
+    const TQtFrench french;
     auto splash = std::make_unique<TSplash>();
     splash->ShowNow();
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));

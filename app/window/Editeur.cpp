@@ -1,6 +1,7 @@
 #include "app/window/Editeur.h"
 
 #include "app/files/FileNameText.h"
+#include "app/files/FileProblem.h"
 #include "app/window/SaveDialog.h"
 #include "app/window/ToolPictures.h"
 #include "app/files/WholeFile.h"
@@ -10,6 +11,7 @@
 
 #include <QFileInfo>
 #include <QHideEvent>
+#include <QKeySequence>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPlainTextEdit>
@@ -25,6 +27,7 @@ constexpr const char* kSaveHint = "Enregistrer";
 constexpr const char* kPrintHint = "Imprimer";
 constexpr const char* kCopyHint = "Copier";
 constexpr const char* kClose = "Fermer";
+constexpr const char* kSaveCaption = "Enregistrer sous";
 constexpr const char* kSaveFilter = "*Fichiers html (*.htm *.html)";
 constexpr const char* kCannotRead = "Impossible d'ouvrir le fichier ";
 constexpr const char* kPrintFailed = "L'impression a \xE9" "chou\xE9";
@@ -58,8 +61,8 @@ std::unique_ptr<QPrinter> AskPrinter(QWidget* parent)
     return printer;
 }
 
-TEditeur::TEditeur(TErrorBox& errorBox, TPrinterSetup printerSetup, QWidget* parent)
-    : QDialog(parent), ErrorBox(errorBox), PrinterSetup(std::move(printerSetup))
+TEditeur::TEditeur(TErrorBox& errorBox, TShellDialogs& dialogs, TPrinterSetup printerSetup, QWidget* parent)
+    : QDialog(parent), ErrorBox(errorBox), Dialogs(dialogs), PrinterSetup(std::move(printerSetup))
 {
     setWindowTitle(Cp1252ToQString(kCaption));
     setSizeGripEnabled(true);
@@ -67,6 +70,9 @@ TEditeur::TEditeur(TErrorBox& errorBox, TPrinterSetup printerSetup, QWidget* par
 
     SaveButton = MakeToolButton(this, 5, SavePicture(), kSaveHint);
     SaveButton->setObjectName("saveButton");
+    SaveButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveButton->setToolTip(SaveButton->toolTip() + " (" + SaveButton->shortcut().toString(QKeySequence::NativeText) +
+                           ")");
     PrintButton = MakeToolButton(this, 30, PrintPicture(), kPrintHint);
     PrintButton->setObjectName("printButton");
     CopyButton = MakeToolButton(this, 55, CopyPicture(), kCopyHint);
@@ -84,7 +90,7 @@ TEditeur::TEditeur(TErrorBox& errorBox, TPrinterSetup printerSetup, QWidget* par
     TextBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     TextBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    connect(SaveButton, &QToolButton::clicked, this, &TEditeur::Enregistrer);
+    connect(SaveButton, &QToolButton::clicked, this, [this] { Enregistrer(); });
     connect(PrintButton, &QToolButton::clicked, this, &TEditeur::Imprimer);
     connect(CopyButton, &QToolButton::clicked, this, &TEditeur::Copier);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
@@ -124,13 +130,15 @@ void TEditeur::Load()
     const std::optional<std::string> bytes = ReadWholeFile(StoredName);
     if (!bytes) {
         TextBox->clear();
-        ErrorBox.ShowError(kCannotRead + FileNameForMessage(StoredName));
+        ErrorBox.ShowError(kCannotRead + FileNameForMessage(StoredName) + " : " +
+                           WhyUnreadable(StoredName));
         return;
     }
     QStringList lines;
     for (const std::string& line : SplitTextLines(*bytes))
         lines.append(Cp1252ToQString(line));
     TextBox->setPlainText(lines.join(QLatin1Char('\n')));
+    TextBox->document()->setModified(false);
 }
 
 // An empty box holds no line at all.
@@ -152,15 +160,41 @@ bool TEditeur::SaveTo(const std::string& fileName)
     return true;
 }
 
-void TEditeur::Enregistrer()
+bool TEditeur::Enregistrer()
 {
     const QFileInfo current(FileNameForDisplay(StoredName));
+    const TSaveRequest request{Cp1252ToQString(kSaveCaption), {Cp1252ToQString(kSaveFilter)},
+                               current.absolutePath(), current.fileName()};
     const std::optional<TSaveChoice> choice =
-        AskSaveFileName(this, {Cp1252ToQString(kSaveFilter)}, current.absolutePath(), current.fileName());
+        AskSaveTarget(Dialogs, this, request, [](const TSaveChoice& chosen) { return chosen.FileName; });
     if (!choice)
-        return;
+        return false;
     StoredName = choice->FileName;
-    SaveTo(StoredName);
+    if (!SaveTo(StoredName))
+        return false;
+    TextBox->document()->setModified(false);
+    return true;
+}
+
+bool TEditeur::CloseQuery()
+{
+    if (!isVisible() || !TextBox->document()->isModified())
+        return true;
+    switch (Dialogs.AskSaveChanges(this)) {
+    case TUnsavedChoice::Save:
+        return Enregistrer();
+    case TUnsavedChoice::Discard:
+        return true;
+    case TUnsavedChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TEditeur::reject()
+{
+    if (CloseQuery())
+        QDialog::reject();
 }
 
 void TEditeur::Imprimer()

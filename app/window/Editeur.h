@@ -1,6 +1,7 @@
 #pragma once
 // The source editor: shows the source of the current page in a text box, and
 // saves it (under a new name if wished), prints it or copies a selection.
+// Unsaved edits are never closed away without asking.
 
 #include <QDialog>
 
@@ -13,6 +14,7 @@ class QPrinter;
 class QPushButton;
 class QToolButton;
 class TErrorBox;
+class TShellDialogs;
 
 // Asks the user for a printer; nothing when the user cancels.
 using TPrinterSetup = std::function<std::unique_ptr<QPrinter>(QWidget* parent)>;
@@ -24,7 +26,8 @@ class TEditeur : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TEditeur(TErrorBox& errorBox, TPrinterSetup printerSetup = AskPrinter, QWidget* parent = nullptr);
+    TEditeur(TErrorBox& errorBox, TShellDialogs& dialogs, TPrinterSetup printerSetup = AskPrinter,
+             QWidget* parent = nullptr);
 
     // Stores the name of the file to edit (UTF-8); it is loaded when shown.
     void Init(const std::string& fileName);
@@ -34,6 +37,13 @@ public:
     // the user) when the file cannot be written.
     bool SaveTo(const std::string& fileName);
 
+    // Whether the window may close: true without unsaved edits, else after
+    // "Enregistrer les modifications ?" is answered by saving them (the save
+    // dialog confirmed and the file written) or by not saving them.
+    bool CloseQuery();
+    // Closing in every way (Fermer, Escape, the close box) asks first.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -41,12 +51,14 @@ protected:
 
 private:
     void Load();
-    void Enregistrer();
+    // True when the text was written under a name the user chose.
+    bool Enregistrer();
     void Imprimer();
     void Copier();
     QStringList Lines() const;
 
     TErrorBox& ErrorBox;
+    TShellDialogs& Dialogs;
     TPrinterSetup PrinterSetup;
     std::string StoredName;
     QToolButton* SaveButton;

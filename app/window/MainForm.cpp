@@ -1,6 +1,7 @@
 #include "app/window/MainForm.h"
 
 #include "app/window/AboutBox.h"
+#include "app/window/Editeur.h"
 #include "app/files/FileNameText.h"
 #include "app/window/ToolPictures.h"
 #include "app/window/Viewer.h"
@@ -133,6 +134,7 @@ TMainForm::TMainForm(TShellWindows& windows, const TShellServices& services, std
     layout->addWidget(mdiArea_, 1);
     setCentralWidget(central);
     CreateMenus();
+    CreateShortcuts();
     CreateStatusBar();
 
     connect(&clockTimer_, &QTimer::timeout, this, &TMainForm::ShowTime);
@@ -213,9 +215,35 @@ void TMainForm::CreateMenus()
     commands_.About = AddCommand(helpMenu, kAbout);
     connect(commands_.About, &QAction::triggered, this, [this] { ShowModal(windows_.AboutBox); });
 
+}
+
+// The keys a Linux user tries, beside those of the menus' own design (Ctrl+O,
+// Alt+X). A text box that has the focus and wants a key (Ctrl+C, Ctrl+A in
+// the address box or a page's field) keeps it: Qt asks the focused widget
+// before a window's shortcut acts.
+void TMainForm::CreateShortcuts()
+{
+    commands_.Copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    commands_.SelectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    commands_.Find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    commands_.Reload->setShortcut(QKeySequence(Qt::Key_F5));
+    commands_.Back->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    commands_.Forward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    // The document window lives as long as the program: closing it is quitting.
+    commands_.Quit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_W)});
+
+    commands_.FindNext = new QAction(this);
+    commands_.FindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    connect(commands_.FindNext, &QAction::triggered, this, &TMainForm::FindNextCommand);
+    commands_.GoToAddress = new QAction(this);
+    commands_.GoToAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(commands_.GoToAddress, &QAction::triggered, this, [this] { windows_.Viewer->ActiverAdresse(); });
+    addActions({commands_.FindNext, commands_.GoToAddress});
+
     // The page commands wait for a first file.
     for (QAction* action : {commands_.Save, commands_.Properties, commands_.Copy, commands_.SelectAll,
-                            commands_.Find, commands_.Source, commands_.Back, commands_.Forward, commands_.Reload})
+                            commands_.Find, commands_.FindNext, commands_.Source, commands_.Back, commands_.Forward,
+                            commands_.Reload})
         action->setEnabled(false);
     commands_.EditMenu->menuAction()->setEnabled(false);
 }
@@ -277,8 +305,8 @@ void TMainForm::CreateStatusBar()
 void TMainForm::Valide()
 {
     for (QAction* action : {commands_.Save, commands_.EditMenu->menuAction(), commands_.Copy,
-                            commands_.SelectAll, commands_.Find, commands_.Reload, commands_.Source,
-                            commands_.Properties})
+                            commands_.SelectAll, commands_.Find, commands_.FindNext, commands_.Reload,
+                            commands_.Source, commands_.Properties})
         action->setEnabled(true);
     commands_.SaveButton->setEnabled(true);
     commands_.ReloadButton->setEnabled(true);
@@ -392,6 +420,12 @@ void TMainForm::resizeEvent(QResizeEvent* event)
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    // The source editor's unsaved edits are asked about, and may keep the
+    // program running.
+    if (!windows_.Editeur->CloseQuery()) {
+        event->ignore();
+        return;
+    }
     // The file dialogs may have moved the current folder.
     if (!startupFolder_.empty())
         QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(startupFolder_)));
@@ -418,6 +452,7 @@ void TMainForm::PropertiesCommand() { windows_.Viewer->Attributs(); }
 void TMainForm::CopyCommand() { windows_.Viewer->Copier(); }
 void TMainForm::SelectAllCommand() { windows_.Viewer->Toutsel(); }
 void TMainForm::FindCommand() { windows_.Viewer->Rechercher(); }
+void TMainForm::FindNextCommand() { windows_.Viewer->RechercherSuivant(); }
 void TMainForm::SourceCommand() { windows_.Viewer->Source(); }
 void TMainForm::BackCommand() { windows_.Viewer->Precedent(); }
 void TMainForm::ForwardCommand() { windows_.Viewer->Suivant(); }

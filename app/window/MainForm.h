@@ -31,6 +31,8 @@ struct TMainCommands {
     QAction* Copy = nullptr;
     QAction* SelectAll = nullptr;
     QAction* Find = nullptr;
+    QAction* FindNext = nullptr;     // F3, in no menu
+    QAction* GoToAddress = nullptr;  // Ctrl+L, in no menu
     QAction* Source = nullptr;
     QAction* Back = nullptr;
     QAction* Forward = nullptr;
@@ -98,6 +100,7 @@ protected:
 
 private:
     void CreateMenus();
+    void CreateShortcuts();
     void CreateToolPanel(QWidget* parent);
     void CreateStatusBar();
     QToolButton* AddToolButton(QWidget* panel, int x, const char* hint, const QIcon& picture,
@@ -112,6 +115,7 @@ private:
     void CopyCommand();
     void SelectAllCommand();
     void FindCommand();
+    void FindNextCommand();
     void SourceCommand();
     void BackCommand();
     void ForwardCommand();

@@ -1,42 +1,43 @@
 #include "app/window/SaveDialog.h"
 
+#include "app/files/FileNameText.h"
 #include "app/files/PageExport.h"
 #include "engine/base/Cp1252.h"
 #include "engine/base/ErrorBox.h"
 
-#include <QFile>
-#include <QFileDialog>
+#include <QFileInfo>
+
+#include <filesystem>
 
 namespace {
 
 // Windows-1252.
 constexpr const char* kCaption = "Enregistrer sous";
-constexpr const char* kLookIn = "Dans :";
-constexpr const char* kFileName = "Nom du fichier :";
-constexpr const char* kFileType = "Type :";
-constexpr const char* kAccept = "Enregistrer";
-constexpr const char* kReject = "Annuler";
+
+// A folder in the way is no file to replace: writing reports it.
+bool IsExistingFile(const std::string& fileName)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(fileName, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_directory(fileName, error);
+}
 
 } // namespace
 
-std::optional<TSaveChoice> AskSaveFileName(QWidget* parent, const QStringList& filters, const QString& folder,
-                                           const QString& proposedName)
+std::optional<TSaveChoice> AskSaveTarget(TShellDialogs& dialogs, QWidget* parent, TSaveRequest request,
+                                         const TFinalName& finalName)
 {
-    QFileDialog dialog(parent, Cp1252ToQString(kCaption), folder);
-    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setLabelText(QFileDialog::LookIn, Cp1252ToQString(kLookIn));
-    dialog.setLabelText(QFileDialog::FileName, Cp1252ToQString(kFileName));
-    dialog.setLabelText(QFileDialog::FileType, Cp1252ToQString(kFileType));
-    dialog.setLabelText(QFileDialog::Accept, Cp1252ToQString(kAccept));
-    dialog.setLabelText(QFileDialog::Reject, Cp1252ToQString(kReject));
-    dialog.setNameFilters(filters);
-    dialog.selectFile(proposedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    const int filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    return TSaveChoice{QFile::encodeName(dialog.selectedFiles().first()).toStdString(), std::max(filterIndex, 1)};
+    for (;;) {
+        std::optional<TSaveChoice> choice = dialogs.AskSaveFileName(parent, request);
+        if (!choice)
+            return std::nullopt;
+        choice->FileName = finalName(*choice);
+        if (!IsExistingFile(choice->FileName) || dialogs.AskReplace(parent, choice->FileName))
+            return choice;
+        const QFileInfo refused(FileNameForDisplay(choice->FileName));
+        request.Folder = refused.absolutePath();
+        request.ProposedName = refused.fileName();
+    }
 }
 
 void SavePageAs(const TSaveChoice& choice, const std::string& sourceFileName, TErrorBox& errorBox)
@@ -47,10 +48,15 @@ void SavePageAs(const TSaveChoice& choice, const std::string& sourceFileName, TE
         errorBox.ShowError(*failure);
 }
 
-void SavePageWithDialog(QWidget* parent, const std::string& sourceFileName, TErrorBox& errorBox)
+void SavePageWithDialog(TShellDialogs& dialogs, QWidget* parent, const std::string& sourceFileName,
+                        TErrorBox& errorBox)
 {
-    const std::optional<TSaveChoice> choice = AskSaveFileName(
-        parent, {Cp1252ToQString(kSaveFilterHtml), Cp1252ToQString(kSaveFilterText)}, QString(), QString());
+    const TSaveRequest request{Cp1252ToQString(kCaption),
+                               {Cp1252ToQString(kSaveFilterHtml), Cp1252ToQString(kSaveFilterText)}, QString(),
+                               QString()};
+    const std::optional<TSaveChoice> choice = AskSaveTarget(dialogs, parent, request, [](const TSaveChoice& chosen) {
+        return ExportFileName(chosen.FileName, chosen.FilterIndex);
+    });
     if (choice)
         SavePageAs(*choice, sourceFileName, errorBox);
 }

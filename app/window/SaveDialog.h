@@ -1,29 +1,32 @@
 #pragma once
-// The save dialogs of the shell: Qt's own file dialog with French labels, the
-// same on every desktop. Existing files are overwritten without a question.
+// Saving under a name the user chooses: the save dialog, then a question
+// before an existing file is replaced, asked about the name finally written
+// (the page export may add an extension to the name typed).
 
-#include <QStringList>
+#include "app/window/ShellDialogs.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
 class QWidget;
 class TErrorBox;
 
-struct TSaveChoice {
-    std::string FileName;   // UTF-8
-    int FilterIndex = 1;    // 1 for the first filter
-};
+// The name written for the dialog's choice (UTF-8).
+using TFinalName = std::function<std::string(const TSaveChoice& choice)>;
 
-// Filters are Qt name filters ("Texte brut (*.txt)"). The dialog opens in
-// `folder` with `proposedName` in its name box. Nothing when cancelled.
-std::optional<TSaveChoice> AskSaveFileName(QWidget* parent, const QStringList& filters, const QString& folder,
-                                           const QString& proposedName);
+// Asks for a name until the user picks one that is free or agrees to replace
+// the file; a refusal opens the dialog again on the name refused. The choice
+// returned carries the final name. Nothing when the dialog is cancelled.
+std::optional<TSaveChoice> AskSaveTarget(TShellDialogs& dialogs, QWidget* parent, TSaveRequest request,
+                                         const TFinalName& finalName);
 
-// Exports the source file (UTF-8 name) under the chosen name, in the chosen
-// format ("Format HTML" or "Texte brut"); failures are shown in the error box.
+// Exports the source file under the name chosen (with the extension the
+// format adds, ExportFileName), in the chosen format ("Format HTML" or "Texte
+// brut"); failures are shown in the error box.
 void SavePageAs(const TSaveChoice& choice, const std::string& sourceFileName, TErrorBox& errorBox);
 
 // The page save of the document window: asks for a name and a format, then
 // saves as above. Cancelling writes nothing.
-void SavePageWithDialog(QWidget* parent, const std::string& sourceFileName, TErrorBox& errorBox);
+void SavePageWithDialog(TShellDialogs& dialogs, QWidget* parent, const std::string& sourceFileName,
+                        TErrorBox& errorBox);

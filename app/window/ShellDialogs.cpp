@@ -1,16 +1,19 @@
 #include "app/window/ShellDialogs.h"
 
 #include "app/files/FileNameText.h"
-#include "app/window/SaveDialog.h"
 #include "engine/base/Cp1252.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTreeView>
 
 #include <algorithm>
 
@@ -22,6 +25,7 @@ constexpr const char* kCancel = "Annuler";
 constexpr const char* kYes = "Oui";
 constexpr const char* kNo = "Non";
 constexpr const char* kOpenCaption = "Ouvrir";
+constexpr const char* kSaveButton = "Enregistrer";
 constexpr const char* kLookIn = "Dans :";
 constexpr const char* kFileName = "Nom du fichier :";
 constexpr const char* kFileType = "Type :";
@@ -31,17 +35,53 @@ constexpr const char* kOpenFilters[] = {
     "Fichiers image (*.gif *.jpg)",
     "Fichiers texte (*.txt)",
 };
-constexpr const char* kPictureFilter = "Bitmaps (*.bmp)";
-constexpr const char* kPictureSuffix = "bmp";
+constexpr const char* kReplaceBefore = "Le fichier \xAB ";
+constexpr const char* kReplaceAfter = " \xBB existe d\xE9j\xE0.\nVoulez-vous le remplacer ?";
+constexpr const char* kReplace = "Remplacer";
+constexpr const char* kSaveChanges = "Enregistrer les modifications ?";
+constexpr const char* kDiscard = "Ne pas enregistrer";
 
-void FrenchLabels(QFileDialog& dialog, const char* acceptText)
+// Wide enough for the name, size, type and date columns of the detail view,
+// and for the places beside them ("Ordinateur").
+constexpr QSize kFileDialogSize(860, 520);
+constexpr int kPlacesWidth = 150;
+constexpr const char* kFolderType = "Dossier";
+
+// Qt's French texts lack the type shown for folders in the detail view.
+class TFrenchTypes final : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override
+    {
+        return info.isDir() && !info.isRoot() ? Cp1252ToQString(kFolderType) : QFileIconProvider::type(info);
+    }
+};
+
+// Qt's own file dialog, the same on every desktop. The mode comes first: it
+// resets the accept button's text, which would otherwise fall back to Qt's.
+void PrepareFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode mode, QFileDialog::FileMode fileMode,
+                       const char* acceptText, TFrenchTypes& types)
 {
+    // Save dialogs leave the question about an existing file to the caller,
+    // which knows the name finally written.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(fileMode);
     dialog.setLabelText(QFileDialog::LookIn, Cp1252ToQString(kLookIn));
     dialog.setLabelText(QFileDialog::FileName, Cp1252ToQString(kFileName));
     dialog.setLabelText(QFileDialog::FileType, Cp1252ToQString(kFileType));
     dialog.setLabelText(QFileDialog::Accept, Cp1252ToQString(acceptText));
     dialog.setLabelText(QFileDialog::Reject, Cp1252ToQString(kCancel));
+    dialog.setIconProvider(&types);
+    dialog.resize(kFileDialogSize);
+    if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter")))
+        splitter->setSizes({kPlacesWidth, kFileDialogSize.width() - kPlacesWidth});
+    // The name takes what the other columns leave; they keep their text whole.
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
 }
 
 std::string ChosenFileName(const QFileDialog& dialog)
@@ -90,11 +130,10 @@ int TQtShellDialogs::ShowModal(QDialog& dialog)
 std::optional<TOpenChoice> TQtShellDialogs::AskOpenFileName(QWidget* parent, const TOpenChoice& last)
 {
     const QString lastName = FileNameForDisplay(last.FileName);
+    TFrenchTypes types; // outlives the dialog
     QFileDialog dialog(parent, Cp1252ToQString(kOpenCaption),
                        lastName.isEmpty() ? QString() : QFileInfo(lastName).absolutePath());
-    FrenchLabels(dialog, kOpenCaption);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    PrepareFileDialog(dialog, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, kOpenCaption, types);
     QStringList filters;
     for (const char* filter : kOpenFilters)
         filters << Cp1252ToQString(filter);
@@ -107,20 +146,42 @@ std::optional<TOpenChoice> TQtShellDialogs::AskOpenFileName(QWidget* parent, con
     return TOpenChoice{ChosenFileName(dialog), std::max(filterIndex, 1)};
 }
 
-std::optional<std::string> TQtShellDialogs::AskPictureFileName(QWidget* parent)
+std::optional<TSaveChoice> TQtShellDialogs::AskSaveFileName(QWidget* parent, const TSaveRequest& request)
 {
-    QFileDialog dialog(parent, Cp1252ToQString("Enregistrer l'image"));
-    FrenchLabels(dialog, "Enregistrer");
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({Cp1252ToQString(kPictureFilter)});
-    dialog.setDefaultSuffix(QString::fromLatin1(kPictureSuffix));
+    TFrenchTypes types; // outlives the dialog
+    QFileDialog dialog(parent, request.Caption, request.Folder);
+    PrepareFileDialog(dialog, QFileDialog::AcceptSave, QFileDialog::AnyFile, kSaveButton, types);
+    dialog.setNameFilters(request.Filters);
+    dialog.selectFile(request.ProposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return ChosenFileName(dialog);
+    const int filterIndex = static_cast<int>(request.Filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return TSaveChoice{ChosenFileName(dialog), std::max(filterIndex, 1)};
 }
 
-void TQtShellDialogs::SavePage(QWidget* parent, const std::string& sourceFileName, TErrorBox& errorBox)
+bool TQtShellDialogs::AskReplace(QWidget* parent, const std::string& fileName)
 {
-    SavePageWithDialog(parent, sourceFileName, errorBox);
+    const QString message = Cp1252ToQString(kReplaceBefore) + FileNameForDisplay(fileName) +
+                            Cp1252ToQString(kReplaceAfter);
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), message, QMessageBox::NoButton, parent);
+    QPushButton* replace = box.addButton(Cp1252ToQString(kReplace), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(Cp1252ToQString(kCancel), QMessageBox::RejectRole);
+    // Enter alone must not destroy a file.
+    box.setDefaultButton(cancel);
+    box.exec();
+    return box.clickedButton() == replace;
+}
+
+TUnsavedChoice TQtShellDialogs::AskSaveChanges(QWidget* parent)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), Cp1252ToQString(kSaveChanges),
+                    QMessageBox::NoButton, parent);
+    QPushButton* save = box.addButton(Cp1252ToQString(kSaveButton), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(Cp1252ToQString(kDiscard), QMessageBox::DestructiveRole);
+    box.addButton(Cp1252ToQString(kCancel), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.exec();
+    if (box.clickedButton() == save)
+        return TUnsavedChoice::Save;
+    return box.clickedButton() == discard ? TUnsavedChoice::Discard : TUnsavedChoice::Cancel;
 }

@@ -1,15 +1,16 @@
 #pragma once
-// The modal steps of the shell: message boxes, the open and picture save
-// dialogs, the page save, and the modal showing of its windows. The main and
-// document windows ask for them only through this interface, so that tests
-// answer them instead of blocking on a box.
+// The modal steps of the shell: message boxes, the open and save dialogs, and
+// the modal showing of its windows. The windows ask for them only through
+// this interface, so that tests answer them instead of blocking on a box.
+
+#include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <string>
 
 class QDialog;
 class QWidget;
-class TErrorBox;
 
 // What the open dialog gives back: the chosen name (UTF-8) and the chosen
 // filter, 1 for HTML, 2 for images, 3 for text.
@@ -17,6 +18,23 @@ struct TOpenChoice {
     std::string FileName;
     int FilterIndex = 1;
 };
+
+// What a save dialog shows: its caption, its filters (Qt name filters such as
+// "Texte brut (*.txt)"), the folder it opens in and the name it proposes.
+struct TSaveRequest {
+    QString Caption;
+    QStringList Filters;
+    QString Folder;
+    QString ProposedName;
+};
+
+struct TSaveChoice {
+    std::string FileName;   // UTF-8
+    int FilterIndex = 1;    // 1 for the first filter
+};
+
+// The answers to "Enregistrer les modifications ?".
+enum class TUnsavedChoice { Save, Discard, Cancel };
 
 class TShellDialogs {
 public:
@@ -32,10 +50,13 @@ public:
     virtual int ShowModal(QDialog& dialog) = 0;
     // The open dialog, starting from the last choice; nothing when cancelled.
     virtual std::optional<TOpenChoice> AskOpenFileName(QWidget* parent, const TOpenChoice& last) = 0;
-    // The picture save dialog ("Bitmaps (*.bmp)"); the name has its extension.
-    virtual std::optional<std::string> AskPictureFileName(QWidget* parent) = 0;
-    // The page save: asks for a name and a format and exports the source file.
-    virtual void SavePage(QWidget* parent, const std::string& sourceFileName, TErrorBox& errorBox) = 0;
+    // A save dialog; nothing when cancelled. It does not ask about an existing
+    // file: the caller knows the name finally written (AskSaveTarget).
+    virtual std::optional<TSaveChoice> AskSaveFileName(QWidget* parent, const TSaveRequest& request) = 0;
+    // Whether to replace an existing file (UTF-8 name); true to replace.
+    virtual bool AskReplace(QWidget* parent, const std::string& fileName) = 0;
+    // "Enregistrer les modifications ?" before unsaved edits are closed.
+    virtual TUnsavedChoice AskSaveChanges(QWidget* parent) = 0;
 };
 
 // Qt's message boxes and file dialogs, with French labels.
@@ -46,6 +67,7 @@ public:
     void Inform(QWidget* parent, const std::string& message) override;
     int ShowModal(QDialog& dialog) override;
     std::optional<TOpenChoice> AskOpenFileName(QWidget* parent, const TOpenChoice& last) override;
-    std::optional<std::string> AskPictureFileName(QWidget* parent) override;
-    void SavePage(QWidget* parent, const std::string& sourceFileName, TErrorBox& errorBox) override;
+    std::optional<TSaveChoice> AskSaveFileName(QWidget* parent, const TSaveRequest& request) override;
+    bool AskReplace(QWidget* parent, const std::string& fileName) override;
+    TUnsavedChoice AskSaveChanges(QWidget* parent) override;
 };

@@ -8,6 +8,7 @@
 #include "app/window/ImageForm.h"
 #include "app/window/MainForm.h"
 #include "app/window/Propriete.h"
+#include "app/window/SaveDialog.h"
 #include "app/window/SubmitForm.h"
 #include "app/files/WholeFile.h"
 #include "engine/base/Cp1252.h"
@@ -19,6 +20,8 @@
 #include "engine/lexer/LinkNames.h"
 
 #include <QAction>
+#include <QBuffer>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCursor>
 #include <QDate>
@@ -54,6 +57,8 @@ constexpr const char* kSaveImageHint = "Enregistrer l'image";
 constexpr const char* kCannotSaveImage = "Impossible d'enregistrer l'image dans ";
 constexpr const char* kRunProgramStart = "Ex\xE9" "cuter le programme \xAB ";
 constexpr const char* kRunProgramEnd = " \xBB ?";
+constexpr const char* kPictureFilter = "Bitmaps (*.bmp)";
+constexpr const char* kPictureExtension = ".bmp";
 constexpr const char* kShortDateFormat = "dd/MM/yyyy";
 constexpr const char* kLongTimeFormat = "HH:mm:ss";
 
@@ -97,6 +102,14 @@ std::string ExtensionOf(const std::string& fileName)
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return {};
     return UpperCase(fileName.substr(dot));
+}
+
+// A name whose last element has no extension gets the default one.
+std::string WithDefaultExtension(const std::string& fileName, const char* extension)
+{
+    const std::size_t slash = fileName.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return fileName.find('.', nameStart) == std::string::npos ? fileName + extension : fileName;
 }
 
 bool IsExistingFile(const std::string& fileName)
@@ -267,6 +280,8 @@ void TViewer::Toutsel()
 void TViewer::Recharger()
 {
     ReportingErrors([this] { htmlPane1_->Reload(); });
+    // The page may have a new title since.
+    ShowPageCaption();
     htmlPane1_->setFocus();
 }
 
@@ -294,6 +309,21 @@ void TViewer::Rechercher()
     findDialog_->show();
     findDialog_->raise();
     findDialog_->activateWindow();
+}
+
+void TViewer::RechercherSuivant()
+{
+    const QString text = findDialog_->TextBox()->text();
+    if (text.isEmpty())
+        Rechercher();
+    else
+        FindNext(QStringToCp1252(text), findDialog_->MatchCaseBox()->isChecked());
+}
+
+void TViewer::ActiverAdresse()
+{
+    addressBox_->setFocus(Qt::ShortcutFocusReason);
+    addressBox_->selectAll();
 }
 
 void TViewer::FindNext(const std::string& text, bool matchCase)
@@ -335,7 +365,7 @@ void TViewer::Sauver()
     // The page shown is saved: after a move through the history, or a click
     // on a sound or program link, the last name opened is another file.
     const std::string& source = htmlPane1_->CurrentFile().empty() ? fileName_ : htmlPane1_->CurrentFile();
-    services_.Dialogs.SavePage(this, source, services_.ErrorBox);
+    SavePageWithDialog(services_.Dialogs, this, source, services_.ErrorBox);
 }
 
 // ---- The control's events ------------------------------------------------
@@ -416,6 +446,10 @@ void TViewer::htmlPane1HistoryChange()
 
 void TViewer::htmlPane1Processing(bool processingOn)
 {
+    // However the page came (the address box, a link, the history), once
+    // one is shown the page commands serve it.
+    if (!processingOn && !htmlPane1_->CurrentFile().empty())
+        windows_.MainForm->Valide();
     if (fileName_.empty())
         return;
     if (processingOn) {
@@ -509,6 +543,10 @@ void TViewer::htmlPane1ImageClick(TImageObj& image, Qt::MouseButton button)
     if (button != Qt::RightButton)
         return;
     clickedImage_ = image.PaletteCopy();
+    // A still picture keeps its transparency apart; an animation's first
+    // frame comes on its transparent colour already.
+    const bool transparentStill = image.Kind == TPictureKind::Bitmap && image.Transparent != TTransparency::None;
+    clickedMask_ = transparentStill ? image.Mask : QImage();
     // The placeholder of a picture that failed to load has nothing to offer.
     for (QAction* item : imageMenu_->actions())
         item->setEnabled(!clickedImage_.isNull());
@@ -542,7 +580,7 @@ void TViewer::AddressBoxEnter()
 
 void TViewer::ViewImage()
 {
-    windows_.ImageForm->SetBitmap(clickedImage_);
+    windows_.ImageForm->SetBitmap(clickedImage_, clickedMask_);
     windows_.ImageForm->setWindowTitle(QString());
     services_.Dialogs.ShowModal(*windows_.ImageForm);
 }
@@ -555,11 +593,25 @@ void TViewer::CopyImage()
 
 void TViewer::SaveImage()
 {
-    const std::optional<std::string> name = services_.Dialogs.AskPictureFileName(this);
-    if (!name)
+    const TSaveRequest request{Cp1252ToQString(kSaveImageHint), {Cp1252ToQString(kPictureFilter)}, QString(),
+                               QString()};
+    const std::optional<TSaveChoice> choice =
+        AskSaveTarget(services_.Dialogs, this, request, [](const TSaveChoice& chosen) {
+            return WithDefaultExtension(chosen.FileName, kPictureExtension);
+        });
+    if (!choice)
         return;
-    if (!clickedImage_.save(QFile::decodeName(QByteArray::fromStdString(*name)), "BMP"))
-        services_.ErrorBox.ShowError(kCannotSaveImage + FileNameForMessage(*name));
+    // Written whole or not at all, like every other file the program saves.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!clickedImage_.save(&buffer, "BMP")) {
+        services_.ErrorBox.ShowError(kCannotSaveImage + FileNameForMessage(choice->FileName));
+        return;
+    }
+    if (const std::optional<std::string> failure =
+            WriteFileAtomically(choice->FileName, std::string_view(bytes.constData(), bytes.size())))
+        services_.ErrorBox.ShowError(*failure);
 }
 
 // ---- Main window state ---------------------------------------------------

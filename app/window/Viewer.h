@@ -50,6 +50,11 @@ public:
     void Recharger();
     void Polices();
     void Rechercher();
+    // The last search again from where it stopped; the find dialog when
+    // nothing has been searched yet.
+    void RechercherSuivant();
+    // The keyboard focus to the address box, its text selected.
+    void ActiverAdresse();
     void Precedent();
     void Suivant();
     void Historique(int index);
@@ -116,6 +121,7 @@ private:
     // The picture of the image last right-clicked, taken at the click so that
     // the menu never reaches into a page that has been replaced since.
     QImage clickedImage_;
+    QImage clickedMask_;  // white where a still picture is transparent
     std::string refreshTarget_;
     std::string refreshOrigin_;
 };

@@ -1,15 +1,21 @@
 #include "tests/window/ShellFixture.h"
 
+#include "app/window/FindDialog.h"
 #include "engine/base/Cp1252.h"
+#include "engine/viewer/PaintPanel.h"
 
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QStatusTipEvent>
+#include <QTest>
 #include <QToolButton>
+#include <QClipboard>
+#include <QGuiApplication>
 
 namespace {
 
@@ -89,14 +95,16 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsShortcutsAndHints)
               QStringList({"&Calendrier", "C&alculatrice", "&Horloge", "&Bloc-notes"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Aide")), QStringList({"&A propos..."}));
 
-    // Ctrl+O and Alt+X are the only shortcuts.
-    int shortcuts = 0;
+    // Every key is shown beside its menu item; Ctrl+W quits too.
+    QStringList keys;
     for (const QAction* menu : bar.actions())
         for (const QAction* action : menu->menu()->actions())
-            shortcuts += action->shortcut().isEmpty() ? 0 : 1;
-    EXPECT_EQ(shortcuts, 2);
-    EXPECT_EQ(Commands().Open->shortcut(), QKeySequence("Ctrl+O"));
-    EXPECT_EQ(Commands().Quit->shortcut(), QKeySequence("Alt+X"));
+            if (!action->shortcut().isEmpty())
+                keys << action->text() + " " + action->shortcut().toString();
+    EXPECT_EQ(keys, QStringList({"&Ouvrir... Ctrl+O", "&Quitter Alt+X", "Co&pier Ctrl+C",
+                                 Text("&Tout s\xE9lectionner Ctrl+A"), "&Rechercher... Ctrl+F",
+                                 Text("&Pr\xE9" "c\xE9" "dente Alt+Left"), "&Suivante Alt+Right", "&Recharger F5"}));
+    EXPECT_EQ(Commands().Quit->shortcuts().value(1), QKeySequence("Ctrl+W"));
 
     EXPECT_EQ(Commands().Save->statusTip(), "Enregistrer le fichier en cours");
     EXPECT_EQ(Commands().Font->statusTip(), Text("Police et couleurs par d\xE9" "faut"));
@@ -199,6 +207,104 @@ TEST_F(MainFormTest, OpenCommandLoadsByTheChosenFilter)
     Dialogs.OpenAnswer.reset();
     Commands().OpenButton->click();
     EXPECT_EQ(Pane().CurrentFile(), text);
+}
+
+TEST_F(MainFormTest, PageCommandsServeAPageFromTheAddressBox)
+{
+    Start();
+    Viewer().AddressBox().setText(QString::fromStdString(Write("page.htm", "<title>T</title>texte")));
+    QTest::keyClick(&Viewer().AddressBox(), Qt::Key_Return);
+    EXPECT_EQ(Main().windowTitle(), "Zef Web - T");
+    const TMainCommands& commands = Commands();
+    for (const QAction* action : {commands.Save, commands.Properties, commands.Copy, commands.SelectAll,
+                                  commands.Find, commands.FindNext, commands.Source, commands.Reload,
+                                  commands.EditMenu->menuAction()})
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+    EXPECT_TRUE(commands.SaveButton->isEnabled());
+}
+
+// The keys a user tries, sent to whatever has the focus, as a keyboard would.
+class StandardKeysTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        Start();
+        First = Write("un.htm", "<title>Un</title><p>Bonjour le monde</p><form><input name=champ value=\"du champ\"></form>");
+        OpenThroughDialog(First);
+        OpenThroughDialog(Write("deux.htm", "<title>Deux</title><p>Le monde du deux, le monde encore</p>"));
+        Main().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        Pane().setFocus();
+    }
+
+    static void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+    }
+    int Selected() const { return Pane().SelLength(); }
+
+    std::string First;
+};
+
+TEST_F(StandardKeysTest, EachKeyDoesItsCommand)
+{
+    Press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_GT(Selected(), 0);
+    Press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().trimmed().toStdString(), "Le monde du deux, le monde encore");
+
+    // F3 before any search opens the find dialog, as Ctrl+F does.
+    Press(Qt::Key_F3);
+    EXPECT_TRUE(Viewer().FindDialog().isVisible());
+    Viewer().FindDialog().hide();
+    Press(Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(Viewer().FindDialog().isVisible());
+    Viewer().FindDialog().TextBox()->setText("monde");
+    Viewer().FindDialog().hide();
+    Pane().setFocus();
+    Press(Qt::Key_F3);
+    Press(Qt::Key_F3);
+    EXPECT_TRUE(Dialogs.Informations.empty());
+    Press(Qt::Key_F3);
+    EXPECT_EQ(Dialogs.Informations, std::vector<std::string>{"Pas d'autres occurences de \"monde\""});
+
+    Press(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Pane().CurrentFile(), First);
+    Press(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(Main().windowTitle(), "Zef Web - Deux");
+
+    Write("deux.htm", "<title>Deux bis</title>");
+    Press(Qt::Key_F5);
+    EXPECT_EQ(Main().windowTitle(), "Zef Web - Deux bis");
+
+    Press(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &Viewer().AddressBox());
+    EXPECT_EQ(Viewer().AddressBox().selectedText(), Viewer().AddressBox().text());
+
+    Press(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(Main().isVisible());
+}
+
+TEST_F(StandardKeysTest, ATextBoxKeepsTheKeysItUses)
+{
+    QLineEdit& address = Viewer().AddressBox();
+    address.setFocus();
+    Press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(address.selectedText(), address.text());
+    Press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), address.text());
+    EXPECT_EQ(Selected(), 0);
+
+    // The same in a field of the page.
+    Press(Qt::Key_Left, Qt::AltModifier);
+    Pane().PaintPanel().grab();
+    auto* field = Pane().PaintPanel().findChild<QLineEdit*>();
+    ASSERT_TRUE(field);
+    field->setFocus();
+    field->deselect();
+    Press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(field->selectedText(), "du champ");
+    EXPECT_EQ(Selected(), 0);
 }
 
 TEST_F(MainFormTest, HistoryKeepsTheTenNewestPages)
@@ -307,6 +413,27 @@ TEST_F(MainFormTest, MenusOpenTheirWindowsModally)
         action->trigger();
     EXPECT_EQ(Dialogs.ShownWindows,
               std::vector<std::string>({"TCalendrier", "TPocket", "THorloge", "TBlocnotes", "TAboutBox"}));
+}
+
+TEST_F(MainFormTest, QuittingAsksAboutTheSourceEditorsUnsavedEdits)
+{
+    Start();
+    OpenThroughDialog(Write("page.htm", "texte"));
+    Dialogs.OnShowModal = [this](QDialog& editor) {
+        editor.show();
+        auto* text = editor.findChild<QPlainTextEdit*>();
+        QTest::keyClicks(text, "ajout ");
+        Main().close();
+        EXPECT_EQ(Dialogs.SaveChangesQuestions, 1);
+        EXPECT_TRUE(Main().isVisible());
+        Dialogs.SaveChangesAnswer = TUnsavedChoice::Discard;
+        Main().close();
+        return QDialog::Rejected;
+    };
+    Commands().Source->trigger();
+    EXPECT_EQ(Dialogs.SaveChangesQuestions, 2);
+    EXPECT_FALSE(Main().isVisible());
+    EXPECT_EQ(ReadFileBytes(Folder.path().toStdString() + "/page.htm"), "texte");
 }
 
 TEST_F(MainFormTest, ClosingGoesBackToTheStartUpFolder)

@@ -11,7 +11,9 @@
 #include "engine/viewer/HtmlPane.h"
 #include "engine/images/ImageCache.h"
 #include "tests/EngineFakes.h"
+#include "tests/TestSupport.h"
 #include "tests/desktop/FakeDesktop.h"
+#include "tests/window/FakeDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -32,45 +34,6 @@
 class TFakeClockSetter final : public TClockSetter {
 public:
     bool SetSystemClock(const QDateTime&) override { return false; }
-};
-
-// Records every box and dialog, and answers with what the test set.
-class TFakeDialogs final : public TShellDialogs {
-public:
-    std::vector<std::string> Questions;     // warning boxes asked
-    std::vector<std::string> YesNoQuestions;
-    std::vector<std::string> Informations;  // information boxes shown
-    std::vector<std::string> ShownWindows;  // class names of the windows shown modally
-    std::vector<std::string> SavedPages;    // source files handed to the page save
-    bool AnswerOk = true;
-    bool AnswerYes = false;
-    // Runs on the window shown modally; without it the window is cancelled.
-    std::function<int(QDialog&)> OnShowModal;
-    std::optional<TOpenChoice> OpenAnswer;
-    std::optional<std::string> PictureAnswer;
-
-    bool AskOkCancel(QWidget*, const std::string& message) override
-    {
-        Questions.push_back(message);
-        return AnswerOk;
-    }
-    bool AskYesNo(QWidget*, const std::string& message) override
-    {
-        YesNoQuestions.push_back(message);
-        return AnswerYes;
-    }
-    void Inform(QWidget*, const std::string& message) override { Informations.push_back(message); }
-    int ShowModal(QDialog& dialog) override
-    {
-        ShownWindows.push_back(dialog.metaObject()->className());
-        return OnShowModal ? OnShowModal(dialog) : QDialog::Rejected;
-    }
-    std::optional<TOpenChoice> AskOpenFileName(QWidget*, const TOpenChoice&) override { return OpenAnswer; }
-    std::optional<std::string> AskPictureFileName(QWidget*) override { return PictureAnswer; }
-    void SavePage(QWidget*, const std::string& sourceFileName, TErrorBox&) override
-    {
-        SavedPages.push_back(sourceFileName);
-    }
 };
 
 // Makes a folder current for one test and goes back afterwards.

@@ -440,8 +440,15 @@ TEST_F(ViewerTest, ImageMenuOpensOnRightClicksOnImagesOnly)
     menu.actions()[1]->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(60, 40));
 
-    const std::string saved = Folder.path().toStdString() + "/copie.bmp";
-    Dialogs.PictureAnswer = saved;
+    // The picture is saved as a BMP file, ".bmp" added to a bare name; an
+    // existing file is replaced only when the user agrees.
+    const std::string saved = Write("copie.bmp", "ancienne");
+    Dialogs.SaveAnswers = {{Folder.path().toStdString() + "/copie", 1}};
+    menu.actions()[2]->trigger();
+    EXPECT_EQ(Dialogs.ReplaceQuestions, std::vector<std::string>{saved});
+    EXPECT_EQ(ReadFileBytes(saved), "ancienne");
+    Dialogs.ReplaceAnswer = true;
+    Dialogs.SaveAnswers = {{saved, 1}};
     menu.actions()[2]->trigger();
     QImageReader reader(QString::fromStdString(saved));
     EXPECT_EQ(reader.format(), "bmp");
@@ -461,6 +468,32 @@ TEST_F(ViewerTest, ImageMenuOpensOnRightClicksOnImagesOnly)
     for (const QAction* item : menu.actions())
         EXPECT_FALSE(item->isEnabled());
     menu.hide();
+}
+
+TEST_F(ViewerTest, ImageWindowShowsANarrowTransparentLogoWithItsWholeButton)
+{
+    std::filesystem::copy_file(TestsDir() / ".." / "samples" / "images" / "logo.gif",
+                               Folder.path().toStdString() + "/logo.gif");
+    OpenThroughDialog(Write("logo.htm", "<body bgcolor=white><img src=\"logo.gif\"></body>"));
+    Pane().PaintPanel().grab();
+    Click(Pane(), kFirstThing, Qt::RightButton);
+    QMenu& menu = Viewer().ImageMenu();
+    ASSERT_TRUE(menu.isVisible());
+    menu.hide();
+    Dialogs.OnShowModal = [](QDialog& window) {
+        window.show();
+        const QWidget& close = *window.findChild<QPushButton*>("closeButton");
+        EXPECT_GE(close.x(), 0);
+        EXPECT_LE(close.geometry().right(), window.width() - 1);
+        EXPECT_GE(window.width(), close.width());
+        // The logo's transparent corner shows the window's colour, not black.
+        const QLabel& image = *window.findChild<QLabel*>("image");
+        EXPECT_EQ(image.size(), QSize(64, 64));
+        EXPECT_EQ(window.grab().toImage().pixelColor(image.pos()), window.palette().color(QPalette::Window));
+        return int(QDialog::Rejected);
+    };
+    menu.actions()[0]->trigger();
+    EXPECT_EQ(Dialogs.ShownWindows.back(), "TImageForm");
 }
 
 TEST_F(ViewerTest, FormSubmissionsAreShownInTheResultsWindow)
@@ -502,10 +535,21 @@ TEST_F(ViewerTest, PageCommandsUseTheAuxiliaryWindows)
     const std::string second = Write("second.htm", "deux");
     OpenThroughDialog(second);
     Follow("cloche.wav");
+    const std::string copy = Folder.path().toStdString() + "/copie";
+    Dialogs.SaveAnswers = {{copy, 1}};
     Commands().SaveButton->click();
+    EXPECT_EQ(ReadFileBytes(copy + ".htm"), "deux\r\n");
+    EXPECT_TRUE(Dialogs.ReplaceQuestions.empty());
+
+    // The name written, with the extension the format adds, is the one asked
+    // about; refusing asks for another name.
     Commands().Back->trigger();
+    Dialogs.SaveAnswers = {{copy, 1}, {copy + "-bis.txt", 2}};
     Commands().Save->trigger();
-    EXPECT_EQ(Dialogs.SavedPages, std::vector<std::string>({second, Page}));
+    EXPECT_EQ(Dialogs.ReplaceQuestions, std::vector<std::string>{copy + ".htm"});
+    EXPECT_EQ(Dialogs.SaveRequests.back().ProposedName, "copie.htm");
+    EXPECT_EQ(ReadFileBytes(copy + ".htm"), "deux\r\n");
+    EXPECT_EQ(ReadFileBytes(copy + "-bis.txt"), "PageBonjour le monde\r\n");
 }
 
 TEST_F(ViewerTest, ReloadErrorsAreReported)

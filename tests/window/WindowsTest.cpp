@@ -7,13 +7,14 @@
 #include "app/window/Splash.h"
 #include "app/window/SubmitForm.h"
 #include "tests/EngineFakes.h"
+#include "tests/window/FakeDialogs.h"
 #include "tests/TestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,7 +26,7 @@
 #include <QStandardPaths>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
@@ -47,38 +48,6 @@ QString BoxText(const QWidget& window, const char* name)
 {
     const auto* box = window.findChild<QLineEdit*>(name);
     return box ? box->text() : QStringLiteral("<no box>");
-}
-
-// Runs `answer` on the modal dialog the next action opens, once it is up. A
-// dialog the answer leaves open is rejected a few seconds later, with a test
-// failure, so a missed answer cannot hang the test program.
-void WhenModalDialogOpens(std::function<void(QWidget*)> answer)
-{
-    auto* poll = new QTimer;
-    auto ticksLeft = std::make_shared<int>(500);
-    auto answered = std::make_shared<bool>(false);
-    QObject::connect(poll, &QTimer::timeout, [poll, answer, ticksLeft, answered] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (*answered && !dialog) {
-            poll->stop();
-            poll->deleteLater();
-            return;
-        }
-        if (dialog && !*answered) {
-            *answered = true;
-            answer(dialog);
-            return;
-        }
-        if (--*ticksLeft == 0) {
-            poll->stop();
-            poll->deleteLater();
-            if (auto* stuck = qobject_cast<QDialog*>(dialog)) {
-                ADD_FAILURE() << "a modal dialog was left open";
-                stuck->reject();
-            }
-        }
-    });
-    poll->start(10);
 }
 
 } // namespace
@@ -146,11 +115,14 @@ TEST(ImageForm, ClientAreaIsTheBitmapAnd35PixelsMore)
 
 class Editeur : public testing::Test {
 protected:
-    QString Text() const { return Editor.findChild<QPlainTextEdit*>("text")->toPlainText(); }
+    QPlainTextEdit& TextBox() const { return *Editor.findChild<QPlainTextEdit*>("text"); }
+    QString Text() const { return TextBox().toPlainText(); }
+    std::string InFolder(const std::string& name) const { return Folder.path().toStdString() + "/" + name; }
 
     QTemporaryDir Folder;
     TRecordingErrorBox Errors;
-    TEditeur Editor{Errors};
+    TFakeDialogs Dialogs;
+    TEditeur Editor{Errors, Dialogs};
 };
 
 TEST_F(Editeur, LoadsWhenShownAndSavesWithCrLf)
@@ -161,7 +133,7 @@ TEST_F(Editeur, LoadsWhenShownAndSavesWithCrLf)
     Editor.show();
     EXPECT_EQ(Text(), QString::fromUtf8("<p>Café</p>\nligne 2\nligne 3"));
 
-    const std::string copy = Folder.path().toStdString() + "/copie.htm";
+    const std::string copy = InFolder("copie.htm");
     EXPECT_TRUE(Editor.SaveTo(copy));
     EXPECT_EQ(ReadFileBytes(copy), "<p>Caf\xE9</p>\r\nligne 2\r\nligne 3\r\n");
 
@@ -169,19 +141,23 @@ TEST_F(Editeur, LoadsWhenShownAndSavesWithCrLf)
     EXPECT_FALSE(Editor.isVisible());
     EXPECT_TRUE(Text().isEmpty());
     EXPECT_TRUE(Errors.Messages.empty());
+    EXPECT_EQ(Dialogs.SaveChangesQuestions, 0);
 }
 
-TEST_F(Editeur, UnreadableFileIsReportedAndTheEditorStaysOpen)
+TEST_F(Editeur, FailuresAreReportedWithTheirCauseInFrenchAndTheEditorStaysOpen)
 {
-    Editor.Init(Folder.path().toStdString() + "/absente.htm");
+    Editor.Init(InFolder("absente.htm"));
     Editor.show();
     ASSERT_EQ(Errors.Messages.size(), 1u);
-    EXPECT_NE(Errors.Messages[0].find("absente.htm"), std::string::npos);
+    EXPECT_EQ(Errors.Messages[0], "Impossible d'ouvrir le fichier " + InFolder("absente.htm") + " : fichier introuvable");
     EXPECT_TRUE(Editor.isVisible());
 
-    Editor.findChild<QPlainTextEdit*>("text")->setPlainText("x");
-    EXPECT_FALSE(Editor.SaveTo(Folder.path().toStdString() + "/absente.htm/dessous.htm"));
-    EXPECT_EQ(Errors.Messages.size(), 2u);
+    TextBox().setPlainText("x");
+    EXPECT_FALSE(Editor.SaveTo(InFolder("absente.htm/dessous.htm")));
+    EXPECT_FALSE(Editor.SaveTo(Folder.path().toStdString()));
+    ASSERT_EQ(Errors.Messages.size(), 3u);
+    EXPECT_THAT(Errors.Messages[1], testing::EndsWith("dessous.htm : dossier introuvable"));
+    EXPECT_THAT(Errors.Messages[2], testing::EndsWith(" : c'est un dossier"));
     EXPECT_TRUE(Editor.isVisible());
 }
 
@@ -189,36 +165,97 @@ TEST_F(Editeur, SavingUnderANewNameChangesTheNameProposedNextTime)
 {
     Editor.Init(WriteFile(Folder, "page.htm", "texte\n"));
     Editor.show();
-    const std::string newName = Folder.path().toStdString() + "/nouveau.htm";
-    QString proposed;
-    WhenModalDialogOpens([&](QWidget* dialog) {
-        auto* fileDialog = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_TRUE(fileDialog);
-        proposed = fileDialog->findChild<QLineEdit*>("fileNameEdit")->text();
-        fileDialog->selectFile(QString::fromStdString(newName));
-        static_cast<QDialog*>(fileDialog)->accept();
-    });
-    Editor.findChild<QToolButton*>("saveButton")->click();
-    EXPECT_EQ(proposed, "page.htm");
+    Editor.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Editor));
+    const std::string newName = InFolder("nouveau.htm");
+    Dialogs.SaveAnswers = {{newName, 1}};
+    QToolButton& save = *Editor.findChild<QToolButton*>("saveButton");
+    save.click();
+    EXPECT_EQ(Dialogs.SaveRequests.at(0).ProposedName, "page.htm");
+    EXPECT_EQ(Dialogs.SaveRequests.at(0).Folder, Folder.path());
     EXPECT_EQ(Editor.FileName(), newName);
     EXPECT_EQ(ReadFileBytes(newName), "texte\r\n");
 
-    WhenModalDialogOpens([&](QWidget* dialog) {
-        proposed = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
-        qobject_cast<QDialog*>(dialog)->reject();
-    });
-    Editor.findChild<QToolButton*>("saveButton")->click();
-    EXPECT_EQ(proposed, "nouveau.htm");
+    // Ctrl+S saves too; cancelling the dialog keeps the name.
+    QTest::keyClick(&TextBox(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Dialogs.SaveRequests.size() == 2; }));
+    EXPECT_EQ(Dialogs.SaveRequests[1].ProposedName, "nouveau.htm");
     EXPECT_EQ(Editor.FileName(), newName);
+    EXPECT_TRUE(save.toolTip().contains("Ctrl+S"));
+}
+
+TEST_F(Editeur, AnExistingFileIsReplacedOnlyWhenTheUserAgrees)
+{
+    Editor.Init(WriteFile(Folder, "page.htm", "nouveau\n"));
+    Editor.show();
+    const std::string other = WriteFile(Folder, "photo.jpg", "\xFF\xD8\xFF");
+    QToolButton& save = *Editor.findChild<QToolButton*>("saveButton");
+
+    // Refused: the dialog opens again on the name refused, then is cancelled.
+    Dialogs.SaveAnswers = {{other, 1}};
+    save.click();
+    EXPECT_EQ(Dialogs.ReplaceQuestions, std::vector<std::string>{other});
+    ASSERT_EQ(Dialogs.SaveRequests.size(), 2u);
+    EXPECT_EQ(Dialogs.SaveRequests[1].ProposedName, "photo.jpg");
+    EXPECT_EQ(ReadFileBytes(other), "\xFF\xD8\xFF");
+
+    Dialogs.ReplaceAnswer = true;
+    Dialogs.SaveAnswers = {{other, 1}};
+    save.click();
+    EXPECT_EQ(ReadFileBytes(other), "nouveau\r\n");
+
+    // A new name asks nothing.
+    Dialogs.SaveAnswers = {{InFolder("libre.htm"), 1}};
+    save.click();
+    EXPECT_EQ(Dialogs.ReplaceQuestions.size(), 2u);
+    EXPECT_EQ(ReadFileBytes(InFolder("libre.htm")), "nouveau\r\n");
+}
+
+TEST_F(Editeur, UnsavedEditsAreAskedAboutHoweverTheEditorCloses)
+{
+    Editor.Init(WriteFile(Folder, "page.htm", "texte\n"));
+    Editor.show();
+    QTest::keyClicks(&TextBox(), "ajout ");
+    const std::vector<std::function<void()>> closings = {
+        [&] { Editor.findChild<QPushButton*>("closeButton")->click(); },
+        [&] { QTest::keyClick(&TextBox(), Qt::Key_Escape); },
+        [&] { Editor.close(); }, // the window's close button
+    };
+    for (const auto& close : closings) {
+        close();
+        EXPECT_TRUE(Editor.isVisible());
+    }
+    EXPECT_EQ(Dialogs.SaveChangesQuestions, 3);
+    EXPECT_TRUE(Text().startsWith("ajout "));
+
+    // Saving, but cancelling its dialog, keeps the editor open.
+    Dialogs.SaveChangesAnswer = TUnsavedChoice::Save;
+    Editor.close();
+    EXPECT_TRUE(Editor.isVisible());
+    Dialogs.SaveAnswers = {{InFolder("page.htm"), 1}};
+    Dialogs.ReplaceAnswer = true;
+    Editor.close();
+    EXPECT_FALSE(Editor.isVisible());
+    EXPECT_EQ(ReadFileBytes(InFolder("page.htm")), "ajout texte\r\n");
+
+    // Not saving closes and leaves the file as it was.
+    Editor.show();
+    QTest::keyClicks(&TextBox(), "perdu ");
+    Dialogs.SaveChangesAnswer = TUnsavedChoice::Discard;
+    QTest::keyClick(&TextBox(), Qt::Key_Escape);
+    EXPECT_FALSE(Editor.isVisible());
+    EXPECT_EQ(ReadFileBytes(InFolder("page.htm")), "ajout texte\r\n");
+    EXPECT_EQ(Dialogs.SaveChangesQuestions, 6);
 }
 
 TEST(EditeurPrinting, PrintsTheLinesOrNothingWhenCancelled)
 {
     QTemporaryDir folder;
     TRecordingErrorBox errors;
+    TFakeDialogs dialogs;
     const QString pdf = folder.filePath("source.pdf");
     bool cancel = true;
-    TEditeur editor(errors, [&](QWidget*) -> std::unique_ptr<QPrinter> {
+    TEditeur editor(errors, dialogs, [&](QWidget*) -> std::unique_ptr<QPrinter> {
         if (cancel)
             return nullptr;
         auto printer = std::make_unique<QPrinter>();
