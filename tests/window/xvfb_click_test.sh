@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Starts zefweb on a page under the virtual X server of xvfb-run, clicks the
-# link of the page and checks that the caption and the page have changed.
+# link of the page and checks that the caption and the page have changed;
+# then turns the mouse wheel over the new page, which must scroll, and copies
+# the page with Ctrl+A and Ctrl+C, which must reach the clipboard.
 # Usage (under xvfb-run): xvfb_click_test.sh ZEFWEB PAGES_FOLDER WORK_FOLDER
 set -euo pipefail
 
@@ -42,6 +44,17 @@ page_pixels() {
   convert "$work/$1.png" -crop 400x150+20+110 +repage rgb:- | md5sum
 }
 
+# Waits (a loaded machine may take a while) until the page area no longer
+# looks as it did.
+wait_for_new_pixels() {
+  local before=$1 name=$2
+  for _ in $(seq 1 30); do
+    sleep 0.5
+    [[ "$(page_pixels "$name")" != "$before" ]] && return 0
+  done
+  return 1
+}
+
 wait_for_caption "Zef Web - Depart"
 sleep 0.5
 before=$(page_pixels before)
@@ -49,14 +62,25 @@ before=$(page_pixels before)
 # The heading link is the first line of the page.
 xdotool mousemove --window "$window" 120 118 click 1
 wait_for_caption "Zef Web - Arrivee"
-# The new page is painted soon after the caption changes; a loaded machine
-# may take a while.
+# The new page is painted soon after the caption changes.
+wait_for_new_pixels "$before" after || fail "the page looks the same after the click"
+echo "caption and page changed"
+
+# Two notches down with the pointer over the page.
+before=$(page_pixels after)
+xdotool mousemove --window "$window" 300 300 click 5 click 5
+wait_for_new_pixels "$before" scrolled || fail "the wheel did not scroll the page"
+echo "the wheel scrolled the page"
+
+# The keys go to the window under test (there is no window manager to give
+# it the focus).
+xdotool windowfocus "$window"
+xdotool key --window "$window" ctrl+a ctrl+c
 for _ in $(seq 1 30); do
-  sleep 0.5
-  after=$(page_pixels after)
-  if [[ "$before" != "$after" ]]; then
-    echo "caption and page changed"
+  sleep 0.2
+  if xclip -selection clipboard -o 2>/dev/null | grep -q "Vous voici arrive."; then
+    echo "Ctrl+C copied the page"
     exit 0
   fi
 done
-fail "the page looks the same after the click"
+fail "Ctrl+A, Ctrl+C did not put the page on the clipboard"
