@@ -104,8 +104,7 @@ std::optional<std::string> ExportPageFile(const std::string& sourceFileName, con
 {
     const std::optional<std::string> source = ReadWholeFile(sourceFileName);
     if (!source)
-        return kCannotRead + FileNameForMessage(sourceFileName) + " : " +
-               WhyUnreadable(sourceFileName);
+        return kCannotRead + FileNameForMessage(sourceFileName) + " : " + WhyUnreadable(sourceFileName);
     return WriteFileAtomically(targetFileName, ExportPageText(*source, format));
 }
 

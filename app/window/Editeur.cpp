@@ -130,8 +130,7 @@ void TEditeur::Load()
     const std::optional<std::string> bytes = ReadWholeFile(StoredName);
     if (!bytes) {
         TextBox->clear();
-        ErrorBox.ShowError(kCannotRead + FileNameForMessage(StoredName) + " : " +
-                           WhyUnreadable(StoredName));
+        ErrorBox.ShowError(kCannotRead + FileNameForMessage(StoredName) + " : " + WhyUnreadable(StoredName));
         return;
     }
     QStringList lines;

@@ -214,7 +214,6 @@ void TMainForm::CreateMenus()
     QMenu* helpMenu = menuBar()->addMenu(Cp1252ToQString(kHelpMenu));
     commands_.About = AddCommand(helpMenu, kAbout);
     connect(commands_.About, &QAction::triggered, this, [this] { ShowModal(windows_.AboutBox); });
-
 }
 
 // The keys a Linux user tries, beside those of the menus' own design (Ctrl+O,
