@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
