@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -28,22 +29,25 @@ TRun Zefweb(const std::vector<std::string>& arguments)
     return {code, out.str(), err.str()};
 }
 
-TEST(BatchCommands, DevicesFifosAndFoldersAreMissingFiles)
+TEST(BatchCommands, DevicesFifosAndFoldersAreRefused)
 {
     const QTemporaryDir folder;
     const std::string fifo = folder.path().toStdString() + "/tube";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string output = folder.path().toStdString() + "/sortie";
-    for (const std::string& name : {std::string("/dev/zero"), fifo, folder.path().toStdString()}) {
+    // Each is refused with its cause in French, without waiting on it.
+    const std::string notRegular = " : ce n'est pas un fichier ordinaire\n";
+    for (const auto& [name, cause] : {std::pair{std::string("/dev/zero"), notRegular}, std::pair{fifo, notRegular},
+                                      std::pair{folder.path().toStdString(), std::string(" : c'est un dossier\n")}}) {
         SCOPED_TRACE(name);
-        const std::string missing = "zefweb: Can't locate file: " + name + "\n";
-        EXPECT_EQ(Zefweb({"--text", name}).Err, missing);
-        EXPECT_EQ(Zefweb({"--dump", name}).Err, missing);
-        EXPECT_EQ(Zefweb({"--tokens", name}).Err, missing);
-        EXPECT_EQ(Zefweb({"--bench", name, "--repeat", "1"}).Err, missing);
+        const std::string refused = "zefweb: impossible d'ouvrir " + name + cause;
+        EXPECT_EQ(Zefweb({"--text", name}).Err, refused);
+        EXPECT_EQ(Zefweb({"--dump", name}).Err, refused);
+        EXPECT_EQ(Zefweb({"--tokens", name}).Err, refused);
+        EXPECT_EQ(Zefweb({"--bench", name, "--repeat", "1"}).Err, refused);
         const TRun exported = Zefweb({"--export-text", name, output});
         EXPECT_EQ(exported.Code, 1);
-        EXPECT_EQ(exported.Err, "zefweb: Impossible d'ouvrir le fichier " + name + "\n");
+        EXPECT_EQ(exported.Err, "zefweb: Impossible d'ouvrir le fichier " + name + cause);
         EXPECT_FALSE(std::filesystem::exists(output));
     }
 }
