@@ -34,7 +34,8 @@ LAYERS = {
     "engine/builder": ENGINE_CORE + ["engine/text", "engine/forms", "engine/tables"],
     "engine/viewer": ENGINE_CORE + ["engine/text", "engine/forms", "engine/tables", "engine/builder"],
     "accessories": ["engine/base", "engine/ui"],
-    "app/files": ["engine/base"],
+    # The plain-text export converts character names as the lexer knows them.
+    "app/files": ["engine/base", "engine/lexer"],
     "app/desktop": ["engine/base"],
     "app/batch": ENGINE_ALL + ["engine/ui", "app/files"],
     "app/window": ENGINE_ALL + ["engine/ui", "accessories", "app/files", "app/desktop"],

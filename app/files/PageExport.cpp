@@ -3,38 +3,96 @@
 #include "app/files/WholeFile.h"
 #include "app/files/FileNameText.h"
 #include "app/files/FileProblem.h"
+#include "engine/base/Cp1252.h"
+#include "engine/lexer/Symbols.h"
 
-#include <array>
+#include <algorithm>
 
 namespace {
 
-struct TEntity {
-    std::string_view Compared;   // matched with regard to case
-    std::size_t Removed;         // the text plus the character after it, normally ";"
-    std::string_view Inserted;   // Windows-1252
+// A character name or number as the lexer reads it: up to 8 letters or digits
+// of a name, up to 6 decimal or hexadecimal digits of a number, then an
+// optional ";".
+struct TReference {
+    std::size_t Length;
+    std::string_view Name; // empty for a number
+    char32_t Character;
 };
 
-// Tested in this order at one position; a row sees the text as the rows
-// before it left it.
-constexpr std::array<TEntity, 17> kEntities = {{
-    {"&nbsp", 6, " "},
-    {"&eacute", 8, "\xE9"},
-    {"&egrave", 8, "\xE8"},
-    {"&ecirc", 7, "\xEA"},
-    {"&euml", 6, "\xEB"},
-    {"&agrave", 8, "\xE0"},
-    {"&acirc", 7, "\xE2"},
-    {"&auml", 6, "\xE4"},
-    {"&ugrave", 8, "\xF9"},
-    {"&ucirc", 7, "\xFB"},
-    {"&icirc", 7, "\xEE"},
-    {"&iuml", 6, "\xEF"},
-    {"&ocirc", 7, "\xF4"},
-    {"&ouml", 6, "\xF6"},
-    {"&lt", 4, "<"},
-    {"&gt", 4, ">"},
-    {"&copy", 6, "(c)"},
-}};
+constexpr std::size_t kMaxNumberDigits = 6;
+
+bool IsAsciiLetterOrDigit(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+int DigitValue(char c, int base)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return base == 16 && upper >= 'A' && upper <= 'F' ? upper - 'A' + 10 : -1;
+}
+
+std::size_t WithSemicolon(std::string_view text, std::size_t length)
+{
+    return length < text.size() && text[length] == ';' ? length + 1 : length;
+}
+
+// `text` starts with "&#".
+std::optional<TReference> ReadNumber(std::string_view text)
+{
+    std::size_t index = 2;
+    int base = 10;
+    if (index < text.size() && (text[index] == 'x' || text[index] == 'X')) {
+        base = 16;
+        ++index;
+    }
+    const std::size_t firstDigit = index;
+    char32_t value = 0;
+    while (index < text.size() && index - firstDigit < kMaxNumberDigits && DigitValue(text[index], base) >= 0)
+        value = value * static_cast<char32_t>(base) + static_cast<char32_t>(DigitValue(text[index++], base));
+    const bool moreDigits = index < text.size() && DigitValue(text[index], base) >= 0;
+    // Control codes other than tabs and line ends stay as written.
+    const bool control = value < 32 && value != 9 && value != 10 && value != 13;
+    if (index == firstDigit || moreDigits || control)
+        return std::nullopt;
+    // Numbers up to 255 name Windows-1252 bytes, as in the viewer (&#150; is
+    // the en dash).
+    const char32_t character = value <= 255 ? Cp1252ToUnicode(static_cast<unsigned char>(value)) : value;
+    return TReference{WithSemicolon(text, index), {}, character};
+}
+
+// `text` starts with "&".
+std::optional<TReference> ReadReference(std::string_view text)
+{
+    if (text.size() > 1 && text[1] == '#')
+        return ReadNumber(text);
+    std::size_t index = 1;
+    while (index < text.size() && index <= static_cast<std::size_t>(kMaxEntityName) && IsAsciiLetterOrDigit(text[index]))
+        ++index;
+    if (index < text.size() && IsAsciiLetterOrDigit(text[index]))
+        return std::nullopt;
+    const std::string_view name = text.substr(1, index - 1);
+    const std::optional<char32_t> character = LookupEntity(name);
+    if (!character)
+        return std::nullopt;
+    return TReference{WithSemicolon(text, index), name, *character};
+}
+
+// Plain text has no use for a no-break space, and the copyright sign has
+// always been written out.
+void AppendReference(const TReference& reference, TTextEncoding encoding, std::string& out)
+{
+    if (reference.Name == "nbsp")
+        out += ' ';
+    else if (reference.Name == "copy")
+        out += "(c)";
+    else if (reference.Character == '\r' || reference.Character == '\n')
+        out += "\r\n";
+    else
+        AppendEncoded(reference.Character, encoding, out);
+}
 
 constexpr const char* kCannotRead = "Impossible d'ouvrir le fichier ";
 
@@ -53,46 +111,49 @@ std::string RemoveMarkup(const std::string& line, std::uint8_t& flag)
     return kept;
 }
 
-void ReplaceEntitiesAt(std::string& line, std::size_t position)
+// Every character name and number becomes its character in the page's own
+// encoding; an "&" that starts neither stays as written.
+void ConvertEntities(std::string& line, TTextEncoding encoding)
 {
-    for (const TEntity& entity : kEntities) {
-        if (line.compare(position, entity.Compared.size(), entity.Compared) == 0)
-            line.replace(position, entity.Removed, entity.Inserted);
+    if (line.find('&') == std::string::npos)
+        return;
+    std::string converted;
+    converted.reserve(line.size());
+    std::size_t index = 0;
+    while (index < line.size()) {
+        const std::size_t ampersand = std::min(line.find('&', index), line.size());
+        converted.append(line, index, ampersand - index);
+        if (ampersand == line.size())
+            break;
+        if (const std::optional<TReference> reference = ReadReference(std::string_view(line).substr(ampersand))) {
+            AppendReference(*reference, encoding, converted);
+            index = ampersand + reference->Length;
+        } else {
+            converted += '&';
+            index = ampersand + 1;
+        }
     }
-}
-
-// Converts entities from the first "&" on, and stops at the first "&" that is
-// not in the table: that "&" stays first, so the next round finds it again.
-// Every round replaces the first "&" by a character that is not one, so the
-// loop ends.
-void ConvertEntities(std::string& line)
-{
-    std::size_t last = std::string::npos;
-    for (;;) {
-        const std::size_t position = line.find('&');
-        if (position == last || position == std::string::npos)
-            return;
-        ReplaceEntitiesAt(line, position);
-        last = position;
-    }
+    line = std::move(converted);
 }
 
 } // namespace
 
-void VireBalises(std::string& line, std::uint8_t& flag)
+void VireBalises(std::string& line, std::uint8_t& flag, TTextEncoding encoding)
 {
     line = RemoveMarkup(line, flag);
-    ConvertEntities(line);
+    ConvertEntities(line, encoding);
 }
 
 std::string ExportPageText(std::string_view source, TExportFormat format)
 {
+    if (format == TExportFormat::Html)
+        return std::string(source);
+    const TTextEncoding encoding = DetectEncoding(source);
     std::string output;
     output.reserve(source.size() + source.size() / 16);
     std::uint8_t flag = kOutsideMarkup;
     for (std::string& line : SplitTextLines(source)) {
-        if (format == TExportFormat::PlainText)
-            VireBalises(line, flag);
+        VireBalises(line, flag, encoding);
         output += line;
         output += "\r\n";
     }

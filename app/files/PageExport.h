@@ -1,8 +1,11 @@
 #pragma once
-// Export of the shown page's source file under a new name: either a copy
-// ("Format HTML") or plain text ("Texte brut") made line by line by
-// VireBalises, which drops markup and turns a fixed set of French-letter
-// entities into Windows-1252 characters. Works on the source text only.
+// Export of the shown page's source file under a new name: either a copy of
+// its bytes ("Format HTML") or plain text ("Texte brut") made line by line by
+// VireBalises, which drops markup and turns character names and numbers into
+// characters of the page's own encoding (a UTF-8 page gives UTF-8 text).
+// Works on the source text only.
+
+#include "engine/base/TextEncoding.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,10 +18,13 @@ enum class TExportFormat { Html, PlainText };
 // inside, so that a tag spanning several lines is removed as a whole.
 constexpr std::uint8_t kOutsideMarkup = 1;
 
-// Converts one line in place; the flag is read and updated.
-void VireBalises(std::string& line, std::uint8_t& flag);
+// Converts one line in place; the flag is read and updated. &nbsp; becomes a
+// space, &copy; "(c)", &#13; and &#10; a line end (CR LF); a character the
+// encoding cannot hold becomes the stand-in.
+void VireBalises(std::string& line, std::uint8_t& flag, TTextEncoding encoding = TTextEncoding::Windows1252);
 
-// The export of a whole source text, with CR LF after every line.
+// The export of a whole source text: the bytes unchanged, or the plain text
+// with CR LF after every line.
 std::string ExportPageText(std::string_view source, TExportFormat format);
 
 // Reads the source file, exports it and writes the result over the target

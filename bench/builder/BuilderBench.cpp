@@ -1,9 +1,13 @@
 // The document builder and the layout of what it builds, on generated pages
 // of about 1 MB each: running text, tables (nested two deep), nested lists and
 // preformatted blocks. Reports MB/s of page source for building and for
-// laying out at the viewer's width.
+// laying out at the viewer's width. BuildFile reads a 10 MB page of French
+// text from a file written in Windows-1252 and in UTF-8; the times give what
+// deciding the encoding and converting cost.
 
 #include "bench/BenchSupport.h"
+#include "engine/base/Cp1252.h"
+#include "engine/base/TextEncoding.h"
 #include "engine/canvas/Canvas.h"
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/images/ImageCache.h"
@@ -13,6 +17,8 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -170,9 +176,83 @@ void Layout(benchmark::State& state)
                             static_cast<std::int64_t>(page.size()));
 }
 
+// 10 MB of French running text as Windows-1252 bytes: ordinary prose (a
+// word in six or so with an accented letter, apostrophes, no-break spaces
+// before colons, guillemets), or, for the worst case, dense phrases where half
+// the UTF-8 bytes are not ASCII.
+enum class TFrench { Prose, Dense };
+
+std::string FrenchTextPage(TFrench kind)
+{
+    constexpr std::array<std::string_view, 24> kProse = {
+        "le ", "navigateur ", "affiche ", "les ", "pages ", "enregistr\xE9" "es ", "sur ", "le ", "disque ",
+        "et ", "l\x92" "image ", "de ", "la ", "fen\xEAtre ", "\xE0 ", "chaque ", "lecture ", "du ", "texte ",
+        "d\xE9j\xE0 ", "pr\xE9" "c\xE9" "dente\xA0: ", "\xAB\xA0" "tableaux\xA0\xBB ", "avec ", "des "};
+    constexpr std::array<std::string_view, 12> kDense = {
+        "Caf\xE9 cr\xE8me ", "\xAB r\xE9sum\xE9 \xBB ", "l\x92\xE9t\xE9 ", "\x96 ", "na\xEFve ",
+        "Chapitre\xA0" "1. ", "\x93H\xE4ufig\x94 ", "page ", "du texte ", "\x85 ", "\x80 ", "fen\xEAtre "};
+    TWords words;
+    std::string page = "<HTML><HEAD><TITLE>Texte</TITLE></HEAD><BODY>\n";
+    while (page.size() < 10 * kPageBytes) {
+        page += "<P>";
+        for (int phrase = 0; phrase < 40; ++phrase)
+            page += kind == TFrench::Prose
+                ? kProse[static_cast<std::size_t>(words.Below(static_cast<int>(kProse.size())))]
+                : kDense[static_cast<std::size_t>(words.Below(static_cast<int>(kDense.size())))];
+        page += "\n";
+    }
+    return page + "</BODY></HTML>\n";
+}
+
+std::string Utf8Of(std::string_view cp1252)
+{
+    std::string utf8;
+    for (const char byte : cp1252)
+        AppendEncoded(Cp1252ToUnicode(static_cast<unsigned char>(byte)), TTextEncoding::Utf8, utf8);
+    return utf8;
+}
+
+// The files of one text: in Windows-1252, in UTF-8 with its META
+// declaration, and in UTF-8 without one (the whole file is checked before
+// it is converted).
+enum class TFileEncoding { Cp1252, Utf8Declared, Utf8Undeclared };
+
+std::string PageFile(TFrench kind, TFileEncoding encoding)
+{
+    const std::string page = FrenchTextPage(kind);
+    const std::string head = "<HTML><HEAD>";
+    std::string bytes = encoding == TFileEncoding::Cp1252 ? page : Utf8Of(page);
+    if (encoding == TFileEncoding::Utf8Declared)
+        bytes.insert(head.size(), "<META CHARSET=\"utf-8\">");
+    const auto file = std::filesystem::temp_directory_path()
+        / ("zef_bench_" + std::to_string(static_cast<int>(kind)) + "_" + std::to_string(static_cast<int>(encoding))
+           + ".htm");
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file.string();
+}
+
+void BuildFile(benchmark::State& state)
+{
+    const std::string file =
+        PageFile(static_cast<TFrench>(state.range(0)), static_cast<TFileEncoding>(state.range(1)));
+    TBuiltDocument document;
+    for (auto _ : state) {
+        document.Document.Clear();
+        document.Anchors.Clear();
+        document.Builder.ParseHtmlFile(document.Document, document.Anchors, file);
+        benchmark::DoNotOptimize(document.Document.Items.size());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations())
+                            * static_cast<std::int64_t>(std::filesystem::file_size(file)));
+    std::filesystem::remove(file);
+}
+
 // Arguments: 0 text, 1 tables, 2 lists, 3 preformatted.
 BENCHMARK(Build)->ArgName("page")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Layout)->ArgName("page")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+// Arguments: text 0 prose, 1 dense; encoding 0 Windows-1252, 1 UTF-8
+// declared, 2 UTF-8 undeclared.
+BENCHMARK(BuildFile)->ArgNames({"text", "encoding"})->ArgsProduct({{0, 1}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
 
 } // namespace
 

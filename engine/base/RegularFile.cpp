@@ -46,6 +46,7 @@ TRegularFile::TRegularFile(const std::string& fileName, std::uint64_t maxBytes)
     }
     descriptor_ = descriptor;
     size_ = static_cast<std::uint64_t>(status.st_size);
+    maxBytes_ = maxBytes;
     bytesLeft_ = maxBytes;
 }
 
@@ -72,6 +73,14 @@ std::size_t TRegularFile::Read(std::span<unsigned char> buffer)
         }
     }
     return 0;
+}
+
+bool TRegularFile::Rewind()
+{
+    if (descriptor_ < 0 || readFailed_ || ::lseek(descriptor_, 0, SEEK_SET) != 0)
+        return false;
+    bytesLeft_ = maxBytes_;
+    return true;
 }
 
 std::optional<std::string> ReadRegularFile(const std::string& fileName, std::uint64_t maxBytes,

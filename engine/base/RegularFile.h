@@ -44,11 +44,15 @@ public:
     // or once `maxBytes` were read (a file that grows is read to the limit).
     std::size_t Read(std::span<unsigned char> buffer);
     bool ReadFailed() const { return readFailed_; }
+    // Goes back to the start, to read the file a second time (after its
+    // encoding has been decided); false when that fails.
+    bool Rewind();
 
 private:
     int descriptor_ = -1;
     TFileRefusal refusal_ = TFileRefusal::Missing;
     std::uint64_t size_ = 0;
+    std::uint64_t maxBytes_ = 0;
     std::uint64_t bytesLeft_ = 0;
     bool readFailed_ = false;
 };

@@ -56,7 +56,10 @@ void THtmlBuilder::ReadPre(int indent)
                 lexer_.NextChar();
             } else if (c == '&') {
                 lexer_.ReadEntity();
-                pending += lexer_.TokenText();
+                if (lexer_.TokenText() == "\r")
+                    EndPreLine(indent, pending); // &#13; ends the line as a CR does
+                else
+                    pending += lexer_.TokenText();
             } else if (c == '<') {
                 Next();
                 if (!ActOnPreTag(indent, pending)) {

@@ -1,5 +1,6 @@
 #include "engine/lexer/Lexer.h"
 
+#include "engine/base/Cp1252.h"
 #include "engine/lexer/LinkNames.h"
 
 #include <algorithm>
@@ -101,6 +102,9 @@ void THtmlLexer::Reset()
     Cursor = End = nullptr;
     MemoryText.clear();
     File.reset();
+    Encoding = TTextEncoding::Windows1252;
+    Converter.reset();
+    ConvertedBuffer.clear();
     IncludeText.clear();
     IncludeActive = false;
     ResumeCursor = ResumeEnd = nullptr;
@@ -126,7 +130,25 @@ void THtmlLexer::StartFile(const std::string& fileName)
         throw EFileError(fileName, file->Refusal());
     File = std::move(file);
     FileBuffer.resize(kFileBufferSize);
+    DecideFileEncoding(fileName);
     NextChar();
+}
+
+// Reads the file as far as the decision needs, then goes back to its start.
+void THtmlLexer::DecideFileEncoding(const std::string& fileName)
+{
+    TEncodingDetector detector;
+    for (;;) {
+        const std::size_t count = File->Read(FileBuffer);
+        if (count == 0
+            || detector.Feed(std::string_view(reinterpret_cast<const char*>(FileBuffer.data()), count)))
+            break;
+    }
+    if (!File->Rewind())
+        throw EFileError(fileName);
+    Encoding = detector.Encoding();
+    if (Encoding != TTextEncoding::Windows1252)
+        Converter.emplace(Encoding);
 }
 
 void THtmlLexer::StartMemory(std::string text)
@@ -148,11 +170,27 @@ unsigned char THtmlLexer::RefillRawByte()
         End = ResumeEnd;
         return RawByte();
     }
-    if (File) {
+    while (File) {
         const std::size_t count = File->Read(FileBuffer);
-        if (count > 0) {
+        if (!Converter) {
+            if (count == 0)
+                break;
             Cursor = FileBuffer.data();
             End = Cursor + count;
+            return *Cursor++;
+        }
+        ConvertedBuffer.clear();
+        if (count > 0) {
+            Converter->Convert(std::string_view(reinterpret_cast<const char*>(FileBuffer.data()), count),
+                               ConvertedBuffer);
+        } else {
+            Converter->Finish(ConvertedBuffer);
+            Converter.reset();
+            File.reset();
+        }
+        if (!ConvertedBuffer.empty()) {
+            Cursor = reinterpret_cast<const unsigned char*>(ConvertedBuffer.data());
+            End = Cursor + ConvertedBuffer.size();
             return *Cursor++;
         }
     }
@@ -259,11 +297,13 @@ void THtmlLexer::ReadIncludeDirective()
         StartInclude(std::move(text));
 }
 
+// An included file has its own encoding, decided on its own bytes.
 void THtmlLexer::StartInclude(std::string text)
 {
     ResumeCursor = Cursor;
     ResumeEnd = End;
-    IncludeText = std::move(text);
+    const TTextEncoding encoding = DetectEncoding(text);
+    IncludeText = encoding == TTextEncoding::Windows1252 ? std::move(text) : ConvertToCp1252(text, encoding);
     Cursor = reinterpret_cast<const unsigned char*>(IncludeText.data());
     End = Cursor + IncludeText.size();
     IncludeActive = true;
@@ -286,6 +326,10 @@ TSymbol THtmlLexer::NextSymbol()
         ReadTag();
     } else if (Char == '&') {
         ReadEntity();
+        // A line end written as a reference is white space like any other,
+        // and kept as a line end where text runs keep them.
+        if (TokenText() == "\r" && !Preformatted)
+            Token[0] = ' ';
     } else if (!CollectText()) {
         AppendToken(Char);
         Current = TSymbol::OtherChar;
@@ -382,7 +426,9 @@ void THtmlLexer::ReadQuotedValue(TAttribute& attribute)
             NextChar();
         } else if (Char == '&') {
             char entity[kMaxEntityText];
-            text.append(entity, static_cast<std::size_t>(ReadEntityText(entity)));
+            const std::string_view decoded(entity, static_cast<std::size_t>(ReadEntityText(entity)));
+            if (decoded != "\r") // dropped like the line ends written as such
+                text += decoded;
         } else {
             text += static_cast<char>(Char);
             NextChar();
@@ -431,52 +477,94 @@ void THtmlLexer::ReadEntity()
     Current = TSymbol::TextRun;
 }
 
-// Numeric references take up to 6 digits and named ones up to 7 letters or
-// digits; what is not a known character is given back as written.
+namespace {
+
+// The byte a character reference stands for: 9 is a space, 10 and 13 are a
+// line end (CR, as the character fetch folds every line end), 32 to 255 the byte itself, and a character above 255 its
+// Windows-1252 byte or the stand-in. Other control codes have none.
+std::optional<char> ReferencedByte(std::int32_t value)
+{
+    if (value == 9)
+        return ' ';
+    if (value == 10 || value == 13)
+        return '\r';
+    if (value >= 32 && value <= 255)
+        return static_cast<char>(value);
+    if (value > 255)
+        return Cp1252OrStandIn(static_cast<char32_t>(value));
+    return std::nullopt;
+}
+
+int HexDigitValue(unsigned char upper)
+{
+    if (upper >= '0' && upper <= '9')
+        return upper - '0';
+    if (upper >= 'A' && upper <= 'F')
+        return upper - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+// Numeric references take up to 6 decimal or hexadecimal digits and named
+// ones up to 8 letters or digits; what is not a known character is given back
+// as written, and the digits or letters beyond the limit stay in the input.
 int THtmlLexer::ReadEntityText(char* text)
 {
-    constexpr int kMaxDigits = 6;
-    constexpr int kMaxNameChars = 7;
     NextChar();
     int length = 0;
     text[length++] = '&';
     if (Char == '#') {
         text[length++] = '#';
         NextChar();
-        int value = 0;
-        int digits = 0;
-        while (digits < kMaxDigits && IsDigit()) {
-            text[length++] = static_cast<char>(Char);
-            value = value * 10 + (Char - '0');
-            ++digits;
-            NextChar();
-        }
-        if (digits == kMaxDigits && IsDigit())
-            return length;
-        const bool semicolon = Char == ';';
-        if (semicolon)
-            NextChar();
-        if (digits > 0 && (value == 9 || value == 10 || (value >= 32 && value <= 255))) {
-            text[0] = value == 9 ? ' ' : static_cast<char>(value);
-            return 1;
-        }
-        if (semicolon)
-            text[length++] = ';';
-        return length;
+        return ReadNumericReference(text, length);
     }
     int nameChars = 0;
-    while (nameChars < kMaxNameChars && (IsLetter() || IsDigit())) {
+    while (nameChars < kMaxEntityName && (IsLetter() || IsDigit())) {
         text[length++] = static_cast<char>(Char);
         ++nameChars;
         NextChar();
     }
-    if (nameChars == kMaxNameChars && (IsLetter() || IsDigit()))
+    if (nameChars == kMaxEntityName && (IsLetter() || IsDigit()))
         return length;
     const bool semicolon = Char == ';';
     if (semicolon)
         NextChar();
     if (const auto character = LookupEntity(std::string_view(text + 1, static_cast<std::size_t>(nameChars)))) {
-        text[0] = *character;
+        text[0] = Cp1252OrStandIn(*character);
+        return 1;
+    }
+    if (semicolon)
+        text[length++] = ';';
+    return length;
+}
+
+// Entered after "&#": decimal digits, or "x" (any case) and hexadecimal ones.
+int THtmlLexer::ReadNumericReference(char* text, int length)
+{
+    constexpr int kMaxDigits = 6;
+    int base = 10;
+    if (Upper == 'X') {
+        base = 16;
+        text[length++] = static_cast<char>(Char);
+        NextChar();
+    }
+    const auto digitValue = [&] { return base == 16 ? HexDigitValue(Upper) : IsDigit() ? Char - '0' : -1; };
+    std::int32_t value = 0;
+    int digits = 0;
+    for (int digit = digitValue(); digits < kMaxDigits && digit >= 0; digit = digitValue()) {
+        text[length++] = static_cast<char>(Char);
+        value = value * base + digit;
+        ++digits;
+        NextChar();
+    }
+    if (digits == kMaxDigits && digitValue() >= 0)
+        return length;
+    const bool semicolon = Char == ';';
+    if (semicolon)
+        NextChar();
+    if (const std::optional<char> byte = digits > 0 ? ReferencedByte(value) : std::nullopt) {
+        text[0] = *byte;
         return 1;
     }
     if (semicolon)
@@ -566,6 +654,10 @@ TSymbol THtmlLexer::NextTextAreaSymbol()
         Current = EqualsIgnoringCase(TokenText(), "</textarea") ? TSymbol::TextAreaEnd : TSymbol::UnknownTag;
     } else if (Char == '&') {
         ReadEntity();
+        if (TokenText() == "\r") {
+            ClearToken();
+            Current = TSymbol::LineEnd;
+        }
     } else {
         ReadKeepingText(&THtmlLexer::CollectTextAreaRun);
         Current = TSymbol::TextRun;

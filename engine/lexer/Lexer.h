@@ -5,11 +5,13 @@
 // One object serves one parse at a time.
 
 #include "engine/base/RegularFile.h"
+#include "engine/base/TextEncoding.h"
 #include "engine/lexer/Symbols.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -53,9 +55,14 @@ public:
 
     // Start a parse: reset the state and fetch the first character (not yet
     // the first symbol). A file that cannot be read throws EFileError;
-    // EParseError when the input opens an unclosed comment.
+    // EParseError when the input opens an unclosed comment. A file's
+    // encoding is decided first (a pass over its bytes that stops as soon as
+    // the answer is known), and a UTF-8 or ISO-8859-15 file is converted to
+    // Windows-1252 as it is read. Memory text is Windows-1252.
     void StartFile(const std::string& fileName);
     void StartMemory(std::string text);
+    // The encoding the current file was decided to have.
+    TTextEncoding FileEncoding() const { return Encoding; }
 
     // The handler stays set across parses; an empty function turns includes off.
     void SetIncludeHandler(TIncludeType handler) { IncludeHandler = std::move(handler); }
@@ -114,6 +121,7 @@ private:
         return Cursor != End ? *Cursor++ : RefillRawByte();
     }
     unsigned char RefillRawByte();
+    void DecideFileEncoding(const std::string& fileName);
     void FetchChar();
     void NextCharFolding();
     // Bytes that the character fetch passes on unchanged.
@@ -136,9 +144,11 @@ private:
     void ReadNumberValue(TAttribute& attribute);
     void ReadWordValue(TAttribute& attribute);
     // Reads an entity (current character "&") and writes its text, at most
-    // kMaxEntityText bytes, to the buffer; returns the length.
+    // kMaxEntityText bytes ("&#x" and six digits and ";"), to the buffer;
+    // returns the length. A line end (&#13;, &#10;) is written as it is.
     static constexpr int kMaxEntityText = 10;
     int ReadEntityText(char* text);
+    int ReadNumericReference(char* text, int length);
     bool IsLetter() const { return Upper >= 'A' && Upper <= 'Z'; }
     bool IsDigit() const { return Char >= '0' && Char <= '9'; }
 
@@ -165,6 +175,10 @@ private:
     std::string MemoryText;
     std::unique_ptr<TRegularFile> File;
     std::vector<unsigned char> FileBuffer;
+    TTextEncoding Encoding = TTextEncoding::Windows1252;
+    // For a file that is not Windows-1252: its converter and the converted block.
+    std::optional<TCp1252Converter> Converter;
+    std::string ConvertedBuffer;
     // An include text being read, and where the interrupted source resumes.
     std::string IncludeText;
     bool IncludeActive = false;

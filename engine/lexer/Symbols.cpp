@@ -68,7 +68,7 @@ constexpr std::array<TNamedSymbol, kAttributeCount> kAttributeTable = {{
     {"ENCTYPE", TSymbol::EncType},
 }};
 
-// The Latin-1 entity names for the codes 160 to 255.
+// The Latin-1 entity names for the codes 160 to 255, in code order.
 constexpr std::array<std::string_view, 96> kLatin1EntityNames = {
     "nbsp", "iexcl", "cent", "pound", "curren", "yen", "brvbar", "sect", "uml", "copy",
     "ordf", "laquo", "not", "shy", "reg", "macr", "deg", "plusmn", "sup2", "sup3",
@@ -138,28 +138,86 @@ int FindInHashIndex(const THashIndex<Slots>& index, std::string_view name, TName
 constexpr auto kTagNameOf = [](std::size_t index) { return kTagTable[index].Name; };
 constexpr auto kAttributeNameOf = [](std::size_t index) { return kAttributeTable[index].Name; };
 
-struct TEntityTable {
-    std::array<std::string_view, 100> Names;
-    std::array<unsigned char, 100> Codes;
+struct TNamedCharacter {
+    std::string_view Name;
+    char32_t Character;
 };
 
-// The four markup entities, then the Latin-1 names in code order.
+// The other character names of HTML 4 (its special and symbol sets), and
+// &apos;. The lexer shows each as its Windows-1252 byte when the code page
+// has one (lsquo 0x91, euro 0x80, fnof 0x83...), else as the stand-in.
+constexpr std::array<TNamedCharacter, 153> kMoreCharacterNames = {{
+    {"apos", 39},
+    {"OElig", 338}, {"oelig", 339}, {"Scaron", 352}, {"scaron", 353}, {"Yuml", 376},
+    {"fnof", 402}, {"circ", 710}, {"tilde", 732},
+    {"Alpha", 913}, {"Beta", 914}, {"Gamma", 915}, {"Delta", 916}, {"Epsilon", 917},
+    {"Zeta", 918}, {"Eta", 919}, {"Theta", 920}, {"Iota", 921}, {"Kappa", 922},
+    {"Lambda", 923}, {"Mu", 924}, {"Nu", 925}, {"Xi", 926}, {"Omicron", 927}, {"Pi", 928},
+    {"Rho", 929}, {"Sigma", 931}, {"Tau", 932}, {"Upsilon", 933}, {"Phi", 934},
+    {"Chi", 935}, {"Psi", 936}, {"Omega", 937},
+    {"alpha", 945}, {"beta", 946}, {"gamma", 947}, {"delta", 948}, {"epsilon", 949},
+    {"zeta", 950}, {"eta", 951}, {"theta", 952}, {"iota", 953}, {"kappa", 954},
+    {"lambda", 955}, {"mu", 956}, {"nu", 957}, {"xi", 958}, {"omicron", 959}, {"pi", 960},
+    {"rho", 961}, {"sigmaf", 962}, {"sigma", 963}, {"tau", 964}, {"upsilon", 965},
+    {"phi", 966}, {"chi", 967}, {"psi", 968}, {"omega", 969}, {"thetasym", 977},
+    {"upsih", 978}, {"piv", 982},
+    {"ensp", 8194}, {"emsp", 8195}, {"thinsp", 8201}, {"zwnj", 8204}, {"zwj", 8205},
+    {"lrm", 8206}, {"rlm", 8207}, {"ndash", 8211}, {"mdash", 8212}, {"lsquo", 8216},
+    {"rsquo", 8217}, {"sbquo", 8218}, {"ldquo", 8220}, {"rdquo", 8221}, {"bdquo", 8222},
+    {"dagger", 8224}, {"Dagger", 8225}, {"bull", 8226}, {"hellip", 8230}, {"permil", 8240},
+    {"prime", 8242}, {"Prime", 8243}, {"lsaquo", 8249}, {"rsaquo", 8250}, {"oline", 8254},
+    {"frasl", 8260}, {"euro", 8364},
+    {"image", 8465}, {"weierp", 8472}, {"real", 8476}, {"trade", 8482}, {"alefsym", 8501},
+    {"larr", 8592}, {"uarr", 8593}, {"rarr", 8594}, {"darr", 8595}, {"harr", 8596},
+    {"crarr", 8629}, {"lArr", 8656}, {"uArr", 8657}, {"rArr", 8658}, {"dArr", 8659},
+    {"hArr", 8660},
+    {"forall", 8704}, {"part", 8706}, {"exist", 8707}, {"empty", 8709}, {"nabla", 8711},
+    {"isin", 8712}, {"notin", 8713}, {"ni", 8715}, {"prod", 8719}, {"sum", 8721},
+    {"minus", 8722}, {"lowast", 8727}, {"radic", 8730}, {"prop", 8733}, {"infin", 8734},
+    {"ang", 8736}, {"and", 8743}, {"or", 8744}, {"cap", 8745}, {"cup", 8746}, {"int", 8747},
+    {"there4", 8756}, {"sim", 8764}, {"cong", 8773}, {"asymp", 8776}, {"ne", 8800},
+    {"equiv", 8801}, {"le", 8804}, {"ge", 8805}, {"sub", 8834}, {"sup", 8835},
+    {"nsub", 8836}, {"sube", 8838}, {"supe", 8839}, {"oplus", 8853}, {"otimes", 8855},
+    {"perp", 8869}, {"sdot", 8901},
+    {"lceil", 8968}, {"rceil", 8969}, {"lfloor", 8970}, {"rfloor", 8971}, {"lang", 9001},
+    {"rang", 9002}, {"loz", 9674},
+    {"spades", 9824}, {"clubs", 9827}, {"hearts", 9829}, {"diams", 9830},
+}};
+
+// The four markup names and the Latin-1 names of HTML 3.2 come first, as
+// they always have; then the rest of HTML 4.
+constexpr std::size_t kEntityCount = 4 + kLatin1EntityNames.size() + kMoreCharacterNames.size();
+static_assert(kEntityCount == 253, "the 252 names of HTML 4 and apos");
+
+using TEntityTable = std::array<TNamedCharacter, kEntityCount>;
+
 constexpr TEntityTable MakeEntityTable()
 {
-    TEntityTable table{{"amp", "lt", "gt", "quot"}, {'&', '<', '>', '"'}};
-    for (std::size_t index = 0; index < kLatin1EntityNames.size(); ++index) {
-        table.Names[4 + index] = kLatin1EntityNames[index];
-        table.Codes[4 + index] = static_cast<unsigned char>(160 + index);
-    }
+    TEntityTable table{{{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}}};
+    std::size_t index = 4;
+    for (std::size_t code = 0; code < kLatin1EntityNames.size(); ++code)
+        table[index++] = {kLatin1EntityNames[code], static_cast<char32_t>(160 + code)};
+    for (const TNamedCharacter& entry : kMoreCharacterNames)
+        table[index++] = entry;
     return table;
 }
 
 constexpr TEntityTable kEntityTable = MakeEntityTable();
-constexpr auto kEntityNameOf = [](std::size_t index) { return kEntityTable.Names[index]; };
+
+constexpr bool NamesAreDistinct(const TEntityTable& table)
+{
+    for (std::size_t first = 0; first < table.size(); ++first)
+        for (std::size_t second = first + 1; second < table.size(); ++second)
+            if (SameName(table[first].Name, table[second].Name))
+                return false;
+    return true;
+}
+static_assert(NamesAreDistinct(kEntityTable), "a name found twice would hide its second entry");
+constexpr auto kEntityNameOf = [](std::size_t index) { return kEntityTable[index].Name; };
 
 constexpr auto kTagIndex = BuildHashIndex<256, kTagCount>(kTagNameOf);
 constexpr auto kAttributeIndex = BuildHashIndex<128, kAttributeCount>(kAttributeNameOf);
-constexpr auto kEntityIndex = BuildHashIndex<256, 100>(kEntityNameOf);
+constexpr auto kEntityIndex = BuildHashIndex<512, kEntityCount>(kEntityNameOf);
 
 struct TColorName {
     std::string_view Name;
@@ -289,12 +347,12 @@ std::string_view AttributeName(TSymbol symbol)
     return {};
 }
 
-std::optional<char> LookupEntity(std::string_view name)
+std::optional<char32_t> LookupEntity(std::string_view name)
 {
     const int index = FindInHashIndex(kEntityIndex, name, kEntityNameOf);
     if (index < 0)
         return std::nullopt;
-    return static_cast<char>(kEntityTable.Codes[static_cast<std::size_t>(index)]);
+    return kEntityTable[static_cast<std::size_t>(index)].Character;
 }
 
 std::optional<TColor> ParseColor(std::string_view text)

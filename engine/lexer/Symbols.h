@@ -115,8 +115,12 @@ std::string_view TagName(TSymbol symbol);
 TSymbol LookupAttribute(std::string_view upperName);
 std::string_view AttributeName(TSymbol symbol);
 
-// The character of a named entity ("amp", "eacute"...), matched with case.
-std::optional<char> LookupEntity(std::string_view name);
+// The Unicode character of an HTML 4 character name ("amp", "eacute",
+// "rsquo"...) or of "apos", matched with case.
+std::optional<char32_t> LookupEntity(std::string_view name);
+
+// The longest character name ("thetasym").
+constexpr int kMaxEntityName = 8;
 
 // A colour name (BLACK ... WHITE) or a hexadecimal RRGGBB value with or
 // without "#". The result carries no palette-relative flag; callers that keep

@@ -1,7 +1,11 @@
 // Any bytes lex to their end: in normal, preformatted, TEXTAREA and SCRIPT
 // modes (chosen by the first byte), with or without an include handler, and
 // within a bound on the number of symbols so that a hang shows as a crash.
+// The bytes are first read as a file is: their encoding decided and converted
+// to Windows-1252 in blocks (of a size the first byte chooses), which must
+// give the conversion of the whole, never longer.
 
+#include "engine/base/TextEncoding.h"
 #include "engine/lexer/Lexer.h"
 #include "engine/lexer/LinkNames.h"
 
@@ -37,6 +41,20 @@ TSymbol Next(THtmlLexer& lexer, TMode mode)
     }
 }
 
+// The page converted as the lexer converts a file, block by block.
+std::string ConvertedInBlocks(std::string_view page, std::size_t blockSize)
+{
+    const TTextEncoding encoding = DetectEncoding(page);
+    TCp1252Converter converter(encoding);
+    std::string converted;
+    for (std::size_t start = 0; start < page.size(); start += blockSize)
+        converter.Convert(page.substr(start, blockSize), converted);
+    converter.Finish(converted);
+    if (converted.size() > page.size() || converted != ConvertToCp1252(page, encoding))
+        std::abort();
+    return converted;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -45,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const auto mode = static_cast<TMode>(data[0] % 5);
     const bool withIncludes = (data[0] & 0x80) != 0;
-    std::string page(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::size_t blockSize = 1 + (data[0] >> 3 & 7);
+    std::string page = ConvertedInBlocks(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), blockSize);
 
     // Every symbol but the last consumes at least one byte; include texts add
     // at most 16 bytes for every 8-byte include comment.

@@ -317,6 +317,24 @@ TEST(BuilderLinks, ListItemTagOutsideListsJoinsTheSection)
     EXPECT_EQ(page.Shape(), "S:abc");
 }
 
+// ---- Character names and numbers ----
+
+// What documentation pages written elsewhere use: HTML 4 names and numbers
+// above 255 become Windows-1252 bytes (or the stand-in), in text and in
+// attribute values; &#13; is white space in text and a line end in PRE.
+TEST(BuilderText, Html4NamesNumbersAndLineEndReferences)
+{
+    TBuiltPage page("<P>the &lsquo;Bourne-Again SHell&rsquo;, a&ndash;b, wait&hellip; &#8212; &#x2014; &#9731;"
+                    "&#13;\n&#13; end <IMG SRC=\"caf&eacute;&rsquo;s.gif\" ALT=\"&OElig;&#13;&#8364;&hearts;\">"
+                    "<PRE>one&#13;two&#10;&#13;&amp;</PRE>");
+    EXPECT_EQ(page.Shape(), "S:|P|S:the \x91" "Bourne-Again SHell\x92, a\x96" "b, wait\x85 \x97 \x97 ? end "
+                            + std::string(1, TSection::kImageMark) + "|F:one|F:two|F: |F:&");
+    const TSection& section = page.SectionAt(1);
+    ASSERT_EQ(section.Images.Count(), 1);
+    EXPECT_EQ(section.Images[0].AltText, "\x8C\x80?");
+    EXPECT_EQ(section.Images[0].Source, "caf\xE9\x92s.gif");
+}
+
 // ---- Images, forms, maps ----
 
 TEST(BuilderInline, ImagesStandInTheTextAsMarks)
@@ -506,6 +524,34 @@ TEST(BuilderEntry, PlainTextFilesAreLinesWithoutComments)
     EXPECT_EQ(first.ListLevel, 0);
     EXPECT_EQ(first.Fonts[0].Font().Name(), "Courier New");
     EXPECT_TRUE(first.Fonts[0].Font().FixedPitch());
+}
+
+// Each file is read in its own encoding: a UTF-8 page with damaged
+// sequences, a UTF-8 file included in a Windows-1252 page and the other way
+// round, and a UTF-8 plain-text file all reach the document as Windows-1252.
+TEST(BuilderEntry, FilesAreReadInTheirOwnEncoding)
+{
+    QTemporaryDir dir;
+    const std::string utf8Page = WriteFile(dir, "utf8.htm",
+        "<HEAD><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\"></HEAD>"
+        "<BODY>Chapter\xC2\xA0" "1. \xE2\x80\x9CH\xC3\xA4ufig\xE2\x80\x9D \xE2\x82[\xC0\xAF]\xE2\x98\x83 end"
+        "<!--#include file=\"latin.htm\"--></BODY>");
+    const std::string latinPage = WriteFile(dir, "latin.htm", "<P>caf\xE9 <!--#include file=\"utf8.inc\"-->");
+    THtmlHandlers handlers;
+    handlers.OnInclude = [](const std::string&, std::vector<std::string> params) {
+        return params[0] == "FILE=\"latin.htm\"" ? std::string(" caf\xE9") : std::string("cr\xC3\xA8me \xC2\xB6");
+    };
+    TBuiltPage utf8;
+    utf8.Builder.ParseHtmlFile(utf8.Document, utf8.Anchors, utf8Page, handlers);
+    EXPECT_EQ(utf8.Shape(), "S:Chapter\xA0" "1. \x93H\xE4ufig\x94 ??[??]? end caf\xE9");
+    TBuiltPage latin;
+    latin.Builder.ParseHtmlFile(latin.Document, latin.Anchors, latinPage, handlers);
+    EXPECT_EQ(latin.Shape(), "S:|P|S:caf\xE9 cr\xE8me \xB6");
+
+    const std::string text = WriteFile(dir, "notes.txt", "\xEF\xBB\xBFna\xC3\xAFve\r\n\xE2\x80\x94 fin\n");
+    TBuiltPage plain;
+    plain.Builder.ParseTextFile(plain.Document, plain.Anchors, text);
+    EXPECT_EQ(plain.Shape(), "F:na\xEFve|F:\x97 fin|F: ");
 }
 
 TEST(BuilderEntry, ImagePageQuotesTheNameWithoutCuttingIt)

@@ -81,20 +81,23 @@ TEST(VireBalises, EscapedMarkupIsKeptSinceTagsGoFirst)
     EXPECT_EQ(Converted("<i>&lt;</i>"), "<");
 }
 
-TEST(VireBalises, StopsAtTheFirstUnknownEntity)
+// Every HTML 4 name and every number, wherever it stands in the line; an "&"
+// that starts neither is text, and the character after a name without ";"
+// is kept.
+TEST(VireBalises, ConvertsEveryNameAndNumberAndKeepsTheRest)
 {
-    EXPECT_EQ(Converted("&amp; &eacute;"), "&amp; &eacute;");
-    EXPECT_EQ(Converted("&eacute; &amp; &egrave;"), "\xE9 &amp; &egrave;");
-    EXPECT_EQ(Converted("&Eacute;t&eacute;"), "&Eacute;t&eacute;");
-    EXPECT_EQ(Converted("& seul"), "& seul");
-}
-
-TEST(VireBalises, EntityWithoutSemicolonLosesTheNextCharacter)
-{
-    EXPECT_EQ(Converted("caf&eacute au lait"), "caf\xE9" "au lait");
-    EXPECT_EQ(Converted("fin&nbsp"), "fin ");
-    // The removed character may itself open the next entity.
-    EXPECT_EQ(Converted("&nbsp&eacute;"), " eacute;");
+    EXPECT_EQ(Converted("AT&T &amp; &eacute;t&eacute; &Eacute;t&eacute; & seul &unknown; &Amp;"),
+              "AT&T & \xE9t\xE9 \xC9t\xE9 & seul &unknown; &Amp;");
+    EXPECT_EQ(Converted("caf&eacute au lait, fin&nbsp"), "caf\xE9 au lait, fin ");
+    EXPECT_EQ(Converted("&lsquo;x&rsquo; a&ndash;b&hellip;&#8212;&#x2014;&#150;&euro;&#9731;&hearts;"),
+              "\x91x\x92 a\x96" "b\x85\x97\x97\x96\x80??");
+    EXPECT_EQ(Converted("a&#13;b&#0;&#1234567"), "a\r\nb&#0;&#1234567");
+    // The page's own encoding: UTF-8 text gets UTF-8 characters, including
+    // those Windows-1252 lacks.
+    std::string line = "<p>&eacute;&rsquo;&hearts;&copy;&nbsp;\xC3\xA9</p>";
+    std::uint8_t flag = kOutsideMarkup;
+    VireBalises(line, flag, TTextEncoding::Utf8);
+    EXPECT_EQ(line, "\xC3\xA9\xE2\x80\x99\xE2\x99\xA5(c) \xC3\xA9");
 }
 
 TEST(VireBalises, MarkupSpanningLinesIsRemovedWhole)
@@ -107,16 +110,23 @@ TEST(VireBalises, MarkupSpanningLinesIsRemovedWhole)
     EXPECT_EQ(flag, kOutsideMarkup);
 }
 
-TEST(PageExport, LinesEndWithCrLfWhateverTheSource)
+// The HTML copy is the page's bytes; plain text ends every line with CR LF
+// and is written in the page's encoding.
+TEST(PageExport, CopyKeepsTheBytesAndTextEndsLinesWithCrLf)
 {
     EXPECT_EQ(SplitTextLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_EQ(SplitTextLines("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));
     EXPECT_TRUE(SplitTextLines("").empty());
 
-    const std::string source = "<html>\n<p>Caf&eacute;\r<!-- note\r\n-->fin</html>";
-    EXPECT_EQ(ExportPageText(source, TExportFormat::Html),
-              "<html>\r\n<p>Caf&eacute;\r\n<!-- note\r\n-->fin</html>\r\n");
-    EXPECT_EQ(ExportPageText(source, TExportFormat::PlainText), "\r\nCaf\xE9\r\n\r\nfin\r\n");
+    const std::string source = "<html>\n<p>Caf&eacute;\r<!-- note\r\n-->fin\xA0\x92</html>";
+    EXPECT_EQ(ExportPageText(source, TExportFormat::Html), source);
+    EXPECT_EQ(ExportPageText(source, TExportFormat::PlainText), "\r\nCaf\xE9\r\n\r\nfin\xA0\x92\r\n");
+
+    const std::string utf8 = "\xEF\xBB\xBF<html><meta charset=utf-8>\n<p>Caf&eacute; \xE2\x80\x9C\xE2\x98\x83\xE2\x80\x9D"
+                             "&nbsp;&rarr;\xC2\xA0</html>\n";
+    EXPECT_EQ(ExportPageText(utf8, TExportFormat::Html), utf8);
+    EXPECT_EQ(ExportPageText(utf8, TExportFormat::PlainText),
+              "\xEF\xBB\xBF\r\nCaf\xC3\xA9 \xE2\x80\x9C\xE2\x98\x83\xE2\x80\x9D \xE2\x86\x92\xC2\xA0\r\n");
 }
 
 TEST(PageExport, TextFilterAddsTxtOnlyToANameWithoutAnyDot)

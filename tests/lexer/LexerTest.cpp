@@ -91,16 +91,25 @@ TEST(Lexer, NamedEntities)
     // Without ";" the character after the name stays in the text.
     EXPECT_EQ(Entity("&nbsp x"), "text \"\\xA0\"\ntext \" x\"\neof\n");
     EXPECT_EQ(Entity("&unknown;"), "text \"&unknown;\"\neof\n");
-    EXPECT_EQ(Entity("&verylongname;"), "text \"&verylon\"\ntext \"gname;\"\neof\n");
+    EXPECT_EQ(Entity("&verylongname;"), "text \"&verylong\"\ntext \"name;\"\neof\n");
+    // The rest of HTML 4: a Windows-1252 byte where the code page has one,
+    // else the stand-in; names are told apart by case.
+    EXPECT_EQ(Entity("&lsquo;&hellip&euro;&Dagger;&dagger;&apos;&thetasym;&rarr;&rArr;"),
+              "text \"\\x91\"\ntext \"\\x85\"\ntext \"\\x80\"\ntext \"\\x87\"\ntext \"\\x86\"\ntext \"'\"\n"
+              "text \"?\"\ntext \"?\"\ntext \"?\"\neof\n");
     EXPECT_EQ(Entity("& b"), "text \"&\"\ntext \" b\"\neof\n");
 }
 
 TEST(Lexer, NumericEntities)
 {
     EXPECT_EQ(Entity("&#65;"), "text \"A\"\neof\n");
-    EXPECT_EQ(Entity("&#9;&#10;&#255;"), "text \" \"\ntext \"\\x0A\"\ntext \"\\xFF\"\neof\n");
-    EXPECT_EQ(Entity("&#300;&#7;&#;"), "text \"&#300;\"\ntext \"&#7;\"\ntext \"&#;\"\neof\n");
+    EXPECT_EQ(Entity("&#9;&#150;&#255;"), "text \" \"\ntext \"\\x96\"\ntext \"\\xFF\"\neof\n");
+    EXPECT_EQ(Entity("&#7;&#;&#x;&#0;"), "text \"&#7;\"\ntext \"&#;\"\ntext \"&#x;\"\ntext \"&#0;\"\neof\n");
     EXPECT_EQ(Entity("&#1234567"), "text \"&#123456\"\ntext \"7\"\neof\n");
+    EXPECT_EQ(Entity("&#x1234567"), "text \"&#x123456\"\ntext \"7\"\neof\n");
+    // Above 255, decimal or hexadecimal: the Windows-1252 byte or the stand-in.
+    EXPECT_EQ(Entity("&#8217;&#x2014;&#X20ac&#9731;&#300;&#x10FFFF;&#999999;"),
+              "text \"\\x92\"\ntext \"\\x97\"\ntext \"\\x80\"\ntext \"?\"\ntext \"?\"\ntext \"?\"\ntext \"?\"\neof\n");
     EXPECT_EQ(Entity("&#000065x"), "text \"A\"\ntext \"x\"\neof\n");
 }
 
@@ -207,6 +216,8 @@ TEST(Lexer, TextAreaBody)
             "line", "end:</TEXTAREA", "text: >rest"));
     // Spaces are kept and a comment is still skipped.
     EXPECT_THAT(ReadInMode("a  b<!-- c -->d", TMode::TextArea), testing::ElementsAre("text:a  bd"));
+    // A line end written as a reference is a line end.
+    EXPECT_THAT(ReadInMode("a&#13;b&#10;", TMode::TextArea), testing::ElementsAre("text:a", "line", "text:b", "line"));
 }
 
 TEST(Lexer, ScriptBody)
@@ -263,6 +274,27 @@ TEST(Lexer, FileInputReadsLikeMemoryInputAcrossBufferBoundaries)
     WriteTokenDumpOfFile(path.string(), fromFile);
     std::filesystem::remove(path);
     EXPECT_EQ(fromFile.str(), Dump(page));
+}
+
+TEST(Lexer, Utf8FileIsConvertedAcrossBufferBoundaries)
+{
+    // Two- to four-byte sequences and a bad byte fall on every position of
+    // the file blocks; the file reads as its conversion read from memory.
+    std::string page = "\xEF\xBB\xBF";
+    for (int index = 0; page.size() < 300000; ++index)
+        page += "<P>\xC3\xA9" + std::string(static_cast<std::size_t>(index % 7), 'x')
+            + "\xE2\x80\x99\r\n\xF0\x9F\x98\x80&eacute;\xC0" + std::to_string(index);
+    const auto path = std::filesystem::temp_directory_path() / "zef_lexer_utf8_input.html";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << page;
+    }
+    std::ostringstream fromFile;
+    WriteTokenDumpOfFile(path.string(), fromFile);
+    std::filesystem::remove(path);
+    const std::string converted = ConvertToCp1252(page, TTextEncoding::Utf8);
+    EXPECT_EQ(converted.substr(0, 18), "<P>\xE9\x92\r\n?&eacute;?0");
+    EXPECT_EQ(fromFile.str(), Dump(converted));
 }
 
 TEST(Lexer, MissingFileOrFolderIsAnError)

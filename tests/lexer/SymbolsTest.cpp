@@ -38,16 +38,26 @@ TEST(Symbols, AttributeNamesShareWrapAndSelectedWithTheTags)
     EXPECT_EQ(LookupAttribute("FILE"), TSymbol::UnknownAttribute);
 }
 
-TEST(Symbols, EntitiesCoverLatin1InCodeOrder)
+TEST(Symbols, EntitiesCoverHtml4WithLatin1InCodeOrder)
 {
-    EXPECT_EQ(LookupEntity("quot"), '"');
-    EXPECT_EQ(LookupEntity("nbsp"), '\xA0');
-    EXPECT_EQ(LookupEntity("frac34"), '\xBE');
-    EXPECT_EQ(LookupEntity("AElig"), '\xC6');
-    EXPECT_EQ(LookupEntity("aelig"), '\xE6');
-    EXPECT_EQ(LookupEntity("ETH"), '\xD0');
-    EXPECT_EQ(LookupEntity("yuml"), '\xFF');
+    EXPECT_EQ(LookupEntity("quot"), U'"');
+    EXPECT_EQ(LookupEntity("nbsp"), U'\xA0');
+    EXPECT_EQ(LookupEntity("frac34"), U'\xBE');
+    EXPECT_EQ(LookupEntity("AElig"), U'\xC6');
+    EXPECT_EQ(LookupEntity("aelig"), U'\xE6');
+    EXPECT_EQ(LookupEntity("ETH"), U'\xD0');
+    EXPECT_EQ(LookupEntity("yuml"), U'\xFF');
     EXPECT_EQ(LookupEntity("Amp"), std::nullopt);
+    // A few of each further set, at both ends of the table's hash slots.
+    EXPECT_EQ(LookupEntity("apos"), U'\'');
+    EXPECT_EQ(LookupEntity("Yuml"), U'\u0178');
+    EXPECT_EQ(LookupEntity("sigmaf"), U'\u03C2');
+    EXPECT_EQ(LookupEntity("thetasym"), U'\u03D1');
+    EXPECT_EQ(LookupEntity("rsquo"), U'\u2019');
+    EXPECT_EQ(LookupEntity("lArr"), U'\u21D0');
+    EXPECT_EQ(LookupEntity("larr"), U'\u2190');
+    EXPECT_EQ(LookupEntity("diams"), U'\u2666');
+    EXPECT_EQ(LookupEntity("Euro"), std::nullopt);
 }
 
 TEST(Symbols, ParseColor)

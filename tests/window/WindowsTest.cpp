@@ -313,7 +313,7 @@ TEST_F(PageSave, TextFilterWritesPlainTextAndAddsTxtToANameWithoutDot)
     SaveAs(Page, "notes", kTextFilter);
     EXPECT_EQ(ReadFileBytes(Folder.path().toStdString() + "/notes.txt"), "Caf\xE9\r\n");
     SaveAs(Page, "copie", kHtmlFilter);
-    EXPECT_EQ(ReadFileBytes(Folder.path().toStdString() + "/copie.htm"), "<p>Caf&eacute;</p>\r\n");
+    EXPECT_EQ(ReadFileBytes(Folder.path().toStdString() + "/copie.htm"), "<p>Caf&eacute;</p>\n");
     EXPECT_TRUE(Errors.Messages.empty());
 }
 
