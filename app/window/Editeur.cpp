@@ -10,6 +10,7 @@
 #include "engine/base/ErrorBox.h"
 
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QHideEvent>
 #include <QKeySequence>
 #include <QPrintDialog>
@@ -17,7 +18,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -94,6 +99,7 @@ TEditeur::TEditeur(TErrorBox& errorBox, TShellDialogs& dialogs, TPrinterSetup pr
     connect(PrintButton, &QToolButton::clicked, this, &TEditeur::Imprimer);
     connect(CopyButton, &QToolButton::clicked, this, &TEditeur::Copier);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
+    connect(TextBox->document(), &QTextDocument::contentsChange, this, &TEditeur::FollowChange);
 }
 
 void TEditeur::Init(const std::string& fileName)
@@ -111,8 +117,11 @@ void TEditeur::showEvent(QShowEvent* event)
 
 void TEditeur::hideEvent(QHideEvent* event)
 {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        Source = TSourceText();
+        const QScopedValueRollback loading(Loading, true);
         TextBox->clear();
+    }
     QDialog::hideEvent(event);
 }
 
@@ -128,16 +137,39 @@ void TEditeur::resizeEvent(QResizeEvent* event)
 void TEditeur::Load()
 {
     const std::optional<std::string> bytes = ReadWholeFile(StoredName);
-    if (!bytes) {
-        TextBox->clear();
-        ErrorBox.ShowError(kCannotRead + FileNameForMessage(StoredName) + " : " + WhyUnreadable(StoredName));
-        return;
+    Source = TSourceText(bytes.value_or(std::string()));
+    {
+        const QScopedValueRollback loading(Loading, true);
+        TextBox->setPlainText(Source.ShownText());
     }
-    QStringList lines;
-    for (const std::string& line : SplitTextLines(*bytes))
-        lines.append(Cp1252ToQString(line));
-    TextBox->setPlainText(lines.join(QLatin1Char('\n')));
+    KeepSourceInStep();
     TextBox->document()->setModified(false);
+    if (!bytes)
+        ErrorBox.ShowError(kCannotRead + FileNameForMessage(StoredName) + " : " + WhyUnreadable(StoredName));
+}
+
+// Should the box ever hold another text than the one followed, the box's
+// text is taken whole.
+void TEditeur::KeepSourceInStep()
+{
+    const QTextDocument& document = *TextBox->document();
+    if (Source.Length() != document.characterCount() - 1)
+        Source.Replace(0, Source.Length(), document.toRawText());
+}
+
+// Every edit is handed to the source text, so that saving knows which bytes
+// the user touched.
+void TEditeur::FollowChange(int position, int removed, int added)
+{
+    if (Loading)
+        return;
+    QTextDocument& document = *TextBox->document();
+    const int length = document.characterCount() - 1; // without the end of the last line
+    QTextCursor cursor(&document);
+    cursor.setPosition(std::clamp(position, 0, length));
+    cursor.setPosition(std::clamp(position + added, 0, length), QTextCursor::KeepAnchor);
+    Source.Replace(position, removed, cursor.selectedText());
+    KeepSourceInStep();
 }
 
 // An empty box holds no line at all.
@@ -149,10 +181,7 @@ QStringList TEditeur::Lines() const
 
 bool TEditeur::SaveTo(const std::string& fileName)
 {
-    std::string bytes;
-    for (const QString& line : Lines())
-        bytes += QStringToCp1252(line) + "\r\n";
-    if (const std::optional<std::string> failure = WriteFileAtomically(fileName, bytes)) {
+    if (const std::optional<std::string> failure = WriteFileAtomically(fileName, Source.Bytes())) {
         ErrorBox.ShowError(*failure);
         return false;
     }

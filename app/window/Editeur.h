@@ -3,6 +3,8 @@
 // saves it (under a new name if wished), prints it or copies a selection.
 // Unsaved edits are never closed away without asking.
 
+#include "app/files/SourceText.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -33,8 +35,9 @@ public:
     void Init(const std::string& fileName);
     const std::string& FileName() const { return StoredName; }
 
-    // Writes the text box's lines with CR LF line ends; false (after telling
-    // the user) when the file cannot be written.
+    // Writes the text in the file's own encoding, every character the user
+    // did not edit as the bytes it was read from; false (after telling the
+    // user) when the file cannot be written.
     bool SaveTo(const std::string& fileName);
 
     // Whether the window may close: true without unsaved edits, else after
@@ -53,6 +56,8 @@ private:
     void Load();
     // True when the text was written under a name the user chose.
     bool Enregistrer();
+    void FollowChange(int position, int removed, int added);
+    void KeepSourceInStep();
     void Imprimer();
     void Copier();
     QStringList Lines() const;
@@ -61,6 +66,8 @@ private:
     TShellDialogs& Dialogs;
     TPrinterSetup PrinterSetup;
     std::string StoredName;
+    TSourceText Source;
+    bool Loading = false;
     QToolButton* SaveButton;
     QToolButton* PrintButton;
     QToolButton* CopyButton;

@@ -538,7 +538,7 @@ TEST_F(ViewerTest, PageCommandsUseTheAuxiliaryWindows)
     const std::string copy = Folder.path().toStdString() + "/copie";
     Dialogs.SaveAnswers = {{copy, 1}};
     Commands().SaveButton->click();
-    EXPECT_EQ(ReadFileBytes(copy + ".htm"), "deux\r\n");
+    EXPECT_EQ(ReadFileBytes(copy + ".htm"), "deux");
     EXPECT_TRUE(Dialogs.ReplaceQuestions.empty());
 
     // The name written, with the extension the format adds, is the one asked
@@ -548,7 +548,7 @@ TEST_F(ViewerTest, PageCommandsUseTheAuxiliaryWindows)
     Commands().Save->trigger();
     EXPECT_EQ(Dialogs.ReplaceQuestions, std::vector<std::string>{copy + ".htm"});
     EXPECT_EQ(Dialogs.SaveRequests.back().ProposedName, "copie.htm");
-    EXPECT_EQ(ReadFileBytes(copy + ".htm"), "deux\r\n");
+    EXPECT_EQ(ReadFileBytes(copy + ".htm"), "deux");
     EXPECT_EQ(ReadFileBytes(copy + "-bis.txt"), "PageBonjour le monde\r\n");
 }
 

@@ -24,7 +24,9 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QKeyEvent>
 #include <QStandardPaths>
+#include <QTextCursor>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -126,23 +128,74 @@ protected:
     TEditeur Editor{Errors, Dialogs};
 };
 
-TEST_F(Editeur, LoadsWhenShownAndSavesWithCrLf)
+TEST_F(Editeur, LoadsWhenShownAndClearsWhenClosed)
 {
     const std::string source = WriteFile(Folder, "page.htm", "<p>Caf\xE9</p>\rligne 2\nligne 3\r\n");
     Editor.Init(source);
     EXPECT_TRUE(Text().isEmpty());
     Editor.show();
-    EXPECT_EQ(Text(), QString::fromUtf8("<p>Café</p>\nligne 2\nligne 3"));
-
-    const std::string copy = InFolder("copie.htm");
-    EXPECT_TRUE(Editor.SaveTo(copy));
-    EXPECT_EQ(ReadFileBytes(copy), "<p>Caf\xE9</p>\r\nligne 2\r\nligne 3\r\n");
+    EXPECT_EQ(Text(), QString::fromUtf8("<p>Café</p>\nligne 2\nligne 3\n"));
 
     Editor.findChild<QPushButton*>("closeButton")->click();
     EXPECT_FALSE(Editor.isVisible());
     EXPECT_TRUE(Text().isEmpty());
     EXPECT_TRUE(Errors.Messages.empty());
     EXPECT_EQ(Dialogs.SaveChangesQuestions, 0);
+}
+
+// Saving writes back the bytes that were read wherever the user typed
+// nothing: a file holding every byte value but NUL, with its no-break spaces,
+// mixed line ends and bytes 0x80 to 0x9F, comes back whole, and two edits far
+// apart change only what was typed there.
+TEST_F(Editeur, SavesTheBytesItShowsAndOnlyTheEditsChange)
+{
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte)
+        all.push_back(static_cast<char>(byte));
+    const std::string bytes = "d\xE9" "but\r\n" + all + "\n\xA0" "fin\r";
+    Editor.Init(WriteFile(Folder, "octets.htm", bytes));
+    Editor.show();
+    const std::string copy = Folder.path().toStdString() + "/copie.htm";
+    ASSERT_TRUE(Editor.SaveTo(copy));
+    EXPECT_EQ(ReadFileBytes(copy), bytes);
+
+    auto* box = Editor.findChild<QPlainTextEdit*>("text");
+    const auto press = [box](int key, const QString& text = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(box, &event);
+    };
+    box->moveCursor(QTextCursor::Start);
+    press(Qt::Key_guillemotleft, QString::fromUtf8("«"));
+    press(Qt::Key_nobreakspace, QString::fromUtf8("\u00A0"));
+    box->moveCursor(QTextCursor::End);
+    press(Qt::Key_Backspace);
+    press(Qt::Key_unknown, QString::fromUtf8("€"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(Editor.SaveTo(copy));
+    EXPECT_EQ(ReadFileBytes(copy), "\xAB\xA0" + bytes.substr(0, bytes.size() - 1) + "\x80\r\n");
+}
+
+// A UTF-8 file is shown as UTF-8 and saved as UTF-8, its byte-order mark and
+// even its invalid bytes kept where nothing was typed.
+TEST_F(Editeur, Utf8FileIsShownAndSavedAsUtf8)
+{
+    const std::string bytes = "\xEF\xBB\xBF<p>Caf\xC3\xA9 \xE2\x80\x9C\xF0\x9F\x98\x80\xE2\x80\x9D \xC0\xAF</p>\n";
+    Editor.Init(WriteFile(Folder, "utf8.htm", bytes));
+    Editor.show();
+    EXPECT_EQ(Text(), QString::fromUtf8("<p>Café “😀” \uFFFD\uFFFD</p>\n"));
+    auto* box = Editor.findChild<QPlainTextEdit*>("text");
+    QTextCursor cursor = box->textCursor();
+    // Right after the picture character, which is two units long, and over
+    // the space after the closing quote.
+    cursor.setPosition(11);
+    cursor.insertText(QString::fromUtf8("ü"));
+    cursor.setPosition(13);
+    cursor.setPosition(14, QTextCursor::KeepAnchor);
+    cursor.insertText(QString::fromUtf8("☃"));
+    const std::string copy = Folder.path().toStdString() + "/copie.htm";
+    ASSERT_TRUE(Editor.SaveTo(copy));
+    EXPECT_EQ(ReadFileBytes(copy), "\xEF\xBB\xBF<p>Caf\xC3\xA9 \xE2\x80\x9C\xF0\x9F\x98\x80\xC3\xBC\xE2\x80\x9D\xE2\x98\x83"
+                                   "\xC0\xAF</p>\n");
 }
 
 TEST_F(Editeur, FailuresAreReportedWithTheirCauseInFrenchAndTheEditorStaysOpen)
@@ -175,7 +228,7 @@ TEST_F(Editeur, SavingUnderANewNameChangesTheNameProposedNextTime)
     EXPECT_EQ(Dialogs.SaveRequests.at(0).ProposedName, "page.htm");
     EXPECT_EQ(Dialogs.SaveRequests.at(0).Folder, Folder.path());
     EXPECT_EQ(Editor.FileName(), newName);
-    EXPECT_EQ(ReadFileBytes(newName), "texte\r\n");
+    EXPECT_EQ(ReadFileBytes(newName), "texte\n");
 
     // Ctrl+S saves too; cancelling the dialog keeps the name.
     QTest::keyClick(&TextBox(), Qt::Key_S, Qt::ControlModifier);
@@ -203,13 +256,13 @@ TEST_F(Editeur, AnExistingFileIsReplacedOnlyWhenTheUserAgrees)
     Dialogs.ReplaceAnswer = true;
     Dialogs.SaveAnswers = {{other, 1}};
     save.click();
-    EXPECT_EQ(ReadFileBytes(other), "nouveau\r\n");
+    EXPECT_EQ(ReadFileBytes(other), "nouveau\n");
 
     // A new name asks nothing.
     Dialogs.SaveAnswers = {{InFolder("libre.htm"), 1}};
     save.click();
     EXPECT_EQ(Dialogs.ReplaceQuestions.size(), 2u);
-    EXPECT_EQ(ReadFileBytes(InFolder("libre.htm")), "nouveau\r\n");
+    EXPECT_EQ(ReadFileBytes(InFolder("libre.htm")), "nouveau\n");
 }
 
 TEST_F(Editeur, UnsavedEditsAreAskedAboutHoweverTheEditorCloses)
@@ -237,7 +290,7 @@ TEST_F(Editeur, UnsavedEditsAreAskedAboutHoweverTheEditorCloses)
     Dialogs.ReplaceAnswer = true;
     Editor.close();
     EXPECT_FALSE(Editor.isVisible());
-    EXPECT_EQ(ReadFileBytes(InFolder("page.htm")), "ajout texte\r\n");
+    EXPECT_EQ(ReadFileBytes(InFolder("page.htm")), "ajout texte\n");
 
     // Not saving closes and leaves the file as it was.
     Editor.show();
@@ -245,7 +298,7 @@ TEST_F(Editeur, UnsavedEditsAreAskedAboutHoweverTheEditorCloses)
     Dialogs.SaveChangesAnswer = TUnsavedChoice::Discard;
     QTest::keyClick(&TextBox(), Qt::Key_Escape);
     EXPECT_FALSE(Editor.isVisible());
-    EXPECT_EQ(ReadFileBytes(InFolder("page.htm")), "ajout texte\r\n");
+    EXPECT_EQ(ReadFileBytes(InFolder("page.htm")), "ajout texte\n");
     EXPECT_EQ(Dialogs.SaveChangesQuestions, 6);
 }
 
