@@ -7,6 +7,7 @@
 #include "engine/lexer/Symbols.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -95,6 +96,7 @@ void AppendReference(const TReference& reference, TTextEncoding encoding, std::s
 }
 
 constexpr const char* kCannotRead = "Impossible d'ouvrir le fichier ";
+constexpr const char* kSameFile = "La page ne peut pas \xEAtre enregistr\xE9" "e sur elle-m\xEAme : ";
 
 std::string RemoveMarkup(const std::string& line, std::uint8_t& flag)
 {
@@ -163,6 +165,11 @@ std::string ExportPageText(std::string_view source, TExportFormat format)
 std::optional<std::string> ExportPageFile(const std::string& sourceFileName, const std::string& targetFileName,
                                           TExportFormat format)
 {
+    // Whatever the spelling or the links on the way, replacing the page by
+    // its own export would lose it.
+    std::error_code error;
+    if (std::filesystem::equivalent(sourceFileName, targetFileName, error))
+        return kSameFile + FileNameForMessage(targetFileName);
     const std::optional<std::string> source = ReadWholeFile(sourceFileName);
     if (!source)
         return kCannotRead + FileNameForMessage(sourceFileName) + " : " + WhyUnreadable(sourceFileName);

@@ -29,7 +29,7 @@ std::string ExportPageText(std::string_view source, TExportFormat format);
 
 // Reads the source file, exports it and writes the result over the target
 // without ever leaving a half-written target. Returns a French message on
-// failure.
+// failure, also when the target is the source file itself.
 std::optional<std::string> ExportPageFile(const std::string& sourceFileName, const std::string& targetFileName,
                                           TExportFormat format);
 

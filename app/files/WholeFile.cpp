@@ -3,22 +3,122 @@
 #include "app/files/FileNameText.h"
 #include "app/files/FileProblem.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include <cerrno>
+#include <filesystem>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
 // Windows-1252, like every text of the interface.
 constexpr const char* kCannotWrite = "Impossible d'\xE9" "crire le fichier ";
 
-// Qt's own error text is English, or "Unknown error" where Qt itself refused
-// (a folder in the way): the cause comes from the system's error number,
-// which must be read right after the failing call.
+// Names a temporary file may take before the folder is deemed unwritable.
+constexpr int kTemporaryNameTries = 100;
+
 std::string FailureMessage(const std::string& fileName, int errorNumber)
 {
     return kCannotWrite + FileNameForMessage(fileName) + " : " + WriteProblem(fileName, errorNumber);
+}
+
+// The file a write replaces: through a symbolic link, the file it names, so
+// that the link stays a link.
+fs::path ReplacedPath(const std::string& fileName)
+{
+    std::error_code error;
+    if (!fs::is_symlink(fileName, error))
+        return fileName;
+    const fs::path resolved = fs::weakly_canonical(fileName, error);
+    return error ? fs::path(fileName) : resolved;
+}
+
+// A new file beside the target, removed again unless it is renamed over it.
+class TTemporaryFile {
+public:
+    explicit TTemporaryFile(const fs::path& target)
+    {
+        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        std::random_device seed;
+        std::mt19937 random(seed());
+        for (int attempt = 0; attempt < kTemporaryNameTries && Descriptor < 0; ++attempt) {
+            Path = folder / (".zefweb-" + std::to_string(random()) + ".tmp");
+            // 0666 less the umask: what a new file made by the program gets.
+            Descriptor = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (Descriptor < 0 && errno != EEXIST)
+                break;
+        }
+        OpenError = Descriptor < 0 ? errno : 0;
+    }
+    ~TTemporaryFile()
+    {
+        if (Descriptor >= 0)
+            ::close(Descriptor);
+        if (!Renamed)
+            ::unlink(Path.c_str());
+    }
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+
+    // 0, or the error number of the failed step; each step runs only after
+    // the previous ones succeeded.
+    int OpenError = 0;
+    int Write(std::string_view bytes);
+    int TakeModeOf(const fs::path& target);
+    int RenameOver(const fs::path& target);
+
+private:
+    fs::path Path;
+    int Descriptor = -1;
+    bool Renamed = false;
+};
+
+int TTemporaryFile::Write(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(Descriptor, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+// A replaced file keeps its permission bits, and its owner where the system
+// allows it.
+int TTemporaryFile::TakeModeOf(const fs::path& target)
+{
+    struct stat old {};
+    if (::stat(target.c_str(), &old) != 0)
+        return 0;
+    if (::fchown(Descriptor, old.st_uid, old.st_gid) != 0) {
+        // Only the superuser may give a file away; the group may still be
+        // kept when the user belongs to it.
+        [[maybe_unused]] const int groupOnly = ::fchown(Descriptor, static_cast<uid_t>(-1), old.st_gid);
+    }
+    return ::fchmod(Descriptor, old.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+int TTemporaryFile::RenameOver(const fs::path& target)
+{
+    // The bytes reach the disk before the name does: a full disk shows here
+    // on some file systems, and a crash never leaves an empty file.
+    if (::fsync(Descriptor) != 0)
+        return errno;
+    const int descriptor = Descriptor;
+    Descriptor = -1;
+    if (::close(descriptor) != 0)
+        return errno;
+    if (::rename(Path.c_str(), target.c_str()) != 0)
+        return errno;
+    Renamed = true;
+    return 0;
 }
 
 } // namespace
@@ -30,18 +130,17 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName, std::uint6
 
 std::optional<std::string> WriteFileAtomically(const std::string& fileName, std::string_view bytes)
 {
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(fileName)));
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        return FailureMessage(fileName, errno);
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size) {
-        const int errorNumber = errno;
-        file.cancelWriting();
-        return FailureMessage(fileName, errorNumber);
-    }
-    if (!file.commit())
-        return FailureMessage(fileName, errno);
+    const fs::path target = ReplacedPath(fileName);
+    TTemporaryFile file(target);
+    int error = file.OpenError;
+    if (error == 0)
+        error = file.Write(bytes);
+    if (error == 0)
+        error = file.TakeModeOf(target);
+    if (error == 0)
+        error = file.RenameOver(target);
+    if (error != 0)
+        return FailureMessage(fileName, error);
     return std::nullopt;
 }
 

@@ -16,8 +16,10 @@
 // holds more than `maxBytes` or cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& fileName, std::uint64_t maxBytes = kMaxPageBytes);
 
-// Returns nothing on success, or a French message naming the file on failure;
-// after a failure the old file (if any) is left whole.
+// Returns nothing on success, or a French message naming the file and the
+// cause on failure; after a failure the old file (if any) is left whole. The
+// name is used as the bytes it is. Through a symbolic link the file it names
+// is replaced; a replaced file keeps its permission bits.
 std::optional<std::string> WriteFileAtomically(const std::string& fileName, std::string_view bytes);
 
 // Lines end at CR LF, CR or LF; the line ends are not part of the lines, and a

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -188,6 +190,83 @@ TEST(ExportTextOption, WritesTheFixtureAsPlainText)
         << err.str();
     EXPECT_EQ(ReadFileBytes(output), ReadFileBytes(TestsDir() / "files/export/Page.txt"));
     EXPECT_TRUE(out.str().empty());
+}
+
+// The page named twice, by other spellings or through links, is never
+// replaced by its own text.
+TEST(ExportTextOption, ThePageIsNeverWrittenOverItself)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path root = folder.path().toStdString();
+    const std::filesystem::path page = root / "p.htm";
+    WriteBytes(page, "<p>Caf&eacute;</p>");
+    std::filesystem::create_directory(root / "sous");
+    std::filesystem::create_symlink(page, root / "lien.htm");
+    std::filesystem::create_hard_link(page, root / "dur.htm");
+    for (const std::filesystem::path& target :
+         {page, root / "./p.htm", root / "sous/../p.htm", root / "lien.htm", root / "dur.htm"}) {
+        SCOPED_TRACE(target);
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunCommandLine({"--export-text", page.string(), target.string()}, out, err), 1);
+        EXPECT_NE(err.str().find("enregistr\xC3\xA9" "e sur elle-m\xC3\xAAme"), std::string::npos) << err.str();
+        EXPECT_EQ(ReadFileBytes(page), "<p>Caf&eacute;</p>");
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(root / "lien.htm"));
+}
+
+// Names are written as the bytes they are: two names that differ only in
+// their encoding are two files. A replaced file keeps its mode, and a link
+// stays a link to the replaced file.
+TEST(ExportTextOption, TargetsAreWrittenAsNamedAndKeepTheirMode)
+{
+    QTemporaryDir folder;
+    const std::string root = folder.path().toStdString() + "/";
+    const std::string page = (TestsDir() / "files/export/Page.htm").string();
+    const std::string expected = ReadFileBytes(TestsDir() / "files/export/Page.txt");
+    const std::string latin1Name = root + "r\xE9sum\xE9.txt";
+    const std::string utf8Name = root + "r\xC3\xA9sum\xC3\xA9.txt";
+    WriteBytes(root + "lecture-seule.txt", "ancien");
+    ::chmod((root + "lecture-seule.txt").c_str(), 0444);
+    std::filesystem::create_symlink(root + "lecture-seule.txt", root + "lien.txt");
+
+    for (const std::string& target : {latin1Name, utf8Name, root + "lien.txt"}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunCommandLine({"--export-text", page, target}, out, err), 0) << err.str();
+    }
+    EXPECT_EQ(ReadFileBytes(latin1Name), expected);
+    EXPECT_EQ(ReadFileBytes(utf8Name), expected);
+    EXPECT_EQ(ReadFileBytes(root + "lecture-seule.txt"), expected);
+    EXPECT_TRUE(std::filesystem::is_symlink(root + "lien.txt"));
+    EXPECT_EQ(std::filesystem::status(root + "lecture-seule.txt").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                  std::filesystem::perms::others_read);
+    EXPECT_EQ(FolderEntries(root).size(), 4u);
+}
+
+// Under "ulimit -f" the program itself reports the failed write and keeps
+// the old file, instead of being killed by SIGXFSZ half way.
+TEST(ExportTextOption, AFileSizeLimitIsAnOrdinaryWriteError)
+{
+    QTemporaryDir folder;
+    const QString page = folder.filePath("grande.htm");
+    const QString target = folder.filePath("grande.txt");
+    WriteBytes(page.toStdString(), std::string(256 * 1024, 'x'));
+    WriteBytes(target.toStdString(), "ancien");
+    QProcess program;
+    program.setChildProcessModifier([] {
+        const rlimit limit{64 * 1024, 64 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    program.start(ZEFWEB_PROGRAM, {"--export-text", page, target});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    const QString said = QString::fromUtf8(program.readAllStandardError());
+    EXPECT_TRUE(said.contains("grande.txt : fichier trop grand")) << said.toStdString();
+    EXPECT_EQ(ReadFileBytes(target.toStdString()), "ancien");
+    EXPECT_EQ(FolderEntries(folder.path().toStdString()).size(), 2u);
 }
 
 TEST(ExportTextOption, FailuresGiveAMessageAndANonZeroCode)
