@@ -110,6 +110,13 @@ QImage DecodeWithQt(std::span<const std::uint8_t> data, std::int64_t maxPixels)
     const std::int64_t height = std::abs(std::int64_t{size.height()});
     if (width <= 0 || height <= 0 || width * height > maxPixels)
         return {};
+    // Qt has an allocation limit of its own (128 MB: 33.5 megapixels at the
+    // four bytes a pixel its BMP reader gives, whatever the file's depth).
+    // The pixel count is checked above; the limit must let through all it
+    // allows. It is Qt's process-wide setting, so it is set before each read.
+    constexpr std::int64_t kBytesPerPixel = 4;
+    constexpr std::int64_t kMegabyte = 1024 * 1024;
+    QImageReader::setAllocationLimit(static_cast<int>((maxPixels * kBytesPerPixel + kMegabyte - 1) / kMegabyte));
     return reader.read();
 }
 

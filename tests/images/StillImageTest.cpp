@@ -169,6 +169,52 @@ TEST(StillMalformed, JpegFilesDecodeOrAreRefused)
 }
 
 // The mask is white where the lower-left pixel's colour is.
+// A BMP of one bit a pixel: small data for a large picture, which Qt's
+// reader still decodes at four bytes a pixel.
+std::vector<std::uint8_t> MonochromeBmp(std::int32_t width, std::int32_t height)
+{
+    const std::uint32_t rowBytes = ((static_cast<std::uint32_t>(width) + 31) / 32) * 4;
+    const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(height);
+    const std::uint32_t offset = 14 + 40 + 8;
+    std::vector<std::uint8_t> data;
+    const auto put = [&data](std::uint32_t value, int bytes) {
+        for (int byte = 0; byte < bytes; ++byte)
+            data.push_back(static_cast<std::uint8_t>(value >> (8 * byte)));
+    };
+    data = {'B', 'M'};
+    put(offset + pixelBytes, 4);
+    put(0, 4);
+    put(offset, 4);
+    put(40, 4); // BITMAPINFOHEADER: size, width, height, planes, bits, no compression
+    put(static_cast<std::uint32_t>(width), 4);
+    put(static_cast<std::uint32_t>(height), 4);
+    put(1, 2);
+    put(1, 2);
+    put(0, 4);
+    put(pixelBytes, 4);
+    put(2835, 4);
+    put(2835, 4);
+    put(2, 4);
+    put(0, 4);
+    put(0x000000, 4); // palette: black, white
+    put(0xFFFFFF, 4);
+    data.resize(data.size() + pixelBytes, 0x55); // alternate black and white
+    return data;
+}
+
+// The README promises 64 megapixels for BMP as for the other formats.
+TEST(StillImage, BmpUpToTheDocumentedSixtyFourMegapixels)
+{
+    for (const QSize size : {QSize(6000, 6000), QSize(8192, 8192)}) {
+        SCOPED_TRACE(size.width());
+        const QImage picture = DecodeStillImage(MonochromeBmp(size.width(), size.height()));
+        ASSERT_EQ(picture.size(), size);
+        EXPECT_EQ(picture.pixel(0, 0), 0xFF000000);
+        EXPECT_EQ(picture.pixel(size.width() - 1, size.height() - 1), 0xFFFFFFFF);
+    }
+    EXPECT_TRUE(DecodeStillImage(MonochromeBmp(8192, 8193)).isNull());
+}
+
 TEST(StillImage, MaskFromTheLowerLeftPixel)
 {
     QImage picture(3, 2, QImage::Format_RGB32);
