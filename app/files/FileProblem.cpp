@@ -56,7 +56,7 @@ std::string FrenchCause(int errorNumber)
     return kOtherError + std::to_string(errorNumber);
 }
 
-std::optional<std::string> ReadProblem(const std::string& fileName)
+std::optional<std::string> ReadProblem(const std::string& fileName, std::uint64_t maxBytes)
 {
     if (fileName.empty())
         return FrenchCause(ENOENT);
@@ -73,12 +73,14 @@ std::optional<std::string> ReadProblem(const std::string& fileName)
     if (descriptor < 0)
         return FrenchCause(errno);
     ::close(descriptor);
+    if (RegularFileRefusal(fileName, maxBytes) == TFileRefusal::TooLarge)
+        return FrenchCause(EFBIG);
     return std::nullopt;
 }
 
-std::string WhyUnreadable(const std::string& fileName)
+std::string WhyUnreadable(const std::string& fileName, std::uint64_t maxBytes)
 {
-    return ReadProblem(fileName).value_or(FrenchCause(EIO));
+    return ReadProblem(fileName, maxBytes).value_or(FrenchCause(EIO));
 }
 
 std::string WriteProblem(const std::string& fileName, int errorNumber)

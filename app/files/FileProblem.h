@@ -4,6 +4,9 @@
 // ("No such file or directory") or Qt's "Unknown error". Every message about
 // a failed file takes its cause from here. Texts are Windows-1252.
 
+#include "engine/base/RegularFile.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -12,12 +15,13 @@
 std::string FrenchCause(int errorNumber);
 
 // Why the file cannot be read; nothing when it can. Only regular files are
-// read: a folder, a device or a pipe is refused with its own cause.
-std::optional<std::string> ReadProblem(const std::string& fileName);
+// read: a folder, a device or a pipe is refused with its own cause, and so
+// is a file larger than the reader accepts.
+std::optional<std::string> ReadProblem(const std::string& fileName, std::uint64_t maxBytes = kMaxPageBytes);
 
 // The cause to give after a read failed: the problem above, or an
 // input-output error when the file looks readable.
-std::string WhyUnreadable(const std::string& fileName);
+std::string WhyUnreadable(const std::string& fileName, std::uint64_t maxBytes = kMaxPageBytes);
 
 // Why writing the file failed: the target and its folder are looked at
 // first (a folder in the way, a missing or read-only folder), then the error

@@ -4,11 +4,13 @@
 #include "app/batch/BatchOptions.h"
 #include "app/batch/CommandLine.h"
 #include "app/batch/DumpCommand.h"
+#include "engine/base/RegularFile.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -88,6 +90,12 @@ TEST(CommandLine, FailuresGiveTheirCauseInFrench)
               "zefweb: Impossible d'ouvrir le fichier " + base + "/absente.htm : fichier introuvable\n");
     EXPECT_EQ(run({"--export-text", page, base + "/absent/sortie.txt"}),
               "zefweb: Impossible d'\xC3\xA9" "crire le fichier " + base + "/absent/sortie.txt : dossier introuvable\n");
+    // A sparse file beyond the size pages may have takes no room on the disk.
+    const std::string huge = base + "/immense.htm";
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, kMaxPageBytes + 1);
+    EXPECT_EQ(run({"--export-text", huge, base + "/sortie.txt"}),
+              "zefweb: Impossible d'ouvrir le fichier " + huge + " : fichier trop grand\n");
     EXPECT_EQ(run({"--export-text", page, base}),
               "zefweb: Impossible d'\xC3\xA9" "crire le fichier " + base + " : c'est un dossier\n");
 }
