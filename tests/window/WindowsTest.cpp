@@ -215,54 +215,36 @@ TEST_F(Editeur, FailuresAreReportedWithTheirCauseInFrenchAndTheEditorStaysOpen)
     EXPECT_TRUE(Editor.isVisible());
 }
 
-TEST_F(Editeur, SavingUnderANewNameChangesTheNameProposedNextTime)
+TEST_F(Editeur, SavingProposesTheNameAndAsksBeforeReplacingAFile)
 {
     Editor.Init(WriteFile(Folder, "page.htm", "texte\n"));
     Editor.show();
     Editor.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Editor));
-    const std::string newName = InFolder("nouveau.htm");
-    Dialogs.SaveAnswers = {{newName, 1}};
-    QToolButton& save = *Editor.findChild<QToolButton*>("saveButton");
-    save.click();
-    EXPECT_EQ(Dialogs.SaveRequests.at(0).ProposedName, "page.htm");
-    EXPECT_EQ(Dialogs.SaveRequests.at(0).Folder, Folder.path());
-    EXPECT_EQ(Editor.FileName(), newName);
-    EXPECT_EQ(ReadFileBytes(newName), "texte\n");
-
-    // Ctrl+S saves too; cancelling the dialog keeps the name.
-    QTest::keyClick(&TextBox(), Qt::Key_S, Qt::ControlModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Dialogs.SaveRequests.size() == 2; }));
-    EXPECT_EQ(Dialogs.SaveRequests[1].ProposedName, "nouveau.htm");
-    EXPECT_EQ(Editor.FileName(), newName);
-    EXPECT_TRUE(save.toolTip().contains("Ctrl+S"));
-}
-
-TEST_F(Editeur, AnExistingFileIsReplacedOnlyWhenTheUserAgrees)
-{
-    Editor.Init(WriteFile(Folder, "page.htm", "nouveau\n"));
-    Editor.show();
-    const std::string other = WriteFile(Folder, "photo.jpg", "\xFF\xD8\xFF");
+    const std::string photo = WriteFile(Folder, "photo.jpg", "\xFF\xD8\xFF");
     QToolButton& save = *Editor.findChild<QToolButton*>("saveButton");
 
     // Refused: the dialog opens again on the name refused, then is cancelled.
-    Dialogs.SaveAnswers = {{other, 1}};
+    Dialogs.SaveAnswers = {{photo, 1}};
     save.click();
-    EXPECT_EQ(Dialogs.ReplaceQuestions, std::vector<std::string>{other});
-    ASSERT_EQ(Dialogs.SaveRequests.size(), 2u);
-    EXPECT_EQ(Dialogs.SaveRequests[1].ProposedName, "photo.jpg");
-    EXPECT_EQ(ReadFileBytes(other), "\xFF\xD8\xFF");
+    EXPECT_EQ(Dialogs.SaveRequests.at(0).ProposedName, "page.htm");
+    EXPECT_EQ(Dialogs.SaveRequests.at(0).Folder, Folder.path());
+    EXPECT_EQ(Dialogs.ReplaceQuestions, std::vector<std::string>{photo});
+    EXPECT_EQ(Dialogs.SaveRequests.at(1).ProposedName, "photo.jpg");
+    EXPECT_EQ(ReadFileBytes(photo), "\xFF\xD8\xFF");
 
+    // A new name asks nothing and is proposed next time; Ctrl+S saves too.
+    Dialogs.SaveAnswers = {{InFolder("nouveau.htm"), 1}};
+    save.click();
+    EXPECT_EQ(ReadFileBytes(InFolder("nouveau.htm")), "texte\n");
+    EXPECT_EQ(Editor.FileName(), InFolder("nouveau.htm"));
     Dialogs.ReplaceAnswer = true;
-    Dialogs.SaveAnswers = {{other, 1}};
-    save.click();
-    EXPECT_EQ(ReadFileBytes(other), "nouveau\n");
-
-    // A new name asks nothing.
-    Dialogs.SaveAnswers = {{InFolder("libre.htm"), 1}};
-    save.click();
-    EXPECT_EQ(Dialogs.ReplaceQuestions.size(), 2u);
-    EXPECT_EQ(ReadFileBytes(InFolder("libre.htm")), "nouveau\n");
+    Dialogs.SaveAnswers = {{photo, 1}};
+    QTest::keyClick(&TextBox(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Dialogs.SaveRequests.size() == 4; }));
+    EXPECT_EQ(Dialogs.SaveRequests[3].ProposedName, "nouveau.htm");
+    EXPECT_EQ(ReadFileBytes(photo), "texte\n");
+    EXPECT_TRUE(save.toolTip().contains("Ctrl+S"));
 }
 
 TEST_F(Editeur, UnsavedEditsAreAskedAboutHoweverTheEditorCloses)
