@@ -7,7 +7,8 @@ Pages and text files must be Windows-1252, as the viewer reads them.
 References are resolved as the viewer resolves them: relative to the folder of
 the page, the '#anchor' part stripped and looked up among the page's NAME
 anchors without regard to case. Include directives and timed refreshes are
-resolved the same way: the site is meant to be opened from its own folder.
+resolved the same way: the viewer finds them beside the page when the folder
+it was started from does not hold them.
 
     python3 samples/check_links.py [SITE_FOLDER]
 """

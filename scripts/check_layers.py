@@ -34,7 +34,8 @@ LAYERS = {
     "engine/builder": ENGINE_CORE + ["engine/text", "engine/forms", "engine/tables"],
     "engine/viewer": ENGINE_CORE + ["engine/text", "engine/forms", "engine/tables", "engine/builder"],
     "accessories": ["engine/base", "engine/ui"],
-    # The plain-text export converts character names as the lexer knows them.
+    # The plain-text export converts character names as the lexer knows them;
+    # includes find their files as pages name files (link names, letter case).
     "app/files": ["engine/base", "engine/lexer"],
     "app/desktop": ["engine/base"],
     "app/batch": ENGINE_ALL + ["engine/ui", "app/files"],

@@ -2,6 +2,7 @@
 
 #include "app/files/FileNameText.h"
 #include "app/files/FileProblem.h"
+#include "app/files/PageIncludes.h"
 #include "engine/base/Cp1252.h"
 #include "engine/lexer/LinkNames.h"
 
@@ -103,6 +104,21 @@ TViewedFileType FileTypeOf(const TBatchOptions& options)
         if (EndsWithIgnoringCase(options.File, extension))
             return TViewedFileType::Image;
     return TViewedFileType::Html;
+}
+
+std::optional<QDateTime> FixedMomentOf(const TBatchOptions& options)
+{
+    const auto read = [](const std::string& text, const std::string& source) {
+        const std::optional<QDateTime> moment = ParseFixedMoment(text);
+        if (!moment)
+            throw EUsage(source + " attend « jj/mm/aaaa hh:mm:ss »");
+        return moment;
+    };
+    if (const std::optional<std::string> date = options.Value("--date"))
+        return read(*date, "--date");
+    if (qEnvironmentVariableIsSet(kFixedMomentVariable))
+        return read(qEnvironmentVariable(kFixedMomentVariable).toStdString(), kFixedMomentVariable);
+    return std::nullopt;
 }
 
 TBatchApplication::TBatchApplication()

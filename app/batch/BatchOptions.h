@@ -1,9 +1,12 @@
 #pragma once
 // What the batch commands of zefweb (--render, --text, --bench, --dump)
-// share: reading their arguments, choosing how the file is shown, the
-// application object they need, and the exit code of an error.
+// share: reading their arguments, choosing how the file is shown, the date
+// their include comments give, the application object they need, and the
+// exit code of an error.
 
 #include "engine/base/ViewedFileType.h"
+
+#include <QDateTime>
 
 #include <functional>
 #include <map>
@@ -50,6 +53,11 @@ void RequireReadableFile(const std::string& fileName);
 // --as html|text|image, else the file's extension: ".txt" is text, a picture
 // extension an image, anything else HTML.
 TViewedFileType FileTypeOf(const TBatchOptions& options);
+
+// The moment include comments give for DATE and TIME: --date, else the
+// ZEF_DATE variable, else none (the clock's); EUsage when the one given is no
+// "dd/mm/yyyy HH:mm:ss".
+std::optional<QDateTime> FixedMomentOf(const TBatchOptions& options);
 
 // The QApplication fonts and the control need: the running one, else one of
 // our own on the offscreen platform (unless a platform is chosen), with the

@@ -1,6 +1,7 @@
 #include "app/batch/BatchViewer.h"
 
 #include "app/batch/BatchOptions.h"
+#include "app/files/PageIncludes.h"
 
 #include "engine/base/Cp1252.h"
 #include "engine/base/ErrorBox.h"
@@ -75,11 +76,15 @@ void Load(THtmlPane& pane, const std::string& file, TViewedFileType type)
 enum class TPaneWindow : std::uint8_t { Real, None };
 
 // A control of the given size, shown on the offscreen screen as the window
-// shows it: images on, default fonts and colours, margins and bars.
+// shows it: images on, default fonts and colours, margins and bars, include
+// comments answered as the window answers them. Timed refreshes are not
+// followed: the picture is the page as loaded.
 struct TBatchPane {
-    TBatchPane(std::ostream& err, int width, int height, bool viewImages, TPaneWindow window = TPaneWindow::Real)
-        : ErrorBox(err), Pane(Cache, ErrorBox)
+    TBatchPane(std::ostream& err, const TBatchOptions& options, int width, int height, bool viewImages,
+               TPaneWindow window = TPaneWindow::Real)
+        : Includes(FixedMomentOf(options)), ErrorBox(err), Pane(Cache, ErrorBox)
     {
+        Pane.OnInclude = Includes.Handler();
         Pane.SetViewImages(viewImages);
         Pane.resize(width, height);
         Pane.setAttribute(Qt::WA_DontShowOnScreen, window == TPaneWindow::None);
@@ -88,6 +93,7 @@ struct TBatchPane {
         Pane.show();
         QApplication::processEvents();
     }
+    TPageIncludes Includes;
     TImageCache Cache;
     TStreamErrorBox ErrorBox;
     THtmlPane Pane;
@@ -127,7 +133,7 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
     return ReportErrors(
         [&] {
             const TBatchOptions options = ParseBatchOptions(
-                arguments, {"--output", "--width", "--height", "--as", "--scroll"}, {"--full", "--no-images"});
+                arguments, {"--output", "--width", "--height", "--as", "--scroll", "--date"}, {"--full", "--no-images"});
             const std::optional<std::string> output = options.Value("--output");
             if (!output)
                 throw EUsage("--render attend --output FICHIER.png");
@@ -135,7 +141,7 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
             const int height = options.Number("--height", kDefaultHeight, 1);
             const TViewedFileType type = FileTypeOf(options);
             const TBatchApplication application;
-            TBatchPane batch(err, width, height, !options.Has("--no-images"));
+            TBatchPane batch(err, options, width, height, !options.Has("--no-images"));
             THtmlPane& pane = batch.Pane;
             Load(pane, options.File, type);
             if (options.Has("--full")) {
@@ -159,11 +165,11 @@ int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, st
 {
     return ReportErrors(
         [&] {
-            const TBatchOptions options = ParseBatchOptions(arguments, {"--as", "--width"}, {});
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--as", "--width", "--date"}, {});
             const int width = options.Number("--width", kDefaultWidth, 1);
             const TViewedFileType type = FileTypeOf(options);
             const TBatchApplication application;
-            TBatchPane batch(err, width, kDefaultHeight, true);
+            TBatchPane batch(err, options, width, kDefaultHeight, true);
             THtmlPane& pane = batch.Pane;
             Load(pane, options.File, type);
             pane.SelectAll();
@@ -182,7 +188,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
 {
     return ReportErrors(
         [&] {
-            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--repeat"}, {});
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--repeat", "--date"}, {});
             const int width = options.Number("--width", kDefaultWidth, 101);
             const int repeat = options.Number("--repeat", 5, 1);
             RequireReadableFile(options.File);
@@ -190,9 +196,11 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
             std::map<std::string, std::vector<double>> phases;
             // One control for every run, as a window shows page after page:
             // each build clears the page the run before left.
-            TBatchPane batch(err, width, kDefaultHeight, true, TPaneWindow::None);
+            TBatchPane batch(err, options, width, kDefaultHeight, true, TPaneWindow::None);
             THtmlPane& pane = batch.Pane;
             TSectionList& document = pane.Document();
+            THtmlHandlers handlers;
+            handlers.OnInclude = pane.OnInclude;
             for (int run = 0; run < repeat; ++run) {
                 pane.resize(width, kDefaultHeight);
 
@@ -200,7 +208,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                 document.Clear();
                 THtmlBuilder builder;
                 TAnchorList anchors;
-                builder.ParseHtmlFile(document, anchors, options.File);
+                builder.ParseHtmlFile(document, anchors, options.File, handlers);
                 phases["build"].push_back(MillisecondsSince(start));
 
                 start = std::chrono::steady_clock::now();

@@ -27,7 +27,11 @@ const char* const kHelpText =
     "  --bench FICHIER [--width L] [--repeat N]\n"
     "                    mesure les phases d'affichage d'une page (ms, médiane)\n"
     "  --dump FICHIER [--width L] [--as html|text|image]\n"
-    "                    affiche le modèle de la page mise en forme, un élément par ligne\n";
+    "                    affiche le modèle de la page mise en forme, un élément par ligne\n"
+    "  --date \"jj/mm/aaaa hh:mm:ss\"\n"
+    "                    avec --render, --text, --bench ou --dump : la date et l'heure\n"
+    "                    que donnent les commentaires DATE et TIME (sinon ZEF_DATE,\n"
+    "                    sinon l'horloge)\n";
 
 namespace {
 

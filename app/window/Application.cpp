@@ -1,5 +1,6 @@
 #include "app/window/Application.h"
 
+#include "app/files/PageIncludes.h"
 #include "app/window/AboutBox.h"
 #include "app/desktop/Desktop.h"
 #include "app/window/Editeur.h"
@@ -27,6 +28,7 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -57,6 +59,52 @@ public:
 private:
     TErrorBox& errorBox_;
 };
+
+// Qt ends the program (a fatal message, then abort) when its platform
+// plugin cannot start, as where no display can be opened. While the
+// application object is made, such an end becomes one French line and exit
+// code 1; Qt's own lines about the platform, which would only repeat it in
+// English, are left out meanwhile.
+class TNoDisplayGuard {
+public:
+    TNoDisplayGuard() : previous_(qInstallMessageHandler(&TNoDisplayGuard::Handle)) {}
+    ~TNoDisplayGuard() { qInstallMessageHandler(previous_); }
+    TNoDisplayGuard(const TNoDisplayGuard&) = delete;
+    TNoDisplayGuard& operator=(const TNoDisplayGuard&) = delete;
+
+private:
+    static void Handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (type == QtFatalMsg) {
+            const QByteArray display = qgetenv("DISPLAY");
+            std::cerr << "zefweb: aucun écran ne peut être ouvert"
+                      << (display.isEmpty() ? std::string() : " (DISPLAY=" + display.toStdString() + ")")
+                      << " ; sans écran, zefweb --render PAGE --output IMAGE.png dessine la page et "
+                         "zefweb --text PAGE en donne le texte"
+                      << std::endl;
+            std::_Exit(1);
+        }
+        if (context.category && QByteArrayView(context.category).startsWith("qt.qpa"))
+            return;
+        std::cerr << qFormatLogMessage(type, context, message).toStdString() << std::endl;
+    }
+
+    QtMessageHandler previous_;
+};
+
+// The moment ZEF_DATE fixes for include comments; a value that is no such
+// moment is reported and the clock is used.
+std::optional<QDateTime> FixedMomentFromEnvironment()
+{
+    if (!qEnvironmentVariableIsSet(kFixedMomentVariable))
+        return std::nullopt;
+    const std::string value = qEnvironmentVariable(kFixedMomentVariable).toStdString();
+    const std::optional<QDateTime> moment = ParseFixedMoment(value);
+    if (!moment)
+        std::cerr << "zefweb: " << kFixedMomentVariable << " ignorée, elle attend « jj/mm/aaaa hh:mm:ss » : "
+                  << value << std::endl;
+    return moment;
+}
 
 bool CheckOwnProgram(QWidget* parent)
 {
@@ -91,7 +139,9 @@ TShell::~TShell() = default;
 int RunWindowProgram(int argc, char* argv[], std::vector<std::string> arguments)
 {
     TQtErrorBox errorBox;
+    auto noDisplay = std::make_unique<TNoDisplayGuard>();
     TZefApplication application(argc, argv, errorBox);
+    noDisplay.reset();
     const TQtFrench french;
     auto splash = std::make_unique<TSplash>();
     splash->ShowNow();
@@ -102,7 +152,8 @@ int RunWindowProgram(int argc, char* argv[], std::vector<std::string> arguments)
     TQtShellDialogs dialogs;
     TImageCache imageCache;
     TSystemClockSetter clockSetter;
-    const TShellServices services{*desktop, errorBox, dialogs, imageCache, clockSetter, CheckOwnProgram};
+    const TShellServices services{*desktop, errorBox, dialogs, imageCache, clockSetter, CheckOwnProgram,
+                                  FixedMomentFromEnvironment()};
     TShell shell(services, std::move(arguments));
     splash.reset();
 

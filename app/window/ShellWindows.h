@@ -3,9 +3,11 @@
 // they share. The windows call each other directly through these pointers,
 // which stay valid from start-up to the end of the program.
 
+#include <QDateTime>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class TAboutBox;
 class TBlocnotes;
@@ -35,6 +37,9 @@ struct TShellServices {
     // The check of the program's own file, run when the main window is first
     // shown; false (after warning the user) ends the program.
     std::function<bool(QWidget* parent)> SelfCheck;
+    // The moment include comments give for DATE and TIME (ZEF_DATE); the
+    // clock's when empty.
+    std::optional<QDateTime> FixedMoment;
 };
 
 // In the order of their creation.

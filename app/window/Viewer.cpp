@@ -24,7 +24,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCursor>
-#include <QDate>
 #include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
@@ -33,7 +32,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QTime>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -59,8 +57,6 @@ constexpr const char* kRunProgramStart = "Ex\xE9" "cuter le programme \xAB ";
 constexpr const char* kRunProgramEnd = " \xBB ?";
 constexpr const char* kPictureFilter = "Bitmaps (*.bmp)";
 constexpr const char* kPictureExtension = ".bmp";
-constexpr const char* kShortDateFormat = "dd/MM/yyyy";
-constexpr const char* kLongTimeFormat = "HH:mm:ss";
 
 constexpr int kAddressLabelX = 8;
 constexpr int kAddressBoxTop = 5;
@@ -131,6 +127,7 @@ bool IsSoundFile(const std::string& fileName)
 TViewer::TViewer(TShellWindows& windows, const TShellServices& services)
     : windows_(windows)
     , services_(services)
+    , includes_(services.FixedMoment)
 {
     auto* addressPanel = new QWidget(this);
     addressPanel->setObjectName("addressPanel");
@@ -201,9 +198,7 @@ void TViewer::ConnectPane()
     };
     pane.OnHistoryChange = [this](THtmlPane&) { htmlPane1HistoryChange(); };
     pane.OnProcessing = [this](THtmlPane&, bool processingOn) { htmlPane1Processing(processingOn); };
-    pane.OnInclude = [this](const std::string& command, std::vector<std::string> params) {
-        return htmlPane1Include(command, params);
-    };
+    pane.OnInclude = includes_.Handler();
     pane.OnSoundRequest = [this](THtmlPane* sender, const std::string& url, int loop, bool terminate) {
         htmlPane1SoundRequest(sender ? *sender : *htmlPane1_, url, loop, terminate);
     };
@@ -461,23 +456,6 @@ void TViewer::htmlPane1Processing(bool processingOn)
     windows_.MainForm->EnableLoadCommands(!processingOn);
 }
 
-std::string TViewer::htmlPane1Include(const std::string& command, const std::vector<std::string>& params)
-{
-    const std::string upper = UpperCase(command);
-    if (upper == "DATE")
-        return QDate::currentDate().toString(QString::fromLatin1(kShortDateFormat)).toStdString();
-    if (upper == "TIME")
-        return QTime::currentTime().toString(QString::fromLatin1(kLongTimeFormat)).toStdString();
-    constexpr std::string_view kFileParameter = "FILE=\"";
-    if (upper != "INCLUDE" || params.empty() || !params.front().starts_with(kFileParameter))
-        return {};
-    std::string name = params.front().substr(kFileParameter.size(), kMaxNameLength);
-    name.resize(std::min(name.size(), name.find('"')));
-    // The name is used as written, relative to the current folder; a file
-    // that cannot be read includes nothing.
-    return ReadWholeFile(ResolveFileNameCase(Cp1252ToUtf8IfNeeded(name)), kMaxIncludeBytes).value_or(std::string());
-}
-
 void TViewer::htmlPane1SoundRequest(THtmlPane& sender, const std::string& url, int loop, bool terminate)
 {
     if (terminate) {
@@ -513,7 +491,7 @@ void TViewer::MediaNotify(TMediaNotice notice)
 
 void TViewer::htmlPane1MetaRefresh(int delay, const std::string& url)
 {
-    const std::string target = LinkToPath(url);
+    const std::string target = LocateFileNamedByPage(LinkToPath(url), htmlPane1_->CurrentFile());
     if (!IsExistingFile(target))
         return;
     refreshTarget_ = target;

@@ -4,6 +4,7 @@
 // events (links, history, includes, background sounds, timed refreshes,
 // images, form submissions) and carries out the main window's page commands.
 
+#include "app/files/PageIncludes.h"
 #include "app/window/ShellDialogs.h"
 #include "app/window/ShellWindows.h"
 
@@ -36,7 +37,7 @@ public:
     static constexpr int kCopyBufferSize = 32000;
     // A negative LOOP plays a background sound this many times.
     static constexpr int kEndlessRepeats = 9999;
-    // Link arguments and include names are cut to this many characters.
+    // Link arguments are cut to this many characters.
     static constexpr std::size_t kMaxNameLength = 255;
 
     // Becomes the only child of the main window's document area.
@@ -93,7 +94,6 @@ private:
     void RunProgram(const std::string& program, const std::string& arguments);
     void htmlPane1HistoryChange();
     void htmlPane1Processing(bool processingOn);
-    std::string htmlPane1Include(const std::string& command, const std::vector<std::string>& params);
     void htmlPane1SoundRequest(THtmlPane& sender, const std::string& url, int loop, bool terminate);
     void htmlPane1MetaRefresh(int delay, const std::string& url);
     void htmlPane1ImageClick(TImageObj& image, Qt::MouseButton button);
@@ -124,4 +124,5 @@ private:
     QImage clickedMask_;  // white where a still picture is transparent
     std::string refreshTarget_;
     std::string refreshOrigin_;
+    TPageIncludes includes_;
 };

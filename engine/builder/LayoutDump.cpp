@@ -360,14 +360,18 @@ void WriteLayoutDump(const TSectionList& document, const THtmlBuilder& builder, 
     TDumpWriter(out, pageFolder).WriteCell(document, 0);
 }
 
-void DumpPageFile(const std::string& fileName, const TDumpOptions& options, std::ostream& out)
+void DumpPageFile(const std::string& fileName, const TDumpOptions& options, std::ostream& out,
+                  const TIncludeType& onInclude)
 {
     const std::string fullName = FullPath(fileName);
     BuildAndDump(fullName, options, out, [&](THtmlBuilder& builder, TSectionList& document, TAnchorList& anchors) {
         switch (options.As) {
-        case TViewedFileType::Html:
-            builder.ParseHtmlFile(document, anchors, fileName);
+        case TViewedFileType::Html: {
+            THtmlHandlers handlers;
+            handlers.OnInclude = onInclude;
+            builder.ParseHtmlFile(document, anchors, fileName, handlers);
             break;
+        }
         case TViewedFileType::Text:
             builder.ParseTextFile(document, anchors, fileName);
             break;

@@ -5,6 +5,7 @@
 // compare it with expected files; `zefweb --dump` prints it.
 
 #include "engine/base/ViewedFileType.h"
+#include "engine/lexer/Lexer.h"
 
 #include <ostream>
 #include <string>
@@ -29,7 +30,10 @@ constexpr int kDumpMarginHeight = 5;
 // lone image shown through its one-tag page), lays it out and writes the
 // dump. A file that cannot be opened throws EFileError; a page that ends
 // inside a comment is dumped as far as it was built.
-void DumpPageFile(const std::string& fileName, const TDumpOptions& options, std::ostream& out);
+// `onInclude` answers the include comments of an HTML page; without it none
+// is expanded.
+void DumpPageFile(const std::string& fileName, const TDumpOptions& options, std::ostream& out,
+                  const TIncludeType& onInclude = {});
 
 // The same for HTML text in memory (an error of the parse passes on).
 void DumpPageText(const std::string& text, const TDumpOptions& options, std::ostream& out);

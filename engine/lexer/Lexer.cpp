@@ -101,6 +101,7 @@ void THtmlLexer::Reset()
 {
     Cursor = End = nullptr;
     MemoryText.clear();
+    FileName.clear();
     File.reset();
     Encoding = TTextEncoding::Windows1252;
     Converter.reset();
@@ -129,6 +130,7 @@ void THtmlLexer::StartFile(const std::string& fileName)
     if (!file->IsOpen())
         throw EFileError(fileName, file->Refusal());
     File = std::move(file);
+    FileName = fileName;
     FileBuffer.resize(kFileBufferSize);
     DecideFileEncoding(fileName);
     NextChar();
@@ -292,7 +294,7 @@ void THtmlLexer::ReadIncludeDirective()
     while (ReadAttribute(attribute))
         params.push_back(AttributeNameRead + "=\"" + attribute.Text + "\"");
     SkipCommentBody();
-    std::string text = IncludeHandler(command, std::move(params));
+    std::string text = IncludeHandler(command, std::move(params), FileName);
     if (!text.empty())
         StartInclude(std::move(text));
 }

@@ -33,11 +33,12 @@ public:
 };
 
 // Expands an include comment (<!--#COMMAND NAME="value" ... -->). It receives
-// the command name as written and one NAME="value" line per attribute, and
-// gives back the text to read in place of the comment (empty for nothing).
-// The lexer keeps the returned text alive while it reads it.
-using TIncludeType =
-    std::function<std::string(const std::string& command, std::vector<std::string> params)>;
+// the command name as written, one NAME="value" line per attribute, and the
+// name of the page file being read (empty for text in memory), and gives back
+// the text to read in place of the comment (empty for nothing). The lexer
+// keeps the returned text alive while it reads it.
+using TIncludeType = std::function<std::string(const std::string& command, std::vector<std::string> params,
+                                               const std::string& pageFile)>;
 
 class THtmlLexer {
 public:
@@ -173,6 +174,7 @@ private:
     const unsigned char* Cursor = nullptr;
     const unsigned char* End = nullptr;
     std::string MemoryText;
+    std::string FileName; // the page file being read, for the include handler
     std::unique_ptr<TRegularFile> File;
     std::vector<unsigned char> FileBuffer;
     TTextEncoding Encoding = TTextEncoding::Windows1252;

@@ -243,3 +243,14 @@ std::string ResolveFileNameCase(const std::string& path)
 {
     return TFileNameCase().Resolve(path);
 }
+
+std::string LocateFileNamedByPage(const std::string& name, std::string_view pageFile)
+{
+    TFileNameCase fileNameCase;
+    const std::string asWritten = fileNameCase.Resolve(name);
+    std::error_code error;
+    if (asWritten.empty() || asWritten.front() == '/' || fs::exists(asWritten, error) || FolderOf(pageFile).empty())
+        return asWritten;
+    const std::string besidePage = fileNameCase.Resolve(FolderOf(pageFile) + name);
+    return fs::exists(besidePage, error) ? besidePage : asWritten;
+}

@@ -63,6 +63,13 @@ private:
 // The same with fresh listings.
 std::string ResolveFileNameCase(const std::string& path);
 
+// The file that a page's include or timed refresh names: the name as written,
+// relative to the current folder; when no such file exists and the name is
+// relative, the name beside the page (pageFile's folder). Both with the
+// letter-case fallback; the name unchanged when neither exists. The current
+// folder keeps priority for the pages that rely on it.
+std::string LocateFileNamedByPage(const std::string& name, std::string_view pageFile);
+
 // The file a link in a page names: ExpandLink, then the letter-case fallback.
 // Pictures, backgrounds, sounds and linked files are all found this way.
 std::string ExpandLinkToFile(std::string_view name, std::string_view serverRoot, std::string_view base,

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t maxSymbols = 4 * size + 16;
     THtmlLexer lexer;
     if (withIncludes)
-        lexer.SetIncludeHandler([](const std::string& command, std::vector<std::string> params) {
+        lexer.SetIncludeHandler([](const std::string& command, std::vector<std::string> params, const std::string&) {
             return command.size() % 2 == 0 ? std::string("<B>&amp;<!--#x-->") : std::string(params.size(), '<');
         });
     try {

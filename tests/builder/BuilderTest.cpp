@@ -392,7 +392,7 @@ TEST(BuilderHandlers, MetaSoundAndIncludeReachTheirHandlers)
     handlers.OnSound = [&](THtmlPane*, const std::string& src, int loop, bool terminate) {
         calls.push_back("sound " + src + " " + std::to_string(loop) + (terminate ? " stop" : ""));
     };
-    handlers.OnInclude = [&](const std::string& command, std::vector<std::string> params) {
+    handlers.OnInclude = [&](const std::string& command, std::vector<std::string> params, const std::string&) {
         calls.push_back("include " + command + " " + (params.empty() ? "" : params[0]));
         return std::string("<B>inc</B>");
     };

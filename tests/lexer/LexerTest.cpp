@@ -236,7 +236,7 @@ TEST(Lexer, IncludeCommentsAreExpandedByTheHandler)
     THtmlLexer lexer;
     std::vector<std::string> commands;
     std::vector<std::string> parameters;
-    lexer.SetIncludeHandler([&](const std::string& command, std::vector<std::string> params) {
+    lexer.SetIncludeHandler([&](const std::string& command, std::vector<std::string> params, const std::string&) {
         commands.push_back(command);
         parameters.insert(parameters.end(), params.begin(), params.end());
         // The included text holds an include comment of its own, which is skipped.

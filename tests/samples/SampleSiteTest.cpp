@@ -1,10 +1,13 @@
 // Walks the sample site from its start page with a real viewer control, as a
 // reader following every link would: each page is loaded, laid out and
 // painted; its links, image-map areas and timed refresh lead to the next
-// pages; every picture must have decoded. Includes and refreshes name files
-// relative to the current folder, so the walk runs from the site's folder.
+// pages; every picture must have decoded. Includes and refreshes are found as
+// the document window finds them, and the walk runs from another folder than
+// the site's, as `./run samples/index.html` does from the repository root.
 
 #include "tests/TestSupport.h"
+
+#include "app/files/PageIncludes.h"
 
 #include "engine/base/ErrorBox.h"
 #include "engine/viewer/HtmlPane.h"
@@ -103,16 +106,15 @@ public:
         pane_.SetHistoryMaxCount(10);
         pane_.resize(kWidth, kHeight);
         pane_.show();
-        pane_.OnInclude = [this](const std::string& command, std::vector<std::string> params) {
-            return Include(command, params);
-        };
+        pane_.OnInclude = [this](const std::string& command, std::vector<std::string> params,
+                                 const std::string& pageFile) { return Include(command, params, pageFile); };
         pane_.OnMetaRefresh = [this](THtmlPane&, int, const std::string& url) { refreshUrl_ = url; };
     }
 
     // Walks from the start files; returns one line per fault found.
     std::vector<std::string> Walk(const std::vector<TVisit>& starts)
     {
-        const TCurrentFolder current(site_);
+        const TCurrentFolder current(elsewhere_.path().toStdString());
         for (const TVisit& start : starts)
             queue_.push_back({(site_ / start.File).string(), start.Type, start.Anchor, "start"});
         while (!queue_.empty()) {
@@ -274,11 +276,11 @@ private:
                           IsPageName(file) ? anchor : std::string(), from});
     }
 
-    // The document window loads the refresh target by its name relative to
-    // the current folder, and only when that file exists.
+    // The document window loads the refresh target, found as an included
+    // file is, only when that file exists.
     void FollowRefresh(const TVisit& visit, const std::string& from)
     {
-        const fs::path target = LinkToPath(refreshUrl_);
+        const fs::path target = LocateFileNamedByPage(LinkToPath(refreshUrl_), visit.File);
         if (!fs::is_regular_file(target)) {
             Fault(visit, "refresh to \"" + refreshUrl_ + "\" names a missing file");
             return;
@@ -287,29 +289,30 @@ private:
                           from + " (refresh)"});
     }
 
-    // Serves includes as the document window does: DATE and TIME give a
-    // text, INCLUDE the file named relative to the current folder.
-    std::string Include(const std::string& command, const std::vector<std::string>& params)
+    // Serves includes as the document window does, noting the files.
+    std::string Include(const std::string& command, const std::vector<std::string>& params,
+                        const std::string& pageFile)
     {
+        const std::string text = includes_.Answer(command, params, pageFile);
         std::string upper = command;
         std::transform(upper.begin(), upper.end(), upper.begin(),
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        if (upper == "DATE" || upper == "TIME")
-            return upper;
         constexpr std::string_view kFileParameter = "FILE=\"";
         if (upper != "INCLUDE" || params.empty() || !params.front().starts_with(kFileParameter))
-            return {};
+            return text;
         std::string name = params.front().substr(kFileParameter.size());
         name.resize(std::min(name.size(), name.find('"')));
-        if (!fs::is_regular_file(name)) {
+        const fs::path file = LocateFileNamedByPage(name, pageFile);
+        if (!fs::is_regular_file(file))
             faults_.push_back(loading_ + ": included file \"" + name + "\" is missing");
-            return {};
-        }
-        filesIncluded_.insert(Relative(fs::absolute(name).lexically_normal().string()));
-        return ReadFileBytes(name);
+        else
+            filesIncluded_.insert(Relative(fs::absolute(file).lexically_normal().string()));
+        return text;
     }
 
     fs::path site_;
+    QTemporaryDir elsewhere_; // the current folder during the walk
+    TPageIncludes includes_;
     TImageCache cache_;
     TFailingErrorBox errors_;
     THtmlPane pane_;

@@ -56,6 +56,7 @@ protected:
     bool SelfCheckPasses = true;
     QTemporaryDir Folder;
     std::unique_ptr<TShell> Shell;
+    std::optional<QDateTime> FixedMoment;
 
     void TearDown() override { Shell.reset(); }
 
@@ -66,7 +67,7 @@ protected:
     void StartWith(TDesktop& desktop, std::vector<std::string> arguments = {})
     {
         const TShellServices services{desktop, Errors, Dialogs, ImageCache, ClockSetter,
-                                      [this](QWidget*) { return SelfCheckPasses; }};
+                                      [this](QWidget*) { return SelfCheckPasses; }, FixedMoment};
         Shell = std::make_unique<TShell>(services, std::move(arguments));
         Shell->MainForm().show();
     }

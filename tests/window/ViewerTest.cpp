@@ -1,5 +1,6 @@
 #include "tests/window/ShellFixture.h"
 
+#include "app/batch/CommandLine.h"
 #include "app/window/FindDialog.h"
 #include "app/window/ImageForm.h"
 #include "app/window/SubmitForm.h"
@@ -21,6 +22,8 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <QToolButton>
+
+#include <sstream>
 
 #include <sys/stat.h>
 
@@ -219,16 +222,16 @@ TEST_F(ViewerTest, IncludesGiveTheDateTheTimeOrAFile)
     const TCurrentFolder current(Folder.path());
     Write("morceau.htm", "<b>inclus</b>");
     const TIncludeType& include = Pane().OnInclude;
-    EXPECT_EQ(include("date", {}), QDate::currentDate().toString("dd/MM/yyyy").toStdString());
+    EXPECT_EQ(include("date", {}, ""), QDate::currentDate().toString("dd/MM/yyyy").toStdString());
     EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$")
-                    .match(QString::fromStdString(include("Time", {})))
+                    .match(QString::fromStdString(include("Time", {}, "")))
                     .hasMatch());
-    EXPECT_EQ(include("INCLUDE", {"FILE=\"morceau.htm\"", "X=\"y\""}), "<b>inclus</b>");
-    EXPECT_EQ(include("include", {"FILE=\"absent.htm\""}), "");
-    EXPECT_EQ(include("INCLUDE", {"VIRTUAL=\"morceau.htm\""}), "");
-    EXPECT_EQ(include("INCLUDE", {"FILE=morceau.htm"}), "");
-    EXPECT_EQ(include("INCLUDE", {}), "");
-    EXPECT_EQ(include("EXEC", {"FILE=\"morceau.htm\""}), "");
+    EXPECT_EQ(include("INCLUDE", {"FILE=\"morceau.htm\"", "X=\"y\""}, ""), "<b>inclus</b>");
+    EXPECT_EQ(include("include", {"FILE=\"absent.htm\""}, ""), "");
+    EXPECT_EQ(include("INCLUDE", {"VIRTUAL=\"morceau.htm\""}, ""), "");
+    EXPECT_EQ(include("INCLUDE", {"FILE=morceau.htm"}, ""), "");
+    EXPECT_EQ(include("INCLUDE", {}, ""), "");
+    EXPECT_EQ(include("EXEC", {"FILE=\"morceau.htm\""}, ""), "");
 
     // Through a page: the included text is part of it.
     Pane().LoadHtmlFile(Write("avec.htm", "<p>avant <!--#include file=\"morceau.htm\"--> apres</p>"));
@@ -290,6 +293,49 @@ TEST_F(ViewerTest, NamesInAnotherLetterCaseFindTheirFiles)
     ASSERT_TRUE(picture.save(Folder.path() + "/Fonds/plus_tard.bmp", "BMP"));
     Commands().Reload->trigger();
     EXPECT_EQ(PictureKinds(Pane().Document()), std::vector<TPictureKind>{TPictureKind::Bitmap});
+}
+
+TEST_F(ViewerTest, IncludesAndRefreshesAreFoundBesideThePageWhenNotInTheCurrentFolder)
+{
+    Write("ici/commun.htm", "d'ici");
+    const TCurrentFolder current(Folder.path() + "/ici");
+    Write("site/commun.htm", "du site");
+    Write("site/Seul.htm", "seul");
+    const std::string arrival = Write("site/arrivee.htm", "<title>Arrivee</title>x");
+    OpenThroughDialog(Write("site/page.htm", "<meta http-equiv=refresh content=\"3; url=ARRIVEE.htm\">"
+                                             "<p><!--#include file=\"commun.htm\"--> <!--#include file=\"SEUL.HTM\"-->"
+                                             " <!--#include file=\"absent.htm\"-->."));
+    // The current folder wins; the page's folder serves the rest, letter case aside.
+    EXPECT_EQ(PageText(), "d'ici seul .\r\n");
+    ASSERT_TRUE(Viewer().RefreshTimer().isActive());
+    Viewer().RefreshTimerTimer();
+    EXPECT_EQ(Pane().CurrentFile(), arrival);
+}
+
+// The batch commands read a page's include comments as the window does.
+class BatchIncludesTest : public ShellTest {};
+
+TEST_F(BatchIncludesTest, TextOfAPageWithDateTimeAndIncludeMatchesTheWindow)
+{
+    const TCurrentFolder current(Folder.path());
+    Write("site/pied.htm", "<i>pied de page</i>");
+    const std::string page = Write("site/page.htm", "<p>Le <!--#DATE--> \xE0 <!--#time-->, <!--#INCLUDE FILE=\"pied.htm\"-->");
+    const std::string expected = "Le 14/07/2026 \u00E0 09:05:30, pied de page\r\n";
+
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCommandLine({"--text", page, "--date", "14/07/2026 09:05:30"}, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), expected);
+
+    FixedMoment = ParseFixedMoment("14/07/2026 09:05:30");
+    Start();
+    OpenThroughDialog(page);
+    Pane().SelectAll();
+    Pane().CopyToClipboard();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), expected);
+
+    EXPECT_EQ(RunCommandLine({"--text", page, "--date", "14/07/2026"}, out, err), 2);
+    EXPECT_NE(err.str().find("--date attend"), std::string::npos);
 }
 
 TEST_F(ViewerTest, BackgroundSoundPlaysAsOftenAsAsked)

@@ -1,0 +1,69 @@
+#include "app/files/PageIncludes.h"
+
+#include "app/files/WholeFile.h"
+#include "engine/base/Cp1252.h"
+#include "engine/base/RegularFile.h"
+#include "engine/lexer/LinkNames.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kShortDateFormat = "dd/MM/yyyy";
+constexpr const char* kLongTimeFormat = "HH:mm:ss";
+constexpr std::string_view kFileParameter = "FILE=\"";
+
+std::string UpperCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
+    return text;
+}
+
+// The name of FILE="name" when it is the first parameter, else nothing.
+std::optional<std::string> IncludedFileName(const std::vector<std::string>& params)
+{
+    if (params.empty() || !params.front().starts_with(kFileParameter))
+        return std::nullopt;
+    std::string name = params.front().substr(kFileParameter.size(), TPageIncludes::kMaxNameLength);
+    name.resize(std::min(name.size(), name.find('"')));
+    return Cp1252ToUtf8IfNeeded(name);
+}
+
+} // namespace
+
+std::optional<QDateTime> ParseFixedMoment(std::string_view text)
+{
+    const QDateTime moment = QDateTime::fromString(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).trimmed(),
+        QString::fromLatin1(kFixedMomentFormat));
+    return moment.isValid() ? std::optional<QDateTime>(moment) : std::nullopt;
+}
+
+TPageIncludes::TPageIncludes(std::optional<QDateTime> fixedMoment)
+    : fixedMoment_(std::move(fixedMoment))
+{
+}
+
+std::string TPageIncludes::Answer(const std::string& command, const std::vector<std::string>& params,
+                                  const std::string& pageFile) const
+{
+    const std::string upper = UpperCase(command);
+    const QDateTime now = fixedMoment_.value_or(QDateTime::currentDateTime());
+    if (upper == "DATE")
+        return now.toString(QString::fromLatin1(kShortDateFormat)).toStdString();
+    if (upper == "TIME")
+        return now.toString(QString::fromLatin1(kLongTimeFormat)).toStdString();
+    const std::optional<std::string> name = upper == "INCLUDE" ? IncludedFileName(params) : std::nullopt;
+    if (!name)
+        return {};
+    // An included file's bytes enter the page here.
+    return ReadWholeFile(LocateFileNamedByPage(*name, pageFile), kMaxIncludeBytes).value_or(std::string());
+}
+
+TIncludeType TPageIncludes::Handler() const
+{
+    return [this](const std::string& command, std::vector<std::string> params, const std::string& pageFile) {
+        return Answer(command, params, pageFile);
+    };
+}
