@@ -538,7 +538,7 @@ TEST(BuilderEntry, FilesAreReadInTheirOwnEncoding)
         "<!--#include file=\"latin.htm\"--></BODY>");
     const std::string latinPage = WriteFile(dir, "latin.htm", "<P>caf\xE9 <!--#include file=\"utf8.inc\"-->");
     THtmlHandlers handlers;
-    handlers.OnInclude = [](const std::string&, std::vector<std::string> params) {
+    handlers.OnInclude = [](const std::string&, std::vector<std::string> params, const std::string&) {
         return params[0] == "FILE=\"latin.htm\"" ? std::string(" caf\xE9") : std::string("cr\xC3\xA8me \xC2\xB6");
     };
     TBuiltPage utf8;
