@@ -146,3 +146,8 @@ int ReportErrors(const std::function<int()>& command, std::ostream& err)
         return 1;
     }
 }
+
+TPngPictures PngPicturesOf(const TBatchOptions& options)
+{
+    return options.Has("--png") ? TPngPictures::Decoded : TPngPictures::Refused;
+}

@@ -5,6 +5,7 @@
 // exit code of an error.
 
 #include "engine/base/ViewedFileType.h"
+#include "engine/images/ImageLoader.h"
 
 #include <QDateTime>
 
@@ -58,6 +59,10 @@ TViewedFileType FileTypeOf(const TBatchOptions& options);
 // ZEF_DATE variable, else none (the clock's); EUsage when the one given is no
 // "dd/mm/yyyy HH:mm:ss".
 std::optional<QDateTime> FixedMomentOf(const TBatchOptions& options);
+
+// --png: PNG pictures are decoded; without it they give the error picture, as
+// in a window where "Afficher les images PNG" is off.
+TPngPictures PngPicturesOf(const TBatchOptions& options);
 
 // The QApplication fonts and the control need: the running one, else one of
 // our own on the offscreen platform (unless a platform is chosen), with the

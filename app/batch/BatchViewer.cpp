@@ -77,13 +77,15 @@ enum class TPaneWindow : std::uint8_t { Real, None };
 
 // A control of the given size, shown on the offscreen screen as the window
 // shows it: images on, default fonts and colours, margins and bars, include
-// comments answered as the window answers them. Timed refreshes are not
+// comments answered as the window answers them; PNG pictures decoded only
+// with --png, whatever the window's option says. Timed refreshes are not
 // followed: the picture is the page as loaded.
 struct TBatchPane {
     TBatchPane(std::ostream& err, const TBatchOptions& options, int width, int height, bool viewImages,
                TPaneWindow window = TPaneWindow::Real)
         : Includes(FixedMomentOf(options)), ErrorBox(err), Pane(Cache, ErrorBox)
     {
+        Cache.SetPngPictures(PngPicturesOf(options));
         Pane.OnInclude = Includes.Handler();
         Pane.SetViewImages(viewImages);
         Pane.resize(width, height);
@@ -133,7 +135,7 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
     return ReportErrors(
         [&] {
             const TBatchOptions options = ParseBatchOptions(
-                arguments, {"--output", "--width", "--height", "--as", "--scroll", "--date"}, {"--full", "--no-images"});
+                arguments, {"--output", "--width", "--height", "--as", "--scroll", "--date"}, {"--full", "--no-images", "--png"});
             const std::optional<std::string> output = options.Value("--output");
             if (!output)
                 throw EUsage("--render attend --output FICHIER.png");
@@ -165,7 +167,7 @@ int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, st
 {
     return ReportErrors(
         [&] {
-            const TBatchOptions options = ParseBatchOptions(arguments, {"--as", "--width", "--date"}, {});
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--as", "--width", "--date"}, {"--png"});
             const int width = options.Number("--width", kDefaultWidth, 1);
             const TViewedFileType type = FileTypeOf(options);
             const TBatchApplication application;
@@ -188,7 +190,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
 {
     return ReportErrors(
         [&] {
-            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--repeat", "--date"}, {});
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--repeat", "--date"}, {"--png"});
             const int width = options.Number("--width", kDefaultWidth, 101);
             const int repeat = options.Number("--repeat", 5, 1);
             RequireReadableFile(options.File);

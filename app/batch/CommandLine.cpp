@@ -20,18 +20,20 @@ const char* const kHelpText =
     "  --export-text PAGE SORTIE\n"
     "                    enregistre PAGE en texte brut dans SORTIE\n"
     "  --render FICHIER --output IMAGE.png [--width L] [--height H] [--full]\n"
-    "           [--as html|text|image] [--no-images] [--scroll Y]\n"
+    "           [--as html|text|image] [--no-images] [--png] [--scroll Y]\n"
     "                    dessine la page comme la fenêtre l'affiche, en PNG\n"
-    "  --text FICHIER [--as html|text|image] [--width L]\n"
+    "  --text FICHIER [--as html|text|image] [--width L] [--png]\n"
     "                    affiche le texte que « Tout sélectionner » puis « Copier » donnerait\n"
-    "  --bench FICHIER [--width L] [--repeat N]\n"
+    "  --bench FICHIER [--width L] [--repeat N] [--png]\n"
     "                    mesure les phases d'affichage d'une page (ms, médiane)\n"
-    "  --dump FICHIER [--width L] [--as html|text|image]\n"
+    "  --dump FICHIER [--width L] [--as html|text|image] [--png]\n"
     "                    affiche le modèle de la page mise en forme, un élément par ligne\n"
     "  --date \"jj/mm/aaaa hh:mm:ss\"\n"
     "                    avec --render, --text, --bench ou --dump : la date et l'heure\n"
     "                    que donnent les commentaires DATE et TIME (sinon ZEF_DATE,\n"
-    "                    sinon l'horloge)\n";
+    "                    sinon l'horloge)\n"
+    "  --png             avec --render, --text, --bench et --dump : les images PNG\n"
+    "                    sont affichées (sans elle, elles donnent l'image d'erreur)\n";
 
 namespace {
 

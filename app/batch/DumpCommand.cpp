@@ -8,10 +8,11 @@ int DumpCommand(const std::vector<std::string>& arguments, std::ostream& out, st
 {
     return ReportErrors(
         [&] {
-            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--as", "--date"}, {});
+            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--as", "--date"}, {"--png"});
             const TPageIncludes includes(FixedMomentOf(options));
             TDumpOptions dump;
             dump.Width = options.Number("--width", dump.Width, 1);
+            dump.Png = PngPicturesOf(options);
             dump.As = FileTypeOf(options);
             RequireReadableFile(options.File);
             const TBatchApplication application;

@@ -11,6 +11,7 @@
 #include "app/window/Propriete.h"
 #include "app/window/QtFrench.h"
 #include "app/desktop/SelfCheck.h"
+#include "app/window/Settings.h"
 #include "app/window/ShellDialogs.h"
 #include "app/window/Splash.h"
 #include "app/window/SubmitForm.h"
@@ -152,7 +153,8 @@ int RunWindowProgram(int argc, char* argv[], std::vector<std::string> arguments)
     TQtShellDialogs dialogs;
     TImageCache imageCache;
     TSystemClockSetter clockSetter;
-    const TShellServices services{*desktop, errorBox, dialogs, imageCache, clockSetter, CheckOwnProgram,
+    TSettings settings;
+    const TShellServices services{*desktop, errorBox, dialogs, imageCache, clockSetter, settings, CheckOwnProgram,
                                   FixedMomentFromEnvironment()};
     TShell shell(services, std::move(arguments));
     splash.reset();

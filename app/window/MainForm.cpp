@@ -1,5 +1,7 @@
 #include "app/window/MainForm.h"
 
+#include "app/window/Settings.h"
+
 #include "app/window/AboutBox.h"
 #include "app/window/Editeur.h"
 #include "app/files/FileNameText.h"
@@ -54,6 +56,7 @@ constexpr TMenuText kBack{"&Pr\xE9" "c\xE9" "dente", "Page pr\xE9" "c\xE9" "dent
 constexpr TMenuText kForward{"&Suivante", "Page suivante"};
 constexpr TMenuText kReload{"&Recharger", "Recharger la page"};
 constexpr TMenuText kViewImages{"&Afficher les images", "Afficher les images"};
+constexpr TMenuText kViewPngImages{"Afficher les images P&NG", "Afficher les images PNG"};
 constexpr TMenuText kFont{"&Police...", "Police et couleurs par d\xE9" "faut"};
 constexpr TMenuText kCalendar{"&Calendrier", "Calendrier"};
 constexpr TMenuText kCalculator{"C&alculatrice", "Calculatrice"};
@@ -198,6 +201,11 @@ void TMainForm::CreateMenus()
     commands_.ViewImages->setCheckable(true);
     commands_.ViewImages->setChecked(true);
     connect(commands_.ViewImages, &QAction::triggered, this, &TMainForm::ViewImagesCommand);
+    commands_.ViewPngImages = AddCommand(optionsMenu, kViewPngImages);
+    commands_.ViewPngImages->setCheckable(true);
+    commands_.ViewPngImages->setChecked(services_.Settings.PngPictures());
+    ApplyPngPictures();
+    connect(commands_.ViewPngImages, &QAction::triggered, this, &TMainForm::ViewPngImagesCommand);
     commands_.Font = AddCommand(optionsMenu, kFont);
     connect(commands_.Font, &QAction::triggered, this, &TMainForm::FontCommand);
 
@@ -462,6 +470,21 @@ void TMainForm::ViewImagesCommand()
 {
     // The action has already inverted its check mark.
     windows_.Viewer->Pane().SetViewImages(commands_.ViewImages->isChecked());
+}
+
+// The pictures of the page shown were decoded (or refused) when it was
+// loaded: it is loaded again, at the same place.
+void TMainForm::ViewPngImagesCommand()
+{
+    services_.Settings.SetPngPictures(commands_.ViewPngImages->isChecked());
+    ApplyPngPictures();
+    windows_.Viewer->Recharger();
+}
+
+void TMainForm::ApplyPngPictures()
+{
+    services_.ImageCache.SetPngPictures(commands_.ViewPngImages->isChecked() ? TPngPictures::Decoded
+                                                                              : TPngPictures::Refused);
 }
 
 void TMainForm::ShowModal(QDialog* window)

@@ -40,6 +40,7 @@ struct TMainCommands {
     QAction* HistorySeparator = nullptr;
     std::array<QAction*, kHistoryEntries> History{};
     QAction* ViewImages = nullptr;
+    QAction* ViewPngImages = nullptr;
     QAction* Font = nullptr;
     QAction* Calendar = nullptr;
     QAction* Calculator = nullptr;
@@ -121,6 +122,8 @@ private:
     void ForwardCommand();
     void ReloadCommand();
     void ViewImagesCommand();
+    void ViewPngImagesCommand();
+    void ApplyPngPictures();
     void FontCommand();
     void ShowModal(QDialog* window);
 

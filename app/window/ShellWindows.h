@@ -23,6 +23,7 @@ class TImageForm;
 class TMainForm;
 class TPocket;
 class TPropriete;
+class TSettings;
 class TShellDialogs;
 class TSubmitForm;
 class TViewer;
@@ -34,6 +35,8 @@ struct TShellServices {
     TShellDialogs& Dialogs;
     TImageCache& ImageCache;
     TClockSetter& ClockSetter;
+    // The options remembered between runs.
+    TSettings& Settings;
     // The check of the program's own file, run when the main window is first
     // shown; false (after warning the user) ends the program.
     std::function<bool(QWidget* parent)> SelfCheck;

@@ -5,6 +5,7 @@
 // compare it with expected files; `zefweb --dump` prints it.
 
 #include "engine/base/ViewedFileType.h"
+#include "engine/images/ImageLoader.h"
 #include "engine/lexer/Lexer.h"
 
 #include <ostream>
@@ -20,6 +21,7 @@ struct TDumpOptions {
     // wide less the two side margins.
     int Width = 800;
     TViewedFileType As = TViewedFileType::Html;
+    TPngPictures Png = TPngPictures::Refused;
 };
 
 // The viewer's default margins, in pixels.

@@ -191,10 +191,13 @@ TImageFetch TImageCache::GetImage(const std::string& reference, TTransparency tr
     if (reference.empty())
         return {};
     const std::string key = ImageCacheKey(reference);
-    if (TBitmapItem* item = Bitmaps.Find(key))
+    // A PNG picture cached while PNG pictures were shown is not handed out
+    // once they are refused: the reference is fetched again, and fails.
+    if (TBitmapItem* item = Bitmaps.Find(key); item && (!item->FromPng || PngValue == TPngPictures::Decoded))
         return FromCache(*item, transparency);
 
     TImageFetch fetch;
+    TImageKind kind = TImageKind::None;
     if (request) {
         const QByteArray* data = request(reference);
         if (data == WaitStream()) {
@@ -204,8 +207,11 @@ TImageFetch TImageCache::GetImage(const std::string& reference, TTransparency tr
         if (data == nullptr || data->isEmpty())
             return fetch;
         fetch.Picture = FromRequest(*data, transparency, fetch.Mask);
+        kind = ImageKindOf(BytesOf(*data));
     } else {
         fetch.Picture = FromFile(reference, transparency, fetch.Mask);
+        if (!fetch.Picture.IsNull() && PngValue == TPngPictures::Decoded)
+            kind = ImageKindOfFile(reference);
     }
     fetch.Transparency = transparency;
     if (fetch.Picture.IsNull())
@@ -214,6 +220,7 @@ TImageFetch TImageCache::GetImage(const std::string& reference, TTransparency tr
     item.Transparency = fetch.Mask.isNull() ? TTransparency::None : transparency;
     item.Picture = fetch.Picture;
     item.Mask = fetch.Mask;
+    item.FromPng = kind == TImageKind::Png;
     Bitmaps.Add(key, std::move(item));
     return fetch;
 }
@@ -249,7 +256,7 @@ TPicture TImageCache::FromRequest(const QByteArray& data, TTransparency& transpa
         if (!picture.IsNull())
             return picture;
     }
-    return {LoadStillImage(bytes, transparency, mask), nullptr};
+    return {LoadStillImage(bytes, transparency, mask, kMaxStillPixels, PngValue), nullptr};
 }
 
 // GIF data is decoded only from a file named ".gif"; otherwise, or when
@@ -261,7 +268,7 @@ TPicture TImageCache::FromFile(const std::string& fileName, TTransparency& trans
         if (!picture.IsNull())
             return picture;
     }
-    return {LoadStillImage(std::filesystem::path(fileName), transparency, mask), nullptr};
+    return {LoadStillImage(std::filesystem::path(fileName), transparency, mask, PngValue), nullptr};
 }
 
 // A GIF with one frame becomes a plain bitmap with the GIF's own mask; an

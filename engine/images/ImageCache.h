@@ -31,6 +31,7 @@ struct TBitmapItem {
     TTransparency Transparency = TTransparency::None;
     TPicture Picture;
     QImage Mask; // white where transparent; null without one
+    bool FromPng = false;
 };
 
 // The cache key of a reference: upper case, without blanks and control
@@ -103,6 +104,11 @@ public:
     // The marker a request handler returns to say that the data comes later.
     const QByteArray* WaitStream() const { return &WaitStreamValue; }
 
+    // Whether PNG pictures are decoded (for every viewer sharing the cache);
+    // refused at first. Pages loaded afterwards follow the change.
+    void SetPngPictures(TPngPictures png) { PngValue = png; }
+    TPngPictures PngPictures() const { return PngValue; }
+
     // The picture a reference names: from the cache, from the request
     // handler when there is one, else from the file the reference names.
     // `transparency` is LowerLeft when the page asks for a transparent picture.
@@ -120,4 +126,5 @@ private:
     QImage ErrorImageMaskValue;
     TStringBitmapList Bitmaps;
     QByteArray WaitStreamValue;
+    TPngPictures PngValue = TPngPictures::Refused;
 };

@@ -4,6 +4,10 @@
 #include "engine/images/BmpReader.h"
 #include "engine/canvas/Canvas.h"
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
+
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE
 #include <cstring>
@@ -134,6 +138,30 @@ QImage DecodeJpeg(std::span<const std::uint8_t> data, std::int64_t maxPixels)
     return output.Image;
 }
 
+// Qt decodes PNG; the size in the header is checked before anything is
+// allocated.
+QImage DecodePng(std::span<const std::uint8_t> data, std::int64_t maxPixels)
+{
+    // Qt refuses pictures above its own allocation limit; the limit that
+    // counts here is ours, checked below, and a 64-megapixel picture with 16
+    // bits a channel takes 512 MB while Qt decodes it.
+    constexpr int kQtAllocationMegabytes = 512;
+    if (QImageReader::allocationLimit() < kQtAllocationMegabytes)
+        QImageReader::setAllocationLimit(kQtAllocationMegabytes);
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
+                                               static_cast<qsizetype>(data.size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    const QSize size = reader.size();
+    if (!FitsPixelLimit(size.width(), size.height(), maxPixels))
+        return {};
+    QImage image;
+    if (!reader.read(&image))
+        return {};
+    return ForScreen(image);
+}
+
 bool MaskInColor(const QImage& picture, QRgb color, QImage& mask)
 {
     mask = QImage(picture.size(), QImage::Format_Mono);
@@ -180,7 +208,7 @@ TImageKind ImageKindOfFile(const std::filesystem::path& fileName)
     return ImageKindOf({bytes, file.Read(bytes)});
 }
 
-QImage DecodeStillImage(std::span<const std::uint8_t> data, std::int64_t maxPixels)
+QImage DecodeStillImage(std::span<const std::uint8_t> data, std::int64_t maxPixels, TPngPictures png)
 {
     switch (ImageKindOf(data)) {
     case TImageKind::Bmp: {
@@ -188,22 +216,24 @@ QImage DecodeStillImage(std::span<const std::uint8_t> data, std::int64_t maxPixe
         return image.isNull() ? QImage() : ForScreen(image);
     }
     case TImageKind::Jpeg: return DecodeJpeg(data, maxPixels);
+    case TImageKind::Png: return png == TPngPictures::Decoded ? DecodePng(data, maxPixels) : QImage();
     default: return {};
     }
 }
 
-QImage LoadStillImage(const std::filesystem::path& fileName)
+QImage LoadStillImage(const std::filesystem::path& fileName, TPngPictures png)
 {
     bool ok = false;
     const std::vector<std::uint8_t> data = ReadFileData(fileName, ok);
-    return ok ? DecodeStillImage(data) : QImage();
+    return ok ? DecodeStillImage(data, kMaxStillPixels, png) : QImage();
 }
 
 // The file is read once: the mask comes from the same decoded picture.
-QImage LoadStillImage(const std::filesystem::path& fileName, TTransparency& transparency, QImage& mask)
+QImage LoadStillImage(const std::filesystem::path& fileName, TTransparency& transparency, QImage& mask,
+                      TPngPictures png)
 {
     mask = QImage();
-    QImage picture = LoadStillImage(fileName);
+    QImage picture = LoadStillImage(fileName, png);
     if (picture.isNull() || transparency == TTransparency::None)
         return picture;
     mask = MakeMask(picture);
@@ -211,17 +241,17 @@ QImage LoadStillImage(const std::filesystem::path& fileName, TTransparency& tran
 }
 
 QImage LoadStillImage(std::span<const std::uint8_t> data, TTransparency& transparency, QImage& mask,
-                      std::int64_t maxPixels)
+                      std::int64_t maxPixels, TPngPictures png)
 {
     mask = QImage();
     if (data.size() < kMinStreamSize)
         return {};
     const TImageKind kind = ImageKindOf(data);
-    if (kind != TImageKind::Bmp && kind != TImageKind::Jpeg)
+    if (kind != TImageKind::Bmp && kind != TImageKind::Jpeg && kind != TImageKind::Png)
         return {};
     if (kind == TImageKind::Jpeg)
         transparency = TTransparency::None;
-    QImage picture = DecodeStillImage(data, maxPixels);
+    QImage picture = DecodeStillImage(data, maxPixels, png);
     if (!picture.isNull() && transparency == TTransparency::LowerLeft)
         mask = MakeMask(picture);
     return picture;

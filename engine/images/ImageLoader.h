@@ -1,7 +1,7 @@
 #pragma once
-// Still pictures: the image kind from the first bytes, the BMP and JPEG
-// loaders, transparency masks from the lower-left pixel, and transparent
-// drawing through a mask.
+// Still pictures: the image kind from the first bytes, the BMP, JPEG and
+// (when asked for) PNG loaders, transparency masks from the lower-left pixel,
+// and transparent drawing through a mask.
 
 #include <QImage>
 #include <cstdint>
@@ -17,7 +17,11 @@ enum class TImageKind { None = 0, Bmp = 1, Gif87 = 2, Gif89 = 3, Png = 4, Jpeg =
 // lower-left pixel, or from the GIF's transparent index.
 enum class TTransparency : std::uint8_t { None = 0, LowerLeft = 1, Gif = 2 };
 
-// A BMP or JPEG header can claim gigapixels with a few bytes of data; such
+// PNG pictures are recognised, and decoded only when the user asks for them
+// ("Afficher les images PNG"); otherwise they give the error picture.
+enum class TPngPictures : std::uint8_t { Refused, Decoded };
+
+// A BMP, JPEG or PNG header can claim gigapixels with a few bytes of data; such
 // pictures are refused before anything is allocated. 64 megapixels (8192 x
 // 8192) is far above any page image.
 constexpr std::int64_t kMaxStillPixels = 64LL * 1024 * 1024;
@@ -33,19 +37,22 @@ TImageKind ImageKindOf(std::span<const std::uint8_t> firstBytes);
 // From the first 11 bytes of the file; None when it cannot be read.
 TImageKind ImageKindOfFile(const std::filesystem::path& fileName);
 
-// BMP or JPEG data as a picture (RGB32, or premultiplied ARGB32 for a BMP
-// with alpha); a null image for anything else or on failure. A damaged JPEG
-// gives the rows decoded before the damage when there are any.
-QImage DecodeStillImage(std::span<const std::uint8_t> data, std::int64_t maxPixels = kMaxStillPixels);
+// BMP, JPEG or (when decoded) PNG data as a picture (RGB32, or premultiplied
+// ARGB32 for a picture with alpha); a null image for anything else or on
+// failure. A damaged JPEG gives the rows decoded before the damage when there
+// are any.
+QImage DecodeStillImage(std::span<const std::uint8_t> data, std::int64_t maxPixels = kMaxStillPixels,
+                        TPngPictures png = TPngPictures::Refused);
 
 // The still loaders. The file ones decide by content; the one with
 // transparency makes the mask from the lower-left pixel when asked for, and
 // gives nothing when no mask can be made. The stream one needs at least 20
 // bytes; a JPEG from a stream is never transparent.
-QImage LoadStillImage(const std::filesystem::path& fileName);
-QImage LoadStillImage(const std::filesystem::path& fileName, TTransparency& transparency, QImage& mask);
+QImage LoadStillImage(const std::filesystem::path& fileName, TPngPictures png = TPngPictures::Refused);
+QImage LoadStillImage(const std::filesystem::path& fileName, TTransparency& transparency, QImage& mask,
+                      TPngPictures png = TPngPictures::Refused);
 QImage LoadStillImage(std::span<const std::uint8_t> data, TTransparency& transparency, QImage& mask,
-                      std::int64_t maxPixels = kMaxStillPixels);
+                      std::int64_t maxPixels = kMaxStillPixels, TPngPictures png = TPngPictures::Refused);
 
 // A 1-bit mask of the picture: white (1) where a pixel has the colour of the
 // lower-left pixel, black elsewhere. Null for a null picture.

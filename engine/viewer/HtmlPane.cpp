@@ -664,6 +664,9 @@ void THtmlPane::DrawBackground(TCanvas& canvas, const TRect& damaged)
         canvas.FillRect(damaged);
         return;
     }
+    // A picture with alpha (a PNG) is blended onto the page's colour.
+    if (tile.hasAlphaChannel())
+        canvas.FillRect(damaged);
     // The tile grid is anchored to the document, so that it scrolls with the page.
     const int tileWidth = tile.width();
     const int tileHeight = tile.height();

@@ -2,12 +2,17 @@
 // codes for the files people give them.
 
 #include "app/batch/CommandLine.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -50,6 +55,41 @@ TEST(BatchCommands, DevicesFifosAndFoldersAreRefused)
         EXPECT_EQ(exported.Err, "zefweb: Impossible d'ouvrir le fichier " + name + cause);
         EXPECT_FALSE(std::filesystem::exists(output));
     }
+}
+
+// The manual page and the README name every option --help lists.
+TEST(BatchCommands, ManualAndReadmeListEveryHelpOption)
+{
+    const std::string help = kHelpText;
+    std::set<std::string> options;
+    const std::regex option("--[a-z][a-z-]*");
+    for (auto match = std::sregex_iterator(help.begin(), help.end(), option); match != std::sregex_iterator(); ++match)
+        options.insert(match->str());
+    EXPECT_GE(options.size(), 15u);
+    const std::string manual = ReadFileBytes(TestsDir() / ".." / "data" / "zefweb.1");
+    const std::string readme = ReadFileBytes(TestsDir() / ".." / "README.md");
+    for (const std::string& name : options) {
+        // The manual writes each "-" as "\-".
+        const std::string inManual = std::regex_replace(name, std::regex("-"), "\\-");
+        EXPECT_NE(manual.find(inManual), std::string::npos) << name;
+        EXPECT_NE(readme.find(name), std::string::npos) << name;
+    }
+}
+
+// --png decodes PNG pictures for the commands that show a page.
+TEST(BatchCommands, PngPicturesOnlyWithThePngOption)
+{
+    const QTemporaryDir folder;
+    const std::string path = folder.path().toStdString();
+    ASSERT_TRUE(QImage(30, 20, QImage::Format_RGB32).save(folder.filePath("photo.png"), "PNG"));
+    std::ofstream(path + "/page.htm") << "<IMG SRC=\"photo.png\">";
+    // Without it, the error picture in its frame.
+    EXPECT_NE(Zefweb({"--dump", path + "/page.htm"}).Out.find("photo.png\" 24x24"), std::string::npos);
+    const TRun shown = Zefweb({"--dump", path + "/page.htm", "--png"});
+    EXPECT_NE(shown.Out.find("photo.png\" 30x20"), std::string::npos) << shown.Out;
+    EXPECT_EQ(Zefweb({"--text", path + "/page.htm", "--png"}).Code, 0);
+    EXPECT_EQ(Zefweb({"--bench", path + "/page.htm", "--png", "--repeat", "1"}).Code, 0);
+    EXPECT_EQ(Zefweb({"--tokens", path + "/page.htm"}).Code, 0);
 }
 
 } // namespace

@@ -120,6 +120,29 @@ TEST_F(ImageCacheTest, FilesAreDecodedByContentAndName)
     EXPECT_EQ(Images.Cache().Count(), 2); // failures are not cached
 }
 
+// A PNG gives the error picture until PNG pictures are asked for; it is then
+// cached like any still picture, and not handed out once they are refused
+// again.
+TEST_F(ImageCacheTest, PngPicturesFollowTheOption)
+{
+    const std::string png = (fs::path(Folder.path().toStdString()) / "Photo.png").string();
+    QImage(6, 4, QImage::Format_RGB32).save(QString::fromStdString(png), "PNG");
+    EXPECT_TRUE(Images.GetImage(png, TTransparency::None).Picture.IsNull());
+    Images.SetPngPictures(TPngPictures::Decoded);
+    TImageFetch fetch = Images.GetImage(png, TTransparency::None);
+    EXPECT_EQ(fetch.Picture.Bitmap.size(), QSize(6, 4));
+    EXPECT_FALSE(fetch.FromCache);
+    EXPECT_TRUE(Images.GetImage(" " + png, TTransparency::None).FromCache);
+    Images.SetPngPictures(TPngPictures::Refused);
+    fetch = Images.GetImage(png, TTransparency::None);
+    EXPECT_TRUE(fetch.Picture.IsNull());
+    EXPECT_FALSE(fetch.FromCache);
+    // Other pictures are handed out as before.
+    const std::string bmp = Place("malformed/bmp/bmp_base24.bmp", "p.bmp");
+    EXPECT_FALSE(Images.GetImage(bmp, TTransparency::None).FromCache);
+    EXPECT_TRUE(Images.GetImage(bmp, TTransparency::None).FromCache);
+}
+
 TEST_F(ImageCacheTest, GifsBecomeBitmapsUnlessAnimated)
 {
     ZEF_REQUIRE_TESTDATA("gif-suite");

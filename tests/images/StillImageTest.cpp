@@ -5,6 +5,7 @@
 #include "tests/TestSupport.h"
 #include "tests/images/ImageCompare.h"
 
+#include <QBuffer>
 #include <QString>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +30,29 @@ QImage Png(const fs::path& path)
 {
     return QImage(QString::fromStdString(path.string()));
 }
+
+std::vector<std::uint8_t> PngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+// A 3 x 3 RGBA picture stored interlaced (Adam7), which Qt's writer cannot
+// make: a blue-ish gradient, a half-transparent red centre and a fully
+// transparent lower-right pixel.
+const std::vector<std::uint8_t> kInterlacedPng = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A,                                     // signature
+    0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, // IHDR 3 x 3,
+    0x00, 0x03, 0x08, 0x06, 0x00, 0x00, 0x01, 0x21, 0x2F, 0x85, 0x29,                   // RGBA, Adam7
+    0x00, 0x00, 0x00, 0x24, 0x49, 0x44, 0x41, 0x54, 0x78, 0xDA, 0x63, 0x60, 0x60, 0x38, // IDAT
+    0xF1, 0x9F, 0x21, 0x00, 0x44, 0x30, 0x04, 0x80, 0x08, 0x20, 0xD0, 0x00, 0xF1, 0x34,
+    0xC0, 0x3C, 0x8D, 0x13, 0xFF, 0x81, 0x64, 0x43, 0x00, 0x90, 0x06, 0x00, 0x2F, 0xB3,
+    0x0F, 0xD1, 0xF0, 0xA8, 0xB7, 0x6E,
+    0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82,             // IEND
+};
 
 TEST(ImageKind, FirstBytesDecide)
 {
@@ -253,6 +277,55 @@ TEST(StillImage, StreamLoaderRules)
     EXPECT_FALSE(LoadStillImage(Malformed("bmp/bmp_base24.bmp"), transparency, mask).isNull());
     EXPECT_EQ(mask.size(), QSize(32, 24));
     EXPECT_TRUE(LoadStillImage(Malformed("bmp/absent.bmp"), transparency, mask).isNull());
+}
+
+// PNG pictures decode only when asked for, with their alpha premultiplied
+// for drawing; interlaced ones too; damaged ones and those whose header
+// claims more than the pixel limit give nothing.
+TEST(StillImage, PngOnlyWhenAskedFor)
+{
+    QImage source(4, 2, QImage::Format_ARGB32);
+    source.fill(qRgba(0, 0, 255, 255));
+    source.setPixel(0, 0, qRgba(255, 0, 0, 128));
+    source.setPixel(1, 0, qRgba(0, 0, 0, 0));
+    const std::vector<std::uint8_t> alpha = PngBytes(source);
+    EXPECT_TRUE(DecodeStillImage(alpha).isNull());
+    const QImage decoded = DecodeStillImage(alpha, kMaxStillPixels, TPngPictures::Decoded);
+    ASSERT_EQ(decoded.format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(decoded.size(), QSize(4, 2));
+    EXPECT_EQ(decoded.pixel(0, 0), qPremultiply(qRgba(255, 0, 0, 128)));
+    EXPECT_EQ(qAlpha(decoded.pixel(1, 0)), 0);
+    EXPECT_EQ(decoded.pixel(3, 1), qRgba(0, 0, 255, 255));
+    // Without alpha, the picture is plain RGB32.
+    QImage opaque(5, 5, QImage::Format_RGB32);
+    opaque.fill(qRgb(10, 20, 30));
+    EXPECT_EQ(DecodeStillImage(PngBytes(opaque), kMaxStillPixels, TPngPictures::Decoded).format(),
+              QImage::Format_RGB32);
+
+    const QImage interlaced = DecodeStillImage(kInterlacedPng, kMaxStillPixels, TPngPictures::Decoded);
+    ASSERT_EQ(interlaced.size(), QSize(3, 3));
+    EXPECT_EQ(interlaced.pixel(2, 1), qRgba(80, 40, 200, 255));
+    EXPECT_EQ(qAlpha(interlaced.pixel(1, 1)), 128);
+    EXPECT_EQ(qAlpha(interlaced.pixel(2, 2)), 0);
+
+    // A damaged data chunk, a cut file, and a header claiming 100000 x 100000.
+    std::vector<std::uint8_t> damaged = kInterlacedPng;
+    damaged[45] ^= 0x55;
+    EXPECT_TRUE(DecodeStillImage(damaged, kMaxStillPixels, TPngPictures::Decoded).isNull());
+    const std::vector<std::uint8_t> cut(kInterlacedPng.begin(), kInterlacedPng.begin() + 40);
+    EXPECT_TRUE(DecodeStillImage(cut, kMaxStillPixels, TPngPictures::Decoded).isNull());
+    std::vector<std::uint8_t> huge = PngBytes(opaque);
+    const std::uint8_t claimed[] = {0x00, 0x01, 0x86, 0xA0};
+    std::copy(std::begin(claimed), std::end(claimed), huge.begin() + 16);
+    std::copy(std::begin(claimed), std::end(claimed), huge.begin() + 20);
+    EXPECT_TRUE(DecodeStillImage(huge, kMaxStillPixels, TPngPictures::Decoded).isNull());
+
+    // From a stream, with the mask of the lower-left pixel when asked for.
+    TTransparency transparency = TTransparency::LowerLeft;
+    QImage mask;
+    EXPECT_TRUE(LoadStillImage(alpha, transparency, mask).isNull());
+    EXPECT_FALSE(LoadStillImage(alpha, transparency, mask, kMaxStillPixels, TPngPictures::Decoded).isNull());
+    EXPECT_EQ(mask.size(), QSize(4, 2));
 }
 
 } // namespace

@@ -179,4 +179,49 @@ TEST_F(TRenderTest, TextCommandPrintsTheSelectAllCopy)
     EXPECT_NE(text.find("\r\n"), std::string::npos);
 }
 
+// A page of someone else's documentation with PNG pictures: with --png the
+// picture's alpha is blended onto the yellow page, its fully transparent
+// pixels show the page, a PNG background is drawn under the text, and a PNG
+// opened alone is shown; without it each is the error picture.
+TEST_F(TRenderTest, PngPicturesWithAlphaOnlyWithTheOption)
+{
+    QImage picture(40, 40, QImage::Format_ARGB32);
+    picture.fill(qRgba(0, 0, 0, 0));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 20; ++x)
+            picture.setPixel(x, y, qRgba(255, 0, 0, 128));
+    const std::string png = Folder() + "/half.png";
+    ASSERT_TRUE(picture.save(QString::fromStdString(png), "PNG"));
+    const std::string page = WriteFile("png.htm", "<BODY BGCOLOR=#FFFF00><P>Texte<P><IMG SRC=\"half.png\">");
+
+    // Half red over yellow.
+    const QRgb orange = qRgb(255, 127, 0);
+    const QImage shown = Render(page, {"--png"});
+    const QRect blended = BoxOf(shown, orange);
+    EXPECT_EQ(blended.size(), QSize(20, 40));
+    EXPECT_EQ(shown.pixel(blended.right() + 10, blended.center().y()) & 0xFFFFFF, 0xFFFF00u);
+    EXPECT_TRUE(BoxOf(Render(page), orange).isEmpty());
+
+    // Half-transparent blue tiles over the page's white.
+    QImage tile(8, 8, QImage::Format_ARGB32);
+    tile.fill(qRgba(0, 0, 255, 128));
+    ASSERT_TRUE(tile.save(QString::fromStdString(Folder() + "/tile.png"), "PNG"));
+    const std::string tiled = WriteFile("tiled.htm", "<BODY BGCOLOR=#FFFFFF BACKGROUND=\"tile.png\"><P>Texte");
+    const QRgb lightBlue = qRgb(127, 127, 255);
+    EXPECT_EQ(Render(tiled, {"--png"}).pixel(300, 250) & 0xFFFFFF, lightBlue & 0xFFFFFF);
+    EXPECT_EQ(Render(tiled).pixel(300, 250) & 0xFFFFFF, 0xFFFFFFu);
+
+    // Alone, on the window's own background.
+    const auto reddish = [](const QImage& image) {
+        QRect box;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qRed(image.pixel(x, y)) > qGreen(image.pixel(x, y)) + 60)
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    EXPECT_EQ(reddish(Render(png, {"--png"})).size(), QSize(20, 40));
+    EXPECT_NE(reddish(Render(png)).size(), QSize(20, 40));
+}
+
 } // namespace

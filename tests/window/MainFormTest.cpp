@@ -2,6 +2,8 @@
 
 #include "app/window/FindDialog.h"
 #include "engine/base/Cp1252.h"
+#include "engine/text/ImageObj.h"
+#include "engine/text/Section.h"
 #include "engine/viewer/PaintPanel.h"
 
 #include <QLabel>
@@ -90,7 +92,8 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsShortcutsAndHints)
               QStringList({"Co&pier", Text("&Tout s\xE9lectionner"), "-", "&Rechercher...", "-", "&Source"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Navigation")),
               QStringList({Text("&Pr\xE9" "c\xE9" "dente"), "&Suivante", "-", "&Recharger"}));
-    EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Options")), QStringList({"&Afficher les images", "&Police..."}));
+    EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Options")),
+              QStringList({"&Afficher les images", "Afficher les images P&NG", "&Police..."}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Utilitaires")),
               QStringList({"&Calendrier", "C&alculatrice", "&Horloge", "&Bloc-notes"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Aide")), QStringList({"&A propos..."}));
@@ -394,6 +397,48 @@ TEST_F(MainFormTest, ViewImagesCommandTogglesTheControl)
     EXPECT_FALSE(Pane().ViewImages());
     Commands().ViewImages->trigger();
     EXPECT_TRUE(Pane().ViewImages());
+}
+
+// "Afficher les images PNG" is off when the program first starts, is
+// remembered from one run to the next, and reloads the page shown at the
+// place it was scrolled to.
+TEST_F(MainFormTest, PngOptionIsRememberedAndReloadsThePageWhereItWas)
+{
+    Start();
+    EXPECT_FALSE(Commands().ViewPngImages->isChecked());
+    EXPECT_EQ(Commands().ViewPngImages->statusTip(), "Afficher les images PNG");
+    QImage(30, 30, QImage::Format_RGB32).save(Folder.filePath("photo.png"), "PNG");
+    std::string page = "<IMG SRC=\"photo.png\">";
+    for (int line = 0; line < 80; ++line)
+        page += "<P>Ligne " + std::to_string(line);
+    OpenThroughDialog(Write("photo.htm", page));
+    const auto pictureKind = [this] {
+        for (const auto& item : Pane().Document().Items)
+            if (const auto* section = dynamic_cast<const TSection*>(item.get()); section && section->Images.Count() > 0)
+                return section->Images[0].Kind;
+        return TPictureKind::None;
+    };
+    EXPECT_EQ(pictureKind(), TPictureKind::ErrorImage);
+    Pane().SetVScrollPos(300);
+    // The same text stays at the top, however the picture's size moved it.
+    const int topText = Pane().Position();
+
+    Commands().ViewPngImages->trigger();
+    EXPECT_EQ(pictureKind(), TPictureKind::Bitmap);
+    EXPECT_EQ(Pane().Position(), topText);
+    EXPECT_GT(Pane().VScrollPos(), 250);
+    EXPECT_EQ(Pane().HistoryIndex(), 0);
+    EXPECT_TRUE(Settings.PngPictures());
+
+    // The next run starts with the option on, and turning it off shows the
+    // error picture again.
+    Shell.reset();
+    Start({Folder.filePath("photo.htm").toStdString()});
+    EXPECT_TRUE(Commands().ViewPngImages->isChecked());
+    EXPECT_EQ(pictureKind(), TPictureKind::Bitmap);
+    Commands().ViewPngImages->trigger();
+    EXPECT_EQ(pictureKind(), TPictureKind::ErrorImage);
+    EXPECT_FALSE(Settings.PngPictures());
 }
 
 TEST_F(MainFormTest, MenusOpenTheirWindowsModally)

@@ -5,6 +5,7 @@
 
 #include "app/window/Application.h"
 #include "app/window/MainForm.h"
+#include "app/window/Settings.h"
 #include "app/window/ShellDialogs.h"
 #include "app/window/Viewer.h"
 #include "accessories/ClockSetter.h"
@@ -53,6 +54,9 @@ protected:
     TFakeDialogs Dialogs;
     TImageCache ImageCache;
     TFakeClockSetter ClockSetter;
+    // Each test has settings of its own, never the user's.
+    QTemporaryDir SettingsFolder;
+    TSettings Settings{SettingsFolder.filePath("zefweb.conf")};
     bool SelfCheckPasses = true;
     QTemporaryDir Folder;
     std::unique_ptr<TShell> Shell;
@@ -66,7 +70,7 @@ protected:
     // The same with another desktop, such as the real one.
     void StartWith(TDesktop& desktop, std::vector<std::string> arguments = {})
     {
-        const TShellServices services{desktop, Errors, Dialogs, ImageCache, ClockSetter,
+        const TShellServices services{desktop, Errors, Dialogs, ImageCache, ClockSetter, Settings,
                                       [this](QWidget*) { return SelfCheckPasses; }, FixedMoment};
         Shell = std::make_unique<TShell>(services, std::move(arguments));
         Shell->MainForm().show();

@@ -1,0 +1,29 @@
+#pragma once
+// The options the program remembers from one run to the next, kept with
+// QSettings: in the user's configuration folder
+// (~/.config/ZefWeb/zefweb.conf), or in a file given by name (tests keep
+// theirs in a temporary folder and never touch the user's).
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+class TSettings {
+public:
+    // The user's own settings.
+    TSettings();
+    // Settings kept in the given INI file.
+    explicit TSettings(const QString& fileName);
+    ~TSettings();
+    TSettings(const TSettings&) = delete;
+    TSettings& operator=(const TSettings&) = delete;
+
+    // "Afficher les images PNG": off until the user turns it on.
+    bool PngPictures() const;
+    void SetPngPictures(bool shown);
+
+private:
+    std::unique_ptr<QSettings> Store;
+};
