@@ -767,8 +767,9 @@ void TSection::PaintText(TCanvas& canvas, const TRect& clip, const TFontObj& run
 bool TSection::ImageLink(TImageObj& image, int xInImage, int yInImage, TImageFormControlObj*& imageControl,
                          TUrlTarget& target) const
 {
+    // An image input is only reported: the pointer passing over it is no
+    // click, and the viewer arms the input's point only when one happens.
     if (image.ImageControl) {
-        image.ImageControl->SetClick(xInImage, yInImage);
         imageControl = image.ImageControl;
         return true;
     }

@@ -282,7 +282,12 @@ private:
 
     // Loading.
     void LoadFileWithHistory(const std::string& fileName, TViewedFileType type);
+    // Loads and records the page in the history, without raising its refresh;
+    // false when busy or without a name.
+    bool LoadFileRecorded(const std::string& fileName, TViewedFileType type);
     void LoadFile(const std::string& name, TViewedFileType type);
+    // The document is about to be cleared: what points into it is stale.
+    void NewPage();
     void PrepareDocument();
     void Build(TViewedFileType type, const std::string& fileName);
     THtmlHandlers PageHandlers();
@@ -383,4 +388,8 @@ private:
     // What fine-stepping wheels turned short of a whole pixel, in eighths of
     // a degree times pixels per notch (see WheelPixels).
     QPoint wheelRemainder_;
+    // Counts the pages shown. User handlers may load another page; whoever
+    // calls one and then goes on with what it found checks that this has
+    // not moved.
+    std::uint64_t pageSerial_ = 0;
 };

@@ -118,8 +118,14 @@ void THtmlPane::LoadImageFile(const std::string& fileName)
 
 void THtmlPane::LoadFileWithHistory(const std::string& fileName, TViewedFileType type)
 {
+    if (LoadFileRecorded(fileName, type))
+        RaiseRefresh();
+}
+
+bool THtmlPane::LoadFileRecorded(const std::string& fileName, TViewedFileType type)
+{
     if (processing_ || fileName.empty())
-        return;
+        return false;
     const std::string oldFile = currentFile_;
     const std::string oldTitle = documentTitle_;
     const int oldPosition = Position();
@@ -127,10 +133,12 @@ void THtmlPane::LoadFileWithHistory(const std::string& fileName, TViewedFileType
     LoadFile(fileName, type);
     if (currentFile_ != oldFile || fileType_ != oldType)
         BumpHistory(oldFile, oldTitle, oldType, oldPosition);
+    return true;
 }
 
 void THtmlPane::PrepareDocument()
 {
+    NewPage();
     document_->Clear();
     imageCache_.Cache().Age();
     fileNameCase_.Forget();
@@ -214,7 +222,6 @@ void THtmlPane::LoadFile(const std::string& name, TViewedFileType type)
     }
     if (failure)
         std::rethrow_exception(failure);
-    RaiseRefresh();
 }
 
 void THtmlPane::FinishLoad()
@@ -227,10 +234,21 @@ void THtmlPane::FinishLoad()
     DoLayout();
 }
 
+// Raised once the page is recorded in the history, so that a handler that
+// loads the refresh target at once finds the history in order.
 void THtmlPane::RaiseRefresh()
 {
     if (refreshDelay_ > 0 && OnMetaRefresh)
         OnMetaRefresh(*this, refreshDelay_, refreshUrl_);
+}
+
+void THtmlPane::NewPage()
+{
+    ++pageSerial_;
+    // A press on the page being left is no click on the new one.
+    clickCandidate_ = false;
+    selecting_ = false;
+    StopAutoScroll();
 }
 
 void THtmlPane::LoadFromBuffer(std::string_view text)
@@ -267,14 +285,17 @@ void THtmlPane::Reload()
         return;
     const int position = Position();
     const std::string file = currentFile_;
-    LoadFileWithHistory(file, fileType_);
+    if (!LoadFileRecorded(file, fileType_))
+        return;
     SetPosition(position);
+    RaiseRefresh();
 }
 
 void THtmlPane::Clear()
 {
     if (processing_)
         return;
+    NewPage();
     document_->Clear();
     document_->SetFonts(defFontName_, defPreFontName_, defBackground_, defHotSpotColor_, defFontColor_,
                         defFontSize_);
@@ -370,12 +391,16 @@ void THtmlPane::SetHistoryIndex(int index)
         return;
     StoreCurrentEntry();
     const THistoryEntry entry = history_[static_cast<std::size_t>(index)];
-    if (entry.File != currentFile_ || entry.FileType != fileType_)
+    const bool load = entry.File != currentFile_ || entry.FileType != fileType_;
+    if (load)
         LoadFile(entry.File, entry.FileType);
     SetPosition(entry.Position);
     historyIndex_ = index;
+    const std::uint64_t page = pageSerial_;
     if (OnHistoryChange)
         OnHistoryChange(*this);
+    if (load && pageSerial_ == page)
+        RaiseRefresh();
 }
 
 void THtmlPane::ClearHistory()
@@ -399,7 +424,10 @@ bool THtmlPane::HotSpotClickHandled()
 
 void THtmlPane::HotSpotClickAction()
 {
-    if (HotSpotClickHandled())
+    // A handler that showed another page has followed the link its own way:
+    // the link's name means nothing relative to that page.
+    const std::uint64_t shown = pageSerial_;
+    if (HotSpotClickHandled() || pageSerial_ != shown)
         return;
     const int position = Position();
     std::string url = hotSpotUrl_;

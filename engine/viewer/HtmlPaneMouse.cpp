@@ -57,10 +57,16 @@ void THtmlPane::UpdateHotSpot(const std::string& url, const std::string& target)
         OnHotSpotCovered(*this, url);
 }
 
+// The user's handlers may load another page, which frees everything found in
+// this one: after each, the mouse handlers go on only on the same page.
+
 void THtmlPane::PanelMouseDown(QMouseEvent& event)
 {
+    const std::uint64_t page = pageSerial_;
     if (OnMouseDown)
         OnMouseDown(*this, event);
+    if (pageSerial_ != page)
+        return;
     setFocus();
     linkFollowed_ = false;
     const QPoint point = PanelPoint(event);
@@ -83,8 +89,11 @@ void THtmlPane::PanelMouseDown(QMouseEvent& event)
 
 void THtmlPane::PanelMouseMove(QMouseEvent& event)
 {
+    const std::uint64_t page = pageSerial_;
     if (OnMouseMove)
         OnMouseMove(*this, event);
+    if (pageSerial_ != page)
+        return;
     const QPoint point = PanelPoint(event);
     lastPointer_ = point + panel_->pos();
     const int documentY = DocumentY(point.y());
@@ -107,6 +116,8 @@ void THtmlPane::PanelMouseMove(QMouseEvent& event)
         panel_->setCursor(Qt::ArrowCursor);
         if (OnImageOver)
             OnImageOver(*this, *image, event.modifiers(), xInImage, yInImage);
+        if (pageSerial_ != page)
+            return;
     } else {
         bool insideText = false;
         int lineTop = 0;
@@ -114,6 +125,8 @@ void THtmlPane::PanelMouseMove(QMouseEvent& event)
         panel_->setCursor(position >= 0 && insideText ? TImageCache::IBeamCursor : Qt::ArrowCursor);
     }
     UpdateHotSpot(url, target);
+    if (pageSerial_ != page)
+        return;
 
     if (event.buttons() & Qt::LeftButton) {
         if (!autoScrollActive_ && (lastPointer_.y() <= 0 || lastPointer_.y() > height())) {
@@ -174,8 +187,11 @@ void THtmlPane::StopAutoScroll()
 
 void THtmlPane::PanelMouseUp(QMouseEvent& event)
 {
+    const std::uint64_t page = pageSerial_;
     if (OnMouseUp)
         OnMouseUp(*this, event);
+    if (pageSerial_ != page)
+        return;
     const QPoint point = PanelPoint(event);
     lastPointer_ = point + panel_->pos();
     const int documentY = DocumentY(point.y());
@@ -187,8 +203,11 @@ void THtmlPane::PanelMouseUp(QMouseEvent& event)
         if (!document_->ImageAt(point.x(), documentY, yInImage, xInImage, image))
             image = nullptr;
     }
-    if (image && OnImageClick)
+    if (image && OnImageClick) {
         OnImageClick(*this, *image, event.button(), event.modifiers(), xInImage, yInImage);
+        if (pageSerial_ != page)
+            return;
+    }
 
     if (event.button() == Qt::RightButton && OnRightClick) {
         TRightClickParameters parameters;
@@ -204,6 +223,8 @@ void THtmlPane::PanelMouseUp(QMouseEvent& event)
             parameters.Target = link.Target;
         }
         OnRightClick(*this, parameters);
+        if (pageSerial_ != page)
+            return;
     }
 
     if (event.button() != Qt::LeftButton)

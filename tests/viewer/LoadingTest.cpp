@@ -189,6 +189,19 @@ TEST_F(TLoadingTest, MetaRefresh)
     EXPECT_TRUE(refreshOf("soon; url=x.htm").empty());
     EXPECT_TRUE(refreshOf("5; nothing").empty());
     EXPECT_TRUE(Pane().CurrentFile().empty());
+
+    // A handler that follows the refresh at once finds the refreshing page
+    // already in the history: the pages stay in the order they were shown.
+    Pane().SetHistoryMaxCount(10);
+    const std::string start = WriteFile("debut.htm", "<P>debut");
+    const std::string target = WriteFile("cible.htm", "<P>cible");
+    const std::string refreshing = WriteFile("attente.htm", "<META HTTP-EQUIV=Refresh CONTENT=\"1; URL=cible.htm\">");
+    Pane().OnMetaRefresh = [&](THtmlPane& pane, int, const std::string& url) {
+        pane.LoadHtmlFile(Folder() + "/" + url);
+    };
+    Pane().LoadHtmlFile(start);
+    Pane().LoadHtmlFile(refreshing);
+    EXPECT_EQ(Pane().History(), (std::vector<std::string>{target, refreshing, start}));
 }
 
 TEST_F(TLoadingTest, SettingsLimits)

@@ -3,6 +3,7 @@
 
 #include "tests/viewer/ViewerFixture.h"
 
+#include "engine/forms/FormControls.h"
 #include "engine/text/FormControlObj.h"
 #include "engine/text/Section.h"
 #include "engine/canvas/TextSinks.h"
@@ -287,18 +288,28 @@ TEST_F(TMouseTest, LongSelectionCountsAllAndCopiesTheClipboardShare)
 
 namespace {
 
-TEST_F(TMouseTest, ImagesReportPointerAndClicks)
+class TImageMouseTest : public TViewerTest {
+protected:
+    // Paints the page and finds its red picture, in panel coordinates.
+    QRect RedPicture()
+    {
+        const QImage picture = Paint();
+        QRect red;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if ((picture.pixel(x, y) & 0xFFFFFF) == 0xFF0000u)
+                    red |= QRect(x, y, 1, 1);
+        return red.translated(-Pane().PaintPanel().pos());
+    }
+};
+
+TEST_F(TImageMouseTest, ImagesReportPointerAndClicks)
 {
     Pane().SetViewImages(true);
     Pane().LoadFromBuffer("<P>Image : <IMG SRC=\"" + FixturePage("red.bmp") + "\" WIDTH=40 HEIGHT=40>");
-    const QImage picture = Paint();
-    QRect red;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            if ((picture.pixel(x, y) & 0xFFFFFF) == 0xFF0000u)
-                red |= QRect(x, y, 1, 1);
+    const QRect red = RedPicture();
     ASSERT_EQ(red.size(), QSize(40, 40));
-    const QPoint inside = red.topLeft() - Pane().PaintPanel().pos() + QPoint(7, 9);
+    const QPoint inside = red.topLeft() + QPoint(7, 9);
 
     std::vector<QPoint> over;
     std::vector<QPoint> clicked;
@@ -312,6 +323,78 @@ TEST_F(TMouseTest, ImagesReportPointerAndClicks)
     Click(inside);
     EXPECT_EQ(over, std::vector<QPoint>{QPoint(7, 9)});
     EXPECT_EQ(clicked, std::vector<QPoint>{QPoint(7, 9)});
+}
+
+TEST_F(TImageMouseTest, OnlyAClickArmsAnImageInput)
+{
+    std::vector<std::vector<std::string>> submitted;
+    Pane().SetOnFormSubmit([&](THtmlPane&, const std::string&, const std::string&, const std::string&,
+                               const std::string&, std::vector<std::string> results) {
+        submitted.push_back(std::move(results));
+    });
+    Pane().SetViewImages(true);
+    Pane().LoadFromBuffer("<FORM ACTION=envoi><INPUT TYPE=image NAME=carte SRC=\"" + FixturePage("red.bmp") +
+                          "\"><INPUT NAME=q VALUE=v><INPUT TYPE=submit NAME=ok VALUE=Envoyer></FORM>");
+    const QRect red = RedPicture();
+    ASSERT_FALSE(red.isEmpty());
+    const QPoint inside = red.topLeft() + QPoint(7, 9);
+
+    // Passing over the picture shows the hand and arms nothing.
+    Move(inside);
+    EXPECT_EQ(Pane().PaintPanel().cursor().shape(), Qt::PointingHandCursor);
+    auto* button = dynamic_cast<TButtonFormControlObj*>(Document().FormControlList.back());
+    ASSERT_NE(button, nullptr);
+    button->Click();
+    QApplication::processEvents();
+    ASSERT_EQ(submitted.size(), 1u);
+    EXPECT_EQ(submitted[0], (std::vector<std::string>{"q=v", "ok=Envoyer"}));
+
+    // A click sends the point clicked, once.
+    Click(inside);
+    button->Click();
+    QApplication::processEvents();
+    ASSERT_EQ(submitted.size(), 3u);
+    EXPECT_EQ(submitted[1], (std::vector<std::string>{"carte.x=7", "carte.y=9", "q=v"}));
+    EXPECT_EQ(submitted[2], submitted[0]);
+}
+
+TEST_F(TImageMouseTest, AHandlerThatLoadsAPageEndsTheClick)
+{
+    // The page the handlers load has a link where the click was; the click
+    // must not follow it, nor anything else of the page it left.
+    const std::string trap = WriteFile("piege.htm", "<P>piege");
+    const std::string elsewhere = WriteFile(
+        "ailleurs.htm", "<P><A HREF=\"piege.htm\"><IMG SRC=\"" + FixturePage("red.bmp") + "\" WIDTH=300 HEIGHT=300></A>");
+    std::filesystem::create_directory(Folder() + "/sous");
+    WriteFile("suite.htm", "<P>suite");
+    WriteFile("sous/suite.htm", "<P>sous-suite");
+    const std::string below = WriteFile("sous/autre.htm", "<P>autre");
+    const std::string page = WriteFile(
+        "depart.htm", "<P><IMG SRC=\"" + FixturePage("red.bmp") + "\" WIDTH=40 HEIGHT=40> <A HREF=\"suite.htm\">suite</A>");
+    Pane().SetViewImages(true);
+    Pane().SetHistoryMaxCount(10);
+
+    const auto clickAfterLoading = [&](const std::function<void()>& arm, const std::string& text) {
+        Pane().LoadHtmlFile(page);
+        Pane().OnImageClick = nullptr;
+        Pane().OnMouseUp = nullptr;
+        Pane().OnHotSpotClick = nullptr;
+        const QRect red = RedPicture();
+        arm();
+        Click(text.empty() ? red.center() : PointOfText(text));
+        QApplication::processEvents();
+    };
+    const auto load = [this](const std::string& file) { Pane().LoadHtmlFile(file); };
+
+    clickAfterLoading([&] { Pane().OnImageClick = [&](auto&&...) { load(elsewhere); }; }, "");
+    EXPECT_EQ(Pane().CurrentFile(), elsewhere);
+    clickAfterLoading([&] { Pane().OnMouseUp = [&](auto&&...) { load(elsewhere); }; }, "suite");
+    EXPECT_EQ(Pane().CurrentFile(), elsewhere);
+    // The link's name is not read again relative to the page the handler showed.
+    clickAfterLoading([&] { Pane().OnHotSpotClick = [&](auto&&...) { load(below); }; }, "suite");
+    EXPECT_EQ(Pane().CurrentFile(), below);
+    // Each click made one step in the history: the page clicked, then the handler's.
+    EXPECT_EQ(Pane().History(), (std::vector<std::string>{below, page, elsewhere, page, elsewhere, page}));
 }
 
 TEST_F(TMouseTest, FocusedFormControlIsScrolledIntoView)
