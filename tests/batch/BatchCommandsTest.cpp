@@ -15,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -90,6 +91,37 @@ TEST(BatchCommands, PngPicturesOnlyWithThePngOption)
     EXPECT_EQ(Zefweb({"--text", path + "/page.htm", "--png"}).Code, 0);
     EXPECT_EQ(Zefweb({"--bench", path + "/page.htm", "--png", "--repeat", "1"}).Code, 0);
     EXPECT_EQ(Zefweb({"--tokens", path + "/page.htm"}).Code, 0);
+}
+
+TEST(BatchCommands, TokensAndBenchPrintTheirReport)
+{
+    const QTemporaryDir folder;
+    const std::string page = folder.path().toStdString() + "/page.htm";
+    std::ofstream(page) << "<TD WIDTH=50%>A&amp;b</TD>>";
+    const TRun tokens = Zefweb({"--tokens", page});
+    EXPECT_EQ(tokens.Code, 0);
+    EXPECT_EQ(tokens.Out, "<TD>\n  WIDTH 50 \"50%\"\ntext \"A\"\ntext \"&\"\ntext \"b\"\n</TD>\nchar \">\"\neof\n");
+    EXPECT_EQ(tokens.Err, "");
+    EXPECT_EQ(Zefweb({"--tokens", page + ".absent"}).Code, 1);
+    const TRun bare = Zefweb({"--tokens"});
+    EXPECT_EQ(bare.Code, 2);
+    EXPECT_EQ(bare.Err, "zefweb: --tokens attend un nom de fichier\n");
+
+    // One line per phase, a name and a number of milliseconds, then the peak memory.
+    const TRun bench = Zefweb({"--bench", page, "--repeat", "1", "--width", "300"});
+    EXPECT_EQ(bench.Code, 0) << bench.Err;
+    std::istringstream lines(bench.Out);
+    std::vector<std::string> names;
+    std::string name;
+    double value = -1;
+    while (lines >> name >> value) {
+        names.push_back(name);
+        EXPECT_GE(value, 0) << name;
+    }
+    EXPECT_TRUE(lines.eof());
+    EXPECT_EQ(names, (std::vector<std::string>{"build", "layout", "paint-top", "relayout", "paint-bottom", "peak-mb"}));
+    EXPECT_EQ(Zefweb({"--bench", page + ".absent"}).Code, 1);
+    EXPECT_EQ(Zefweb({"--bench", page, "--repeat", "0"}).Code, 2);
 }
 
 } // namespace

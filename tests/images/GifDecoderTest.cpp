@@ -88,6 +88,45 @@ TEST(GifLzw, CodesFollowTheTableRules)
     }
 }
 
+TEST(GifLzw, AFullTableTakesNoMoreEntriesAndStaysAtTwelveBits)
+{
+    // Literal codes only, no clear code: each code after the first adds an
+    // entry, from 6 up to 4095, and the code width grows with the table
+    // exactly as the decoder reads it.
+    TBitWriter writer;
+    std::vector<std::uint8_t> expected;
+    int bits = 3;
+    int nextFree = 6;
+    const auto put = [&](int code) {
+        writer.Put(code, bits);
+        if (nextFree < 4096 && ++nextFree == (1 << bits) && bits < 12)
+            ++bits;
+    };
+    writer.Put(4, 3); // clear
+    writer.Put(1, 3); // the first value adds nothing
+    expected.push_back(1);
+    while (nextFree < 4096) {
+        const auto value = static_cast<std::uint8_t>(expected.size() % 4);
+        put(value);
+        expected.push_back(value);
+    }
+    ASSERT_EQ(bits, 12);
+    // The last entry is the last two values; the table being full, the code
+    // after it adds nothing and a literal still means itself.
+    writer.Put(4095, 12);
+    expected.push_back(expected[expected.size() - 2]);
+    expected.push_back(expected[expected.size() - 2]);
+    writer.Put(0, 12);
+    expected.push_back(0);
+    writer.Put(5, 12); // end
+    const std::vector<std::uint8_t> data = writer.Finish();
+    std::vector<std::uint8_t> pixels(expected.size() + 10, 0xEE);
+    const TLzwResult result = DecodeLzw(2, data, pixels);
+    EXPECT_EQ(result.Error, GifError::None);
+    pixels.resize(result.PixelCount);
+    EXPECT_EQ(pixels, expected);
+}
+
 TEST(GifDecoder, TinyGifDecodes)
 {
     const TGifLoadResult result = LoadGif(kTinyGif);

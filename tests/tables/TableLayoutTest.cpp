@@ -264,6 +264,24 @@ TEST_F(TableTest, APercentTooSmallForItsContentIsDropped)
     EXPECT_THAT(Widths(table), ElementsAre(104, 194));
 }
 
+TEST_F(TableTest, APercentIsKeptOnlyWhenItsShareExceedsTheMinimum)
+{
+    // A 50% with a maximum of 404 beside B 14..304, W = 298: A's share is
+    // MulDiv(298, 500, 1000) = 149. A minimum of 148 keeps the percent: A
+    // holds exactly its share and B takes the rest. A minimum of 149 or 150
+    // drops it: both columns then spread between their ranges,
+    // A = min + MulDiv(404 - min, 298 - min - 14, 708 - min - 14).
+    const auto widths = [this](int minimum) {
+        ThtmlTable& table = OneRow(
+            *this, {}, {{{minimum - 4, 400}, Attrs({Attr(TSymbol::Width, "50%")})}, {{10, 300}, {}}});
+        Layout(300);
+        return Widths(table);
+    };
+    EXPECT_THAT(widths(148), ElementsAre(149, 149));
+    EXPECT_THAT(widths(149), ElementsAre(212, 86));
+    EXPECT_THAT(widths(150), ElementsAre(213, 85));
+}
+
 TEST_F(TableTest, PercentsThatOverfillTheTargetShrinkTogether)
 {
     // A 60% 14..404, B 30% 14..104, C 100..100. Shares 179 + 89 with C's 100 exceed 298:

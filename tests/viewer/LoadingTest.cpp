@@ -117,8 +117,15 @@ TEST_F(TLoadingTest, HistoryKeepsTheNewestPages)
     for (int i = 0; i < 11; ++i)
         pages.push_back(WriteFile("p" + std::to_string(i) + ".htm", "<TITLE>Page " + std::to_string(i) +
                                                                         "</TITLE><P>Page " + std::to_string(i)));
-    for (const std::string& page : pages)
-        Pane().LoadHtmlFile(page);
+    // One page short of the limit, at it, and one beyond: the oldest goes
+    // only then.
+    for (int i = 0; i < 9; ++i)
+        Pane().LoadHtmlFile(pages[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(Pane().History().size(), 9u);
+    Pane().LoadHtmlFile(pages[9]);
+    EXPECT_EQ(Pane().History().size(), 10u);
+    EXPECT_EQ(Pane().History().back(), pages[0]);
+    Pane().LoadHtmlFile(pages[10]);
     std::vector<std::string> history = Pane().History();
     ASSERT_EQ(history.size(), 10u);
     EXPECT_EQ(history.front(), pages[10]);

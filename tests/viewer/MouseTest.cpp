@@ -325,6 +325,30 @@ TEST_F(TImageMouseTest, ImagesReportPointerAndClicks)
     EXPECT_EQ(clicked, std::vector<QPoint>{QPoint(7, 9)});
 }
 
+TEST_F(TImageMouseTest, AClickOnAMapAreaFollowsItsLink)
+{
+    const std::string first = WriteFile("premier.htm", "<P>premier");
+    const std::string second = WriteFile("second.htm", "<P>second");
+    const std::string page = WriteFile(
+        "carte.htm", "<MAP NAME=plan><AREA SHAPE=rect COORDS=\"0,0,19,39\" HREF=\"premier.htm\">"
+                     "<AREA SHAPE=rect COORDS=\"20,0,39,39\" HREF=\"second.htm\"></MAP>"
+                     "<P><IMG SRC=\"" + FixturePage("red.bmp") + "\" WIDTH=40 HEIGHT=40 USEMAP=\"#plan\">");
+    Pane().SetViewImages(true);
+    std::vector<std::string> covered;
+    Pane().OnHotSpotCovered = [&](THtmlPane&, const std::string& url) { covered.push_back(url); };
+    for (const auto& [x, target] : {std::pair{19, first}, std::pair{20, second}}) {
+        Pane().LoadHtmlFile(page);
+        const QRect red = RedPicture();
+        ASSERT_EQ(red.size(), QSize(40, 40));
+        const QPoint point = red.topLeft() + QPoint(x, 10);
+        Move(point);
+        EXPECT_EQ(Pane().PaintPanel().cursor().shape(), Qt::PointingHandCursor);
+        Click(point);
+        EXPECT_EQ(Pane().CurrentFile(), target) << x;
+    }
+    EXPECT_EQ(covered, (std::vector<std::string>{"premier.htm", "second.htm"}));
+}
+
 TEST_F(TImageMouseTest, OnlyAClickArmsAnImageInput)
 {
     std::vector<std::vector<std::string>> submitted;

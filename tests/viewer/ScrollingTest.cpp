@@ -76,6 +76,12 @@ TEST_F(TScrollingTest, HorizontalContentLimitedTo2000Pixels)
     EXPECT_EQ(Pane().HScrollPos(), 2000 + 2 * Pane().MarginWidth() - panelWidth);
     Key(Qt::Key_Left);
     EXPECT_EQ(Pane().HScrollPos(), 2000 + 2 * Pane().MarginWidth() - panelWidth - 15);
+
+    // Content up to the limit scrolls over all of it.
+    for (const int width : {1999, 2000, 2001}) {
+        Pane().LoadFromBuffer("<IMG WIDTH=" + std::to_string(width) + " HEIGHT=10>");
+        EXPECT_EQ(Pane().ScrollWidth(), std::min(width, 2000)) << width;
+    }
 }
 
 TEST_F(TScrollingTest, NoBarsOneMarginAndKeysStillScroll)
