@@ -314,6 +314,19 @@ TEST_F(TableTest, AFixedWidthGivesSpareRoomToPercentColumnsWhenAllHaveOne)
                                 {{10, 50}, Attrs({Attr(TSymbol::Width, "50%")})}});
     Layout(600);
     EXPECT_THAT(Widths(table), ElementsAre(133, 265));
+
+    // A column that needs its whole share or more keeps its minimum and takes
+    // no spare: B takes it all.
+    const auto widths = [this](int minimum) {
+        ThtmlTable& table = OneRow(*this, Attrs({Attr(TSymbol::Width, "400")}),
+                                   {{{minimum - 4, 150}, Attrs({Attr(TSymbol::Width, "25%")})},
+                                    {{10, 50}, Attrs({Attr(TSymbol::Width, "50%")})}});
+        Layout(600);
+        return Widths(table);
+    };
+    EXPECT_THAT(widths(99), ElementsAre(133, 265));
+    EXPECT_THAT(widths(100), ElementsAre(100, 298));
+    EXPECT_THAT(widths(101), ElementsAre(101, 297));
 }
 
 TEST_F(TableTest, AFixedWidthTooNarrowShrinksPercentColumnsDownToTheirMinimums)
