@@ -103,6 +103,8 @@ TEST(Lexer, NamedEntities)
 TEST(Lexer, NumericEntities)
 {
     EXPECT_EQ(Entity("&#65;"), "text \"A\"\neof\n");
+    // Both sides of the control codes' end and of the single bytes' end.
+    EXPECT_EQ(Entity("&#31;&#32;&#255;&#256;"), "text \"&#31;\"\ntext \" \"\ntext \"\\xFF\"\ntext \"?\"\neof\n");
     EXPECT_EQ(Entity("&#9;&#150;&#255;"), "text \" \"\ntext \"\\x96\"\ntext \"\\xFF\"\neof\n");
     EXPECT_EQ(Entity("&#7;&#;&#x;&#0;"), "text \"&#7;\"\ntext \"&#;\"\ntext \"&#x;\"\ntext \"&#0;\"\neof\n");
     EXPECT_EQ(Entity("&#1234567"), "text \"&#123456\"\ntext \"7\"\neof\n");

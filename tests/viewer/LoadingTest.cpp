@@ -133,6 +133,13 @@ TEST_F(TLoadingTest, HistoryKeepsTheNewestPages)
     EXPECT_EQ(Pane().TitleHistory().front(), "Page 10");
     EXPECT_EQ(changes, 11);
 
+    // The oldest entry can be reached; one past it is no entry.
+    Pane().SetHistoryIndex(10);
+    EXPECT_EQ(Pane().HistoryIndex(), 0);
+    Pane().SetHistoryIndex(9);
+    EXPECT_EQ(Pane().CurrentFile(), pages[1]);
+    EXPECT_EQ(changes, 12);
+
     // Back twice, then a new page: the two newer entries go.
     Pane().SetHistoryIndex(2);
     EXPECT_EQ(Pane().CurrentFile(), pages[8]);
