@@ -20,8 +20,10 @@ TFileRefusal RefusalOf(const struct stat& status, std::uint64_t maxBytes)
 
 TFileRefusal RegularFileRefusal(const std::string& fileName, std::uint64_t maxBytes)
 {
+    // The system reads a name up to its first NUL: a name holding one (a
+    // page's "a%00.gif") would open a shorter name than the one asked for.
     struct stat status {};
-    if (fileName.empty() || ::stat(fileName.c_str(), &status) != 0)
+    if (fileName.empty() || fileName.find('\0') != std::string::npos || ::stat(fileName.c_str(), &status) != 0)
         return TFileRefusal::Missing;
     return RefusalOf(status, maxBytes);
 }

@@ -19,11 +19,13 @@ TEST(RegularFile, OnlyRegularFilesWithinTheLimitAreRead)
     EXPECT_EQ(ReadRegularFile(file, 9, &refusal), std::nullopt);
     EXPECT_EQ(refusal, TFileRefusal::TooLarge);
 
-    // A FIFO without a writer would block an ordinary open; a device never ends.
+    // A FIFO without a writer would block an ordinary open; a device never
+    // ends; a name with a NUL would open the shorter name before it.
     const std::string fifo = folder.path().toStdString() + "/tube";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& name : {fifo, std::string("/dev/zero"), folder.path().toStdString(),
-                                    folder.path().toStdString() + "/absent", std::string()}) {
+                                    folder.path().toStdString() + "/absent", std::string(),
+                                    file + std::string("\0.gif", 5)}) {
         EXPECT_EQ(ReadRegularFile(name, kMaxPageBytes, &refusal), std::nullopt) << name;
         EXPECT_EQ(refusal, TFileRefusal::Missing) << name;
     }
