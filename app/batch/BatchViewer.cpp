@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -41,17 +42,28 @@ private:
     std::ostream& err_;
 };
 
-// Collects the whole selection, without the clipboard's limit.
-class TStringSink final : public TTextSink {
+// Writes the selection as it comes, in UTF-8, without the clipboard's limit:
+// a copy of a large file never exists whole.
+class TUtf8StreamSink final : public TTextSink {
 public:
+    explicit TUtf8StreamSink(std::ostream& out) : out_(out) {}
     void AddText(const char* text, int count) override
     {
-        for (int i = 0; i < count; ++i)
-            if (text[i] != SelTextCount::kControlMark && text[i] != SelTextCount::kImageMark)
-                Text.push_back(text[i]);
+        std::string kept(text, static_cast<std::size_t>(std::max(0, count)));
+        std::erase_if(kept, [](char c) { return c == SelTextCount::kControlMark || c == SelTextCount::kImageMark; });
+        const QByteArray utf8 = Cp1252ToQString(kept).toUtf8();
+        out_.write(utf8.constData(), utf8.size());
+        written_ += kept.size();
     }
-    int Finish() override { return static_cast<int>(Text.size()); }
-    std::string Text;
+    int Finish() override
+    {
+        out_.flush();
+        return static_cast<int>(std::min<std::size_t>(written_, std::numeric_limits<int>::max()));
+    }
+
+private:
+    std::ostream& out_;
+    std::size_t written_ = 0;
 };
 
 void Load(THtmlPane& pane, const std::string& file, TViewedFileType type)
@@ -67,6 +79,23 @@ void Load(THtmlPane& pane, const std::string& file, TViewedFileType type)
         break;
     case TViewedFileType::Image:
         pane.LoadImageFile(file);
+        break;
+    }
+}
+
+// Fills the document as the control's loading does for the file type.
+void BuildDocument(THtmlBuilder& builder, TSectionList& document, TAnchorList& anchors, const std::string& file,
+                   TViewedFileType type, const THtmlHandlers& handlers)
+{
+    switch (type) {
+    case TViewedFileType::Html:
+        builder.ParseHtmlFile(document, anchors, file, handlers);
+        break;
+    case TViewedFileType::Text:
+        builder.ParseTextFile(document, anchors, file);
+        break;
+    case TViewedFileType::Image:
+        builder.ParseHtmlText(document, anchors, THtmlBuilder::ImagePageText(file), handlers);
         break;
     }
 }
@@ -176,11 +205,11 @@ int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, st
             Load(pane, options.File, type);
             pane.SelectAll();
             TSectionList& document = pane.Document();
-            TStringSink sink;
+            TUtf8StreamSink sink(out);
             document.TextSink = &sink;
             document.CopySelection();
             document.TextSink = nullptr;
-            out << Cp1252ToQString(sink.Text).toStdString();
+            sink.Finish();
             return 0;
         },
         err);
@@ -190,9 +219,12 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
 {
     return ReportErrors(
         [&] {
-            const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--repeat", "--date"}, {"--png"});
+            const TBatchOptions options =
+                ParseBatchOptions(arguments, {"--width", "--repeat", "--as", "--find", "--date"}, {"--png"});
             const int width = options.Number("--width", kDefaultWidth, 101);
             const int repeat = options.Number("--repeat", 5, 1);
+            const TViewedFileType type = FileTypeOf(options);
+            const std::optional<std::string> searched = options.Value("--find");
             RequireReadableFile(options.File);
             const TBatchApplication application;
             std::map<std::string, std::vector<double>> phases;
@@ -204,13 +236,17 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
             THtmlHandlers handlers;
             handlers.OnInclude = pane.OnInclude;
             for (int run = 0; run < repeat; ++run) {
+                // A search starts where the last one ended: from the top of an
+                // empty control.
+                if (searched)
+                    pane.Clear();
                 pane.resize(width, kDefaultHeight);
 
                 auto start = std::chrono::steady_clock::now();
                 document.Clear();
                 THtmlBuilder builder;
                 TAnchorList anchors;
-                builder.ParseHtmlFile(document, anchors, options.File, handlers);
+                BuildDocument(builder, document, anchors, options.File, type, handlers);
                 phases["build"].push_back(MillisecondsSince(start));
 
                 start = std::chrono::steady_clock::now();
@@ -221,6 +257,13 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                 start = std::chrono::steady_clock::now();
                 PaintView(pane);
                 phases["paint-top"].push_back(MillisecondsSince(start));
+
+                if (searched) {
+                    start = std::chrono::steady_clock::now();
+                    if (!pane.Find(QStringToCp1252(QString::fromStdString(*searched)), false))
+                        throw std::runtime_error("introuvable : " + *searched);
+                    phases["find"].push_back(MillisecondsSince(start));
+                }
 
                 start = std::chrono::steady_clock::now();
                 pane.resize(width - 100, kDefaultHeight);
@@ -233,8 +276,9 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                 // What the window's event loop does once a page is shown.
                 QApplication::processEvents();
             }
-            for (const char* phase : {"build", "layout", "paint-top", "relayout", "paint-bottom"})
-                out << phase << ' ' << Median(phases[phase]) << '\n';
+            for (const char* phase : {"build", "layout", "paint-top", "find", "relayout", "paint-bottom"})
+                if (phases.contains(phase))
+                    out << phase << ' ' << Median(phases[phase]) << '\n';
             out << "peak-mb " << PeakResidentMegabytes() << '\n';
             return 0;
         },

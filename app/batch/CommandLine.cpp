@@ -24,7 +24,7 @@ const char* const kHelpText =
     "                    dessine la page comme la fenêtre l'affiche, en PNG\n"
     "  --text FICHIER [--as html|text|image] [--width L] [--png]\n"
     "                    affiche le texte que « Tout sélectionner » puis « Copier » donnerait\n"
-    "  --bench FICHIER [--width L] [--repeat N] [--png]\n"
+    "  --bench FICHIER [--width L] [--repeat N] [--as html|text|image] [--find MOT] [--png]\n"
     "                    mesure les phases d'affichage d'une page (ms, médiane)\n"
     "  --dump FICHIER [--width L] [--as html|text|image] [--png]\n"
     "                    affiche le modèle de la page mise en forme, un élément par ligne\n"

@@ -78,6 +78,11 @@ public:
     static constexpr int kMaxNesting = 200;
     // Text reaches preformatted lines in pieces of at most this many characters.
     static constexpr int kPreFlushLength = 200;
+    // A plain-text file becomes preformatted sections of this many lines: a
+    // line costs its characters and a few bytes, where a section per line
+    // would cost a hundred, and a section stays far below the 65536 pixels
+    // of height that the viewer's packed scroll position can name inside it.
+    static constexpr int kTextFileBlockLines = 512;
     // OPTION texts and values are kept to this many characters.
     static constexpr std::size_t kMaxOptionText = 80;
     // FACE is cut at its first "," and kept to this many characters.
@@ -103,8 +108,9 @@ public:
     // EParseError of a page ending inside a comment included.
     void ParseHtmlText(TSectionList& document, TAnchorList& anchors, std::string text,
                        const THtmlHandlers& handlers = {});
-    // A plain-text file, one preformatted line per line of the file (comments
-    // are skipped). Errors as for ParseHtmlFile.
+    // A plain-text file, its lines in preformatted sections of up to
+    // kTextFileBlockLines lines (comments are skipped). Errors as for
+    // ParseHtmlFile.
     void ParseTextFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName);
 
     // What the last parse found; kept until the next parse starts.
@@ -209,6 +215,7 @@ private:
     void AppendPreChar(std::string& pending);
     void FlushPreText(std::string& pending);
     void EndPreLine(int indent, std::string& pending);
+    void EndTextFileLine(std::string& pending, int& linesInBlock);
 
     // The table reader.
     void ReadTable(int indent);

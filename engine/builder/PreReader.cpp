@@ -1,6 +1,6 @@
 // The preformatted readers of the builder: the body of PRE, read character by
 // character into one preformatted line per source line, and whole plain-text
-// files read the same way.
+// files, read the same way into preformatted sections of many lines.
 
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/text/PreFormated.h"
@@ -150,10 +150,11 @@ void THtmlBuilder::ReadTextFile()
     lexer_.SetPreformatted(true);
     StartPreLine(0);
     std::string pending;
+    int linesInBlock = 0;
     try {
         while (!lexer_.AtEnd()) {
             if (lexer_.CurrentChar() == '\r') {
-                EndPreLine(0, pending);
+                EndTextFileLine(pending, linesInBlock);
                 lexer_.NextChar();
             } else {
                 AppendPreChar(pending);
@@ -171,4 +172,15 @@ void THtmlBuilder::ReadTextFile()
     inPre_ = false;
     if (pushed)
         PopFont();
+}
+
+void THtmlBuilder::EndTextFileLine(std::string& pending, int& linesInBlock)
+{
+    if (++linesInBlock == kTextFileBlockLines) {
+        linesInBlock = 0;
+        EndPreLine(0, pending);
+        return;
+    }
+    FlushPreText(pending);
+    static_cast<TPreFormated&>(*section_).EndLine();
 }

@@ -3,16 +3,23 @@
 #include "engine/layout/IndentManager.h"
 
 #include <algorithm>
+#include <cstring>
 
 void TPreFormated::AddText(std::string_view text)
 {
-    std::string added;
-    added.reserve(text.size());
-    // Marks in the page's own text would pose as images and controls.
-    for (const char character : text)
-        if (character != kImageMark && character != kControlMark)
-            added.push_back(character);
-    AppendRaw(added);
+    AppendUnreserved(text);
+}
+
+bool TPreFormated::LastLineEmpty() const
+{
+    return Length == 0 || Text.back() == kLineEnd;
+}
+
+void TPreFormated::EndLine()
+{
+    if (LastLineEmpty())
+        AppendRaw(" ");
+    AppendRaw(std::string_view(&kLineEnd, 1));
 }
 
 int TPreFormated::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent)
@@ -34,14 +41,22 @@ int TPreFormated::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, I
 
 void TPreFormated::WidthRange(TCanvas&, int& minimum, int& maximum)
 {
-    const int width = TextWidth(0, Length) + Indent();
+    int widest = 0;
+    for (int start = 0; start < Length;) {
+        const char* text = Text.data();
+        const void* lineEnd = std::memchr(text + start, kLineEnd, static_cast<std::size_t>(Length - start));
+        const int end = lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - text) : Length;
+        widest = std::max(widest, TextWidth(start, end - start));
+        start = end + 1;
+    }
+    const int width = widest + Indent();
     maximum = width;
     minimum = std::min(kMaxMinimumWidth, width);
 }
 
 void TPreFormated::Added()
 {
-    if (Length == 0)
-        AddText(" ");
+    if (LastLineEmpty())
+        AppendRaw(" ");
     TSection::Added();
 }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -24,6 +25,12 @@ constexpr std::size_t kClearValueLength = 15;
 bool IsMark(char character)
 {
     return character == TSection::kImageMark || character == TSection::kControlMark;
+}
+
+// Characters that only the section itself puts into its text.
+bool IsReserved(char character)
+{
+    return IsMark(character) || character == TSection::kLineEnd;
 }
 
 // Lower case of a Windows-1252 byte, as Unicode lower-cases the character it
@@ -98,10 +105,15 @@ auto FirstControlAtOrAfter(const TFormControlList& controls, int index)
                             [](const TFormControlObj* control, int i) { return control->Position < i; });
 }
 
-// The plain text from index that crosses no run start, mark or limit.
+// The plain text from index that crosses no run start, mark, line end or limit.
 int PlainStretch(const TSection& section, int index, int limit)
 {
-    return std::min({section.RunEnd(index), section.NextImage(index), section.NextControl(index), limit});
+    const int stretch = std::min({section.RunEnd(index), section.NextImage(index), section.NextControl(index), limit});
+    if (stretch <= 0)
+        return stretch;
+    const char* text = section.Text.data() + index;
+    const void* lineEnd = std::memchr(text, TSection::kLineEnd, static_cast<std::size_t>(stretch));
+    return lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - text) : stretch;
 }
 
 } // namespace
@@ -133,31 +145,40 @@ void TSection::AppendRaw(std::string_view text)
     Length = static_cast<int>(Text.size());
 }
 
+void TSection::AppendUnreserved(std::string_view text)
+{
+    // Marks and line ends in the page's own text would pose as images,
+    // controls and line breaks.
+    const auto from = static_cast<std::ptrdiff_t>(Text.size());
+    Text.append(text);
+    Text.erase(std::remove_if(Text.begin() + from, Text.end(), IsReserved), Text.end());
+    Length = static_cast<int>(Text.size());
+}
+
+bool TSection::HoldsOnlyFloats(std::size_t count) const
+{
+    for (std::size_t index = 0; index < count; ++index) {
+        const TImageObj* image = Text[index] == kImageMark ? Images.At(static_cast<int>(index)) : nullptr;
+        if (!image || !image->IsFloating())
+            return false;
+    }
+    return true;
+}
+
 void TSection::AddText(std::string_view text)
 {
-    // Marks in the page's own text would pose as images and controls.
-    std::string added;
-    added.reserve(text.size());
-    for (const char character : text)
-        if (!IsMark(character))
-            added.push_back(character);
-    if (added.empty())
-        return;
-    if ((Text.empty() || Text.back() == ' ') && added.front() == ' ')
-        added.erase(0, 1);
-    if (!added.empty() && added.front() == ' ' && !Text.empty()) {
-        // Text that so far holds only floating images takes no leading space.
-        std::size_t index = 0;
-        while (index < Text.size() && Text[index] == kImageMark) {
-            const TImageObj* image = Images.At(static_cast<int>(index));
-            if (!image || !image->IsFloating())
-                break;
-            ++index;
-        }
-        if (index == Text.size())
-            added.erase(0, 1);
-    }
-    AppendRaw(added);
+    const std::size_t from = Text.size();
+    AppendUnreserved(text);
+    auto startsWithSpace = [&] { return Text.size() > from && Text[from] == ' '; };
+    auto dropFirst = [&] {
+        Text.erase(from, 1);
+        Length = static_cast<int>(Text.size());
+    };
+    if (startsWithSpace() && (from == 0 || Text[from - 1] == ' '))
+        dropFirst();
+    // Text that so far holds only floating images takes no leading space.
+    if (startsWithSpace() && from > 0 && HoldsOnlyFloats(from))
+        dropFirst();
 }
 
 void TSection::SetClearMode(const TAttributeList& attributes)
@@ -291,6 +312,8 @@ int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
             if (const TFormControlObj* control = ControlAt(index))
                 width = ExtentSum(width, control->Width());
             ++index;
+        } else if (character == kLineEnd) {
+            ++index;
         } else {
             const int stretch = std::max(1, PlainStretch(*this, index, end - index));
             const TFontObj& run = RunAt(index);
@@ -312,7 +335,7 @@ int TSection::CharsFitting(int index, int count, int width) const
     while (fitted < count) {
         const int at = index + fitted;
         const char character = Text[static_cast<std::size_t>(at)];
-        if (IsMark(character)) {
+        if (IsReserved(character)) {
             int markWidth = 0;
             if (character == kImageMark) {
                 if (const TImageObj* image = Images.At(at); image && !image->IsFloating())
@@ -335,18 +358,6 @@ int TSection::CharsFitting(int index, int count, int width) const
         sum += run.Font().TextWidth({Text.data() + at, static_cast<std::size_t>(k)}) - run.Overhang();
     }
     return fitted;
-}
-
-int TSection::LineAtY(int y) const
-{
-    const auto after = std::upper_bound(Lines.begin(), Lines.end(), y,
-                                        [](int value, const LineRec& line) { return value < line.Top; });
-    if (after == Lines.begin())
-        return -1;
-    const auto line = std::prev(after);
-    if (y >= line->Top + line->FullHeight())
-        return -1;
-    return static_cast<int>(line - Lines.begin());
 }
 
 // ---- Layout ----
@@ -419,6 +430,9 @@ int TSection::FitLine(int start, int remaining, int width, TLineState& state, In
                 break;
             atLineStart = false;
             ++total;
+        } else if (character == kLineEnd) {
+            ++total;
+            break;
         } else {
             const int stretch = std::max(1, PlainStretch(*this, at, remaining - total));
             const TFontObj& run = RunAt(at);
@@ -438,13 +452,20 @@ int TSection::BreakLine(int start, int fitted, bool& lastLine) const
 {
     const int remaining = Length - start;
     auto at = [this](int index) { return Text[static_cast<std::size_t>(index)]; };
+    // Spaces at a break, and the line end that follows them, stay on the line.
+    auto takeSpaces = [&](int end) {
+        while (end < Length && at(end) == ' ')
+            ++end;
+        return end < Length && at(end) == kLineEnd ? end + 1 : end;
+    };
     int count = fitted;
     if (count >= remaining) {
         count = remaining;
+    } else if (at(start + count - 1) == kLineEnd) {
+        // The line ends where the text ends it.
     } else if (at(start + count - 1) == ' ') {
-        while (start + count < Length && at(start + count) == ' ')
-            ++count;
-    } else if (!IsMark(at(start + count))) {
+        count = takeSpaces(start + count) - start;
+    } else if (!IsReserved(at(start + count))) {
         int found = -1;
         for (int index = start + count - 1; index > start; --index) {
             if (at(index) == ' ' || IsMark(at(index))) {
@@ -457,11 +478,9 @@ int TSection::BreakLine(int start, int fitted, bool& lastLine) const
         } else {
             // The word does not fit at all: it overflows the line whole.
             int end = start + count;
-            while (end < Length && at(end) != ' ' && !IsMark(at(end)))
+            while (end < Length && at(end) != ' ' && !IsReserved(at(end)))
                 ++end;
-            while (end < Length && at(end) == ' ')
-                ++end;
-            count = end - start;
+            count = takeSpaces(end) - start;
         }
     }
     lastLine = start + count >= Length;
@@ -529,7 +548,6 @@ void TSection::BuildLine(int start, int count, TLineState& state, IndentManager&
     }
     state.SetAside.clear();
     state.FloatHeight = 0;
-    line.ReachBottom = std::max(Lines.empty() ? 0 : Lines.back().ReachBottom, line.Top + line.DrawHeight);
     Lines.push_back(line);
 }
 
@@ -564,7 +582,6 @@ int TSection::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Inden
         LineRec blank;
         blank.TextHeight = clearSpace;
         blank.DrawHeight = clearSpace;
-        blank.ReachBottom = clearSpace;
         Lines.push_back(blank);
         SectionHeight += clearSpace;
         state.Y += clearSpace;
@@ -632,6 +649,7 @@ void TSection::PaintMarker(TCanvas&, int, int, const LineRec&) {}
 int TSection::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent)
 {
     Y = y;
+    PaintedLeft = x;
     const int offset = Document->YOffset;
     if (y + DrawHeight - offset < clip.Top || y - offset >= clip.Bottom || Lines.empty())
         return y + SectionHeight;
@@ -639,35 +657,33 @@ int TSection::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentMana
 
     // Lines are in order and their reach only grows: the first one that
     // reaches into the clip is found by bisection.
-    const auto first = std::upper_bound(Lines.begin(), Lines.end(), clip.Top + offset - y,
-                                        [](int top, const LineRec& line) { return top < line.ReachBottom; });
-    const std::size_t markerLine = (Lines.front().Count == 0 && Lines.size() > 1) ? 1 : 0;
-    for (auto line = first; line != Lines.end(); ++line) {
-        const int lineTop = y + line->Top;
+    const int markerLine = (Lines.front().Count == 0 && Lines.size() > 1) ? 1 : 0;
+    for (int index = Lines.FirstReachingBelow(clip.Top + offset - y); index < static_cast<int>(Lines.size());
+         ++index) {
+        const LineRec line = Lines[index];
+        const int lineTop = y + line.Top;
         if (lineTop - offset >= clip.Bottom)
             break;
-        const int textBottom = lineTop + line->SpaceBefore + line->TextHeight;
-        if (static_cast<std::size_t>(line - Lines.begin()) == markerLine && ListKind != TListKind::None)
-            PaintMarker(canvas, FirstLineLeft + x, textBottom, *line);
-        PaintLine(canvas, clip, *line, x, textBottom, indent);
+        const int textBottom = lineTop + line.SpaceBefore + line.TextHeight;
+        if (index == markerLine && ListKind != TListKind::None)
+            PaintMarker(canvas, FirstLineLeft + x, textBottom, line);
+        PaintLine(canvas, clip, line, textBottom, indent);
     }
     return y + SectionHeight;
 }
 
-void TSection::PaintLine(TCanvas& canvas, const TRect& clip, LineRec& line, int paintX, int textBottom,
+void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line, int textBottom,
                          IndentManager& indent)
 {
     const int offset = Document->YOffset;
     const int lineTop = textBottom - line.TextHeight - line.SpaceBefore;
     const int baseline = textBottom - line.Descent;
-    int x = paintX + line.IndentX;
-    line.PaintedX = x;
-    line.PaintedY = lineTop - offset;
+    int x = PaintedX(line);
 
     const int selectionBegin = Document->SelectionBegin - StartPosition;
     const int selectionEnd = Document->SelectionEnd - StartPosition;
     const bool hasSelection = selectionBegin < selectionEnd;
-    const TRect preClip{paintX, lineTop - offset, paintX + indent.ClipWidth, textBottom - offset};
+    const TRect preClip{PaintedLeft, lineTop - offset, PaintedLeft + indent.ClipWidth, textBottom - offset};
 
     bool atLineStart = true;
     const int end = line.Start + line.Count;
@@ -697,6 +713,10 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, LineRec& line, int 
                 x += control->Width();
             }
             atLineStart = false;
+            ++index;
+            continue;
+        }
+        if (character == kLineEnd) {
             ++index;
             continue;
         }
@@ -795,10 +815,10 @@ bool TSection::LinkAt(TCanvas&, int x, int y, TImageFormControlObj*& imageContro
     const int index = LineAtY(y);
     if (index < 0)
         return false;
-    const LineRec& line = Lines[static_cast<std::size_t>(index)];
-    if (x < line.PaintedX)
+    const LineRec line = Lines[index];
+    if (x < PaintedX(line))
         return false;
-    const int k = CharsFitting(line.Start, line.Count, x - line.PaintedX);
+    const int k = CharsFitting(line.Start, line.Count, x - PaintedX(line));
     if (k >= line.Count)
         return false;
     const TFontObj& run = RunAt(line.Start + k);
@@ -823,21 +843,22 @@ int TSection::PositionAt(TCanvas&, int x, int y, bool& insideText, int& lineHeig
     const int index = LineAtY(y);
     if (index < 0)
         return -1;
-    const LineRec& line = Lines[static_cast<std::size_t>(index)];
+    const LineRec line = Lines[index];
+    const int paintedX = PaintedX(line);
     insideText = true;
     lineHeight = line.TextHeight;
     lineTop = line.SpaceBefore + line.Top;
-    if (x < line.PaintedX) {
+    if (x < paintedX) {
         insideText = false;
-        cursorX = line.PaintedX;
+        cursorX = paintedX;
         return StartPosition + line.Start;
     }
-    int k = CharsFitting(line.Start, line.Count, x - line.PaintedX);
+    int k = CharsFitting(line.Start, line.Count, x - paintedX);
     const int width = TextWidth(line.Start, k);
-    cursorX = width + line.PaintedX;
+    cursorX = width + paintedX;
     if (k < line.Count) {
         const int next = TextWidth(line.Start + k, 1);
-        if (width + next / 2 < x - line.PaintedX) {
+        if (width + next / 2 < x - paintedX) {
             cursorX += next;
             ++k;
         }
@@ -852,16 +873,16 @@ bool TSection::PositionToPoint(TCanvas&, int position, int& y, int& x)
     const int index = position - StartPosition;
     if (Length == 0 || index < 0 || index > Length)
         return false;
-    const auto after = std::upper_bound(Lines.begin(), Lines.end(), index,
-                                        [](int i, const LineRec& line) { return i < line.Start; });
-    if (after == Lines.begin())
+    // A clear-space line shares its start with the first text line, which
+    // is the one found.
+    const int found = Lines.LineAtIndex(index);
+    if (found < 0)
         return false;
-    auto line = std::prev(after);
-    // A clear-space line shares its start with the first text line.
-    if (index >= line->Start + line->Count)
+    const LineRec line = Lines[found];
+    if (index >= line.Start + line.Count)
         return false;
-    y = Y + line->Top;
-    x = TextWidth(line->Start, index - line->Start) + line->IndentX;
+    y = Y + line.Top;
+    x = TextWidth(line.Start, index - line.Start) + line.IndentX;
     return true;
 }
 
@@ -903,21 +924,24 @@ void TSection::CopySelection()
         return;
     const int begin = Document->SelectionBegin - StartPosition;
     const int end = Document->SelectionEnd - StartPosition;
-    const auto first = std::upper_bound(Lines.begin(), Lines.end(), begin, [](int value, const LineRec& line) {
-        return value < line.Start + line.Count;
-    });
-    for (auto line = first; line != Lines.end() && line->Start < end; ++line) {
-        const int lineEnd = line->Start + line->Count;
-        const int from = std::max(begin, line->Start);
+    for (int index = std::max(0, Lines.LineAtIndex(begin)); index < static_cast<int>(Lines.size()); ++index) {
+        const LineRec line = Lines[index];
+        if (line.Start >= end)
+            break;
+        // A line end is copied as the line break that every copied line end gives.
+        const int lineEnd = line.Start + line.Count;
+        const int textEnd = line.Count > 0 && Text[static_cast<std::size_t>(lineEnd - 1)] == kLineEnd ? lineEnd - 1
+                                                                                                   : lineEnd;
+        const int from = std::max(begin, line.Start);
         const int to = std::min(end, lineEnd);
-        if (from >= to)
+        if (from >= std::min(to, textEnd))
             continue;
-        if (begin <= line->Start)
+        if (begin <= line.Start)
             sink->AddText(std::string(static_cast<std::size_t>(
-                                          kCopySpacesPerIndent * std::max(0, line->IndentX / IndentManagerBasic::kListIndent)),
+                                          kCopySpacesPerIndent * std::max(0, line.IndentX / IndentManagerBasic::kListIndent)),
                                       ' '));
-        const std::string_view part(Text.data() + from, static_cast<std::size_t>(to - from));
-        if (to == lineEnd)
+        const std::string_view part(Text.data() + from, static_cast<std::size_t>(std::min(to, textEnd) - from));
+        if (to >= textEnd)
             sink->AddTextCR(part);
         else
             sink->AddText(part);
@@ -937,6 +961,8 @@ void TSection::ApplyDefaultFonts()
 
 void TSection::Added()
 {
+    // The section gets no more text.
+    Text.shrink_to_fit();
     if (!Document)
         return;
     for (int run = 0; run < Fonts.Count(); ++run)

@@ -7,6 +7,7 @@
 #include "engine/canvas/Fonts.h"
 #include "engine/text/FormControlObj.h"
 #include "engine/text/ImageObj.h"
+#include "engine/text/LineList.h"
 #include "engine/layout/SectionBase.h"
 #include "engine/lexer/Symbols.h"
 
@@ -30,33 +31,14 @@ struct TBuilderStyle {
 enum class TListKind : std::uint8_t { None, Ordered, Unordered, Definition };
 enum class TClearMode : std::uint8_t { None, Left, Right, Both };
 
-// One laid-out line of a section.
-struct LineRec {
-    int Start = 0;        // index of the line's first character in the text
-    int SpaceBefore = 0;  // extra height above the text (tall images, controls)
-    int SpaceAfter = 0;   // extra height below it
-    int TextHeight = 0;   // largest run line height in the line
-    int DrawHeight = 0;   // height to paint, floats started in the line included
-    int Count = 0;        // characters, trailing spaces included
-    int Descent = 0;      // largest run descent in the line
-    int IndentX = 0;      // X of the first character in cell coordinates
-    int PaintedX = 0;     // window X of the line start at the last painting
-    int PaintedY = 0;     // window Y of the line at the last painting
-    // Not in the line's own data but kept with it so that painting and the
-    // point queries find a line by binary search instead of walking every
-    // line: the line top relative to the section top, and the lowest painted
-    // bottom (relative too) of this line and every line before it.
-    int Top = 0;
-    int ReachBottom = 0;
-
-    int FullHeight() const { return SpaceBefore + TextHeight + SpaceAfter; }
-};
-
 class TSection : public TSectionBase {
 public:
     // Marks that stand in the text for an inline image and a form control.
     static constexpr char kImageMark = 4;
     static constexpr char kControlMark = 2;
+    // Ends a line of preformatted text that holds several (a plain-text
+    // file's): the line breaks after it, and it is neither drawn nor copied.
+    static constexpr char kLineEnd = '\r';
     // Lines of preformatted text are laid out this wide, so that they break
     // only where the text breaks them.
     static constexpr int kPreformattedWidth = 32000;
@@ -73,11 +55,12 @@ public:
     TImageObjList Images;
     TFormControlList FormControls;
     int ListLevel;
-    std::vector<LineRec> Lines;
+    TLineList Lines;
     TListKind ListKind = TListKind::None;
     TParaAlign Alignment;
     TClearMode ClearMode = TClearMode::None;
     int FirstLineLeft = 0;       // left edge at the section's Y, from layout
+    int PaintedLeft = 0;         // window X of the cell's left edge at the last painting
 
     // Slot 12: appends text, collapsing a space that would double the one
     // before it and dropping the space after leading floating images.
@@ -122,7 +105,9 @@ public:
     // measured by TextWidth.
     int CharsFitting(int index, int count, int width) const;
     // The line holding y relative to the section top, or -1.
-    int LineAtY(int y) const;
+    int LineAtY(int y) const { return Lines.LineAtY(y); }
+    // Window X of the line's first character at the last painting.
+    int PaintedX(const LineRec& line) const { return PaintedLeft + line.IndentX; }
 
     void CopySelection() override;
     int Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent) override;
@@ -147,6 +132,9 @@ protected:
     virtual void PaintMarker(TCanvas& canvas, int x0, int textBottom, const LineRec& line);
     // Appends raw characters (no space rules), keeping Length in step.
     void AppendRaw(std::string_view text);
+    // Appends the text without the marks and line ends that only the section
+    // itself may put there.
+    void AppendUnreserved(std::string_view text);
 
 private:
     struct TLineState;
@@ -158,13 +146,14 @@ private:
     void RegisterFloat(TImageObj& image, int y, IndentManager& indent) const;
     int ClearSpace(int y, const IndentManager& indent) const;
     void SizeImages(TCanvas& canvas, int availableWidth);
-    void PaintLine(TCanvas& canvas, const TRect& clip, LineRec& line, int paintX, int textBottom,
-                   IndentManager& indent);
+    void PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line, int textBottom, IndentManager& indent);
     void PaintText(TCanvas& canvas, const TRect& clip, const TFontObj& run, std::string_view chunk, int x,
                    int baseline, bool selected, const TRect* preClip) const;
     bool ImageLink(TImageObj& image, int xInImage, int yInImage, TImageFormControlObj*& imageControl,
                    TUrlTarget& target) const;
     int AddedImageIndex() const { return Length; }
+    // Whether the first `count` characters are all floating images.
+    bool HoldsOnlyFloats(std::size_t count) const;
     // Text from here on looks so: the last run takes the look when it starts
     // at the end of the text, else a new run starts there.
     void LookFromHere(TSectionList& document, TFontObj look);

@@ -45,9 +45,11 @@ TEST(LayoutDump, TextAndImageSourcesAndMissingFiles)
 {
     std::ostringstream text;
     DumpPageFile((TestsDir() / "pages" / "pre.html").string(), {400, TViewedFileType::Text}, text);
-    // As plain text the tags are shown: the first line holds the whole source line.
-    EXPECT_NE(text.str().find("TPreFormated y=5 h=15 pos=0+"), std::string::npos);
-    EXPECT_NE(text.str().find("text \"<PRE>\""), std::string::npos);
+    // As plain text the tags are shown: the lines of the file are the lines
+    // of one preformatted item, each ended by its line end.
+    EXPECT_NE(text.str().find("TPreFormated y=5 h=60 pos=0+"), std::string::npos);
+    EXPECT_NE(text.str().find("text \"<PRE>\\x0Dx</PRE><PRE>"), std::string::npos);
+    EXPECT_NE(text.str().find("line 0+6 y=5 x=0\n  line 6+18 y=20 x=0"), std::string::npos);
 
     std::ostringstream image;
     DumpPageFile((TestsDir() / "pages" / "pre.html").string(), {400, TViewedFileType::Image}, image);

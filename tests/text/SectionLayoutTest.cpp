@@ -336,7 +336,7 @@ TEST(SectionPositions, PositionAtLeftOfALineGivesItsFirstCharacter)
     doc.Layout(300);
     doc.Paint(400, 20);
     const LineRec& second = section.Lines[1];
-    EXPECT_EQ(second.PaintedX, 20);
+    EXPECT_EQ(section.PaintedX(second), 20);
 
     bool inside = true;
     int lineHeight = 0;

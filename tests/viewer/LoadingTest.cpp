@@ -108,6 +108,52 @@ TEST_F(TLoadingTest, AnchorAfterFileName)
     EXPECT_EQ(Pane().VScrollPos(), before);
 }
 
+TEST_F(TLoadingTest, ALongTextFileShowsCopiesFindsAndReloadsEveryLine)
+{
+    // Thirteen hundred lines, some empty, the last without a line end: more
+    // than the builder puts into one item.
+    std::string file;
+    std::string copied;
+    for (int line = 1; line <= 1300; ++line) {
+        const std::string text = line % 100 == 50 ? "" : "Ligne " + std::to_string(line) + "\tdu fichier";
+        file += text + (line < 1300 ? "\r\n" : " zzfin");
+        // Tabs read as spaces; an empty line copies as one space.
+        copied += (text.empty() ? " " : "Ligne " + std::to_string(line) + " du fichier") +
+            (line < 1300 ? "" : " zzfin") + "\r\n";
+    }
+    const std::string name = WriteFile("long.txt", file);
+    Pane().LoadTextFile(name);
+
+    // Every line, empty or not, is one line of the same height.
+    const auto& first = dynamic_cast<const TSection&>(*Document().Items.front());
+    EXPECT_EQ(Pane().DocHeight(), 1300 * first.Lines[0].FullHeight() + 2 * Pane().MarginHeight());
+
+    Pane().SelectAll();
+    EXPECT_EQ(Pane().SelLength(), static_cast<int>(copied.size()));
+    TRecordingSink sink;
+    Document().TextSink = &sink;
+    Document().CopySelection();
+    Document().TextSink = nullptr;
+    EXPECT_EQ(sink.Text, copied);
+
+    ASSERT_TRUE(Pane().Find("ZZFIN", false));
+    EXPECT_GT(Pane().VScrollPos(), Pane().DocHeight() - 2 * Pane().height());
+    EXPECT_FALSE(Pane().Find("ZZFIN", false));
+
+    // A word of a line deep in the file is selected by a double click, and
+    // the view comes back where it was when the file is read again.
+    Pane().SetVScrollPos(Pane().DocHeight() * 2 / 3);
+    Paint();
+    const QPoint point = PointOfText("Ligne 1111", 7);
+    Click(point);
+    SendMouse(QEvent::MouseButtonDblClick, point, Qt::LeftButton, Qt::LeftButton);
+    Release(point);
+    EXPECT_EQ(Selected(Document()), "1111");
+    const int scrolled = Pane().VScrollPos();
+    Pane().Reload();
+    EXPECT_EQ(Pane().VScrollPos(), scrolled);
+}
+
 TEST_F(TLoadingTest, HistoryKeepsTheNewestPages)
 {
     Pane().SetHistoryMaxCount(10);
