@@ -73,6 +73,7 @@ void TSectionList::Clear()
     MissingImages.clear();
     Items.clear();
     FontLooks.Clear();
+    LastLines.clear();
 }
 
 int TSectionList::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidth)

@@ -4,6 +4,7 @@
 // animated images and their timer) and the links back to the viewer control.
 
 #include "engine/layout/Cell.h"
+#include "engine/layout/LineList.h"
 #include "engine/base/Colors.h"
 #include "engine/canvas/Fonts.h"
 #include "engine/images/GifDecoder.h"
@@ -108,6 +109,9 @@ public:
     std::shared_ptr<TFontFaceCache> FaceCache = std::make_shared<TFontFaceCache>();
     // The looks of the page's font runs, each kept once.
     TFontLooks FontLooks;
+    // The lines of the text item laid out last: the next one laid out the
+    // same way (a page of line breaks, a table of numbers) shares them.
+    TLineList LastLines;
     // The page background (the TCell background fields belong to table cells).
     TColor Background = clWindow;
     QImage BackgroundImage;          // null when there is none

@@ -597,6 +597,10 @@ int TSection::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Inden
         start += count;
     }
 
+    if (Document) {
+        Lines.ShareIfEqual(Document->LastLines);
+        Document->LastLines = Lines;
+    }
     position = StartPosition + Length;
     if (ListLevel > 0)
         SectionHeight = std::max(SectionHeight, indent.ListClearance() - Y);

@@ -7,7 +7,7 @@
 #include "engine/canvas/Fonts.h"
 #include "engine/text/FormControlObj.h"
 #include "engine/text/ImageObj.h"
-#include "engine/text/LineList.h"
+#include "engine/layout/LineList.h"
 #include "engine/layout/SectionBase.h"
 #include "engine/lexer/Symbols.h"
 

@@ -3,13 +3,16 @@
 // without gaps, in the text and down the page, so that a line is known by its
 // start; what else makes a line (its heights, descent and indent: its shape)
 // is kept once for every run of lines that share it. A paragraph keeps a
-// shape or two, a plain-text file of a million lines one.
+// shape or two, a plain-text file of a million lines one. Sections laid out
+// alike (the lines of a page of line breaks, the cells of a table of
+// numbers) share one list: a list is never changed once shared.
 
 #include "engine/base/LayoutLimits.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 // One laid-out line of a section.
@@ -64,13 +67,15 @@ public:
         int index_ = 0;
     };
 
-    void clear();
+    void clear() { data_.reset(); }
     // Appends the line below the last one: its start is where the last one
     // ends. Its reach is worked out here.
     void push_back(const LineRec& line);
+    // Takes the other list's lines when they are the same as these.
+    void ShareIfEqual(const TLineList& other);
 
-    std::size_t size() const { return starts_.size(); }
-    bool empty() const { return starts_.empty(); }
+    std::size_t size() const { return data_ ? data_->Starts.size() : 0; }
+    bool empty() const { return size() == 0; }
     LineRec operator[](int index) const;
     LineRec operator[](std::size_t index) const { return (*this)[static_cast<int>(index)]; }
     LineRec front() const { return (*this)[0]; }
@@ -104,15 +109,21 @@ private:
         int Top = 0;          // of line First
         int ReachBefore = 0;  // the reach of the lines before First
         TShape Shape;
+        bool operator==(const TRun&) const = default;
         int TopOf(int line) const
         {
             return ExtentSum(Top, static_cast<std::int64_t>(line - First) * Shape.FullHeight());
         }
     };
 
+    struct TData {
+        std::vector<int> Starts;
+        std::vector<TRun> Runs;
+        int End = 0; // where the last line ends
+        bool operator==(const TData& other) const;
+    };
+
     const TRun& RunOf(int line) const;
 
-    std::vector<int> starts_;
-    std::vector<TRun> runs_;
-    int end_ = 0;  // where the last line ends
+    std::shared_ptr<TData> data_;
 };
