@@ -229,14 +229,35 @@ TFontLook TFontLooks::Share(const TFontObj& look)
     return *looks_.insert(std::make_shared<const TFontObj>(look)).first;
 }
 
+std::vector<TFontList::TRun>& TFontList::OwnRuns()
+{
+    if (!runs_ || runs_.use_count() > 1)
+        runs_ = std::make_shared<std::vector<TRun>>(Runs().begin(), Runs().end());
+    return *runs_;
+}
+
 void TFontList::Add(int start, TFontLook look)
 {
-    runs_.push_back({start, std::move(look)});
+    OwnRuns().push_back({start, std::move(look)});
+}
+
+void TFontList::SetLook(int index, TFontLook look)
+{
+    if (Runs()[static_cast<std::size_t>(index)].Look == look)
+        return;
+    OwnRuns()[static_cast<std::size_t>(index)].Look = std::move(look);
+}
+
+void TFontList::ShareIfEqual(const TFontList& other)
+{
+    if (runs_ && other.runs_ && runs_ != other.runs_ && *runs_ == *other.runs_)
+        runs_ = other.runs_;
 }
 
 int TFontList::IndexAt(int textIndex) const
 {
-    const auto after = std::upper_bound(runs_.begin(), runs_.end(), textIndex,
+    const std::span<const TRun> runs = Runs();
+    const auto after = std::upper_bound(runs.begin(), runs.end(), textIndex,
                                         [](int index, const TRun& run) { return index < run.Start; });
-    return after == runs_.begin() ? 0 : static_cast<int>(after - runs_.begin()) - 1;
+    return after == runs.begin() ? 0 : static_cast<int>(after - runs.begin()) - 1;
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <span>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -291,7 +292,8 @@ private:
 };
 
 // The font runs of one section: where each starts and how it looks, ordered
-// by start.
+// by start. Sections whose runs are the same (every line of a plain-text file,
+// most cells of a table) share one list: a list is never changed once shared.
 class TFontList {
 public:
     struct TRun {
@@ -299,27 +301,35 @@ public:
         TFontLook Look;
         // The run's look.
         const TFontObj* operator->() const { return Look.get(); }
+        bool operator==(const TRun&) const = default;
     };
 
     // Appends a run; it starts after the last one.
     void Add(int start, TFontLook look);
     // Gives the run at the index another look.
-    void SetLook(int index, TFontLook look) { runs_[static_cast<std::size_t>(index)].Look = std::move(look); }
-    int Count() const { return static_cast<int>(runs_.size()); }
-    bool IsEmpty() const { return runs_.empty(); }
-    const TFontObj& operator[](int index) const { return *runs_[static_cast<std::size_t>(index)].Look; }
-    int Start(int index) const { return runs_[static_cast<std::size_t>(index)].Start; }
-    const TFontObj& Last() const { return *runs_.back().Look; }
-    int LastStart() const { return runs_.back().Start; }
-    void Clear() { runs_.clear(); }
+    void SetLook(int index, TFontLook look);
+    // Takes the other list's runs when they are the same as these.
+    void ShareIfEqual(const TFontList& other);
+
+    int Count() const { return static_cast<int>(Runs().size()); }
+    bool IsEmpty() const { return Runs().empty(); }
+    const TFontObj& operator[](int index) const { return *Runs()[static_cast<std::size_t>(index)].Look; }
+    int Start(int index) const { return Runs()[static_cast<std::size_t>(index)].Start; }
+    const TFontObj& Last() const { return *Runs().back().Look; }
+    int LastStart() const { return Runs().back().Start; }
+    void Clear() { runs_.reset(); }
 
     // The index of the run that holds the text index (the last run starting at
     // or before it); 0 when the list is empty or the index precedes every run.
     int IndexAt(int textIndex) const;
 
-    auto begin() const { return runs_.begin(); }
-    auto end() const { return runs_.end(); }
+    auto begin() const { return Runs().begin(); }
+    auto end() const { return Runs().end(); }
 
 private:
-    std::vector<TRun> runs_;
+    std::span<const TRun> Runs() const { return runs_ ? std::span<const TRun>(*runs_) : std::span<const TRun>(); }
+    // The runs, made this list's own first when they are shared.
+    std::vector<TRun>& OwnRuns();
+
+    std::shared_ptr<std::vector<TRun>> runs_;
 };

@@ -73,6 +73,7 @@ void TSectionList::Clear()
     MissingImages.clear();
     Items.clear();
     FontLooks.Clear();
+    LastRuns.Clear();
     LastLines.clear();
 }
 

@@ -109,8 +109,10 @@ public:
     std::shared_ptr<TFontFaceCache> FaceCache = std::make_shared<TFontFaceCache>();
     // The looks of the page's font runs, each kept once.
     TFontLooks FontLooks;
-    // The lines of the text item laid out last: the next one laid out the
-    // same way (a page of line breaks, a table of numbers) shares them.
+    // The font runs of the text item added last and the lines of the one
+    // laid out last: the next one that has the same (a page of line breaks,
+    // a table of numbers) shares them.
+    TFontList LastRuns;
     TLineList LastLines;
     // The page background (the TCell background fields belong to table cells).
     TColor Background = clWindow;

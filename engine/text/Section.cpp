@@ -971,4 +971,6 @@ void TSection::Added()
         return;
     for (int run = 0; run < Fonts.Count(); ++run)
         Fonts.SetLook(run, Document->FontLooks.Share(Fonts[run]));
+    Fonts.ShareIfEqual(Document->LastRuns);
+    Document->LastRuns = Fonts;
 }
