@@ -131,7 +131,7 @@ std::optional<TColor> ParseColor(std::string_view text);
 // lower case, on their first `limit` characters only; letters A to Z alone fold.
 std::string LowerCasePrefix(std::string_view text, std::size_t limit = std::string_view::npos);
 
-enum class TParaAlign { Left, Centre, Right };
+enum class TParaAlign : std::uint8_t { Left, Centre, Right };
 enum class TCellAlign { None, Left, Centre, Right };
 enum class TVertAlign { Top, Middle, Bottom };
 

@@ -401,28 +401,29 @@ void WrapAltText(TCanvas& canvas, int left, int top, std::string_view text, int 
 
 TImageObj& TImageObjList::Add(std::unique_ptr<TImageObj> image)
 {
-    images_.push_back(std::move(image));
-    return *images_.back();
+    if (!images_)
+        images_ = std::make_unique<std::vector<std::unique_ptr<TImageObj>>>();
+    images_->push_back(std::move(image));
+    return *images_->back();
 }
 
 int TImageObjList::FirstAtOrAfter(int textIndex) const
 {
-    const auto found = std::lower_bound(images_.begin(), images_.end(), textIndex,
+    const auto images = Images();
+    const auto found = std::lower_bound(images.begin(), images.end(), textIndex,
                                         [](const auto& image, int index) { return image->Index < index; });
-    return static_cast<int>(found - images_.begin());
+    return static_cast<int>(found - images.begin());
 }
 
 TImageObj* TImageObjList::At(int textIndex) const
 {
     const int found = FirstAtOrAfter(textIndex);
-    return found < Count() && images_[static_cast<std::size_t>(found)]->Index == textIndex
-        ? images_[static_cast<std::size_t>(found)].get()
-        : nullptr;
+    return found < Count() && (*this)[found].Index == textIndex ? &(*this)[found] : nullptr;
 }
 
 TImageObj* TImageObjList::ImageAt(int x, int y, int& xInImage, int& yInImage) const
 {
-    for (const auto& image : images_)
+    for (const auto& image : Images())
         if (image->Contains(x, y, xInImage, yInImage))
             return image.get();
     return nullptr;

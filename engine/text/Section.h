@@ -50,17 +50,19 @@ public:
              TBuilderStyle& builderStyle);
     ~TSection() override;
 
+    // A page can hold a million sections: the fields are ordered so that
+    // none leaves a gap.
+    int ListLevel;
     std::string Text;
     TFontList Fonts;
     TImageObjList Images;
     TFormControlList FormControls;
-    int ListLevel;
     TLineList Lines;
+    int FirstLineLeft = 0;       // left edge at the section's Y, from layout
+    int PaintedLeft = 0;         // window X of the cell's left edge at the last painting
     TListKind ListKind = TListKind::None;
     TParaAlign Alignment;
     TClearMode ClearMode = TClearMode::None;
-    int FirstLineLeft = 0;       // left edge at the section's Y, from layout
-    int PaintedLeft = 0;         // window X of the cell's left edge at the last painting
 
     // Slot 12: appends text, collapsing a space that would double the one
     // before it and dropping the space after leading floating images.
