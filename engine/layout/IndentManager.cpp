@@ -141,22 +141,50 @@ std::optional<int> TIndentRecords::OpenBottomBeyond(int x) const
 
 void IndentManagerBasic::Reset(int width)
 {
-    left_.Clear();
-    right_.Clear();
+    if (sides_) {
+        sides_->Left.Clear();
+        sides_->Right.Clear();
+    }
     LeftEdgeX = 0;
     RightEdgeX = width;
     ListLevel = 0;
     Width = width;
 }
 
+const TIndentRecords* IndentManagerBasic::Side(TFloatSide side) const
+{
+    if (!sides_)
+        return nullptr;
+    return side == TFloatSide::Left ? &sides_->Left : &sides_->Right;
+}
+
+TIndentRecords& IndentManagerBasic::AddingTo(TFloatSide side)
+{
+    if (!sides_)
+        sides_ = std::make_unique<TSides>();
+    return side == TFloatSide::Left ? sides_->Left : sides_->Right;
+}
+
+std::span<const IndentRec> IndentManagerBasic::LeftRecords() const
+{
+    return sides_ ? std::span<const IndentRec>(sides_->Left.All()) : std::span<const IndentRec>();
+}
+
+std::span<const IndentRec> IndentManagerBasic::RightRecords() const
+{
+    return sides_ ? std::span<const IndentRec>(sides_->Right.All()) : std::span<const IndentRec>();
+}
+
 int IndentManagerBasic::LeftEdge(int y) const
 {
-    return LeftEdgeX + left_.LargestXAt(y).value_or(0);
+    const TIndentRecords* left = Side(TFloatSide::Left);
+    return LeftEdgeX + (left ? left->LargestXAt(y).value_or(0) : 0);
 }
 
 int IndentManagerBasic::RightEdge(int y) const
 {
-    return RightEdgeX + right_.SmallestXAt(y).value_or(0);
+    const TIndentRecords* right = Side(TFloatSide::Right);
+    return RightEdgeX + (right ? right->SmallestXAt(y).value_or(0) : 0);
 }
 
 void IndentManagerBasic::SetListLevel(int y, int level)
@@ -164,9 +192,9 @@ void IndentManagerBasic::SetListLevel(int y, int level)
     if (level > ListLevel) {
         // Added one at a time, so each level sees the indent of the one before.
         for (int newLevel = ListLevel + 1; newLevel <= level; ++newLevel)
-            left_.Add({LeftEdge(y) - LeftEdgeX + kListIndent, y, kOpenBottom, newLevel});
+            AddingTo(TFloatSide::Left).Add({LeftEdge(y) - LeftEdgeX + kListIndent, y, kOpenBottom, newLevel});
     } else if (level < ListLevel && ListLevel > 0) {
-        left_.CloseLevelsAbove(level, y - 1);
+        AddingTo(TFloatSide::Left).CloseLevelsAbove(level, y - 1);
     }
     ListLevel = level;
 }
@@ -177,9 +205,9 @@ void IndentManagerBasic::RegisterFloat(TFloatSide side, int y, int height, int w
     // layout reaches.
     const int bottom = ExtentSum(y, height);
     if (side == TFloatSide::Left)
-        left_.Add({ExtentSum(LeftEdge(y) - LeftEdgeX, width), y, bottom, std::nullopt});
+        AddingTo(side).Add({ExtentSum(LeftEdge(y) - LeftEdgeX, width), y, bottom, std::nullopt});
     else
-        right_.Add({-ExtentSum(RightEdgeX - RightEdge(y), width), y, bottom, std::nullopt});
+        AddingTo(side).Add({-ExtentSum(RightEdgeX - RightEdge(y), width), y, bottom, std::nullopt});
 }
 
 int IndentManagerBasic::FloatBottom() const
@@ -189,27 +217,32 @@ int IndentManagerBasic::FloatBottom() const
 
 int IndentManagerBasic::FloatBottom(TFloatSide side) const
 {
-    const TIndentRecords& records = side == TFloatSide::Left ? left_ : right_;
-    return std::max(0, records.UnownedBottom().value_or(0));
+    const TIndentRecords* records = Side(side);
+    return records ? std::max(0, records->UnownedBottom().value_or(0)) : 0;
 }
 
 TClearanceBottoms IndentManagerBasic::ClearanceBottoms() const
 {
-    auto lowestFloat = [](const TIndentRecords& records) {
-        const std::optional<int> bottom = records.UnownedBottom();
+    auto lowestFloat = [this](TFloatSide side) {
+        const TIndentRecords* records = Side(side);
+        const std::optional<int> bottom = records ? records->UnownedBottom() : std::nullopt;
         return bottom ? *bottom + 1 : 0;
     };
-    return {lowestFloat(left_), lowestFloat(right_)};
+    return {lowestFloat(TFloatSide::Left), lowestFloat(TFloatSide::Right)};
 }
 
 int IndentManagerBasic::ListClearance() const
 {
-    const int levelX = left_.OpenLevelX(ListLevel).value_or(0);
-    const std::optional<int> bottom = Larger(left_.OpenBottomBeyond(levelX), left_.UnownedBottomBeyond(levelX));
+    const TIndentRecords* left = Side(TFloatSide::Left);
+    if (!left)
+        return 1;
+    const int levelX = left->OpenLevelX(ListLevel).value_or(0);
+    const std::optional<int> bottom = Larger(left->OpenBottomBeyond(levelX), left->UnownedBottomBeyond(levelX));
     return std::max(0, bottom.value_or(0)) + 1;
 }
 
 std::size_t IndentManagerBasic::LiveRecordCount(TFloatSide side) const
 {
-    return (side == TFloatSide::Left ? left_ : right_).LiveCount();
+    const TIndentRecords* records = Side(side);
+    return records ? records->LiveCount() : 0;
 }

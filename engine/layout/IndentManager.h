@@ -7,7 +7,9 @@
 #include <climits>
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 // One indent band. For a left record X is the indent's (or float's) right edge
@@ -103,14 +105,23 @@ public:
     int ListClearance() const;
 
     // Every record registered since Reset, in order.
-    const std::vector<IndentRec>& LeftRecords() const { return left_.All(); }
-    const std::vector<IndentRec>& RightRecords() const { return right_.All(); }
+    std::span<const IndentRec> LeftRecords() const;
+    std::span<const IndentRec> RightRecords() const;
     // How many unowned records an edge question on the side still looks at.
     std::size_t LiveRecordCount(TFloatSide side) const;
 
 private:
-    TIndentRecords left_;
-    TIndentRecords right_;
+    struct TSides {
+        TIndentRecords Left;
+        TIndentRecords Right;
+    };
+    // The records of each side, or none while a cell has had neither list
+    // nor float: most table cells never have one, and a table of a million
+    // cells would otherwise keep a million empty indexes.
+    const TIndentRecords* Side(TFloatSide side) const;
+    TIndentRecords& AddingTo(TFloatSide side);
+
+    std::unique_ptr<TSides> sides_;
 };
 
 // The design keeps a descendant for cells; it adds nothing this program uses.

@@ -132,8 +132,8 @@ std::optional<TColor> ParseColor(std::string_view text);
 std::string LowerCasePrefix(std::string_view text, std::size_t limit = std::string_view::npos);
 
 enum class TParaAlign : std::uint8_t { Left, Centre, Right };
-enum class TCellAlign { None, Left, Centre, Right };
-enum class TVertAlign { Top, Middle, Bottom };
+enum class TCellAlign : std::uint8_t { None, Left, Centre, Right };
+enum class TVertAlign : std::uint8_t { Top, Middle, Bottom };
 
 // ALIGN of P, H, DIV: left, center, right; otherwise the current alignment.
 TParaAlign ReadParaAlign(const TAttributeList& attributes, TParaAlign current);

@@ -115,11 +115,10 @@ int TCellObj::MeasureContent(TCanvas& canvas, int width)
 
 void TCellObj::ContentWidthRange(TCanvas& canvas, int& minimum, int& maximum)
 {
-    if (!rangeKnown_) {
+    if (rangeMinimum_ == kUnmeasured) {
         Cell.WidthRange(canvas, rangeMinimum_, rangeMaximum_);
         rangeMinimum_ = std::min(rangeMinimum_, kMaxCellWidth);
         rangeMaximum_ = std::min(rangeMaximum_, kMaxCellWidth);
-        rangeKnown_ = true;
     }
     minimum = rangeMinimum_;
     maximum = rangeMaximum_;
@@ -127,8 +126,8 @@ void TCellObj::ContentWidthRange(TCanvas& canvas, int& minimum, int& maximum)
 
 void TCellObj::ForgetMeasurings()
 {
-    heightByWidth_.clear();
-    rangeKnown_ = false;
+    heightByWidth_ = {};
+    rangeMinimum_ = kUnmeasured;
 }
 
 TCellList::TCellList(const TAttributeList& attributes)
@@ -569,6 +568,10 @@ int ThtmlTable::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Ind
     PlaceHorizontally(available, leftEdge);
     Length = position - StartPosition;
     maxWidth = TableWidth;
+    // The pass is over: what it measured would only hold memory, a few
+    // dozen bytes a cell, until the next pass forgets it anyway.
+    if (!nestedInTable_)
+        ForgetMeasurings();
 
     DrawHeight = SectionHeight;
     if (!Floating)

@@ -43,8 +43,8 @@ public:
     int ContentHeight = 0;
     int SpecifiedHeight = 0;
     int VertOffset = 0;   // top of the content below the cell top
-    TVertAlign VertAlign = TVertAlign::Top;
     int SpecifiedWidth = 0; // pixels, or tenths of a percent
+    TVertAlign VertAlign = TVertAlign::Top;
     bool WidthIsPercent = false;
     // The alignment the builder gives the cell's paragraphs.
     TParaAlign Alignment = TParaAlign::Left;
@@ -63,10 +63,11 @@ public:
     void ForgetMeasurings();
 
 private:
+    static constexpr int kUnmeasured = -1;
+
     std::vector<std::pair<int, int>> heightByWidth_;
-    bool rangeKnown_ = false;
-    int rangeMinimum_ = 0;
-    int rangeMaximum_ = 0;
+    int rangeMinimum_ = kUnmeasured;
+    int rangeMaximum_ = kUnmeasured;
 };
 
 // A row: one cell object per grid column once the spans are expanded.
