@@ -218,9 +218,10 @@ TEST_F(TMouseTest, TextInsideFloatingTablesCanBeSelected)
         TSectionBase* item = nullptr;
         EXPECT_TRUE(Document().CharAt(found, ch, item)) << text;
         const auto& section = dynamic_cast<const TSection&>(*item);
-        const LineRec& line = section.Lines.front();
+        const LineRec line = section.Lines.front();
         const int index = found + offset - section.StartPosition;
-        return QPoint(line.PaintedX + section.TextWidth(line.Start, index - line.Start) + 2, line.PaintedY + 6);
+        const int paintedY = section.Y + line.Top - Document().YOffset;
+        return QPoint(section.PaintedX(line) + section.TextWidth(line.Start, index - line.Start) + 2, paintedY + 6);
     };
     Press(paintedPoint("gauche", 0));
     Move(paintedPoint("flottante", 5), Qt::LeftButton);
