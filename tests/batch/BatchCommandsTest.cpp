@@ -77,17 +77,21 @@ TEST(BatchCommands, ManualAndReadmeListEveryHelpOption)
     }
 }
 
-// --png decodes PNG pictures for the commands that show a page.
+// --png decodes PNG pictures for the commands that show a page; a PNG cut
+// short gives the error picture even then.
 TEST(BatchCommands, PngPicturesOnlyWithThePngOption)
 {
     const QTemporaryDir folder;
     const std::string path = folder.path().toStdString();
     ASSERT_TRUE(QImage(30, 20, QImage::Format_RGB32).save(folder.filePath("photo.png"), "PNG"));
-    std::ofstream(path + "/page.htm") << "<IMG SRC=\"photo.png\">";
+    const std::string photo = ReadFileBytes(path + "/photo.png");
+    std::ofstream(path + "/cut.png", std::ios::binary) << photo.substr(0, photo.size() / 2);
+    std::ofstream(path + "/page.htm") << "<IMG SRC=\"photo.png\"><IMG SRC=\"cut.png\">";
     // Without it, the error picture in its frame.
     EXPECT_NE(Zefweb({"--dump", path + "/page.htm"}).Out.find("photo.png\" 24x24"), std::string::npos);
     const TRun shown = Zefweb({"--dump", path + "/page.htm", "--png"});
     EXPECT_NE(shown.Out.find("photo.png\" 30x20"), std::string::npos) << shown.Out;
+    EXPECT_NE(shown.Out.find("cut.png\" 24x24"), std::string::npos) << shown.Out;
     EXPECT_EQ(Zefweb({"--text", path + "/page.htm", "--png"}).Code, 0);
     EXPECT_EQ(Zefweb({"--bench", path + "/page.htm", "--png", "--repeat", "1"}).Code, 0);
     EXPECT_EQ(Zefweb({"--tokens", path + "/page.htm"}).Code, 0);
