@@ -20,6 +20,16 @@ TEST(LinkNames, TrimNameDropsBlanksAndControls)
     EXPECT_EQ(TrimName("a b"), "a b");
 }
 
+// Links naming a control character name no file, and messages show it
+// escaped; a space, "~", a no-break space and accented letters are ordinary.
+TEST(LinkNames, ControlCharactersEndWhereOrdinaryCharactersStart)
+{
+    EXPECT_FALSE(HasControlCharacter("deux mots~caf\xC3\xA9\xC2\xA0.htm"));
+    for (const char* name : {"a\x1F", "a\x7F", "a\xC2\x80", "a\xC2\x9F", "\x01"})
+        EXPECT_TRUE(HasControlCharacter(name)) << EscapeControlCharacters(name);
+    EXPECT_EQ(EscapeControlCharacters("a\x1F b\x7F~\xC2\x9F\xC2\xA0.htm"), "a\\x1F b\\x7F~\\xC2\\x9F\xC2\xA0.htm");
+}
+
 TEST(LinkNames, LinkToPathDecodesPercentsAsDesigned)
 {
     EXPECT_EQ(LinkToPath("x%2541.htm"), "xA.htm"); // the decoded "%" is decoded again
