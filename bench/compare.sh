@@ -13,7 +13,17 @@ build=${1:-$here/../build}
 repeat=${2:-5}
 pages=$(mktemp -d)
 trap 'rm -rf "$pages"' EXIT
-python3 "$here/../../shared/bench/gen_corpus.py" --out "$pages" >/dev/null
+# The generator is in shared/bench beside the repository, or beside a folder
+# above it (a worktree), unless ZEF_SHARED_DIR names the shared folder.
+shared=${ZEF_SHARED_DIR:-}
+folder=$here/..
+while [ -z "$shared" ]; do
+  folder=$(cd "$folder/.." && pwd)
+  if [ -f "$folder/shared/bench/gen_corpus.py" ] || [ "$folder" = / ]; then
+    shared=$folder/shared
+  fi
+done
+python3 "$shared/bench/gen_corpus.py" --out "$pages" >/dev/null
 
 value() { awk -v key="$1" '$1 == key { print $2 }' "$2"; }
 
