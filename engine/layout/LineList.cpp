@@ -8,6 +8,17 @@ bool TLineList::TData::operator==(const TData& other) const
     return End == other.End && Starts == other.Starts && Runs == other.Runs;
 }
 
+void TLineList::clear()
+{
+    if (data_ && data_.use_count() == 1) {
+        data_->Starts.clear();
+        data_->Runs.clear();
+        data_->End = 0;
+    } else {
+        data_.reset();
+    }
+}
+
 void TLineList::push_back(const LineRec& line)
 {
     // Lines are added by one layout pass to a list of their own.

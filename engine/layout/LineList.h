@@ -67,7 +67,9 @@ public:
         int index_ = 0;
     };
 
-    void clear() { data_.reset(); }
+    // A list of its own keeps its room for the next layout pass; a shared
+    // one is let go.
+    void clear();
     // Appends the line below the last one: its start is where the last one
     // ends. Its reach is worked out here.
     void push_back(const LineRec& line);
