@@ -7,6 +7,7 @@
 #include "engine/base/ErrorBox.h"
 #include "engine/viewer/HtmlPane.h"
 #include "engine/images/ImageCache.h"
+#include "engine/images/ImageLoader.h"
 #include "engine/viewer/PaintPanel.h"
 #include "engine/canvas/TextSinks.h"
 
@@ -28,6 +29,20 @@ namespace {
 
 constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
+// A saved picture is held whole in memory and drawn with the painter's 16-bit
+// coordinates: it keeps to the pictures' own limits.
+constexpr int kMaxPictureSide = 32767;
+
+std::string PictureLimits()
+{
+    return "une image a au plus " + std::to_string(kMaxPictureSide) + " pixels de côté et " +
+           std::to_string(kMaxStillPixels) + " pixels en tout";
+}
+
+bool PictureFits(std::int64_t width, std::int64_t height)
+{
+    return width <= kMaxPictureSide && height <= kMaxPictureSide && width * height <= kMaxStillPixels;
+}
 
 // Layout errors of a page go to standard error instead of a message box.
 class TStreamErrorBox final : public TErrorBox {
@@ -170,6 +185,8 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
                 throw EUsage("--render attend --output FICHIER.png");
             const int width = options.Number("--width", kDefaultWidth, 1);
             const int height = options.Number("--height", kDefaultHeight, 1);
+            if (!PictureFits(width, height))
+                throw EUsage("--width et --height : " + PictureLimits());
             const TViewedFileType type = FileTypeOf(options);
             const TBatchApplication application;
             TBatchPane batch(err, options, width, height, !options.Has("--no-images"));
@@ -178,7 +195,13 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
             if (options.Has("--full")) {
                 // Tall enough that the whole page fits without a vertical bar;
                 // the width, and so the layout, stays.
-                pane.resize(width, std::max(height, pane.DocHeight() + 3));
+                const int fullHeight = std::max(height, pane.DocHeight() + 3);
+                if (!PictureFits(width, fullHeight)) {
+                    err << "zefweb: --full : la page fait " << fullHeight << " pixels de haut et "
+                        << PictureLimits() << " ; --scroll et --height en dessinent une partie\n";
+                    return 1;
+                }
+                pane.resize(width, fullHeight);
                 pane.ScrollTo(0);
             } else if (options.Value("--scroll")) {
                 pane.SetVScrollPos(options.Number("--scroll", 0, 0));

@@ -107,6 +107,26 @@ TEST_F(TRenderTest, MissingFileIsReported)
     EXPECT_EQ(RenderCommand({"--render", FixturePage("long.htm")}, out, err), 2);
 }
 
+// A picture is held whole and drawn with 16-bit coordinates: a page taller
+// than that, or a size asked beyond it, is refused with the limits named.
+TEST_F(TRenderTest, PicturesBeyondThePictureLimitsAreRefused)
+{
+    const std::string page = WriteLongPage("haute.htm", 2000);
+    const std::string output = Folder() + "/haute.png";
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RenderCommand({"--render", page, "--output", output, "--full"}, out, err), 1);
+    EXPECT_NE(err.str().find("--full : la page fait "), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("32767 pixels de côté"), std::string::npos) << err.str();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(output)));
+
+    for (const auto& [width, height] : {std::pair{"32768", "10"}, std::pair{"10", "32768"}, std::pair{"9000", "9000"}})
+        EXPECT_EQ(RenderCommand({"--render", page, "--output", output, "--width", width, "--height", height}, out, err), 2)
+            << width << " x " << height;
+    EXPECT_EQ(RenderCommand({"--render", page, "--output", output, "--width", "32767", "--height", "100"}, out, err), 0)
+        << err.str();
+}
+
 // Share of the rectangle's pixels that have exactly the colour.
 double ShareOf(const QImage& image, const QRect& rect, QRgb color)
 {
