@@ -98,23 +98,6 @@ void Load(THtmlPane& pane, const std::string& file, TViewedFileType type)
     }
 }
 
-// Fills the document as the control's loading does for the file type.
-void BuildDocument(THtmlBuilder& builder, TSectionList& document, TAnchorList& anchors, const std::string& file,
-                   TViewedFileType type, const THtmlHandlers& handlers)
-{
-    switch (type) {
-    case TViewedFileType::Html:
-        builder.ParseHtmlFile(document, anchors, file, handlers);
-        break;
-    case TViewedFileType::Text:
-        builder.ParseTextFile(document, anchors, file);
-        break;
-    case TViewedFileType::Image:
-        builder.ParseHtmlText(document, anchors, THtmlBuilder::ImagePageText(file), handlers);
-        break;
-    }
-}
-
 // Whether the pane gets a window of its own; the benchmark paints into
 // images only, and a window's backing store would count in its memory.
 enum class TPaneWindow : std::uint8_t { Real, None };
@@ -269,7 +252,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                 document.Clear();
                 THtmlBuilder builder;
                 TAnchorList anchors;
-                BuildDocument(builder, document, anchors, options.File, type, handlers);
+                builder.ParseFile(document, anchors, options.File, type, handlers);
                 phases["build"].push_back(MillisecondsSince(start));
 
                 start = std::chrono::steady_clock::now();

@@ -1,4 +1,5 @@
 #include "engine/base/TextEncoding.h"
+#include "engine/base/AsciiText.h"
 
 #include "engine/base/Cp1252.h"
 
@@ -209,22 +210,7 @@ const unsigned char* ConvertUtf8Run(const unsigned char* from, const unsigned ch
 
 // ---- META declarations ----
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-
-bool EqualsLower(std::string_view text, std::string_view lower)
-{
-    return text.size() == lower.size()
-        && std::equal(text.begin(), text.end(), lower.begin(), [](char c, char l) { return LowerAscii(c) == l; });
-}
-
-std::size_t FindLower(std::string_view text, std::string_view lower)
-{
-    const auto found = std::search(text.begin(), text.end(), lower.begin(), lower.end(),
-                                   [](char c, char l) { return LowerAscii(c) == l; });
-    return found == text.end() ? std::string_view::npos : static_cast<std::size_t>(found - text.begin());
-}
 
 std::size_t SkipSpaces(std::string_view text, std::size_t index)
 {
@@ -271,7 +257,7 @@ bool ReadTagAttribute(std::string_view tag, std::size_t& index, TTagAttribute& a
 // The set named after "charset=" in a Content-Type value, or empty.
 std::string_view CharsetOfContentType(std::string_view content)
 {
-    const std::size_t charset = FindLower(content, "charset");
+    const std::size_t charset = FindIgnoringCase(content, "charset");
     if (charset == std::string_view::npos)
         return {};
     std::size_t index = SkipSpaces(content, charset + 7);
@@ -363,23 +349,23 @@ void TEncodingDetector::ExamineTag()
     while (index < tag.size() && ((tag[index] >= 'a' && tag[index] <= 'z') || (tag[index] >= 'A' && tag[index] <= 'Z')))
         ++index;
     const std::string_view name = tag.substr(1, index - 1);
-    if (EqualsLower(name, "body")) {
+    if (EqualsIgnoringCase(name, "body")) {
         BodySeen = true;
         return;
     }
-    if (!EqualsLower(name, "meta"))
+    if (!EqualsIgnoringCase(name, "meta"))
         return;
     std::string_view charset;
     std::string_view content;
     bool contentType = false;
     TTagAttribute attribute;
     while (ReadTagAttribute(tag, index, attribute)) {
-        if (EqualsLower(attribute.Name, "charset"))
+        if (EqualsIgnoringCase(attribute.Name, "charset"))
             charset = attribute.Value;
-        else if (EqualsLower(attribute.Name, "content"))
+        else if (EqualsIgnoringCase(attribute.Name, "content"))
             content = attribute.Value;
-        else if (EqualsLower(attribute.Name, "http-equiv"))
-            contentType = EqualsLower(attribute.Value, "content-type");
+        else if (EqualsIgnoringCase(attribute.Name, "http-equiv"))
+            contentType = EqualsIgnoringCase(attribute.Value, "content-type");
     }
     if (charset.empty() && contentType)
         charset = CharsetOfContentType(content);
@@ -388,11 +374,11 @@ void TEncodingDetector::ExamineTag()
     charset = charset.substr(std::min(charset.size(), SkipSpaces(charset, 0)));
     if (charset.empty())
         return;
-    if (EqualsLower(charset, "utf-8") || EqualsLower(charset, "utf8"))
+    if (EqualsIgnoringCase(charset, "utf-8") || EqualsIgnoringCase(charset, "utf8"))
         Declared = TDeclared::Utf8;
-    else if (EqualsLower(charset, "iso-8859-15") || EqualsLower(charset, "iso8859-15")
-             || EqualsLower(charset, "iso_8859-15") || EqualsLower(charset, "latin-9")
-             || EqualsLower(charset, "latin9"))
+    else if (EqualsIgnoringCase(charset, "iso-8859-15") || EqualsIgnoringCase(charset, "iso8859-15")
+             || EqualsIgnoringCase(charset, "iso_8859-15") || EqualsIgnoringCase(charset, "latin-9")
+             || EqualsIgnoringCase(charset, "latin9"))
         Declared = TDeclared::Latin9;
     else
         Declared = TDeclared::Windows1252;

@@ -91,6 +91,22 @@ void THtmlBuilder::ParseTextFile(TSectionList& document, TAnchorList& anchors, c
     Run(TEntry::TextFile, document, anchors, fileName, {});
 }
 
+void THtmlBuilder::ParseFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName,
+                             TViewedFileType type, const THtmlHandlers& handlers)
+{
+    switch (type) {
+    case TViewedFileType::Html:
+        ParseHtmlFile(document, anchors, fileName, handlers);
+        break;
+    case TViewedFileType::Text:
+        ParseTextFile(document, anchors, fileName);
+        break;
+    case TViewedFileType::Image:
+        ParseHtmlText(document, anchors, ImagePageText(fileName), handlers);
+        break;
+    }
+}
+
 std::string THtmlBuilder::ImagePageText(std::string_view fileName)
 {
     std::string text = "<img src=\"";

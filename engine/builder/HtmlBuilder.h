@@ -12,6 +12,7 @@
 #include "engine/text/Section.h"
 #include "engine/lexer/Symbols.h"
 #include "engine/base/UrlTarget.h"
+#include "engine/base/ViewedFileType.h"
 
 #include <bitset>
 #include <functional>
@@ -112,6 +113,11 @@ public:
     // kTextFileBlockLines lines (comments are skipped). Errors as for
     // ParseHtmlFile.
     void ParseTextFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName);
+    // A file of the type the viewer shows it as: one of the two files above,
+    // or a lone picture through its one-tag page (ImagePageText; give the
+    // picture's full name). The handlers serve the pages.
+    void ParseFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName, TViewedFileType type,
+                   const THtmlHandlers& handlers = {});
 
     // What the last parse found; kept until the next parse starts.
     const std::string& Title() const { return title_; }

@@ -366,22 +366,13 @@ void DumpPageFile(const std::string& fileName, const TDumpOptions& options, std:
 {
     const std::string fullName = FullPath(fileName);
     BuildAndDump(fullName, options, out, [&](THtmlBuilder& builder, TSectionList& document, TAnchorList& anchors) {
-        switch (options.As) {
-        case TViewedFileType::Html: {
-            THtmlHandlers handlers;
-            handlers.OnInclude = onInclude;
-            builder.ParseHtmlFile(document, anchors, fileName, handlers);
-            break;
-        }
-        case TViewedFileType::Text:
-            builder.ParseTextFile(document, anchors, fileName);
-            break;
-        case TViewedFileType::Image:
-            if (RegularFileRefusal(fileName, UINT64_MAX) != TFileRefusal::None)
-                throw EFileError(fileName);
-            builder.ParseHtmlText(document, anchors, THtmlBuilder::ImagePageText(fullName));
-            break;
-        }
+        const bool image = options.As == TViewedFileType::Image;
+        // A lone picture's page reads no file: a missing one is said here.
+        if (image && RegularFileRefusal(fileName, UINT64_MAX) != TFileRefusal::None)
+            throw EFileError(fileName);
+        THtmlHandlers handlers;
+        handlers.OnInclude = onInclude;
+        builder.ParseFile(document, anchors, image ? fullName : fileName, options.As, handlers);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "engine/lexer/Lexer.h"
 
+#include "engine/base/AsciiText.h"
 #include "engine/base/Cp1252.h"
 #include "engine/lexer/LinkNames.h"
 
@@ -11,14 +12,6 @@ namespace {
 
 // Files are read in blocks of this size.
 constexpr std::size_t kFileBufferSize = 64 * 1024;
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view lowerKeyword)
-{
-    return text.size() == lowerKeyword.size()
-        && std::equal(text.begin(), text.end(), lowerKeyword.begin(), [](char c, char keyword) {
-               return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == keyword;
-           });
-}
 
 // A signed decimal number that fits 32 bits, else 0.
 std::int32_t DecimalOrZero(std::string_view text)
@@ -495,15 +488,6 @@ std::optional<char> ReferencedByte(std::int32_t value)
     if (value > 255)
         return Cp1252OrStandIn(static_cast<char32_t>(value));
     return std::nullopt;
-}
-
-int HexDigitValue(unsigned char upper)
-{
-    if (upper >= '0' && upper <= '9')
-        return upper - '0';
-    if (upper >= 'A' && upper <= 'F')
-        return upper - 'A' + 10;
-    return -1;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "engine/lexer/LinkNames.h"
 
+#include "engine/base/AsciiText.h"
 #include "engine/base/Cp1252.h"
 
 #include <QString>
@@ -12,23 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view lowerKeyword)
-{
-    return text.size() == lowerKeyword.size()
-        && std::equal(text.begin(), text.end(), lowerKeyword.begin(),
-            [](char c, char keyword) { return ToLowerAscii(c) == keyword; });
-}
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char lower = ToLowerAscii(c);
-    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
-}
 
 // Replaces %XX by its character, from left to right. A decoded "%" takes part
 // in the next replacement ("%2541" gives "A"); a "%" in the first position, too
@@ -91,9 +75,7 @@ bool IsAscii(std::string_view text)
 bool SameNameIgnoringCase(std::string_view candidate, std::string_view wanted, const QString& wantedText)
 {
     if (IsAscii(candidate) && IsAscii(wanted))
-        return candidate.size() == wanted.size()
-            && std::equal(candidate.begin(), candidate.end(), wanted.begin(),
-                [](char a, char b) { return ToLowerAscii(a) == ToLowerAscii(b); });
+        return EqualsIgnoringCase(candidate, wanted);
     const QString candidateText = QString::fromUtf8(candidate.data(), static_cast<qsizetype>(candidate.size()));
     return candidateText.compare(wantedText, Qt::CaseInsensitive) == 0;
 }

@@ -1,5 +1,7 @@
 #include "engine/lexer/Symbols.h"
 
+#include "engine/base/AsciiText.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -234,25 +236,6 @@ constexpr std::array<TColorName, 16> kColorNames = {{
     {"BLUE", RGB(0x00, 0x00, 0xFF)}, {"FUCHSIA", RGB(0xFF, 0x00, 0xFF)},
     {"AQUA", RGB(0x00, 0xFF, 0xFF)}, {"WHITE", RGB(0xFF, 0xFF, 0xFF)},
 }};
-
-constexpr char ToUpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view lowerKeyword)
-{
-    return text.size() == lowerKeyword.size()
-        && std::equal(text.begin(), text.end(), lowerKeyword.begin(),
-            [](char c, char keyword) { return ToUpperAscii(c) == ToUpperAscii(keyword); });
-}
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char upper = ToUpperAscii(c);
-    if (upper >= 'A' && upper <= 'F')
-        return upper - 'A' + 10;
-    return -1;
-}
 
 // A hexadecimal number of at most 32 bits; anything else fails.
 std::optional<std::uint32_t> ParseHex(std::string_view digits)
