@@ -3,6 +3,7 @@
 #include "app/files/WholeFile.h"
 #include "app/files/FileNameText.h"
 #include "app/files/FileProblem.h"
+#include "engine/base/AsciiText.h"
 #include "engine/base/Cp1252.h"
 #include "engine/lexer/Symbols.h"
 
@@ -29,10 +30,8 @@ bool IsAsciiLetterOrDigit(char c)
 
 int DigitValue(char c, int base)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    return base == 16 && upper >= 'A' && upper <= 'F' ? upper - 'A' + 10 : -1;
+    const int value = HexDigitValue(c);
+    return value < base ? value : -1;
 }
 
 std::size_t WithSemicolon(std::string_view text, std::size_t length)

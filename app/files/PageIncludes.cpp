@@ -1,6 +1,7 @@
 #include "app/files/PageIncludes.h"
 
 #include "app/files/WholeFile.h"
+#include "engine/base/AsciiText.h"
 #include "engine/base/Cp1252.h"
 #include "engine/base/RegularFile.h"
 #include "engine/lexer/LinkNames.h"
@@ -12,13 +13,6 @@ namespace {
 constexpr const char* kShortDateFormat = "dd/MM/yyyy";
 constexpr const char* kLongTimeFormat = "HH:mm:ss";
 constexpr std::string_view kFileParameter = "FILE=\"";
-
-std::string UpperCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
-    return text;
-}
 
 // The name of FILE="name" when it is the first parameter, else nothing.
 std::optional<std::string> IncludedFileName(const std::vector<std::string>& params)
@@ -48,13 +42,12 @@ TPageIncludes::TPageIncludes(std::optional<QDateTime> fixedMoment)
 std::string TPageIncludes::Answer(const std::string& command, const std::vector<std::string>& params,
                                   const std::string& pageFile) const
 {
-    const std::string upper = UpperCase(command);
     const QDateTime now = fixedMoment_.value_or(QDateTime::currentDateTime());
-    if (upper == "DATE")
+    if (EqualsIgnoringCase(command, "DATE"))
         return now.toString(QString::fromLatin1(kShortDateFormat)).toStdString();
-    if (upper == "TIME")
+    if (EqualsIgnoringCase(command, "TIME"))
         return now.toString(QString::fromLatin1(kLongTimeFormat)).toStdString();
-    const std::optional<std::string> name = upper == "INCLUDE" ? IncludedFileName(params) : std::nullopt;
+    const std::optional<std::string> name = EqualsIgnoringCase(command, "INCLUDE") ? IncludedFileName(params) : std::nullopt;
     if (!name)
         return {};
     // An included file's bytes enter the page here.
