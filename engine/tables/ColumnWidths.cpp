@@ -33,26 +33,6 @@ int SumOver(const TColumnArray& values, TSpan span)
     return sum;
 }
 
-// Calls visit(cell, columns) for every cell that covers columns of the grid:
-// the cells of span 1 first, then those of span 2 and so on, so that a
-// spanning cell meets the ranges its narrower neighbours have set.
-template <typename TVisit>
-void VisitBySpan(const std::vector<TColumnCell>& cells, int columnCount, TVisit visit)
-{
-    int largestSpan = 0;
-    for (const TColumnCell& cell : cells)
-        largestSpan = std::max(largestSpan, cell.Span);
-    for (int span = 1; span <= largestSpan; ++span) {
-        for (const TColumnCell& cell : cells) {
-            if (cell.Span != span)
-                continue;
-            const TSpan columns = SpanOf(cell, columnCount);
-            if (columns.Count() > 0)
-                visit(cell, columns);
-        }
-    }
-}
-
 void ComputeTotals(TColumnRanges& ranges)
 {
     const TSpan all{0, ranges.ColumnCount};
@@ -362,54 +342,77 @@ TColumnArray FixedWidths(const TColumnRanges& ranges, int target)
 
 } // namespace
 
-TColumnRanges PixelColumnRanges(const std::vector<TColumnCell>& cells, int columnCount)
+TColumnRangeBuilder TColumnRangeBuilder::Pixel(int columnCount) { return {columnCount, true, 0}; }
+
+TColumnRangeBuilder TColumnRangeBuilder::Percent(int columnCount, int referenceWidth)
 {
-    TColumnRanges ranges;
-    ranges.ColumnCount = std::clamp(columnCount, 0, kMaxColumns);
-    VisitBySpan(cells, ranges.ColumnCount, [&ranges](const TColumnCell& cell, TSpan columns) {
-        if (cell.Span > 1) {
-            GrowInProportion(ranges.Minimums, columns, cell.Minimum);
-            GrowInProportion(ranges.Maximums, columns, cell.Maximum);
-            return;
-        }
-        int minimum = cell.Minimum;
-        int maximum = cell.Maximum;
+    return {columnCount, false, referenceWidth};
+}
+
+TColumnRangeBuilder::TColumnRangeBuilder(int columnCount, bool pixel, int referenceWidth)
+    : pixel_(pixel), referenceWidth_(referenceWidth)
+{
+    ranges_.ColumnCount = std::clamp(columnCount, 0, kMaxColumns);
+}
+
+void TColumnRangeBuilder::Add(const TColumnCell& cell)
+{
+    if (cell.Span > 1) {
+        spanning_.push_back(cell);
+        return;
+    }
+    // Single cells only raise maximums, so their order does not matter.
+    if (const TSpan columns = SpanOf(cell, ranges_.ColumnCount); cell.Span == 1 && columns.Count() > 0)
+        AddSingle(cell, columns.First);
+}
+
+void TColumnRangeBuilder::AddSingle(const TColumnCell& cell, int column)
+{
+    int minimum = cell.Minimum;
+    int maximum = cell.Maximum;
+    if (pixel_) {
         if (cell.SpecifiedWidth > 0 && !cell.WidthIsPercent) {
             // The width replaces the content's maximum unless the content
             // needs more.
             minimum = std::max(minimum, cell.SpecifiedWidth + cell.Surround);
             maximum = minimum;
         }
-        ranges.Minimums[columns.First] = std::max(ranges.Minimums[columns.First], minimum);
-        ranges.Maximums[columns.First] = std::max(ranges.Maximums[columns.First], maximum);
-    });
-    ComputeTotals(ranges);
-    return ranges;
+    } else {
+        ranges_.Percents[column] = std::max(ranges_.Percents[column], CellPercent(cell, referenceWidth_));
+    }
+    ranges_.Minimums[column] = std::max(ranges_.Minimums[column], minimum);
+    ranges_.Maximums[column] = std::max(ranges_.Maximums[column], maximum);
 }
 
-TColumnRanges PercentColumnRanges(const std::vector<TColumnCell>& cells, int columnCount, int referenceWidth)
+void TColumnRangeBuilder::AddSpanning(const TColumnCell& cell)
 {
-    TColumnRanges ranges;
-    ranges.ColumnCount = std::clamp(columnCount, 0, kMaxColumns);
-    VisitBySpan(cells, ranges.ColumnCount, [&ranges, referenceWidth](const TColumnCell& cell, TSpan columns) {
-        const int cellPercent = CellPercent(cell, referenceWidth);
-        if (cell.Span == 1) {
-            const int column = columns.First;
-            ranges.Maximums[column] = std::max(ranges.Maximums[column], cell.Maximum);
-            ranges.Minimums[column] = std::max(ranges.Minimums[column], cell.Minimum);
-            ranges.Percents[column] = std::max(ranges.Percents[column], cellPercent);
-            return;
-        }
-        bool anyPercent = cellPercent > 0;
-        for (int column = columns.First; column < columns.End; ++column)
-            anyPercent = anyPercent || ranges.Percents[column] > 0;
-        if (anyPercent)
-            SpreadPercentCell(ranges, columns, cell, cellPercent);
-        else
-            SpreadPlainCell(ranges, columns, cell);
-    });
-    ComputeTotals(ranges);
-    return ranges;
+    const TSpan columns = SpanOf(cell, ranges_.ColumnCount);
+    if (columns.Count() == 0)
+        return;
+    if (pixel_) {
+        GrowInProportion(ranges_.Minimums, columns, cell.Minimum);
+        GrowInProportion(ranges_.Maximums, columns, cell.Maximum);
+        return;
+    }
+    const int cellPercent = CellPercent(cell, referenceWidth_);
+    bool anyPercent = cellPercent > 0;
+    for (int column = columns.First; column < columns.End; ++column)
+        anyPercent = anyPercent || ranges_.Percents[column] > 0;
+    if (anyPercent)
+        SpreadPercentCell(ranges_, columns, cell, cellPercent);
+    else
+        SpreadPlainCell(ranges_, columns, cell);
+}
+
+TColumnRanges TColumnRangeBuilder::Ranges()
+{
+    std::stable_sort(spanning_.begin(), spanning_.end(),
+                     [](const TColumnCell& a, const TColumnCell& b) { return a.Span < b.Span; });
+    for (const TColumnCell& cell : spanning_)
+        AddSpanning(cell);
+    spanning_.clear();
+    ComputeTotals(ranges_);
+    return ranges_;
 }
 
 TColumnArray DistributeColumnWidths(const TColumnRanges& ranges, int target, TWidthRule rule)

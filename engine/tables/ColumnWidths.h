@@ -42,13 +42,33 @@ enum class TWidthRule {
     Fixed,   // the table has a width
 };
 
-// The pixel variant: cells with a pixel width hold their column to that width
-// unless their content needs more. Cells are given row by row, left to right.
-TColumnRanges PixelColumnRanges(const std::vector<TColumnCell>& cells, int columnCount);
+// Gathers the column ranges from the cells given one at a time, row by row,
+// left to right, so that no list of a large table's cells is built. A cell of
+// one column counts at once; spanning cells are kept until Ranges, where the
+// narrowest spans go first, each meeting the ranges its narrower neighbours
+// have set.
+class TColumnRangeBuilder {
+public:
+    // The pixel variant: cells with a pixel width hold their column to that
+    // width unless their content needs more.
+    static TColumnRangeBuilder Pixel(int columnCount);
+    // The percent variant: pixel widths count as percents of the reference
+    // width (none when it is 0), and column spans share their percents.
+    static TColumnRangeBuilder Percent(int columnCount, int referenceWidth);
 
-// The percent variant: pixel widths count as percents of the reference width
-// (none when it is 0), and column spans share their percents.
-TColumnRanges PercentColumnRanges(const std::vector<TColumnCell>& cells, int columnCount, int referenceWidth);
+    void Add(const TColumnCell& cell);
+    TColumnRanges Ranges();
+
+private:
+    TColumnRangeBuilder(int columnCount, bool pixel, int referenceWidth);
+    void AddSingle(const TColumnCell& cell, int column);
+    void AddSpanning(const TColumnCell& cell);
+
+    TColumnRanges ranges_;
+    bool pixel_;
+    int referenceWidth_;
+    std::vector<TColumnCell> spanning_;
+};
 
 // Spreads the target width over the columns of the ranges by the rule. The
 // ranges come from the pixel variant for the pixel rule, else from the

@@ -335,30 +335,24 @@ int ThtmlTable::ContentWidth(const TCellObj& cell) const
     return std::max(0, cell.Width - CellSpacing - 2 * CellPadding);
 }
 
-std::vector<TColumnCell> ThtmlTable::ColumnCells(TCanvas& canvas)
+TColumnCell ThtmlTable::ColumnCell(TCanvas& canvas, TCellObj& cell, int column)
 {
-    std::vector<TColumnCell> cells;
-    for (const auto& row : Rows) {
-        for (std::size_t column = 0; column < row->Cells.size(); ++column) {
-            TCellObj& cell = *row->Cells[column];
-            if (cell.IsFiller())
-                continue;
-            int minimum = 0;
-            int maximum = 0;
-            cell.ContentWidthRange(canvas, minimum, maximum);
-            cells.push_back({static_cast<int>(column), cell.ColumnSpan, minimum + CellSurround(),
-                             maximum + CellSurround(), CellSurround(), cell.SpecifiedWidth, cell.WidthIsPercent});
-        }
-    }
-    return cells;
+    int minimum = 0;
+    int maximum = 0;
+    cell.ContentWidthRange(canvas, minimum, maximum);
+    return {column, cell.ColumnSpan, minimum + CellSurround(), maximum + CellSurround(), CellSurround(),
+            cell.SpecifiedWidth, cell.WidthIsPercent};
 }
 
 TColumnRanges ThtmlTable::ColumnRanges(TCanvas& canvas, int referenceWidth, bool pixelVariant)
 {
-    const std::vector<TColumnCell> cells = ColumnCells(canvas);
-    if (pixelVariant)
-        return PixelColumnRanges(cells, ColumnCount);
-    return PercentColumnRanges(cells, ColumnCount, referenceWidth);
+    TColumnRangeBuilder builder = pixelVariant ? TColumnRangeBuilder::Pixel(ColumnCount)
+                                               : TColumnRangeBuilder::Percent(ColumnCount, referenceWidth);
+    for (const auto& row : Rows)
+        for (std::size_t column = 0; column < row->Cells.size(); ++column)
+            if (TCellObj& cell = *row->Cells[column]; !cell.IsFiller())
+                builder.Add(ColumnCell(canvas, cell, static_cast<int>(column)));
+    return builder.Ranges();
 }
 
 void ThtmlTable::WidthRange(TCanvas& canvas, int& minimum, int& maximum)

@@ -182,7 +182,8 @@ private:
     void ExpandRowSpans();
     int LongestRow() const;
 
-    std::vector<TColumnCell> ColumnCells(TCanvas& canvas);
+    // The cell in the given grid column as the column passes see it.
+    TColumnCell ColumnCell(TCanvas& canvas, TCellObj& cell, int column);
     TColumnRanges ColumnRanges(TCanvas& canvas, int referenceWidth, bool pixelVariant);
     void ComputeColumnWidths(TCanvas& canvas, int available);
     void ComputeRowHeights(TCanvas& canvas, int available);
