@@ -8,31 +8,33 @@
 
 #include "engine/base/Colors.h"
 #include "engine/layout/IndentManager.h"
+#include "engine/layout/ItemList.h"
 #include "engine/layout/SectionBase.h"
 
+#include <functional>
 #include <memory>
 #include <string_view>
-#include <vector>
 
+// Cells are never deleted through a TCell pointer (the document is one, the
+// others are members of table cells), so the class has no virtual functions:
+// a table of a million cells carries no vtable pointers.
 class TCell {
 public:
     explicit TCell(TSectionList* document);
     TCell(const TCell&) = delete;
     TCell& operator=(const TCell&) = delete;
-    virtual ~TCell();
+    ~TCell();
 
     TSectionList* Document;
-    // Size in points that spacing scales from; only the document's counts.
-    int BaseFontSize = 0;
+    IndentManager Indent;
+    TItemList Items;
     // Document Y of the cell top and the positions it covered at the last layout.
     int Y = 0;
     int StartPosition = 0;
     int Length = 0;
-    IndentManager Indent;
     // BGCOLOR of a table cell or row.
-    bool HasBkColor = false;
     TColor BkColor = 0;
-    std::vector<std::unique_ptr<TSectionBase>> Items;
+    bool HasBkColor = false;
 
     // Takes the item (a null one is ignored), sets its document and lets it
     // size itself to the base font size.

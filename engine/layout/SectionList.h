@@ -64,7 +64,7 @@ public:
     // both may be null where no viewer exists (tests, page export). Layout
     // errors are reported through the error box.
     TSectionList(THtmlPane* owner, QWidget* paintPanel, TErrorBox& errorBox);
-    ~TSectionList() override;
+    ~TSectionList();
 
     THtmlPane* Owner;
     QWidget* PaintPanel;
@@ -99,6 +99,8 @@ public:
     // The selection is empty when begin >= end.
     int SelectionBegin = 0;
     int SelectionEnd = 0;
+    // Size in points that spacing scales from.
+    int BaseFontSize = 0;
     // The defaults fonts take; they start as TFontDefaults has them.
     std::string FontName;
     std::string FixedFontName;

@@ -32,6 +32,10 @@ std::optional<TColor> DocumentColor(const TAttributeList& attributes, TSymbol sy
     return *color | kPaletteRelative;
 }
 
+// A cell fills a 128-byte allocation: a table of a million cells is mostly
+// cells.
+static_assert(sizeof(TCellObj) <= 120);
+
 // A span beyond the grid's limit only ever leads to the too-many-columns
 // error; keeping it at the limit spares making a million fillers first.
 constexpr int kLargestColumnSpan = kMaxColumns + 1;
@@ -91,25 +95,28 @@ TCellObj::TCellObj(TSectionList* document, const TAttributeList& attributes, TPa
 }
 
 TCellObj::TCellObj(TSectionList* document, int columnSpan, int rowSpan)
-    : ColumnSpan(columnSpan), RowSpan(rowSpan), Cell(document)
+    : Cell(document), ColumnSpan(columnSpan), RowSpan(rowSpan)
 {
 }
 
-int TCellObj::MeasureContent(TCanvas& canvas, int width)
+int TCellObj::MeasureContent(TCanvas& canvas, int width, TMeasuredHeights& others)
 {
-    const auto known = std::find_if(heightByWidth_.begin(), heightByWidth_.end(),
-                                    [width](const auto& entry) { return entry.first == width; });
-    if (known != heightByWidth_.end()) {
-        ContentHeight = known->second;
+    if (width == measuredWidth_)
         return ContentHeight;
+    if (measuredWidth_ != kUnmeasured)
+        others.emplace(std::pair{this, measuredWidth_}, ContentHeight);
+    if (const auto known = others.find({this, width}); known != others.end()) {
+        ContentHeight = known->second;
+    } else {
+        // Measuring lays the content out at the top with positions of its
+        // own; the final layout places it again. Tables in it only size
+        // themselves.
+        const TMeasuringScope measuring(Cell);
+        int position = 0;
+        int maxWidth = 0;
+        ContentHeight = Cell.Layout(canvas, 0, width, position, maxWidth);
     }
-    // Measuring lays the content out at the top with positions of its own;
-    // the final layout places it again. Tables in it only size themselves.
-    const TMeasuringScope measuring(Cell);
-    int position = 0;
-    int maxWidth = 0;
-    ContentHeight = Cell.Layout(canvas, 0, width, position, maxWidth);
-    heightByWidth_.emplace_back(width, ContentHeight);
+    measuredWidth_ = width;
     return ContentHeight;
 }
 
@@ -126,7 +133,7 @@ void TCellObj::ContentWidthRange(TCanvas& canvas, int& minimum, int& maximum)
 
 void TCellObj::ForgetMeasurings()
 {
-    heightByWidth_ = {};
+    measuredWidth_ = kUnmeasured;
     rangeMinimum_ = kUnmeasured;
 }
 
@@ -324,6 +331,7 @@ void ThtmlTable::ForgetMeasurings()
                 nested->ForgetMeasurings();
             }
     };
+    otherHeights_.clear();
     forget(Caption);
     for (const auto& row : Rows)
         for (const auto& cell : row->Cells)
@@ -459,7 +467,7 @@ int ThtmlTable::RowNeed(TCanvas& canvas, TCellList& row, int span)
     for (const auto& cell : row.Cells) {
         if (cell->IsFiller() || cell->RowSpan != span)
             continue;
-        const int content = cell->MeasureContent(canvas, ContentWidth(*cell));
+        const int content = cell->MeasureContent(canvas, ContentWidth(*cell), otherHeights_);
         need = std::max({need, content, cell->SpecifiedHeight - 2 * CellPadding});
     }
     return need + CellSurround();
@@ -532,7 +540,7 @@ void ThtmlTable::PlaceHorizontally(int available, int leftEdge)
 int ThtmlTable::LayoutCaption(TCanvas& canvas, int y, int& position)
 {
     if (measuringOnly_)
-        return Caption.MeasureContent(canvas, TableWidth);
+        return Caption.MeasureContent(canvas, TableWidth, otherHeights_);
     int captionWidth = 0;
     return Caption.Cell.Layout(canvas, y, TableWidth, position, captionWidth);
 }

@@ -11,6 +11,7 @@
 #include "engine/layout/SectionBase.h"
 #include "engine/lexer/Symbols.h"
 
+#include <map>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -19,6 +20,12 @@
 class QRegion;
 class TAttributeList;
 class TMeasuringScope;
+
+class TCellObj;
+
+// Heights of cells measured at more than one width in a layout pass, by cell
+// and width: the cell itself keeps only the last.
+using TMeasuredHeights = std::map<std::pair<const TCellObj*, int>, int>;
 
 // A cell of the grid: a TD or TH, a filler standing in a slot that a span
 // covers, or the caption's holder.
@@ -36,6 +43,14 @@ public:
     // its X within an int.
     static constexpr int kMaxCellWidth = kMaxAttributeSize;
 
+    // The content; its background fields hold BGCOLOR. The small fields
+    // below fill the space the cell leaves at its end, so that a table cell
+    // takes one 128-byte allocation.
+    [[no_unique_address]] TCell Cell;
+    TVertAlign VertAlign = TVertAlign::Top;
+    bool WidthIsPercent = false;
+    // The alignment the builder gives the cell's paragraphs.
+    TParaAlign Alignment = TParaAlign::Left;
     int ColumnSpan = 1;   // 0 marks a filler
     int RowSpan = 1;
     int Width = 0;        // sum of the widths of the spanned columns
@@ -44,12 +59,6 @@ public:
     int SpecifiedHeight = 0;
     int VertOffset = 0;   // top of the content below the cell top
     int SpecifiedWidth = 0; // pixels, or tenths of a percent
-    TVertAlign VertAlign = TVertAlign::Top;
-    bool WidthIsPercent = false;
-    // The alignment the builder gives the cell's paragraphs.
-    TParaAlign Alignment = TParaAlign::Left;
-    // The content; its background fields hold BGCOLOR.
-    TCell Cell;
 
     bool IsFiller() const { return ColumnSpan == 0; }
     bool HasPixelWidth() const { return SpecifiedWidth > 0 && !WidthIsPercent; }
@@ -57,17 +66,19 @@ public:
     // What measuring the content yields, kept for the layout pass: laying a
     // cell out is the expensive part of a table, and nested tables would
     // otherwise measure their cells twice per level of nesting.
-    // The content's height laid out at the width (ContentHeight is set too).
-    int MeasureContent(TCanvas& canvas, int width);
+    // The content's height laid out at the width (ContentHeight is set too);
+    // `others` keeps the heights at the widths measured before.
+    int MeasureContent(TCanvas& canvas, int width, TMeasuredHeights& others);
     void ContentWidthRange(TCanvas& canvas, int& minimum, int& maximum);
     void ForgetMeasurings();
 
 private:
     static constexpr int kUnmeasured = -1;
 
-    std::vector<std::pair<int, int>> heightByWidth_;
     int rangeMinimum_ = kUnmeasured;
     int rangeMaximum_ = kUnmeasured;
+    // The width ContentHeight was measured at.
+    int measuredWidth_ = kUnmeasured;
 };
 
 // A row: one cell object per grid column once the spans are expanded.
@@ -214,4 +225,5 @@ private:
     // own cells are sized but not placed.
     bool measuringOnly_ = false;
     bool tooManyColumns_ = false;
+    TMeasuredHeights otherHeights_;
 };

@@ -90,6 +90,33 @@ TEST_F(CellTest, AnItemThatCannotBeLaidOutIsReportedAndDropped)
     EXPECT_EQ(errors.Messages.size(), 1u);
 }
 
+// A lone item sits in the cell itself and more move to a buffer; either
+// way the items stay in order through dropping and emptying.
+TEST_F(CellTest, ItemsKeepTheirOrderFromOneToManyAndBackToNone)
+{
+    TCell cell(&document);
+    AddFake(cell, 10).ThrowOnLayout = true;
+    EXPECT_EQ(LayOut(cell, 0, 300), 0);
+    EXPECT_TRUE(cell.Items.empty());
+
+    std::vector<const TSectionBase*> added;
+    for (int height = 1; height <= 5; ++height)
+        added.push_back(&AddFake(cell, height));
+    static_cast<TFakeItem&>(*cell.Items[0]).ThrowOnLayout = true;
+    EXPECT_EQ(LayOut(cell, 0, 300), 2 + 3 + 4 + 5);
+    std::vector<const TSectionBase*> kept;
+    for (const auto& item : cell.Items)
+        kept.push_back(item.get());
+    EXPECT_EQ(kept, std::vector<const TSectionBase*>(added.begin() + 1, added.end()));
+    EXPECT_EQ(cell.Items.back().get(), added.back());
+
+    cell.Items.clear();
+    EXPECT_EQ(cell.Items.size(), 0u);
+    TFakeItem& again = AddFake(cell, 7);
+    EXPECT_EQ(cell.Items.front().get(), &again);
+    EXPECT_EQ(LayOut(cell, 0, 300), 7);
+}
+
 TEST_F(CellTest, ItemAtYFindsTheBandHoldingY)
 {
     TCell cell(&document);

@@ -609,6 +609,28 @@ TEST(TableNestingTest, EachCellIsMeasuredOnceAndPlacedOncePerPass)
     EXPECT_THAT(layouts, ElementsAre(2, 4, 8, 16));
 }
 
+// A cell keeps the height of every width it was measured at in the pass,
+// each for its own width, until the measurings are forgotten.
+TEST(TableNestingTest, HeightsMeasuredAtSeveralWidthsAreKeptApart)
+{
+    TTableFixture fixture;
+    TCellObj cell(&fixture.Document, 1, 1);
+    TBox& box = TTableFixture::AddBox(cell.Cell, 10, 50, 10);
+    TMeasuredHeights others;
+    EXPECT_EQ(cell.MeasureContent(fixture.Measure, 100, others), 10);
+    box.Height = 20;
+    EXPECT_EQ(cell.MeasureContent(fixture.Measure, 200, others), 20);
+    EXPECT_EQ(cell.MeasureContent(fixture.Measure, 100, others), 10);
+    EXPECT_EQ(cell.ContentHeight, 10);
+    EXPECT_EQ(cell.MeasureContent(fixture.Measure, 200, others), 20);
+    EXPECT_EQ(box.LayoutCount, 2);
+
+    cell.ForgetMeasurings();
+    others.clear();
+    EXPECT_EQ(cell.MeasureContent(fixture.Measure, 100, others), 20);
+    EXPECT_EQ(box.LayoutCount, 3);
+}
+
 TEST(TableNestingTest, MeasuringsAreForgottenBetweenLayoutPasses)
 {
     TTableFixture fixture;
