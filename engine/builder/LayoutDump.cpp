@@ -222,9 +222,9 @@ private:
             }
             out_ << '\n';
         }
-        for (const auto& image : section.Images)
+        for (const auto& image : section.Images())
             WriteImage(*image, depth + 1);
-        for (const TFormControlObj* control : section.FormControls)
+        for (const TFormControlObj* control : section.FormControls())
             Line(depth + 1) << "control " << control->Position << " name=" << QuotedText(control->Name) << '\n';
         for (const LineRec& line : section.Lines)
             Line(depth + 1) << "line " << line.Start << '+' << line.Count << " y=" << y + line.Top

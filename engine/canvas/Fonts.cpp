@@ -229,28 +229,21 @@ TFontLook TFontLooks::Share(const TFontObj& look)
     return *looks_.insert(std::make_shared<const TFontObj>(look)).first;
 }
 
-std::vector<TFontList::TRun>& TFontList::OwnRuns()
-{
-    if (!runs_ || runs_.use_count() > 1)
-        runs_ = std::make_shared<std::vector<TRun>>(Runs().begin(), Runs().end());
-    return *runs_;
-}
-
 void TFontList::Add(int start, TFontLook look)
 {
-    OwnRuns().push_back({start, std::move(look)});
+    runs_.Own().push_back({start, std::move(look)});
 }
 
 void TFontList::SetLook(int index, TFontLook look)
 {
     if (Runs()[static_cast<std::size_t>(index)].Look == look)
         return;
-    OwnRuns()[static_cast<std::size_t>(index)].Look = std::move(look);
+    runs_.Own()[static_cast<std::size_t>(index)].Look = std::move(look);
 }
 
 void TFontList::ShareIfEqual(const TFontList& other)
 {
-    if (runs_ && other.runs_ && runs_ != other.runs_ && *runs_ == *other.runs_)
+    if (runs_.HasValue() && other.runs_.HasValue() && !runs_.SharesWith(other.runs_) && *runs_ == *other.runs_)
         runs_ = other.runs_;
 }
 

@@ -5,6 +5,7 @@
 // size scale.
 
 #include "engine/base/Colors.h"
+#include "engine/base/SharedValue.h"
 #include "engine/base/UrlTarget.h"
 
 #include <QRawFont>
@@ -317,7 +318,7 @@ public:
     int Start(int index) const { return Runs()[static_cast<std::size_t>(index)].Start; }
     const TFontObj& Last() const { return *Runs().back().Look; }
     int LastStart() const { return Runs().back().Start; }
-    void Clear() { runs_.reset(); }
+    void Clear() { runs_.Reset(); }
 
     // The index of the run that holds the text index (the last run starting at
     // or before it); 0 when the list is empty or the index precedes every run.
@@ -327,9 +328,10 @@ public:
     auto end() const { return Runs().end(); }
 
 private:
-    std::span<const TRun> Runs() const { return runs_ ? std::span<const TRun>(*runs_) : std::span<const TRun>(); }
-    // The runs, made this list's own first when they are shared.
-    std::vector<TRun>& OwnRuns();
+    std::span<const TRun> Runs() const
+    {
+        return runs_.HasValue() ? std::span<const TRun>(*runs_) : std::span<const TRun>();
+    }
 
-    std::shared_ptr<std::vector<TRun>> runs_;
+    TSharedValue<std::vector<TRun>> runs_;
 };

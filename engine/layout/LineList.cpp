@@ -5,26 +5,25 @@
 
 bool TLineList::TData::operator==(const TData& other) const
 {
-    return End == other.End && Starts == other.Starts && Runs == other.Runs;
+    return End == other.End && FirstLeft == other.FirstLeft && Starts == other.Starts && Runs == other.Runs;
 }
 
 void TLineList::clear()
 {
-    if (data_ && data_.use_count() == 1) {
-        data_->Starts.clear();
-        data_->Runs.clear();
-        data_->End = 0;
+    if (data_.HasValue() && !data_.IsShared()) {
+        TData& data = data_.Own();
+        data.Starts.clear();
+        data.Runs.clear();
+        data.End = 0;
     } else {
-        data_.reset();
+        data_.Reset();
     }
 }
 
 void TLineList::push_back(const LineRec& line)
 {
     // Lines are added by one layout pass to a list of their own.
-    if (!data_ || data_.use_count() > 1)
-        data_ = std::make_shared<TData>(data_ ? *data_ : TData{});
-    TData& data = *data_;
+    TData& data = data_.Own();
     assert(data.Starts.empty() || line.Start == data.End);
     const TShape shape{line.SpaceBefore, line.SpaceAfter, line.TextHeight, line.DrawHeight, line.Descent,
                        line.IndentX};
@@ -43,7 +42,7 @@ void TLineList::push_back(const LineRec& line)
 
 void TLineList::ShareIfEqual(const TLineList& other)
 {
-    if (data_ && other.data_ && data_ != other.data_ && *data_ == *other.data_)
+    if (data_.HasValue() && other.data_.HasValue() && !data_.SharesWith(other.data_) && *data_ == *other.data_)
         data_ = other.data_;
 }
 

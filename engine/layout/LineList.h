@@ -8,11 +8,11 @@
 // numbers) share one list: a list is never changed once shared.
 
 #include "engine/base/LayoutLimits.h"
+#include "engine/base/SharedValue.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
-#include <memory>
 #include <vector>
 
 // One laid-out line of a section.
@@ -75,8 +75,12 @@ public:
     void push_back(const LineRec& line);
     // Takes the other list's lines when they are the same as these.
     void ShareIfEqual(const TLineList& other);
+    // The cell X of the left edge at the section's top, from the layout that
+    // made the lines: list markers stand beside it.
+    int FirstLeft() const { return data_.HasValue() ? data_->FirstLeft : 0; }
+    void SetFirstLeft(int x) { data_.Own().FirstLeft = x; }
 
-    std::size_t size() const { return data_ ? data_->Starts.size() : 0; }
+    std::size_t size() const { return data_.HasValue() ? data_->Starts.size() : 0; }
     bool empty() const { return size() == 0; }
     LineRec operator[](int index) const;
     LineRec operator[](std::size_t index) const { return (*this)[static_cast<int>(index)]; }
@@ -122,10 +126,11 @@ private:
         std::vector<int> Starts;
         std::vector<TRun> Runs;
         int End = 0; // where the last line ends
+        int FirstLeft = 0;
         bool operator==(const TData& other) const;
     };
 
     const TRun& RunOf(int line) const;
 
-    std::shared_ptr<TData> data_;
+    TSharedValue<TData> data_;
 };

@@ -130,24 +130,13 @@ public:
 // positions. The forms own them.
 class TFormControlList {
 public:
-    void Add(TFormControlObj* control)
-    {
-        if (!controls_)
-            controls_ = std::make_unique<std::vector<TFormControlObj*>>();
-        controls_->push_back(control);
-    }
-    int Count() const { return static_cast<int>(Controls().size()); }
-    bool IsEmpty() const { return Controls().empty(); }
-    TFormControlObj& operator[](int index) const { return *Controls()[static_cast<std::size_t>(index)]; }
-    auto begin() const { return Controls().begin(); }
-    auto end() const { return Controls().end(); }
+    void Add(TFormControlObj* control) { controls_.push_back(control); }
+    int Count() const { return static_cast<int>(controls_.size()); }
+    bool IsEmpty() const { return controls_.empty(); }
+    TFormControlObj& operator[](int index) const { return *controls_[static_cast<std::size_t>(index)]; }
+    auto begin() const { return controls_.begin(); }
+    auto end() const { return controls_.end(); }
 
 private:
-    std::span<TFormControlObj* const> Controls() const
-    {
-        return controls_ ? std::span<TFormControlObj* const>(*controls_) : std::span<TFormControlObj* const>();
-    }
-
-    // Most sections have no control: then the list holds nothing but a pointer.
-    std::unique_ptr<std::vector<TFormControlObj*>> controls_;
+    std::vector<TFormControlObj*> controls_;
 };

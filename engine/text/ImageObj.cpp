@@ -401,18 +401,15 @@ void WrapAltText(TCanvas& canvas, int left, int top, std::string_view text, int 
 
 TImageObj& TImageObjList::Add(std::unique_ptr<TImageObj> image)
 {
-    if (!images_)
-        images_ = std::make_unique<std::vector<std::unique_ptr<TImageObj>>>();
-    images_->push_back(std::move(image));
-    return *images_->back();
+    images_.push_back(std::move(image));
+    return *images_.back();
 }
 
 int TImageObjList::FirstAtOrAfter(int textIndex) const
 {
-    const auto images = Images();
-    const auto found = std::lower_bound(images.begin(), images.end(), textIndex,
+    const auto found = std::lower_bound(images_.begin(), images_.end(), textIndex,
                                         [](const auto& image, int index) { return image->Index < index; });
-    return static_cast<int>(found - images.begin());
+    return static_cast<int>(found - images_.begin());
 }
 
 TImageObj* TImageObjList::At(int textIndex) const
@@ -423,7 +420,7 @@ TImageObj* TImageObjList::At(int textIndex) const
 
 TImageObj* TImageObjList::ImageAt(int x, int y, int& xInImage, int& yInImage) const
 {
-    for (const auto& image : Images())
+    for (const auto& image : images_)
         if (image->Contains(x, y, xInImage, yInImage))
             return image.get();
     return nullptr;

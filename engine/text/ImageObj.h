@@ -123,13 +123,12 @@ private:
 void WrapAltText(TCanvas& canvas, int left, int top, std::string_view text, int bottom, int right);
 
 // The owning list of a section's images, ordered by their index in the text.
-// Most sections have none, and then the list holds nothing but a pointer.
 class TImageObjList {
 public:
     TImageObj& Add(std::unique_ptr<TImageObj> image);
-    int Count() const { return static_cast<int>(Images().size()); }
-    bool IsEmpty() const { return Images().empty(); }
-    TImageObj& operator[](int index) const { return *Images()[static_cast<std::size_t>(index)]; }
+    int Count() const { return static_cast<int>(images_.size()); }
+    bool IsEmpty() const { return images_.empty(); }
+    TImageObj& operator[](int index) const { return *images_[static_cast<std::size_t>(index)]; }
     // The first image whose index is at or after the text index (Count() when none).
     int FirstAtOrAfter(int textIndex) const;
     // The image standing at the text index, or null.
@@ -137,15 +136,9 @@ public:
     // The first image under window X x, document Y y, with the point inside it.
     TImageObj* ImageAt(int x, int y, int& xInImage, int& yInImage) const;
 
-    auto begin() const { return Images().begin(); }
-    auto end() const { return Images().end(); }
+    auto begin() const { return images_.begin(); }
+    auto end() const { return images_.end(); }
 
 private:
-    std::span<const std::unique_ptr<TImageObj>> Images() const
-    {
-        return images_ ? std::span<const std::unique_ptr<TImageObj>>(*images_)
-                       : std::span<const std::unique_ptr<TImageObj>>();
-    }
-
-    std::unique_ptr<std::vector<std::unique_ptr<TImageObj>>> images_;
+    std::vector<std::unique_ptr<TImageObj>> images_;
 };

@@ -137,7 +137,17 @@ TSection::TSection(int listLevel, TParaAlign alignment, const TUrlTarget* link, 
     builderStyle.VPos = TVerticalPosition::Normal;
 }
 
+const TSection::TInlineObjects TSection::kNoInlineObjects;
+
 TSection::~TSection() = default;
+
+TSection::TInlineObjects& TSection::OwnInlineObjects()
+{
+    if (!inlineObjects_)
+        inlineObjects_ = std::make_unique<TInlineObjects>();
+    return *inlineObjects_;
+}
+
 
 void TSection::AppendRaw(std::string_view text)
 {
@@ -149,16 +159,19 @@ void TSection::AppendUnreserved(std::string_view text)
 {
     // Marks and line ends in the page's own text would pose as images,
     // controls and line breaks.
-    const auto from = static_cast<std::ptrdiff_t>(Text.size());
-    Text.append(text);
-    Text.erase(std::remove_if(Text.begin() + from, Text.end(), IsReserved), Text.end());
+    while (!text.empty()) {
+        const auto reserved = std::find_if(text.begin(), text.end(), IsReserved);
+        const auto kept = static_cast<std::size_t>(reserved - text.begin());
+        Text.append(text.substr(0, kept));
+        text.remove_prefix(std::min(kept + 1, text.size()));
+    }
     Length = static_cast<int>(Text.size());
 }
 
 bool TSection::HoldsOnlyFloats(std::size_t count) const
 {
     for (std::size_t index = 0; index < count; ++index) {
-        const TImageObj* image = Text[index] == kImageMark ? Images.At(static_cast<int>(index)) : nullptr;
+        const TImageObj* image = Text[index] == kImageMark ? Images().At(static_cast<int>(index)) : nullptr;
         if (!image || !image->IsFloating())
             return false;
     }
@@ -241,7 +254,7 @@ void TSection::ChangeLink(TSymbol symbol, TSectionList& document, const TMyFont&
 TImageObj& TSection::AddImage(const TAttributeList& attributes, TCell* cell)
 {
     TSectionList* document = cell ? cell->Document : Document;
-    TImageObj& image = Images.Add(std::make_unique<TImageObj>(document, cell, Length, attributes));
+    TImageObj& image = OwnInlineObjects().Images.Add(std::make_unique<TImageObj>(document, cell, Length, attributes));
     AppendRaw(std::string_view(&kImageMark, 1));
     return image;
 }
@@ -249,7 +262,7 @@ TImageObj& TSection::AddImage(const TAttributeList& attributes, TCell* cell)
 void TSection::AddFormControl(TFormControlObj& control)
 {
     control.Position = Length;
-    FormControls.Add(&control);
+    OwnInlineObjects().FormControls.Add(&control);
     AppendRaw(std::string_view(&kControlMark, 1));
 }
 
@@ -276,20 +289,26 @@ int TSection::RunEnd(int index) const
 
 int TSection::NextImage(int index) const
 {
-    const int next = Images.FirstAtOrAfter(index);
-    return next < Images.Count() ? Images[next].Index - index : kNoneAhead;
+    if (!inlineObjects_)
+        return kNoneAhead;
+    const int next = Images().FirstAtOrAfter(index);
+    return next < Images().Count() ? Images()[next].Index - index : kNoneAhead;
 }
 
 int TSection::NextControl(int index) const
 {
-    const auto next = FirstControlAtOrAfter(FormControls, index);
-    return next != FormControls.end() ? (*next)->Position - index : kNoneAhead;
+    if (!inlineObjects_)
+        return kNoneAhead;
+    const auto next = FirstControlAtOrAfter(FormControls(), index);
+    return next != FormControls().end() ? (*next)->Position - index : kNoneAhead;
 }
 
 TFormControlObj* TSection::ControlAt(int index) const
 {
-    const auto next = FirstControlAtOrAfter(FormControls, index);
-    return next != FormControls.end() && (*next)->Position == index ? *next : nullptr;
+    if (!inlineObjects_)
+        return nullptr;
+    const auto next = FirstControlAtOrAfter(FormControls(), index);
+    return next != FormControls().end() && (*next)->Position == index ? *next : nullptr;
 }
 
 int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
@@ -305,7 +324,7 @@ int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
     while (index < end) {
         const char character = Text[static_cast<std::size_t>(index)];
         if (character == kImageMark) {
-            if (const TImageObj* image = Images.At(index); image && !image->IsFloating())
+            if (const TImageObj* image = Images().At(index); image && !image->IsFloating())
                 width = ExtentSum(width, image->TotalWidth);
             ++index;
         } else if (character == kControlMark) {
@@ -338,7 +357,7 @@ int TSection::CharsFitting(int index, int count, int width) const
         if (IsReserved(character)) {
             int markWidth = 0;
             if (character == kImageMark) {
-                if (const TImageObj* image = Images.At(at); image && !image->IsFloating())
+                if (const TImageObj* image = Images().At(at); image && !image->IsFloating())
                     markWidth = image->TotalWidth;
             } else if (const TFormControlObj* control = ControlAt(at)) {
                 markWidth = control->Width();
@@ -362,10 +381,12 @@ int TSection::CharsFitting(int index, int count, int width) const
 
 // ---- Layout ----
 
-void TSection::SizeImages(TCanvas& canvas, int availableWidth)
+void TSection::SizeImages(TCanvas& canvas)
 {
-    for (const auto& image : Images)
-        image->ComputeSize(canvas, availableWidth, RunAt(image->Index));
+    if (!inlineObjects_)
+        return;
+    for (const auto& image : inlineObjects_->Images)
+        image->ComputeSize(canvas, inlineObjects_->AvailableWidth, RunAt(image->Index));
 }
 
 int TSection::ClearSpace(int y, const IndentManager& indent) const
@@ -402,7 +423,7 @@ int TSection::FitLine(int start, int remaining, int width, TLineState& state, In
         const int at = start + total;
         const char character = Text[static_cast<std::size_t>(at)];
         if (character == kImageMark) {
-            TImageObj* image = Images.At(at);
+            TImageObj* image = Images().At(at);
             if (image && image->IsFloating() && atLineStart) {
                 // Taken at once, whether or not it fits, so that a float is
                 // never registered twice.
@@ -504,8 +525,8 @@ void TSection::BuildLine(int start, int count, TLineState& state, IndentManager&
         }
     }
     const int h = line.TextHeight;
-    for (int index = Images.FirstAtOrAfter(start); index < Images.Count() && Images[index].Index < end; ++index) {
-        const TImageObj& image = Images[index];
+    for (int index = Images().FirstAtOrAfter(start); index < Images().Count() && Images()[index].Index < end; ++index) {
+        const TImageObj& image = Images()[index];
         const int e = image.TotalHeight;
         const int d = e - h;
         switch (image.Align) {
@@ -519,8 +540,8 @@ void TSection::BuildLine(int start, int count, TLineState& state, IndentManager&
         case TImageAlign::Right: break;
         }
     }
-    for (auto control = FirstControlAtOrAfter(FormControls, start);
-         control != FormControls.end() && (*control)->Position < end; ++control) {
+    for (auto control = FirstControlAtOrAfter(FormControls(), start);
+         control != FormControls().end() && (*control)->Position < end; ++control) {
         const int e = (*control)->Height() - h + ((*control)->SitsOnBaseline ? line.Descent : 0);
         line.SpaceBefore = std::max(line.SpaceBefore, e);
         (*control)->LineY = state.Y;
@@ -565,13 +586,14 @@ int TSection::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Inden
         return SectionHeight;
     }
 
-    FirstLineLeft = indent.LeftEdge(y);
+    Lines.SetFirstLeft(indent.LeftEdge(y));
     maxWidth = indent.Width;
-    availableWidth_ = indent.RightEdge(y) - indent.LeftEdge(y);
-    SizeImages(canvas, availableWidth_);
-    for (const auto& image : Images)
+    if (inlineObjects_)
+        inlineObjects_->AvailableWidth = indent.RightEdge(y) - indent.LeftEdge(y);
+    SizeImages(canvas);
+    for (const auto& image : Images())
         maxWidth = std::max(maxWidth, image->TotalWidth + Indent());
-    for (const TFormControlObj* control : FormControls)
+    for (const TFormControlObj* control : FormControls())
         if (control->HasWidget())
             maxWidth = std::max(maxWidth, control->Width() + Indent());
 
@@ -610,14 +632,14 @@ int TSection::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Inden
 
 void TSection::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
 {
-    SizeImages(canvas, availableWidth_);
+    SizeImages(canvas);
     minimum = 0;
     int floatSum = 0;
     // Images sized in percent count with their own width here, not with the
     // width the last layout gave them (which the text's width holds).
     int laidOutPercentImages = 0;
     int ownPercentImages = 0;
-    for (const auto& image : Images) {
+    for (const auto& image : Images()) {
         if (image->IsFloating()) {
             floatSum = ExtentSum(floatSum, image->RangeWidth() + image->HSpace);
             continue;
@@ -670,7 +692,7 @@ int TSection::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentMana
             break;
         const int textBottom = lineTop + line.SpaceBefore + line.TextHeight;
         if (index == markerLine && ListKind != TListKind::None)
-            PaintMarker(canvas, FirstLineLeft + x, textBottom, line);
+            PaintMarker(canvas, FirstLineLeft() + x, textBottom, line);
         PaintLine(canvas, clip, line, textBottom, indent);
     }
     return y + SectionHeight;
@@ -695,7 +717,7 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line
     while (index < end) {
         const char character = Text[static_cast<std::size_t>(index)];
         if (character == kImageMark) {
-            if (TImageObj* image = Images.At(index)) {
+            if (TImageObj* image = Images().At(index)) {
                 if (image->IsFloating()) {
                     const int top = atLineStart ? lineTop : lineTop + line.FullHeight();
                     image->Draw(canvas, indent.LeftEdgeX + image->FloatX, RunAt(index), baseline, top);
@@ -814,7 +836,7 @@ bool TSection::LinkAt(TCanvas&, int x, int y, TImageFormControlObj*& imageContro
 {
     int xInImage = 0;
     int yInImage = 0;
-    if (TImageObj* image = Images.ImageAt(x, Y + y, xInImage, yInImage))
+    if (TImageObj* image = Images().ImageAt(x, Y + y, xInImage, yInImage))
         return ImageLink(*image, xInImage, yInImage, imageControl, target);
     const int index = LineAtY(y);
     if (index < 0)
@@ -834,7 +856,7 @@ bool TSection::LinkAt(TCanvas&, int x, int y, TImageFormControlObj*& imageContro
 
 bool TSection::ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image)
 {
-    TImageObj* found = Images.ImageAt(x, Y + y, xInImage, yInImage);
+    TImageObj* found = Images().ImageAt(x, Y + y, xInImage, yInImage);
     if (!found)
         return false;
     image = found;

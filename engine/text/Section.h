@@ -4,6 +4,7 @@
 // them with the selection, and answers the point and position queries that
 // links, the cursor, selection, search and copy rest on.
 
+#include "engine/base/CompactText.h"
 #include "engine/canvas/Fonts.h"
 #include "engine/text/FormControlObj.h"
 #include "engine/text/ImageObj.h"
@@ -50,19 +51,39 @@ public:
              TBuilderStyle& builderStyle);
     ~TSection() override;
 
-    // A page can hold a million sections: the fields are ordered so that
-    // none leaves a gap.
+    // A page can hold a million sections: a section is 88 bytes, its fields
+    // ordered so that none leaves a gap, with what most sections lack (images
+    // and controls) behind one pointer, and its runs and lines shared with
+    // the sections before it when they are alike.
     int ListLevel;
-    std::string Text;
+    TCompactText Text;
     TFontList Fonts;
-    TImageObjList Images;
-    TFormControlList FormControls;
     TLineList Lines;
-    int FirstLineLeft = 0;       // left edge at the section's Y, from layout
     int PaintedLeft = 0;         // window X of the cell's left edge at the last painting
     TListKind ListKind = TListKind::None;
     TParaAlign Alignment;
     TClearMode ClearMode = TClearMode::None;
+private:
+    // What most sections lack, made when the first image or control comes.
+    struct TInlineObjects {
+        TImageObjList Images;
+        TFormControlList FormControls;
+        // The available width of the last layout: percentages of images are of it.
+        int AvailableWidth = 0;
+    };
+    static const TInlineObjects kNoInlineObjects;
+    // Declared here, where the fields above leave it no gap.
+    std::unique_ptr<TInlineObjects> inlineObjects_;
+
+public:
+    // The images and the controls that stand in the text.
+    const TImageObjList& Images() const { return (inlineObjects_ ? *inlineObjects_ : kNoInlineObjects).Images; }
+    const TFormControlList& FormControls() const
+    {
+        return (inlineObjects_ ? *inlineObjects_ : kNoInlineObjects).FormControls;
+    }
+    // The left edge at the section's Y, from layout.
+    int FirstLineLeft() const { return Lines.FirstLeft(); }
 
     // Slot 12: appends text, collapsing a space that would double the one
     // before it and dropping the space after leading floating images.
@@ -147,7 +168,8 @@ private:
     void BuildLine(int start, int count, TLineState& state, IndentManager& indent);
     void RegisterFloat(TImageObj& image, int y, IndentManager& indent) const;
     int ClearSpace(int y, const IndentManager& indent) const;
-    void SizeImages(TCanvas& canvas, int availableWidth);
+    // Sizes the images for the available width of the last layout.
+    void SizeImages(TCanvas& canvas);
     void PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line, int textBottom, IndentManager& indent);
     void PaintText(TCanvas& canvas, const TRect& clip, const TFontObj& run, std::string_view chunk, int x,
                    int baseline, bool selected, const TRect* preClip) const;
@@ -160,6 +182,5 @@ private:
     // at the end of the text, else a new run starts there.
     void LookFromHere(TSectionList& document, TFontObj look);
 
-    // The available width of the last layout: percentages of images are of it.
-    int availableWidth_ = 0;
+    TInlineObjects& OwnInlineObjects();
 };

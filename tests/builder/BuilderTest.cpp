@@ -330,9 +330,9 @@ TEST(BuilderText, Html4NamesNumbersAndLineEndReferences)
     EXPECT_EQ(page.Shape(), "S:|P|S:the \x91" "Bourne-Again SHell\x92, a\x96" "b, wait\x85 \x97 \x97 ? end "
                             + std::string(1, TSection::kImageMark) + "|F:one|F:two|F: |F:&");
     const TSection& section = page.SectionAt(1);
-    ASSERT_EQ(section.Images.Count(), 1);
-    EXPECT_EQ(section.Images[0].AltText, "\x8C\x80?");
-    EXPECT_EQ(section.Images[0].Source, "caf\xE9\x92s.gif");
+    ASSERT_EQ(section.Images().Count(), 1);
+    EXPECT_EQ(section.Images()[0].AltText, "\x8C\x80?");
+    EXPECT_EQ(section.Images()[0].Source, "caf\xE9\x92s.gif");
 }
 
 // ---- Images, forms, maps ----
@@ -342,8 +342,8 @@ TEST(BuilderInline, ImagesStandInTheTextAsMarks)
     TBuiltPage page("a<IMG SRC=\"pic.gif\" WIDTH=10 HEIGHT=12 ALT=\"P\">b");
     const TSection& section = page.SectionAt(0);
     ASSERT_EQ(section.Text, std::string("a") + TSection::kImageMark + "b");
-    ASSERT_EQ(section.Images.Count(), 1);
-    EXPECT_EQ(section.Images[0].AltText, "P");
+    ASSERT_EQ(section.Images().Count(), 1);
+    EXPECT_EQ(section.Images()[0].AltText, "P");
 }
 
 TEST(BuilderInline, FormControlsJoinTheCurrentForm)
@@ -560,8 +560,8 @@ TEST(BuilderEntry, ImagePageQuotesTheNameWithoutCuttingIt)
     EXPECT_EQ(THtmlBuilder::ImagePageText("a \"b\".gif"), "<img src=\"a &quot;b&quot;.gif\">");
     const std::string longName(300, 'n');
     TBuiltPage page(THtmlBuilder::ImagePageText("/x/" + longName + ".gif"));
-    ASSERT_EQ(page.SectionAt(0).Images.Count(), 1);
-    EXPECT_NE(page.SectionAt(0).Images[0].Source.find(longName + ".gif"), std::string::npos);
+    ASSERT_EQ(page.SectionAt(0).Images().Count(), 1);
+    EXPECT_NE(page.SectionAt(0).Images()[0].Source.find(longName + ".gif"), std::string::npos);
 }
 
 // ---- Limits ----
@@ -595,7 +595,7 @@ TEST(BuilderLimits, NumbersFromAttributesAreKeptToTheirRanges)
                     "<FORM><INPUT SIZE=2147483647><TEXTAREA COLS=100001 ROWS=99999></TEXTAREA></FORM>");
     int maxWidth = 0;
     LaidOutHeight(page, maxWidth);
-    const auto& images = page.SectionAt(0).Images;
+    const auto& images = page.SectionAt(0).Images();
     ASSERT_EQ(images.Count(), 3);
     EXPECT_EQ(images[0].TotalWidth, 100002); // a link border on each side
     EXPECT_EQ(images[0].TotalHeight, 100002);

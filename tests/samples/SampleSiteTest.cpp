@@ -230,7 +230,7 @@ private:
                 for (const auto& run : section->Fonts)
                     if (!run->Link.Url.empty())
                         contents.Links.push_back(run->Link.Url);
-                for (const auto& image : section->Images)
+                for (const auto& image : section->Images())
                     contents.Images.push_back(image.get());
             }
         }

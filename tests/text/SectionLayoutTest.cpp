@@ -67,7 +67,7 @@ TEST(SectionText, MarksInThePageTextAreDropped)
     auto section = doc.MakeSection();
     section->AddText(std::string("a\x04" "b\x02" "c"));
     EXPECT_EQ(section->Text, "abc");
-    EXPECT_TRUE(section->Images.IsEmpty());
+    EXPECT_TRUE(section->Images().IsEmpty());
 }
 
 TEST(SectionText, CloseForBreakGivesAnEmptySectionExactlyOneSpace)

@@ -75,17 +75,17 @@ TEST(SectionPaint, OnlyTheLinesInsideTheClipArePainted)
     const int lineHeight = section.Lines[0].FullHeight();
     ASSERT_GT(section.Lines.size(), 300u);
 
-    for (const auto& image : section.Images)
+    for (const auto& image : section.Images())
         image->PaintedY = -1;
     doc.Document.YOffset = height - 200;
     doc.Paint(200, 0, {0, 0, 300, 200});
     std::set<int> paintedLines;
-    for (const auto& image : section.Images)
+    for (const auto& image : section.Images())
         if (image->PaintedY != -1)
             paintedLines.insert(image->PaintedY);
     EXPECT_LE(paintedLines.size(), static_cast<std::size_t>(200 / lineHeight + 2));
     EXPECT_GE(paintedLines.size(), static_cast<std::size_t>(200 / lineHeight));
-    EXPECT_NE(section.Images[section.Images.Count() - 1].PaintedY, -1);
+    EXPECT_NE(section.Images()[section.Images().Count() - 1].PaintedY, -1);
 }
 
 TEST(SectionPaint, LinkAtFindsTheLinkedRun)
@@ -153,17 +153,17 @@ TEST(ListItems, BulletsTakeTheColourOfTheirLevelOnAPlainBackground)
     const QImage image = doc.Paint(80);
 
     auto bulletCentre = [](const TSection& item) {
-        return QPoint(item.FirstLineLeft - 8, item.Y + item.Lines[0].TextHeight - item.Lines[0].TextHeight / 2);
+        return QPoint(item.FirstLineLeft() - 8, item.Y + item.Lines[0].TextHeight - item.Lines[0].TextHeight / 2);
     };
     EXPECT_EQ(QColor(image.pixel(bulletCentre(first))), QColor(0, 0, 128));
     EXPECT_EQ(QColor(image.pixel(bulletCentre(second))), QColor(128, 0, 0));
-    EXPECT_FALSE(HasInk(image, QRect(hidden.FirstLineLeft - 12, hidden.Y, 10, hidden.SectionHeight)));
+    EXPECT_FALSE(HasInk(image, QRect(hidden.FirstLineLeft() - 12, hidden.Y, 10, hidden.SectionHeight)));
 
     // On a coloured background the bullet is a hollow circle.
     doc.Document.SetBackground(RGB(255, 255, 0));
     const QImage yellow = doc.Paint(80);
     EXPECT_EQ(QColor(yellow.pixel(bulletCentre(first))), QColor(Qt::white));
-    EXPECT_TRUE(HasInk(yellow, QRect(first.FirstLineLeft - 11, first.Y, 8, first.SectionHeight)));
+    EXPECT_TRUE(HasInk(yellow, QRect(first.FirstLineLeft() - 11, first.Y, 8, first.SectionHeight)));
 }
 
 TEST(SectionPaint, APartOfALongLinePaintsAsInTheWholeLine)

@@ -319,8 +319,8 @@ TEST_F(TLoadingTest, LoneImageWithLongNameAndQuote)
     ASSERT_EQ(Document().Items.size(), 1u);
     auto* section = dynamic_cast<TSection*>(Document().Items[0].get());
     ASSERT_NE(section, nullptr);
-    ASSERT_EQ(section->Images.Count(), 1);
-    EXPECT_EQ(section->Images[0].Kind, TPictureKind::Bitmap);
+    ASSERT_EQ(section->Images().Count(), 1);
+    EXPECT_EQ(section->Images()[0].Kind, TPictureKind::Bitmap);
 }
 
 TEST_F(TLoadingTest, FormSubmissionIsDeliveredAfterTheClick)

@@ -414,8 +414,8 @@ TEST_F(MainFormTest, PngOptionIsRememberedAndReloadsThePageWhereItWas)
     OpenThroughDialog(Write("photo.htm", page));
     const auto pictureKind = [this] {
         for (const auto& item : Pane().Document().Items)
-            if (const auto* section = dynamic_cast<const TSection*>(item.get()); section && section->Images.Count() > 0)
-                return section->Images[0].Kind;
+            if (const auto* section = dynamic_cast<const TSection*>(item.get()); section && section->Images().Count() > 0)
+                return section->Images()[0].Kind;
         return TPictureKind::None;
     };
     EXPECT_EQ(pictureKind(), TPictureKind::ErrorImage);

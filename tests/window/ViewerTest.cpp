@@ -48,7 +48,7 @@ std::vector<TPictureKind> PictureKinds(TSectionList& document)
     std::vector<TPictureKind> kinds;
     for (const auto& item : document.Items)
         if (const auto* section = dynamic_cast<const TSection*>(item.get()))
-            for (const auto& image : section->Images)
+            for (const auto& image : section->Images())
                 kinds.push_back(image->Kind);
     return kinds;
 }

@@ -1,0 +1,58 @@
+#pragma once
+// A value that copies share until one of them changes it. Sections keep
+// their font runs and their lines in it: a page can hold a million
+// sections, most of them alike, so the handle is one pointer and its count
+// is a plain integer (the engine works on one thread).
+
+#include <utility>
+
+template <typename T>
+class TSharedValue {
+public:
+    TSharedValue() = default;
+    TSharedValue(const TSharedValue& other) : block_(other.block_)
+    {
+        if (block_)
+            ++block_->Count;
+    }
+    TSharedValue(TSharedValue&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
+    TSharedValue& operator=(TSharedValue other) noexcept
+    {
+        std::swap(block_, other.block_);
+        return *this;
+    }
+    ~TSharedValue() { Reset(); }
+
+    bool HasValue() const { return block_ != nullptr; }
+    // Only when HasValue().
+    const T& operator*() const { return block_->Value; }
+    const T* operator->() const { return &block_->Value; }
+    bool IsShared() const { return block_ && block_->Count > 1; }
+    bool SharesWith(const TSharedValue& other) const { return block_ == other.block_; }
+
+    // The value, made this handle's own first (a copy when shared, a
+    // default value when there is none).
+    T& Own()
+    {
+        if (!block_)
+            block_ = new TBlock{1, T{}};
+        else if (block_->Count > 1)
+            *this = TSharedValue(new TBlock{1, block_->Value});
+        return block_->Value;
+    }
+    void Reset()
+    {
+        if (block_ && --block_->Count == 0)
+            delete block_;
+        block_ = nullptr;
+    }
+
+private:
+    struct TBlock {
+        long Count;
+        T Value;
+    };
+    explicit TSharedValue(TBlock* block) : block_(block) {}
+
+    TBlock* block_ = nullptr;
+};
