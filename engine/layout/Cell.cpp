@@ -24,7 +24,9 @@ void TCell::Add(std::unique_ptr<TSectionBase> item)
 
 int TCell::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidth)
 {
-    Indent.Reset(width);
+    IndentManager indent;
+    const TBorrowedIndents borrowed(indent, Indent);
+    indent.Reset(width);
     Y = y;
     StartPosition = position;
     int height = 0;
@@ -33,7 +35,7 @@ int TCell::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidt
         const int itemStart = position;
         try {
             int itemMaxWidth = 0;
-            height = ExtentSum(y + height, (*it)->Layout(canvas, y + height, position, itemMaxWidth, Indent)) - y;
+            height = ExtentSum(y + height, (*it)->Layout(canvas, y + height, position, itemMaxWidth, indent)) - y;
             maxWidth = std::max(maxWidth, itemMaxWidth);
             ++it;
         } catch (const EProcessError& error) {
@@ -47,7 +49,7 @@ int TCell::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidt
         }
     }
     Length = position - StartPosition;
-    return std::max(height, Indent.FloatBottom() - y);
+    return std::max(height, indent.FloatBottom() - y);
 }
 
 void TCell::VisitItems(const std::function<void(const TSectionBase& item)>& visit) const
@@ -71,11 +73,13 @@ void TCell::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
 
 int TCell::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int clipWidth)
 {
-    Indent.LeftEdgeX = x;
-    Indent.RightEdgeX = x + Indent.Width;
-    Indent.ClipWidth = clipWidth;
+    IndentManager indent;
+    const TBorrowedIndents borrowed(indent, Indent);
+    indent.LeftEdgeX = x;
+    indent.RightEdgeX = x + indent.Width;
+    indent.ClipWidth = clipWidth;
     for (const auto& item : Items)
-        y = item->Paint(canvas, clip, y, x, Indent);
+        y = item->Paint(canvas, clip, y, x, indent);
     return y;
 }
 

@@ -26,7 +26,9 @@ public:
     ~TCell();
 
     TSectionList* Document;
-    IndentManager Indent;
+    // The width and the indent records of the last layout, which painting
+    // reads back.
+    TCellIndents Indent;
     TItemList Items;
     // Document Y of the cell top and the positions it covered at the last layout.
     int Y = 0;

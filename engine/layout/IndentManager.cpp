@@ -151,26 +151,26 @@ void IndentManagerBasic::Reset(int width)
     Width = width;
 }
 
-const TIndentRecords* IndentManagerBasic::Side(TFloatSide side) const
+const TIndentRecords* TCellIndents::Side(TFloatSide side) const
 {
     if (!sides_)
         return nullptr;
     return side == TFloatSide::Left ? &sides_->Left : &sides_->Right;
 }
 
-TIndentRecords& IndentManagerBasic::AddingTo(TFloatSide side)
+TIndentRecords& TCellIndents::AddingTo(TFloatSide side)
 {
     if (!sides_)
         sides_ = std::make_unique<TSides>();
     return side == TFloatSide::Left ? sides_->Left : sides_->Right;
 }
 
-std::span<const IndentRec> IndentManagerBasic::LeftRecords() const
+std::span<const IndentRec> TCellIndents::LeftRecords() const
 {
     return sides_ ? std::span<const IndentRec>(sides_->Left.All()) : std::span<const IndentRec>();
 }
 
-std::span<const IndentRec> IndentManagerBasic::RightRecords() const
+std::span<const IndentRec> TCellIndents::RightRecords() const
 {
     return sides_ ? std::span<const IndentRec>(sides_->Right.All()) : std::span<const IndentRec>();
 }

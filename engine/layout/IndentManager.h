@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 // One indent band. For a left record X is the indent's (or float's) right edge
@@ -77,14 +78,39 @@ private:
     mutable int lastAskedY_ = INT_MIN;
 };
 
-class IndentManagerBasic {
+// What a cell keeps of its indents from layout to painting: its width and
+// the records layout made. A pass works on them through an IndentManager
+// that borrows them (TBorrowedIndents), so that a table of a million cells
+// keeps 16 bytes a cell rather than a whole manager.
+class TCellIndents {
+public:
+    int Width = 0;       // available width
+
+    // Every record registered since the last layout pass began, in order.
+    std::span<const IndentRec> LeftRecords() const;
+    std::span<const IndentRec> RightRecords() const;
+
+protected:
+    struct TSides {
+        TIndentRecords Left;
+        TIndentRecords Right;
+    };
+    // The records of each side, or none while a cell has had neither list
+    // nor float: most table cells never have one, and a table of a million
+    // cells would otherwise keep a million empty indexes.
+    const TIndentRecords* Side(TFloatSide side) const;
+    TIndentRecords& AddingTo(TFloatSide side);
+
+    std::unique_ptr<TSides> sides_;
+};
+
+class IndentManagerBasic : public TCellIndents {
 public:
     // An open list level reaches this far down until the level is closed.
     static constexpr int kOpenBottom = 9999999;
     // Each list level indents by this much beyond what is already there.
     static constexpr int kListIndent = 35;
 
-    int Width = 0;       // available width
     int ClipWidth = 0;   // set by painting: right limit for preformatted text
     int ListLevel = 0;
     int LeftEdgeX = 0;
@@ -104,25 +130,25 @@ public:
     TClearanceBottoms ClearanceBottoms() const;
     int ListClearance() const;
 
-    // Every record registered since Reset, in order.
-    std::span<const IndentRec> LeftRecords() const;
-    std::span<const IndentRec> RightRecords() const;
     // How many unowned records an edge question on the side still looks at.
     std::size_t LiveRecordCount(TFloatSide side) const;
-
-private:
-    struct TSides {
-        TIndentRecords Left;
-        TIndentRecords Right;
-    };
-    // The records of each side, or none while a cell has had neither list
-    // nor float: most table cells never have one, and a table of a million
-    // cells would otherwise keep a million empty indexes.
-    const TIndentRecords* Side(TFloatSide side) const;
-    TIndentRecords& AddingTo(TFloatSide side);
-
-    std::unique_ptr<TSides> sides_;
 };
 
 // The design keeps a descendant for cells; it adds nothing this program uses.
 class IndentManager : public IndentManagerBasic {};
+
+// Lends a cell's width and records to the manager of one pass and takes them
+// back, as the pass left them, when the pass ends (by an exception too).
+class TBorrowedIndents {
+public:
+    TBorrowedIndents(IndentManagerBasic& manager, TCellIndents& kept) : manager_(manager), kept_(kept) { Swap(); }
+    ~TBorrowedIndents() { Swap(); }
+    TBorrowedIndents(const TBorrowedIndents&) = delete;
+    TBorrowedIndents& operator=(const TBorrowedIndents&) = delete;
+
+private:
+    void Swap() { std::swap(static_cast<TCellIndents&>(manager_), kept_); }
+
+    IndentManagerBasic& manager_;
+    TCellIndents& kept_;
+};

@@ -32,9 +32,9 @@ std::optional<TColor> DocumentColor(const TAttributeList& attributes, TSymbol sy
     return *color | kPaletteRelative;
 }
 
-// A cell fills a 128-byte allocation: a table of a million cells is mostly
+// A cell fills a 112-byte allocation: a table of a million cells is mostly
 // cells.
-static_assert(sizeof(TCellObj) <= 120);
+static_assert(sizeof(TCellObj) <= 104);
 
 // A span beyond the grid's limit only ever leads to the too-many-columns
 // error; keeping it at the limit spares making a million fillers first.

@@ -45,7 +45,7 @@ public:
 
     // The content; its background fields hold BGCOLOR. The small fields
     // below fill the space the cell leaves at its end, so that a table cell
-    // takes one 128-byte allocation.
+    // takes one 112-byte allocation.
     [[no_unique_address]] TCell Cell;
     TVertAlign VertAlign = TVertAlign::Top;
     bool WidthIsPercent = false;

@@ -238,17 +238,25 @@ TEST_F(CellTest, WidthRangeTakesTheLargestOfEachBound)
     EXPECT_EQ(maximum, 30);
 }
 
+// Painting moves the edges to the window and reads back the floats layout
+// registered; the cell keeps the records for the next painting.
 TEST_F(CellTest, PaintChainsTheItemsAndSetsTheEdges)
 {
     TCell cell(&document);
-    AddFake(cell, 10);
-    AddFake(cell, 25);
-    LayOut(cell, 0, 300);
-    EXPECT_EQ(cell.Paint(canvas, {0, 0, 500, 500}, 50, 120, 2000), 85);
-    EXPECT_EQ(cell.Items[1]->Y, 60);
-    EXPECT_EQ(cell.Indent.LeftEdgeX, 120);
-    EXPECT_EQ(cell.Indent.RightEdgeX, 420);
-    EXPECT_EQ(cell.Indent.ClipWidth, 2000);
+    TFakeItem& floating = AddFake(cell, 10);
+    floating.FloatHeight = 30;
+    floating.FloatWidth = 40;
+    TFakeItem& beside = AddFake(cell, 25);
+    LayOut(cell, 50, 300);
+    for (int painting = 0; painting < 2; ++painting) {
+        EXPECT_EQ(cell.Paint(canvas, {0, 0, 500, 500}, 50, 120, 2000), 85);
+        EXPECT_EQ(cell.Items[1]->Y, 60);
+        EXPECT_EQ(beside.PaintedEdges.LeftEdgeX, 120);
+        EXPECT_EQ(beside.PaintedEdges.RightEdgeX, 420);
+        EXPECT_EQ(beside.PaintedEdges.ClipWidth, 2000);
+        EXPECT_EQ(beside.PaintedEdges.LeftEdgeAtTop, 160);
+    }
+    EXPECT_EQ(cell.Indent.LeftRecords().size(), 1u);
 }
 
 } // namespace

@@ -31,6 +31,15 @@ public:
     int CopyCount = 0;
     std::vector<int> LinkQueries; // relative Y of each LinkAt
     int LayoutY = -1;
+    // The edges the last painting handed the item: the cell's left edge, its
+    // right edge, the clip width and the left edge at the item's top (floats
+    // that layout registered included).
+    struct TPaintedEdges {
+        int LeftEdgeX = -1;
+        int RightEdgeX = -1;
+        int ClipWidth = -1;
+        int LeftEdgeAtTop = -1;
+    } PaintedEdges;
 
     void Added() override { ++AddedCount; }
     void AdjustToBaseSize() override { ++AdjustCount; }
@@ -52,6 +61,13 @@ public:
         if (FloatHeight > 0)
             indent.RegisterFloat(TFloatSide::Left, y, FloatHeight, FloatWidth);
         return Height;
+    }
+
+    int Paint(TCanvas&, const TRect&, int y, int, IndentManager& indent) override
+    {
+        Y = y;
+        PaintedEdges = {indent.LeftEdgeX, indent.RightEdgeX, indent.ClipWidth, indent.LeftEdge(y)};
+        return y + SectionHeight;
     }
 
     bool LinkAt(TCanvas&, int, int y, TImageFormControlObj*&, TUrlTarget& target) override

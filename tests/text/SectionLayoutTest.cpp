@@ -213,7 +213,7 @@ TEST(SectionLayout, ALeadingFloatIsRegisteredAtOnceAndTextFlowsBesideIt)
     doc.Layout(300);
 
     const int floatEdge = 50 + TImageObj::kDefaultHSpace;
-    const IndentManager& indent = doc.Document.Indent;
+    const TCellIndents& indent = doc.Document.Indent;
     ASSERT_EQ(indent.LeftRecords().size(), 1u);
     EXPECT_EQ(indent.LeftRecords()[0].X, floatEdge);
     EXPECT_EQ(indent.LeftRecords()[0].TopY, 0);
