@@ -42,8 +42,8 @@ int TPreFormated::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, I
 void TPreFormated::WidthRange(TCanvas&, int& minimum, int& maximum)
 {
     int widest = 0;
+    const char* text = Text.data();
     for (int start = 0; start < Length;) {
-        const char* text = Text.data();
         const void* lineEnd = std::memchr(text + start, kLineEnd, static_cast<std::size_t>(Length - start));
         const int end = lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - text) : Length;
         widest = std::max(widest, TextWidth(start, end - start));

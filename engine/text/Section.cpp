@@ -148,7 +148,6 @@ TSection::TInlineObjects& TSection::OwnInlineObjects()
     return *inlineObjects_;
 }
 
-
 void TSection::AppendRaw(std::string_view text)
 {
     Text.append(text);
@@ -291,8 +290,9 @@ int TSection::NextImage(int index) const
 {
     if (!inlineObjects_)
         return kNoneAhead;
-    const int next = Images().FirstAtOrAfter(index);
-    return next < Images().Count() ? Images()[next].Index - index : kNoneAhead;
+    const TImageObjList& images = inlineObjects_->Images;
+    const int next = images.FirstAtOrAfter(index);
+    return next < images.Count() ? images[next].Index - index : kNoneAhead;
 }
 
 int TSection::NextControl(int index) const
@@ -525,8 +525,9 @@ void TSection::BuildLine(int start, int count, TLineState& state, IndentManager&
         }
     }
     const int h = line.TextHeight;
-    for (int index = Images().FirstAtOrAfter(start); index < Images().Count() && Images()[index].Index < end; ++index) {
-        const TImageObj& image = Images()[index];
+    const TImageObjList& images = Images();
+    for (int index = images.FirstAtOrAfter(start); index < images.Count() && images[index].Index < end; ++index) {
+        const TImageObj& image = images[index];
         const int e = image.TotalHeight;
         const int d = e - h;
         switch (image.Align) {
