@@ -1,9 +1,13 @@
 #pragma once
-// A value that copies share until one of them changes it. Sections keep
-// their font runs and their lines in it: a page can hold a million
-// sections, most of them alike, so the handle is one pointer and its count
-// is a plain integer (the engine works on one thread).
+// A value that copies share until one of them changes it, or that they
+// change together when they mean to. Sections keep their content, their font
+// runs and their lines in it: a page can hold a million sections, most of
+// them alike, so the handle is one pointer and its count is a plain integer
+// (the engine works on one thread).
 
+#include "engine/base/BlockPool.h"
+
+#include <cstddef>
 #include <utility>
 
 template <typename T>
@@ -29,6 +33,12 @@ public:
     const T* operator->() const { return &block_->Value; }
     bool IsShared() const { return block_ && block_->Count > 1; }
     bool SharesWith(const TSharedValue& other) const { return block_ == other.block_; }
+    // Takes the other's value when it is the same as this one.
+    void ShareIfEqual(const TSharedValue& other)
+    {
+        if (block_ && other.block_ && block_ != other.block_ && block_->Value == other.block_->Value)
+            *this = other;
+    }
 
     // The value, made this handle's own first (a copy when shared, a
     // default value when there is none).
@@ -40,6 +50,9 @@ public:
             *this = TSharedValue(new TBlock{1, block_->Value});
         return block_->Value;
     }
+    // The value itself, when there is one: a change reaches every handle
+    // that shares it.
+    T& Shared() { return block_->Value; }
     void Reset()
     {
         if (block_ && --block_->Count == 0)
@@ -48,9 +61,14 @@ public:
     }
 
 private:
+    // Blocks come from the block pool: most are small and a page may hold
+    // a million.
     struct TBlock {
         long Count;
         T Value;
+
+        static void* operator new(std::size_t size) { return BlockPool::Allocate(size); }
+        static void operator delete(void* block, std::size_t size) { BlockPool::Free(block, size); }
     };
     explicit TSharedValue(TBlock* block) : block_(block) {}
 

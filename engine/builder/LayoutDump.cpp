@@ -209,8 +209,8 @@ private:
         else if (const auto* bulleted = dynamic_cast<const TUListItem*>(&section); bulleted && bulleted->NoBullet)
             out_ << " nobullet";
         out_ << '\n';
-        Line(depth + 1) << "text " << QuotedText(section.Text) << '\n';
-        for (const auto& run : section.Fonts) {
+        Line(depth + 1) << "text " << QuotedText(section.Text()) << '\n';
+        for (const auto& run : section.Fonts()) {
             const TMyFont& font = run->Font();
             Line(depth + 1) << "run " << run.Start << " \"" << Utf8(font.Name()) << "\" " << font.Size() << "pt "
                             << StyleLetters(font.Style()) << " color=" << ColourText(font.Color())

@@ -241,12 +241,6 @@ void TFontList::SetLook(int index, TFontLook look)
     runs_.Own()[static_cast<std::size_t>(index)].Look = std::move(look);
 }
 
-void TFontList::ShareIfEqual(const TFontList& other)
-{
-    if (runs_.HasValue() && other.runs_.HasValue() && !runs_.SharesWith(other.runs_) && *runs_ == *other.runs_)
-        runs_ = other.runs_;
-}
-
 int TFontList::IndexAt(int textIndex) const
 {
     const std::span<const TRun> runs = Runs();

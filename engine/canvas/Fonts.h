@@ -10,6 +10,7 @@
 
 #include <QRawFont>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -310,7 +311,9 @@ public:
     // Gives the run at the index another look.
     void SetLook(int index, TFontLook look);
     // Takes the other list's runs when they are the same as these.
-    void ShareIfEqual(const TFontList& other);
+    void ShareIfEqual(const TFontList& other) { runs_.ShareIfEqual(other.runs_); }
+    bool SharesWith(const TFontList& other) const { return runs_.SharesWith(other.runs_); }
+    bool operator==(const TFontList& other) const { return std::ranges::equal(Runs(), other.Runs()); }
 
     int Count() const { return static_cast<int>(Runs().size()); }
     bool IsEmpty() const { return Runs().empty(); }

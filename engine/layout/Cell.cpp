@@ -18,6 +18,8 @@ void TCell::Add(std::unique_ptr<TSectionBase> item)
         return;
     TSectionBase& added = *Items.emplace_back(std::move(item));
     added.Document = Document;
+    if (Document)
+        Document->ShareContentsWithin(*this);
     added.Added();
     added.AdjustToBaseSize();
 }

@@ -40,12 +40,6 @@ void TLineList::push_back(const LineRec& line)
     data.End = line.Start + line.Count;
 }
 
-void TLineList::ShareIfEqual(const TLineList& other)
-{
-    if (data_.HasValue() && other.data_.HasValue() && !data_.SharesWith(other.data_) && *data_ == *other.data_)
-        data_ = other.data_;
-}
-
 const TLineList::TRun& TLineList::RunOf(int line) const
 {
     const auto after = std::upper_bound(data_->Runs.begin(), data_->Runs.end(), line,

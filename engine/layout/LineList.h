@@ -74,7 +74,7 @@ public:
     // ends. Its reach is worked out here.
     void push_back(const LineRec& line);
     // Takes the other list's lines when they are the same as these.
-    void ShareIfEqual(const TLineList& other);
+    void ShareIfEqual(const TLineList& other) { data_.ShareIfEqual(other.data_); }
     // The cell X of the left edge at the section's top, from the layout that
     // made the lines: list markers stand beside it.
     int FirstLeft() const { return data_.HasValue() ? data_->FirstLeft : 0; }

@@ -74,6 +74,8 @@ void TSectionList::Clear()
     Items.clear();
     FontLooks.Clear();
     LastRuns.Clear();
+    LastContent.reset();
+    lastContentCell_ = nullptr;
     LastLines.clear();
 }
 

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QTimer>
 
+#include <any>
 #include <functional>
 #include <memory>
 #include <string>
@@ -111,11 +112,22 @@ public:
     std::shared_ptr<TFontFaceCache> FaceCache = std::make_shared<TFontFaceCache>();
     // The looks of the page's font runs, each kept once.
     TFontLooks FontLooks;
-    // The font runs of the text item added last and the lines of the one
-    // laid out last: the next one that has the same (a page of line breaks,
-    // a table of numbers) shares them.
+    // The font runs and the content of the text item added or changed last
+    // and the lines of the one laid out last: the next one that has the same
+    // (a page of line breaks, a table of numbers) shares them. The content's
+    // type belongs to the text items.
     TFontList LastRuns;
+    std::any LastContent;
     TLineList LastLines;
+    // Text items share contents only within a cell, which paints its items
+    // at one left edge (a content holds it): a cell calls this before it
+    // adds an item, and the last content is let go when the cell changes.
+    void ShareContentsWithin(const TCell& cell)
+    {
+        if (lastContentCell_ != &cell)
+            LastContent.reset();
+        lastContentCell_ = &cell;
+    }
     // The page background (the TCell background fields belong to table cells).
     TColor Background = clWindow;
     QImage BackgroundImage;          // null when there is none
@@ -176,4 +188,5 @@ private:
 
     // The document holds a user of the background's cache entry.
     bool backgroundCacheHeld_ = false;
+    const TCell* lastContentCell_ = nullptr;
 };

@@ -72,7 +72,7 @@ void TDListItem::PaintMarker(TCanvas&, int, int, const LineRec&) {}
 TOListItem::TOListItem(int listLevel, int itemNumber, char numberType, const TUrlTarget* link, const TMyFont& font,
                        TBuilderStyle& builderStyle)
     : TUListItem(listLevel, link, font, builderStyle), ItemNumber(itemNumber), NumberType(numberType),
-      MarkerFont(Fonts[0].Font())
+      MarkerFont(Fonts()[0].Font())
 {
     ListKind = TListKind::Ordered;
 }

@@ -12,7 +12,7 @@ void TPreFormated::AddText(std::string_view text)
 
 bool TPreFormated::LastLineEmpty() const
 {
-    return Length == 0 || Text.back() == kLineEnd;
+    return Length == 0 || Text().back() == kLineEnd;
 }
 
 void TPreFormated::EndLine()
@@ -42,7 +42,7 @@ int TPreFormated::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, I
 void TPreFormated::WidthRange(TCanvas&, int& minimum, int& maximum)
 {
     int widest = 0;
-    const char* text = Text.data();
+    const char* text = Text().data();
     for (int start = 0; start < Length;) {
         const void* lineEnd = std::memchr(text + start, kLineEnd, static_cast<std::size_t>(Length - start));
         const int end = lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - text) : Length;

@@ -111,7 +111,7 @@ int PlainStretch(const TSection& section, int index, int limit)
     const int stretch = std::min({section.RunEnd(index), section.NextImage(index), section.NextControl(index), limit});
     if (stretch <= 0)
         return stretch;
-    const char* text = section.Text.data() + index;
+    const char* text = section.Text().data() + index;
     const void* lineEnd = std::memchr(text, TSection::kLineEnd, static_cast<std::size_t>(stretch));
     return lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - text) : stretch;
 }
@@ -129,48 +129,74 @@ TSection::TSection(int listLevel, TParaAlign alignment, const TUrlTarget* link, 
                    TBuilderStyle& builderStyle)
     : ListLevel(listLevel), Alignment(alignment)
 {
+    TContent& content = content_.Own();
     TFontObj look(font, link ? *link : TUrlTarget{});
     TFontStyles style = look.Font().Style();
     style.Include(builderStyle.Style);
     look.Font().SetStyle(style);
-    Fonts.Add(0, std::make_shared<const TFontObj>(std::move(look)));
+    content.Fonts.Add(0, std::make_shared<const TFontObj>(std::move(look)));
     builderStyle.VPos = TVerticalPosition::Normal;
 }
 
 const TSection::TInlineObjects TSection::kNoInlineObjects;
 
+static_assert(sizeof(TSection) <= 56);
+
 TSection::~TSection() = default;
+
+bool TSection::TContent::operator==(const TContent& other) const
+{
+    return !Objects && !other.Objects && PaintedLeft == other.PaintedLeft && Text == other.Text.View()
+           && Fonts == other.Fonts;
+}
+
+void TSection::ShareContentWithLast()
+{
+    if (!Document)
+        return;
+    // A content with images or controls stays this section's alone.
+    if (content_->Objects) {
+        Document->LastContent.reset();
+        return;
+    }
+    if (const auto* last = std::any_cast<TSharedValue<TContent>>(&Document->LastContent))
+        content_.ShareIfEqual(*last);
+    Document->LastContent = content_;
+}
 
 TSection::TInlineObjects& TSection::OwnInlineObjects()
 {
-    if (!inlineObjects_)
-        inlineObjects_ = std::make_unique<TInlineObjects>();
-    return *inlineObjects_;
+    TContent& content = OwnContent();
+    if (!content.Objects)
+        content.Objects = std::make_unique<TInlineObjects>();
+    return *content.Objects;
 }
 
 void TSection::AppendRaw(std::string_view text)
 {
-    Text.append(text);
-    Length = static_cast<int>(Text.size());
+    TCompactText& own = OwnText();
+    own.append(text);
+    Length = static_cast<int>(own.size());
 }
 
 void TSection::AppendUnreserved(std::string_view text)
 {
     // Marks and line ends in the page's own text would pose as images,
     // controls and line breaks.
+    TCompactText& own = OwnText();
     while (!text.empty()) {
         const auto reserved = std::find_if(text.begin(), text.end(), IsReserved);
         const auto kept = static_cast<std::size_t>(reserved - text.begin());
-        Text.append(text.substr(0, kept));
+        own.append(text.substr(0, kept));
         text.remove_prefix(std::min(kept + 1, text.size()));
     }
-    Length = static_cast<int>(Text.size());
+    Length = static_cast<int>(own.size());
 }
 
 bool TSection::HoldsOnlyFloats(std::size_t count) const
 {
     for (std::size_t index = 0; index < count; ++index) {
-        const TImageObj* image = Text[index] == kImageMark ? Images().At(static_cast<int>(index)) : nullptr;
+        const TImageObj* image = Text()[index] == kImageMark ? Images().At(static_cast<int>(index)) : nullptr;
         if (!image || !image->IsFloating())
             return false;
     }
@@ -179,14 +205,14 @@ bool TSection::HoldsOnlyFloats(std::size_t count) const
 
 void TSection::AddText(std::string_view text)
 {
-    const std::size_t from = Text.size();
+    const std::size_t from = Text().size();
     AppendUnreserved(text);
-    auto startsWithSpace = [&] { return Text.size() > from && Text[from] == ' '; };
+    auto startsWithSpace = [&] { return Text().size() > from && Text()[from] == ' '; };
     auto dropFirst = [&] {
-        Text.erase(from, 1);
-        Length = static_cast<int>(Text.size());
+        OwnText().erase(from, 1);
+        Length = static_cast<int>(Text().size());
     };
-    if (startsWithSpace() && (from == 0 || Text[from - 1] == ' '))
+    if (startsWithSpace() && (from == 0 || Text()[from - 1] == ' '))
         dropFirst();
     // Text that so far holds only floating images takes no leading space.
     if (startsWithSpace() && from > 0 && HoldsOnlyFloats(from))
@@ -210,7 +236,7 @@ void TSection::SetClearMode(const TAttributeList& attributes)
 
 TParaAlign TSection::CloseForBreak()
 {
-    if (Text.empty())
+    if (Text().empty())
         AppendRaw(" ");
     return Alignment;
 }
@@ -223,15 +249,16 @@ int TSection::Indent() const
 void TSection::LookFromHere(TSectionList& document, TFontObj look)
 {
     TFontLook shared = document.FontLooks.Share(look);
-    if (Fonts.LastStart() == Length)
-        Fonts.SetLook(Fonts.Count() - 1, std::move(shared));
+    TFontList& fonts = OwnContent().Fonts;
+    if (fonts.LastStart() == Length)
+        fonts.SetLook(fonts.Count() - 1, std::move(shared));
     else
-        Fonts.Add(Length, std::move(shared));
+        fonts.Add(Length, std::move(shared));
 }
 
 void TSection::ChangeFont(TSectionList& document, const TMyFont& font, const TBuilderStyle& builderStyle)
 {
-    TFontObj look(font, Fonts.Last().Link);
+    TFontObj look(font, Fonts().Last().Link);
     TFontStyles style = look.Font().Style();
     style.Include(builderStyle.Style);
     look.Font().SetStyle(style);
@@ -245,7 +272,7 @@ void TSection::ChangeLink(TSymbol symbol, TSectionList& document, const TMyFont&
                           const TBuilderStyle& builderStyle)
 {
     ChangeFont(document, font, builderStyle);
-    TFontObj look = Fonts.Last();
+    TFontObj look = Fonts().Last();
     look.Link = symbol == TSymbol::Href ? target : TUrlTarget{};
     LookFromHere(document, std::move(look));
 }
@@ -277,27 +304,25 @@ TImageObj& TSection::AddImageControl(TImageFormControlObj& control, const TAttri
 
 const TFontObj& TSection::RunAt(int index) const
 {
-    return Fonts[Fonts.IndexAt(index)];
+    return Fonts()[Fonts().IndexAt(index)];
 }
 
 int TSection::RunEnd(int index) const
 {
-    const int next = Fonts.IndexAt(index) + 1;
-    return (next < Fonts.Count() ? Fonts.Start(next) : Length) - index;
+    const int next = Fonts().IndexAt(index) + 1;
+    return (next < Fonts().Count() ? Fonts().Start(next) : Length) - index;
 }
 
 int TSection::NextImage(int index) const
 {
-    if (!inlineObjects_)
-        return kNoneAhead;
-    const TImageObjList& images = inlineObjects_->Images;
+    const TImageObjList& images = Images();
     const int next = images.FirstAtOrAfter(index);
     return next < images.Count() ? images[next].Index - index : kNoneAhead;
 }
 
 int TSection::NextControl(int index) const
 {
-    if (!inlineObjects_)
+    if (FormControls().IsEmpty())
         return kNoneAhead;
     const auto next = FirstControlAtOrAfter(FormControls(), index);
     return next != FormControls().end() ? (*next)->Position - index : kNoneAhead;
@@ -305,7 +330,7 @@ int TSection::NextControl(int index) const
 
 TFormControlObj* TSection::ControlAt(int index) const
 {
-    if (!inlineObjects_)
+    if (FormControls().IsEmpty())
         return nullptr;
     const auto next = FirstControlAtOrAfter(FormControls(), index);
     return next != FormControls().end() && (*next)->Position == index ? *next : nullptr;
@@ -317,12 +342,12 @@ int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
         return 0;
     count = std::clamp(count, 0, Length - index);
     if (ignoreTrailingSpaces)
-        while (count > 0 && Text[static_cast<std::size_t>(index + count - 1)] == ' ')
+        while (count > 0 && Text()[static_cast<std::size_t>(index + count - 1)] == ' ')
             --count;
     int width = 0;
     const int end = index + count;
     while (index < end) {
-        const char character = Text[static_cast<std::size_t>(index)];
+        const char character = Text()[static_cast<std::size_t>(index)];
         if (character == kImageMark) {
             if (const TImageObj* image = Images().At(index); image && !image->IsFloating())
                 width = ExtentSum(width, image->TotalWidth);
@@ -336,7 +361,7 @@ int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
         } else {
             const int stretch = std::max(1, PlainStretch(*this, index, end - index));
             const TFontObj& run = RunAt(index);
-            width = ExtentSum(width, run.Font().TextWidth({Text.data() + index, static_cast<std::size_t>(stretch)})
+            width = ExtentSum(width, run.Font().TextWidth({Text().data() + index, static_cast<std::size_t>(stretch)})
                                          - run.Overhang());
             index += stretch;
         }
@@ -353,7 +378,7 @@ int TSection::CharsFitting(int index, int count, int width) const
     int fitted = 0;
     while (fitted < count) {
         const int at = index + fitted;
-        const char character = Text[static_cast<std::size_t>(at)];
+        const char character = Text()[static_cast<std::size_t>(at)];
         if (IsReserved(character)) {
             int markWidth = 0;
             if (character == kImageMark) {
@@ -370,11 +395,11 @@ int TSection::CharsFitting(int index, int count, int width) const
         }
         const int stretch = std::max(1, PlainStretch(*this, at, count - fitted));
         const TFontObj& run = RunAt(at);
-        const int k = FitChunk(run.Font().Face(), Text.data() + at, stretch, width - sum + run.Overhang());
+        const int k = FitChunk(run.Font().Face(), Text().data() + at, stretch, width - sum + run.Overhang());
         fitted += k;
         if (k < stretch)
             break;
-        sum += run.Font().TextWidth({Text.data() + at, static_cast<std::size_t>(k)}) - run.Overhang();
+        sum += run.Font().TextWidth({Text().data() + at, static_cast<std::size_t>(k)}) - run.Overhang();
     }
     return fitted;
 }
@@ -383,10 +408,9 @@ int TSection::CharsFitting(int index, int count, int width) const
 
 void TSection::SizeImages(TCanvas& canvas)
 {
-    if (!inlineObjects_)
-        return;
-    for (const auto& image : inlineObjects_->Images)
-        image->ComputeSize(canvas, inlineObjects_->AvailableWidth, RunAt(image->Index));
+    const TInlineObjects& objects = InlineObjects();
+    for (const auto& image : objects.Images)
+        image->ComputeSize(canvas, objects.AvailableWidth, RunAt(image->Index));
 }
 
 int TSection::ClearSpace(int y, const IndentManager& indent) const
@@ -421,7 +445,7 @@ int TSection::FitLine(int start, int remaining, int width, TLineState& state, In
     bool atLineStart = true;
     while (total < remaining) {
         const int at = start + total;
-        const char character = Text[static_cast<std::size_t>(at)];
+        const char character = Text()[static_cast<std::size_t>(at)];
         if (character == kImageMark) {
             TImageObj* image = Images().At(at);
             if (image && image->IsFloating() && atLineStart) {
@@ -457,13 +481,13 @@ int TSection::FitLine(int start, int remaining, int width, TLineState& state, In
         } else {
             const int stretch = std::max(1, PlainStretch(*this, at, remaining - total));
             const TFontObj& run = RunAt(at);
-            const int k = FitChunk(run.Font().Face(), Text.data() + at, stretch, width - sum + run.Overhang());
+            const int k = FitChunk(run.Font().Face(), Text().data() + at, stretch, width - sum + run.Overhang());
             total += k;
             if (k > 0)
                 atLineStart = false;
             if (k < stretch)
                 break;
-            sum += run.Font().TextWidth({Text.data() + at, static_cast<std::size_t>(k)}) - run.Overhang();
+            sum += run.Font().TextWidth({Text().data() + at, static_cast<std::size_t>(k)}) - run.Overhang();
         }
     }
     return std::min(total, remaining);
@@ -472,7 +496,7 @@ int TSection::FitLine(int start, int remaining, int width, TLineState& state, In
 int TSection::BreakLine(int start, int fitted, bool& lastLine) const
 {
     const int remaining = Length - start;
-    auto at = [this](int index) { return Text[static_cast<std::size_t>(index)]; };
+    auto at = [this](int index) { return Text()[static_cast<std::size_t>(index)]; };
     // Spaces at a break, and the line end that follows them, stay on the line.
     auto takeSpaces = [&](int end) {
         while (end < Length && at(end) == ' ')
@@ -516,12 +540,13 @@ void TSection::BuildLine(int start, int count, TLineState& state, IndentManager&
     line.Top = state.Y - Y;
     const int end = start + count;
 
-    const bool hasText = std::any_of(Text.begin() + start, Text.begin() + end, [](char c) { return !IsMark(c); });
+    const bool hasText = std::any_of(Text().begin() + start, Text().begin() + end, [](char c) { return !IsMark(c); });
     if (hasText) {
-        const int lastRun = Fonts.IndexAt(end - 1);
-        for (int run = Fonts.IndexAt(start); run <= lastRun; ++run) {
-            line.TextHeight = std::max(line.TextHeight, Fonts[run].LineHeight());
-            line.Descent = std::max(line.Descent, Fonts[run].Descent());
+        const TFontList& fonts = Fonts();
+        const int lastRun = fonts.IndexAt(end - 1);
+        for (int run = fonts.IndexAt(start); run <= lastRun; ++run) {
+            line.TextHeight = std::max(line.TextHeight, fonts[run].LineHeight());
+            line.Descent = std::max(line.Descent, fonts[run].Descent());
         }
     }
     const int h = line.TextHeight;
@@ -589,8 +614,8 @@ int TSection::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Inden
 
     Lines.SetFirstLeft(indent.LeftEdge(y));
     maxWidth = indent.Width;
-    if (inlineObjects_)
-        inlineObjects_->AvailableWidth = indent.RightEdge(y) - indent.LeftEdge(y);
+    if (content_->Objects)
+        OwnContent().Objects->AvailableWidth = indent.RightEdge(y) - indent.LeftEdge(y);
     SizeImages(canvas);
     for (const auto& image : Images())
         maxWidth = std::max(maxWidth, image->TotalWidth + Indent());
@@ -658,10 +683,10 @@ void TSection::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
     int widestWord = 0;
     int index = 0;
     while (index < Length) {
-        while (index < Length && separates(Text[static_cast<std::size_t>(index)]))
+        while (index < Length && separates(Text()[static_cast<std::size_t>(index)]))
             ++index;
         const int wordStart = index;
-        while (index < Length && !separates(Text[static_cast<std::size_t>(index)]))
+        while (index < Length && !separates(Text()[static_cast<std::size_t>(index)]))
             ++index;
         if (index > wordStart)
             widestWord = std::max(widestWord, TextWidth(wordStart, index - wordStart));
@@ -676,7 +701,10 @@ void TSection::PaintMarker(TCanvas&, int, int, const LineRec&) {}
 int TSection::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent)
 {
     Y = y;
-    PaintedLeft = x;
+    // Sections share a content only within a cell, and a cell paints all its
+    // items at one left edge.
+    if (content_->PaintedLeft != x)
+        content_.Shared().PaintedLeft = x;
     const int offset = Document->YOffset;
     if (y + DrawHeight - offset < clip.Top || y - offset >= clip.Bottom || Lines.empty())
         return y + SectionHeight;
@@ -710,13 +738,14 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line
     const int selectionBegin = Document->SelectionBegin - StartPosition;
     const int selectionEnd = Document->SelectionEnd - StartPosition;
     const bool hasSelection = selectionBegin < selectionEnd;
-    const TRect preClip{PaintedLeft, lineTop - offset, PaintedLeft + indent.ClipWidth, textBottom - offset};
+    const int paintedLeft = content_->PaintedLeft;
+    const TRect preClip{paintedLeft, lineTop - offset, paintedLeft + indent.ClipWidth, textBottom - offset};
 
     bool atLineStart = true;
     const int end = line.Start + line.Count;
     int index = line.Start;
     while (index < end) {
-        const char character = Text[static_cast<std::size_t>(index)];
+        const char character = Text()[static_cast<std::size_t>(index)];
         if (character == kImageMark) {
             if (TImageObj* image = Images().At(index)) {
                 if (image->IsFloating()) {
@@ -759,7 +788,7 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line
         }
         chunk = std::max(1, chunk);
         const TFontObj& run = RunAt(index);
-        const std::string_view text(Text.data() + index, static_cast<std::size_t>(chunk));
+        const std::string_view text(Text().data() + index, static_cast<std::size_t>(chunk));
         PaintText(canvas, clip, run, text, x, baseline - offset, selected, IsPreformatted() ? &preClip : nullptr);
         x += run.Font().TextWidth(text) - run.Overhang();
         atLineStart = false;
@@ -917,7 +946,7 @@ bool TSection::CharAt(int position, char& ch, TSectionBase*& item)
 {
     if (position < StartPosition || position >= StartPosition + Length)
         return false;
-    ch = Text[static_cast<std::size_t>(position - StartPosition)];
+    ch = Text()[static_cast<std::size_t>(position - StartPosition)];
     item = this;
     return true;
 }
@@ -928,16 +957,16 @@ int TSection::Search(int start, std::string_view text, bool matchCase)
         return -1;
     const auto from = static_cast<std::size_t>(std::max(0, start - StartPosition));
     if (matchCase) {
-        const std::size_t found = Text.find(text, from);
+        const std::size_t found = Text().find(text, from);
         return found == std::string::npos ? -1 : StartPosition + static_cast<int>(found);
     }
     const unsigned char firstFolded = Fold(text.front());
-    for (std::size_t index = from; index + text.size() <= Text.size(); ++index) {
-        if (Fold(Text[index]) != firstFolded)
+    for (std::size_t index = from; index + text.size() <= Text().size(); ++index) {
+        if (Fold(Text()[index]) != firstFolded)
             continue;
         bool equal = true;
         for (std::size_t k = 1; k < text.size() && equal; ++k)
-            equal = Fold(Text[index + k]) == Fold(text[k]);
+            equal = Fold(Text()[index + k]) == Fold(text[k]);
         if (equal)
             return StartPosition + static_cast<int>(index);
     }
@@ -957,7 +986,7 @@ void TSection::CopySelection()
             break;
         // A line end is copied as the line break that every copied line end gives.
         const int lineEnd = line.Start + line.Count;
-        const int textEnd = line.Count > 0 && Text[static_cast<std::size_t>(lineEnd - 1)] == kLineEnd ? lineEnd - 1
+        const int textEnd = line.Count > 0 && Text()[static_cast<std::size_t>(lineEnd - 1)] == kLineEnd ? lineEnd - 1
                                                                                                    : lineEnd;
         const int from = std::max(begin, line.Start);
         const int to = std::min(end, lineEnd);
@@ -967,7 +996,7 @@ void TSection::CopySelection()
             sink->AddText(std::string(static_cast<std::size_t>(
                                           kCopySpacesPerIndent * std::max(0, line.IndentX / IndentManagerBasic::kListIndent)),
                                       ' '));
-        const std::string_view part(Text.data() + from, static_cast<std::size_t>(std::min(to, textEnd) - from));
+        const std::string_view part(Text().data() + from, static_cast<std::size_t>(std::min(to, textEnd) - from));
         if (to >= textEnd)
             sink->AddTextCR(part);
         else
@@ -978,22 +1007,28 @@ void TSection::CopySelection()
 void TSection::ApplyDefaultFonts()
 {
     const TFontDefaults defaults = Document->FontDefaults();
-    for (int run = 0; run < Fonts.Count(); ++run) {
-        TFontObj look = Fonts[run];
+    TFontList fonts = Fonts();
+    for (int run = 0; run < fonts.Count(); ++run) {
+        TFontObj look = fonts[run];
         look.ApplyDefaults(defaults);
-        Fonts.SetLook(run, Document->FontLooks.Share(look));
+        fonts.SetLook(run, Document->FontLooks.Share(look));
     }
+    // The sections that share the content take the same defaults.
+    if (!fonts.SharesWith(Fonts()))
+        content_.Shared().Fonts = std::move(fonts);
     TSectionBase::ApplyDefaultFonts();
 }
 
 void TSection::Added()
 {
     // The section gets no more text.
-    Text.shrink_to_fit();
+    TContent& content = OwnContent();
+    content.Text.shrink_to_fit();
     if (!Document)
         return;
-    for (int run = 0; run < Fonts.Count(); ++run)
-        Fonts.SetLook(run, Document->FontLooks.Share(Fonts[run]));
-    Fonts.ShareIfEqual(Document->LastRuns);
-    Document->LastRuns = Fonts;
+    for (int run = 0; run < content.Fonts.Count(); ++run)
+        content.Fonts.SetLook(run, Document->FontLooks.Share(content.Fonts[run]));
+    content.Fonts.ShareIfEqual(Document->LastRuns);
+    Document->LastRuns = content.Fonts;
+    ShareContentWithLast();
 }

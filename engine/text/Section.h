@@ -4,7 +4,9 @@
 // them with the selection, and answers the point and position queries that
 // links, the cursor, selection, search and copy rest on.
 
+#include "engine/base/BlockPool.h"
 #include "engine/base/CompactText.h"
+#include "engine/base/SharedValue.h"
 #include "engine/canvas/Fonts.h"
 #include "engine/text/FormControlObj.h"
 #include "engine/text/ImageObj.h"
@@ -12,6 +14,7 @@
 #include "engine/layout/SectionBase.h"
 #include "engine/lexer/Symbols.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,37 +54,28 @@ public:
              TBuilderStyle& builderStyle);
     ~TSection() override;
 
-    // A page can hold a million sections: a section is 88 bytes, its fields
-    // ordered so that none leaves a gap, with what most sections lack (images
-    // and controls) behind one pointer, and its runs and lines shared with
-    // the sections before it when they are alike.
-    int ListLevel;
-    TCompactText Text;
-    TFontList Fonts;
-    TLineList Lines;
-    int PaintedLeft = 0;         // window X of the cell's left edge at the last painting
-    TListKind ListKind = TListKind::None;
-    TParaAlign Alignment;
-    TClearMode ClearMode = TClearMode::None;
-private:
-    // What most sections lack, made when the first image or control comes.
-    struct TInlineObjects {
-        TImageObjList Images;
-        TFormControlList FormControls;
-        // The available width of the last layout: percentages of images are of it.
-        int AvailableWidth = 0;
-    };
-    static const TInlineObjects kNoInlineObjects;
-    // Declared here, where the fields above leave it no gap.
-    std::unique_ptr<TInlineObjects> inlineObjects_;
+    // Sections come from the block pool: a page of a million of them spends
+    // no bytes on bookkeeping for each.
+    static void* operator new(std::size_t size) { return BlockPool::Allocate(size); }
+    static void operator delete(void* section, std::size_t size) { BlockPool::Free(section, size); }
 
-public:
+    // A page can hold a million sections, most of them alike (a page of line
+    // breaks, a table of numbers): a section is 56 bytes, its list level and
+    // modes packed into the room the base leaves; it shares its lines with
+    // the sections laid out alike before it, and what the builder gave it
+    // (text, runs, images and controls) with those before it in its cell
+    // that were given the same.
+    int ListLevel : 26;
+    TListKind ListKind : 2 = TListKind::None;
+    TParaAlign Alignment : 2;
+    TClearMode ClearMode : 2 = TClearMode::None;
+    TLineList Lines;
+
+    const TCompactText& Text() const { return content_->Text; }
+    const TFontList& Fonts() const { return content_->Fonts; }
     // The images and the controls that stand in the text.
-    const TImageObjList& Images() const { return (inlineObjects_ ? *inlineObjects_ : kNoInlineObjects).Images; }
-    const TFormControlList& FormControls() const
-    {
-        return (inlineObjects_ ? *inlineObjects_ : kNoInlineObjects).FormControls;
-    }
+    const TImageObjList& Images() const { return InlineObjects().Images; }
+    const TFormControlList& FormControls() const { return InlineObjects().FormControls; }
     // The left edge at the section's Y, from layout.
     int FirstLineLeft() const { return Lines.FirstLeft(); }
 
@@ -130,7 +124,7 @@ public:
     // The line holding y relative to the section top, or -1.
     int LineAtY(int y) const { return Lines.LineAtY(y); }
     // Window X of the line's first character at the last painting.
-    int PaintedX(const LineRec& line) const { return PaintedLeft + line.IndentX; }
+    int PaintedX(const LineRec& line) const { return content_->PaintedLeft + line.IndentX; }
 
     void CopySelection() override;
     int Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent) override;
@@ -160,6 +154,35 @@ protected:
     void AppendUnreserved(std::string_view text);
 
 private:
+    // What most sections lack, made when the first image or control comes.
+    struct TInlineObjects {
+        TImageObjList Images;
+        TFormControlList FormControls;
+        // The available width of the last layout: percentages of images are of it.
+        int AvailableWidth = 0;
+    };
+    static const TInlineObjects kNoInlineObjects;
+    struct TContent {
+        TCompactText Text;
+        TFontList Fonts;
+        // Contents are shared only while they hold no image or control, so
+        // a copy (made when a shared content changes) has none.
+        std::unique_ptr<TInlineObjects> Objects;
+        int PaintedLeft = 0; // window X of the cell's left edge at the last painting
+
+        TContent() = default;
+        TContent(const TContent& other) : Text(other.Text), Fonts(other.Fonts), PaintedLeft(other.PaintedLeft) {}
+        bool operator==(const TContent& other) const;
+    };
+
+    const TInlineObjects& InlineObjects() const { return content_->Objects ? *content_->Objects : kNoInlineObjects; }
+    // The content, made this section's own first.
+    TContent& OwnContent() { return content_.Own(); }
+    TCompactText& OwnText() { return OwnContent().Text; }
+    // Shares the content of the text section added last to the same cell
+    // when it is the same, and leaves this one for the next.
+    void ShareContentWithLast();
+
     struct TLineState;
     struct TFitState;
 
@@ -175,7 +198,6 @@ private:
                    int baseline, bool selected, const TRect* preClip) const;
     bool ImageLink(TImageObj& image, int xInImage, int yInImage, TImageFormControlObj*& imageControl,
                    TUrlTarget& target) const;
-    int AddedImageIndex() const { return Length; }
     // Whether the first `count` characters are all floating images.
     bool HoldsOnlyFloats(std::size_t count) const;
     // Text from here on looks so: the last run takes the look when it starts
@@ -183,4 +205,6 @@ private:
     void LookFromHere(TSectionList& document, TFontObj look);
 
     TInlineObjects& OwnInlineObjects();
+
+    TSharedValue<TContent> content_;
 };

@@ -134,8 +134,8 @@ TEST(BuilderPre, EveryLineIsAnItemAndTheFirstMayBeEmpty)
     TBuiltPage page("<PRE>\r\n  a  b \n</PRE>after");
     ASSERT_EQ(page.Shape(), "S:|F: |F:  a  b |F: |S:after");
     const TSection& line = page.SectionAt(2);
-    EXPECT_EQ(line.Fonts[0].Font().Name(), "Courier New");
-    EXPECT_EQ(line.Fonts[0].Font().HtmlSize(), 10);
+    EXPECT_EQ(line.Fonts()[0].Font().Name(), "Courier New");
+    EXPECT_EQ(line.Fonts()[0].Font().HtmlSize(), 10);
     EXPECT_EQ(RunAt(page.SectionAt(4), 0).Font().Name(), "Times New Roman");
 }
 
@@ -168,7 +168,7 @@ TEST(BuilderPre, LinksAndImagesInsidePre)
 {
     TBuiltPage page("<PRE><A HREF=x.htm NAME=p>l</A>\n<IMG SRC=a.gif WIDTH=4 HEIGHT=4></PRE>");
     ASSERT_EQ(page.Shape(), "S:|F:l|F:" + std::string(1, TSection::kImageMark));
-    EXPECT_EQ(page.SectionAt(1).Fonts[0].Link.Url, "x.htm");
+    EXPECT_EQ(page.SectionAt(1).Fonts()[0].Link.Url, "x.htm");
     EXPECT_EQ(page.Anchors.Find("P"), &page.SectionAt(1));
 }
 
@@ -220,7 +220,7 @@ TEST(BuilderTables, StylesFontsAndLinksDoNotLeakIntoTheNextCellOrPastTheTable)
     EXPECT_TRUE(RunAt(b, 0).Link.Url.empty());
     // The sections before the table: the first one and the division's own.
     const TSection& c = page.SectionAt(2);
-    ASSERT_EQ(c.Text, "c");
+    ASSERT_EQ(c.Text(), "c");
     EXPECT_FALSE(IsBold(c));
     EXPECT_TRUE(RunAt(c, 0).Font().Style().Has(TFontStyle::Italic));
     EXPECT_EQ(c.Alignment, TParaAlign::Centre);
@@ -237,11 +237,11 @@ TEST(BuilderTables, CaptionsAboveByDefaultAndBelowWhenAsked)
     TBuiltPage top("<TABLE><CAPTION>cap</CAPTION><TR><TD>x</TABLE>");
     EXPECT_TRUE(top.TableAt(0).CaptionOnTop);
     const TSection& caption = TBuiltPage::SectionAt(top.TableAt(0).Caption.Cell, 0);
-    EXPECT_EQ(caption.Text, "cap");
+    EXPECT_EQ(caption.Text(), "cap");
     EXPECT_EQ(caption.Alignment, TParaAlign::Centre);
     TBuiltPage bottom("<TABLE><TR><TD>x</TD><CAPTION ALIGN=Bottom>cap</TABLE>");
     EXPECT_FALSE(bottom.TableAt(0).CaptionOnTop);
-    EXPECT_EQ(TBuiltPage::SectionAt(bottom.TableAt(0).Caption.Cell, 0).Text, "cap");
+    EXPECT_EQ(TBuiltPage::SectionAt(bottom.TableAt(0).Caption.Cell, 0).Text(), "cap");
     EXPECT_EQ(bottom.Shape(), "S:|T[S:x]");
 }
 
@@ -275,7 +275,7 @@ TEST(BuilderNesting, ListsDeeperThanTheLimitJoinTheDeepestLevel)
     const int depth = THtmlBuilder::kMaxNesting + 50;
     TBuiltPage page(Repeat("<UL><LI>x", depth) + Repeat("</UL>", depth) + "after");
     EXPECT_EQ(DeepestListLevel(page.Document), THtmlBuilder::kMaxNesting);
-    EXPECT_EQ(page.SectionAt(static_cast<int>(page.Document.Items.size()) - 1).Text, "after");
+    EXPECT_EQ(page.SectionAt(static_cast<int>(page.Document.Items.size()) - 1).Text(), "after");
     EXPECT_GT(LayOut(page, 600), 0);
 }
 

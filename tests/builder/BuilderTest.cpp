@@ -188,7 +188,7 @@ TEST(BuilderFonts, StyleFlagsAreFlagsNotAStack)
 {
     TBuiltPage page("<B>a<B>b</B>c<I>d</EM>e<U>f</U><S>g</STRIKE>h");
     const TSection& section = page.SectionAt(0);
-    ASSERT_EQ(section.Text, "abcdefgh");
+    ASSERT_EQ(section.Text(), "abcdefgh");
     EXPECT_TRUE(IsBold(section, 0));
     EXPECT_TRUE(IsBold(section, 1));
     EXPECT_FALSE(IsBold(section, 2));
@@ -204,7 +204,7 @@ TEST(BuilderFonts, FontSizesStepsColoursAndFaces)
     TBuiltPage page("<FONT SIZE=+2>a</FONT><FONT SIZE=9>b</FONT><FONT SIZE=-5>c</FONT>"
                     "<FONT COLOR=red FACE=\" Arial , Helvetica\">d</FONT><FONT BOGUS=1>e</FONT>f");
     const TSection& section = page.SectionAt(0);
-    ASSERT_EQ(section.Text, "abcdef");
+    ASSERT_EQ(section.Text(), "abcdef");
     EXPECT_EQ(RunAt(section, 0).Font().HtmlSize(), 18);
     EXPECT_EQ(RunAt(section, 1).Font().HtmlSize(), 36);
     EXPECT_EQ(RunAt(section, 2).Font().HtmlSize(), 8);
@@ -234,7 +234,7 @@ TEST(BuilderFonts, BigAndSmallStepAlongTheScale)
     TBuiltPage page("<BIG>a<BIG>b</BIG></BIG><SMALL>c<SMALL>d<SMALL>e</SMALL></SMALL></SMALL>f"
                     "<FONT SIZE=7><BIG>g</BIG>h</FONT>i");
     const TSection& section = page.SectionAt(0);
-    ASSERT_EQ(section.Text, "abcdefghi");
+    ASSERT_EQ(section.Text(), "abcdefghi");
     EXPECT_EQ(RunAt(section, 0).Font().HtmlSize(), 14);
     EXPECT_EQ(RunAt(section, 1).Font().HtmlSize(), 18);
     EXPECT_EQ(RunAt(section, 2).Font().HtmlSize(), 10);
@@ -262,7 +262,7 @@ TEST(BuilderFonts, TeletypeSubAndSuperscript)
 {
     TBuiltPage page("a<TT>b</TT>c<SUB>d</SUB>e<SUP>f</SUP>");
     const TSection& section = page.SectionAt(0);
-    ASSERT_EQ(section.Text, "abcdef");
+    ASSERT_EQ(section.Text(), "abcdef");
     EXPECT_EQ(RunAt(section, 1).Font().Name(), "Courier New");
     EXPECT_TRUE(RunAt(section, 1).Font().FixedPitch());
     EXPECT_EQ(RunAt(section, 1).Font().HtmlSize(), 10);
@@ -291,7 +291,7 @@ TEST(BuilderLinks, AnchorWithNameAndHrefRegistersAndLinks)
 {
     TBuiltPage page("x <A NAME=\"Part2\" HREF=\"b.htm\" TARGET=main>link</A> y");
     const TSection& section = page.SectionAt(0);
-    ASSERT_EQ(section.Text, "x link y");
+    ASSERT_EQ(section.Text(), "x link y");
     EXPECT_EQ(page.Anchors.Find("PART2"), &section);
     const TFontObj& link = RunAt(section, 2);
     EXPECT_EQ(link.Link.Url, "b.htm");
@@ -306,7 +306,7 @@ TEST(BuilderLinks, NewSectionsCarryTheOpenLinkAndTheFirstNameWins)
 {
     TBuiltPage page("<A HREF=a.htm>one<P>two</A><A NAME=n>3</A><HR><A NAME=N>4</A>");
     ASSERT_EQ(page.Shape(), "S:one|P|S:two3|R|S:4");
-    EXPECT_EQ(page.SectionAt(1).Fonts[0].Link.Url, "a.htm");
+    EXPECT_EQ(page.SectionAt(1).Fonts()[0].Link.Url, "a.htm");
     ASSERT_EQ(page.Anchors.Count(), 1);
     EXPECT_EQ(page.Anchors.Find("N"), &page.SectionAt(1));
 }
@@ -341,7 +341,7 @@ TEST(BuilderInline, ImagesStandInTheTextAsMarks)
 {
     TBuiltPage page("a<IMG SRC=\"pic.gif\" WIDTH=10 HEIGHT=12 ALT=\"P\">b");
     const TSection& section = page.SectionAt(0);
-    ASSERT_EQ(section.Text, std::string("a") + TSection::kImageMark + "b");
+    ASSERT_EQ(section.Text(), std::string("a") + TSection::kImageMark + "b");
     ASSERT_EQ(section.Images().Count(), 1);
     EXPECT_EQ(section.Images()[0].AltText, "P");
 }
@@ -365,7 +365,7 @@ TEST(BuilderInline, FormControlsJoinTheCurrentForm)
     ASSERT_NE(area, nullptr);
     EXPECT_EQ(area->InitialLines, (std::vector<std::string>{"line1", "line2"}));
     const TSection& section = page.SectionAt(0);
-    EXPECT_EQ(section.Text, std::string(3, TSection::kControlMark) + "after");
+    EXPECT_EQ(section.Text(), std::string(3, TSection::kControlMark) + "after");
     EXPECT_EQ(page.Document.FormList[1]->Controls().size(), 1u);
 }
 
@@ -402,7 +402,7 @@ TEST(BuilderHandlers, MetaSoundAndIncludeReachTheirHandlers)
                     handlers);
     EXPECT_EQ(calls, (std::vector<std::string>{"meta refresh//5; URL=x.htm", "meta /a/", "sound s.wav 1",
                                                "sound t.mid 3", "include INCLUDE FILE=\"f.htm\""}));
-    EXPECT_EQ(page.SectionAt(0).Text, "[inc]");
+    EXPECT_EQ(page.SectionAt(0).Text(), "[inc]");
     EXPECT_TRUE(IsBold(page.SectionAt(0), 1));
 }
 
@@ -523,8 +523,8 @@ TEST(BuilderEntry, PlainTextFilesAreLinesWithoutComments)
     ASSERT_EQ(page.Shape(), "F:a <B>b</B> &amp;\r \rxy\r" + std::string(450, 'z'));
     const TSection& first = page.SectionAt(0);
     EXPECT_EQ(first.ListLevel, 0);
-    EXPECT_EQ(first.Fonts[0].Font().Name(), "Courier New");
-    EXPECT_TRUE(first.Fonts[0].Font().FixedPitch());
+    EXPECT_EQ(first.Fonts()[0].Font().Name(), "Courier New");
+    EXPECT_TRUE(first.Fonts()[0].Font().FixedPitch());
 }
 
 // Each file is read in its own encoding: a UTF-8 page with damaged

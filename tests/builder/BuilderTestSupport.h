@@ -69,15 +69,15 @@ inline std::string TBuiltPage::Shape(const TCell& cell)
             }
             shape += ']';
         } else if (const auto* ordered = dynamic_cast<const TOListItem*>(item.get())) {
-            shape += "O" + std::to_string(ordered->ListLevel) + ":" + ordered->Text;
+            shape += "O" + std::to_string(ordered->ListLevel) + ":" + ordered->Text();
         } else if (const auto* definition = dynamic_cast<const TDListItem*>(item.get())) {
-            shape += "D" + std::to_string(definition->ListLevel) + ":" + definition->Text;
+            shape += "D" + std::to_string(definition->ListLevel) + ":" + definition->Text();
         } else if (const auto* bulleted = dynamic_cast<const TUListItem*>(item.get())) {
-            shape += "U" + std::to_string(bulleted->ListLevel) + ":" + bulleted->Text;
+            shape += "U" + std::to_string(bulleted->ListLevel) + ":" + bulleted->Text();
         } else if (const auto* pre = dynamic_cast<const TPreFormated*>(item.get())) {
-            shape += "F:" + pre->Text;
+            shape += "F:" + pre->Text();
         } else if (const auto* section = dynamic_cast<const TSection*>(item.get())) {
-            shape += "S:" + section->Text;
+            shape += "S:" + section->Text();
         } else if (const auto* heading = dynamic_cast<const THeadingSpace*>(item.get())) {
             shape += "H" + std::to_string(heading->Level);
         } else if (dynamic_cast<const TParagraphSpace*>(item.get())) {

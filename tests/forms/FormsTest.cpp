@@ -256,7 +256,7 @@ TEST_F(FormsTest, InputTypeChoosesTheControl)
 
     // Every control but the hidden field and the image stands as a control
     // mark; the image control stands as the section's picture.
-    EXPECT_EQ(std::count(Section.Text.begin(), Section.Text.end(), TSection::kControlMark), 8);
+    EXPECT_EQ(std::count(Section.Text().begin(), Section.Text().end(), TSection::kControlMark), 8);
     EXPECT_EQ(Section.FormControls().Count(), 8);
     ASSERT_EQ(Section.Images().Count(), 1);
     EXPECT_EQ(Section.Images()[0].ImageControl, made[8]);

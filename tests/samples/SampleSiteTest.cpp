@@ -227,7 +227,7 @@ private:
                         Collect(tableCell->Cell, contents);
             } else if (const auto* section = dynamic_cast<const TSection*>(item.get())) {
                 // A linked picture's link is the link of the run at its mark.
-                for (const auto& run : section->Fonts)
+                for (const auto& run : section->Fonts())
                     if (!run->Link.Url.empty())
                         contents.Links.push_back(run->Link.Url);
                 for (const auto& image : section->Images())

@@ -73,7 +73,7 @@ public:
     // The run font of a section, for expected widths.
     static int WidthOf(const TSection& section, std::string_view text)
     {
-        return section.Fonts[0].Font().TextWidth(text);
+        return section.Fonts()[0].Font().TextWidth(text);
     }
 
     int Width = 0;

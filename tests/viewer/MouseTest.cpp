@@ -240,6 +240,29 @@ TEST_F(TMouseTest, TextInsideFloatingTablesCanBeSelected)
     EXPECT_EQ(Selected(Document()), "paragraphe passe");
 }
 
+TEST_F(TMouseTest, CellsThatSayTheSameAreEachTheirOwn)
+{
+    // Side by side and in rows below, cells 100 pixels wide hold the same
+    // two lines: a double click selects the word under the pointer.
+    const std::string cell = "<TD WIDTH=100>a pareil<BR>a pareil";
+    const std::string row = "<TR>" + cell + cell + cell + "</TR>";
+    Pane().LoadHtmlFile(
+        WriteFile("alike.htm", "<TABLE BORDER=0 CELLSPACING=0 CELLPADDING=0>" + row + row + "</TABLE>"));
+    Paint();
+    int occurrence = 0;
+    for (int found = Document().Search(0, "pareil", true); found >= 0;
+         found = Document().Search(found + 1, "pareil", true), ++occurrence) {
+        const int column = occurrence / 2 % 3;
+        const QPoint point(Pane().MarginWidth() + 100 * column + 20, PointOf(found).y());
+        Click(point);
+        SendMouse(QEvent::MouseButtonDblClick, point, Qt::LeftButton, Qt::LeftButton);
+        Release(point);
+        EXPECT_EQ(Document().SelectionBegin, found) << "occurrence " << occurrence;
+        EXPECT_EQ(Selected(Document()), "pareil");
+    }
+    EXPECT_EQ(occurrence, 12);
+}
+
 TEST_F(TMouseTest, FindWalksThroughTheOccurrences)
 {
     Pane().LoadHtmlFile(FixturePage("words.htm"));

@@ -1,0 +1,18 @@
+#pragma once
+// Memory for what a page holds by the million (its text sections): blocks of
+// one size are cut from large chunks and kept on a free list, without the
+// bytes of bookkeeping the general allocator adds to every block. A size's
+// chunks go back when its last block does, so closing a large page gives its
+// memory back. The engine works on one thread: the pool takes no lock.
+
+#include <cstddef>
+
+namespace BlockPool {
+
+// A block of at least `size` bytes, aligned for any object of that size
+// that needs no more than the alignment of a pointer.
+void* Allocate(std::size_t size);
+// Gives back a block that Allocate gave for the same size.
+void Free(void* block, std::size_t size);
+
+} // namespace BlockPool
