@@ -45,9 +45,9 @@ public:
     T& Own()
     {
         if (!block_)
-            block_ = new TBlock{1, T{}};
+            block_ = new TBlock{T{}, 1};
         else if (block_->Count > 1)
-            *this = TSharedValue(new TBlock{1, block_->Value});
+            *this = TSharedValue(new TBlock{block_->Value, 1});
         return block_->Value;
     }
     // The value itself, when there is one: a change reaches every handle
@@ -62,10 +62,10 @@ public:
 
 private:
     // Blocks come from the block pool: most are small and a page may hold
-    // a million.
+    // a million. The count takes the room a value leaves at its end.
     struct TBlock {
-        long Count;
-        T Value;
+        [[no_unique_address]] T Value;
+        int Count;
 
         static void* operator new(std::size_t size) { return BlockPool::Allocate(size); }
         static void operator delete(void* block, std::size_t size) { BlockPool::Free(block, size); }
