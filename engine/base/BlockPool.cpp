@@ -107,7 +107,7 @@ void Free(void* block, std::size_t size)
         return;
     const std::size_t blockSize = BlockSize(size);
     if (blockSize > kLargestBlock)
-        ::operator delete(block, size);
+        ::operator delete(block);
     else
         ClassOf(blockSize).Free(block, blockSize);
 }
