@@ -6,7 +6,13 @@
 #include <new>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
+// GCC says that the address sanitizer is on with a macro, clang with a feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEF_ADDRESS_SANITIZER
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(ZEF_ADDRESS_SANITIZER)
 #include <sanitizer/asan_interface.h>
 // Free blocks are poisoned, so that the address sanitizer still reports the
 // use of a freed object.
