@@ -15,4 +15,11 @@ void* Allocate(std::size_t size);
 // Gives back a block that Allocate gave for the same size.
 void Free(void* block, std::size_t size);
 
+// A class that derives from this one takes its objects from the pool (sized
+// deletion gives Free the size of the object's own class).
+struct TPooled {
+    static void* operator new(std::size_t size) { return Allocate(size); }
+    static void operator delete(void* block, std::size_t size) { Free(block, size); }
+};
+
 } // namespace BlockPool

@@ -7,7 +7,6 @@
 
 #include "engine/base/BlockPool.h"
 
-#include <cstddef>
 #include <utility>
 
 template <typename T>
@@ -45,9 +44,9 @@ public:
     T& Own()
     {
         if (!block_)
-            block_ = new TBlock{T{}, 1};
+            block_ = new TBlock{{}, T{}, 1};
         else if (block_->Count > 1)
-            *this = TSharedValue(new TBlock{block_->Value, 1});
+            *this = TSharedValue(new TBlock{{}, block_->Value, 1});
         return block_->Value;
     }
     // The value itself, when there is one: a change reaches every handle
@@ -63,12 +62,9 @@ public:
 private:
     // Blocks come from the block pool: most are small and a page may hold
     // a million. The count takes the room a value leaves at its end.
-    struct TBlock {
+    struct TBlock : BlockPool::TPooled {
         [[no_unique_address]] T Value;
         int Count;
-
-        static void* operator new(std::size_t size) { return BlockPool::Allocate(size); }
-        static void operator delete(void* block, std::size_t size) { BlockPool::Free(block, size); }
     };
     explicit TSharedValue(TBlock* block) : block_(block) {}
 

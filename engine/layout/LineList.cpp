@@ -15,6 +15,7 @@ void TLineList::clear()
         data.Starts.clear();
         data.Runs.clear();
         data.End = 0;
+        data.FirstLeft = 0;
     } else {
         data_.Reset();
     }

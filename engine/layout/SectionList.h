@@ -112,8 +112,8 @@ public:
     std::shared_ptr<TFontFaceCache> FaceCache = std::make_shared<TFontFaceCache>();
     // The looks of the page's font runs, each kept once.
     TFontLooks FontLooks;
-    // The font runs and the content of the text item added or changed last
-    // and the lines of the one laid out last: the next one that has the same
+    // The font runs and the content of the text item added last and the
+    // lines of the one laid out last: the next one that has the same
     // (a page of line breaks, a table of numbers) shares them. The content's
     // type belongs to the text items.
     TFontList LastRuns;

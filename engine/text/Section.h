@@ -35,7 +35,9 @@ struct TBuilderStyle {
 enum class TListKind : std::uint8_t { None, Ordered, Unordered, Definition };
 enum class TClearMode : std::uint8_t { None, Left, Right, Both };
 
-class TSection : public TSectionBase {
+// Sections come from the block pool: a page of a million of them spends no
+// bytes on bookkeeping for each.
+class TSection : public TSectionBase, public BlockPool::TPooled {
 public:
     // Marks that stand in the text for an inline image and a form control.
     static constexpr char kImageMark = 4;
@@ -54,14 +56,10 @@ public:
              TBuilderStyle& builderStyle);
     ~TSection() override;
 
-    // Sections come from the block pool: a page of a million of them spends
-    // no bytes on bookkeeping for each.
-    static void* operator new(std::size_t size) { return BlockPool::Allocate(size); }
-    static void operator delete(void* section, std::size_t size) { BlockPool::Free(section, size); }
-
     // A page can hold a million sections, most of them alike (a page of line
-    // breaks, a table of numbers): a section is 56 bytes, its list level and
-    // modes packed into the room the base leaves; it shares its lines with
+    // breaks, a table of numbers): a section is 56 bytes, its list level
+    // (below the builder's nesting limit) and modes packed into the room the
+    // base leaves; it shares its lines with
     // the sections laid out alike before it, and what the builder gave it
     // (text, runs, images and controls) with those before it in its cell
     // that were given the same.
