@@ -48,8 +48,9 @@ list=$pages/list
 {
   ls "$root"/tests/pages/*.html "$root"/samples/*.htm "$root"/samples/*.html
   ls "$pages"/generated/*.html 2>/dev/null || true
-  find /usr/share/doc -name '*.html' -type f -size -2M 2>/dev/null | sort | head -n "$doc_pages"
 } >"$list"
+find /usr/share/doc -name '*.html' -type f -size -2M 2>/dev/null | sort >"$pages/doc-pages" || true
+head -n "$doc_pages" "$pages/doc-pages" >>"$list"
 
 export QT_QPA_PLATFORM=offscreen
 count=0
