@@ -74,8 +74,7 @@ void TSectionList::Clear()
     Items.clear();
     FontLooks.Clear();
     LastRuns.Clear();
-    LastContent.reset();
-    lastContentCell_ = nullptr;
+    LastTextContent.reset();
     LastLines.clear();
 }
 

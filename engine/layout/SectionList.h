@@ -15,7 +15,6 @@
 #include <QImage>
 #include <QTimer>
 
-#include <any>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +34,13 @@ struct TMissingImage {
     // The inline image that waits for it; null when the document's background
     // image waits.
     TImageObj* Image = nullptr;
+};
+
+// What an item type remembers of the item added last, to share with the
+// next one what both hold (the type belongs to the items' layer).
+class TItemMemory {
+public:
+    virtual ~TItemMemory() = default;
 };
 
 // What layout, painting and scrolling need done to the page's form controls.
@@ -114,20 +120,10 @@ public:
     TFontLooks FontLooks;
     // The font runs and the content of the text item added last and the
     // lines of the one laid out last: the next one that has the same
-    // (a page of line breaks, a table of numbers) shares them. The content's
-    // type belongs to the text items.
+    // (a page of line breaks, a table of numbers) shares them.
     TFontList LastRuns;
-    std::any LastContent;
+    std::unique_ptr<TItemMemory> LastTextContent;
     TLineList LastLines;
-    // Text items share contents only within a cell, which paints its items
-    // at one left edge (a content holds it): a cell calls this before it
-    // adds an item, and the last content is let go when the cell changes.
-    void ShareContentsWithin(const TCell& cell)
-    {
-        if (lastContentCell_ != &cell)
-            LastContent.reset();
-        lastContentCell_ = &cell;
-    }
     // The page background (the TCell background fields belong to table cells).
     TColor Background = clWindow;
     QImage BackgroundImage;          // null when there is none
@@ -188,5 +184,4 @@ private:
 
     // The document holds a user of the background's cache entry.
     bool backgroundCacheHeld_ = false;
-    const TCell* lastContentCell_ = nullptr;
 };

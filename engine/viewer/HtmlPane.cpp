@@ -687,7 +687,7 @@ void THtmlPane::PaintDocument(TCanvas& canvas, const TRect& damaged)
     // the damaged rectangle can be skipped with the same pixels.
     if (document_->FormControlList.empty() && document_->AnimatedImages.empty())
         clip = clip.Intersected(damaged);
-    document_->Paint(canvas, clip, marginHeight_, marginWidth_ - HScrollPos(), kMaxScrollWidth);
+    document_->Paint(canvas, clip, marginHeight_, DocumentLeft(), kMaxScrollWidth);
 }
 
 void THtmlPane::PaintPanelInto(QImage& image, const QRect& rectangle)

@@ -321,6 +321,8 @@ private:
     void ScrollDocumentYIntoView(int y);
 
     // Mouse.
+    // Window X of the document's left edge: the margin, less the scrolling.
+    int DocumentLeft() const { return marginWidth_ - HScrollPos(); }
     int DocumentY(int panelY) const;
     int PositionAtPanel(int x, int y, bool& insideText, int& lineTop);
     void ExtendSelection(int x, int y);

@@ -65,17 +65,17 @@ void AskPoints(TSectionList& document, int width)
         for (int x = 0; x < width; x += kStep) {
             TImageFormControlObj* control = nullptr;
             TUrlTarget target;
-            document.LinkAt(canvas, x, y, control, target);
+            document.LinkAt(canvas, 0, x, y, control, target);
             int yInImage = 0;
             int xInImage = 0;
             TImageObj* image = nullptr;
-            document.ImageAt(x, y, yInImage, xInImage, image);
+            document.ImageAt(0, x, y, yInImage, xInImage, image);
             bool insideText = false;
             int lineHeight = 0;
             int lineTop = 0;
             int cursorX = 0;
             TCell* cell = nullptr;
-            document.PositionAt(canvas, x, y, insideText, lineHeight, lineTop, cursorX, cell);
+            document.PositionAt(canvas, 0, x, y, insideText, lineHeight, lineTop, cursorX, cell);
         }
     }
 }

@@ -70,7 +70,7 @@ public:
         return y + SectionHeight;
     }
 
-    bool LinkAt(TCanvas&, int, int y, TImageFormControlObj*&, TUrlTarget& target) override
+    bool LinkAt(TCanvas&, int, int, int y, TImageFormControlObj*&, TUrlTarget& target) override
     {
         LinkQueries.push_back(y);
         if (y < LinkFromY)
@@ -79,7 +79,7 @@ public:
         return true;
     }
 
-    int PositionAt(TCanvas&, int, int y, bool& insideText, int& lineHeight, int& lineTop, int&,
+    int PositionAt(TCanvas&, int, int, int y, bool& insideText, int& lineHeight, int& lineTop, int&,
                    TCell*&) override
     {
         insideText = true;

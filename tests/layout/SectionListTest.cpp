@@ -32,21 +32,21 @@ TEST_F(SectionListTest, AnEmptyDocumentHasNoHeightAndAnswersNothing)
 
     TImageFormControlObj* control = nullptr;
     TUrlTarget target;
-    EXPECT_FALSE(document.LinkAt(canvas, 10, 10, control, target));
+    EXPECT_FALSE(document.LinkAt(canvas, 0, 10, 10, control, target));
     int xInImage = 0;
     int yInImage = 0;
     TImageObj* image = nullptr;
-    EXPECT_FALSE(document.ImageAt(10, 10, yInImage, xInImage, image));
+    EXPECT_FALSE(document.ImageAt(0, 10, 10, yInImage, xInImage, image));
     bool inside = true;
     int lineHeight = 0;
     int lineTop = 0;
     int cursorX = 0;
     TCell* cell = nullptr;
-    EXPECT_EQ(document.PositionAt(canvas, 10, 0, inside, lineHeight, lineTop, cursorX, cell), -1);
+    EXPECT_EQ(document.PositionAt(canvas, 0, 10, 0, inside, lineHeight, lineTop, cursorX, cell), -1);
     EXPECT_EQ(document.Search(0, "abc", false), -1);
     int x = 0;
     int y = 0;
-    EXPECT_FALSE(document.PositionToPoint(canvas, 0, y, x));
+    EXPECT_FALSE(document.PositionToPoint(canvas, 0, 0, y, x));
     char ch = 0;
     TSectionBase* item = nullptr;
     EXPECT_FALSE(document.CharAt(0, ch, item));

@@ -4,9 +4,12 @@
 
 #include "engine/text/ListItems.h"
 #include "engine/text/PreFormated.h"
+#include "tests/canvas/PaintRecorder.h"
 #include "tests/text/TextTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -64,28 +67,28 @@ TEST(SectionPaint, TheSamePixelsWithAndWithoutAnEmptySelection)
 
 TEST(SectionPaint, OnlyTheLinesInsideTheClipArePainted)
 {
-    // Every word carries a small picture, which records its painting.
     TTextDocument doc;
     auto& section = doc.Add(doc.MakeSection());
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
         section.AddText("word" + std::to_string(i) + " ");
-        section.AddImage(Attributes({{TSymbol::Width, 4, "4"}, {TSymbol::Height, 4, "4"}}), &doc.Document);
-    }
     const int height = doc.Layout(300);
     const int lineHeight = section.Lines[0].FullHeight();
     ASSERT_GT(section.Lines.size(), 300u);
 
-    for (const auto& image : section.Images())
-        image->PaintedY = -1;
     doc.Document.YOffset = height - 200;
-    doc.Paint(200, 0, {0, 0, 300, 200});
+    TPaintRecorder recorder(300, 200);
+    {
+        TCanvas canvas(&recorder);
+        doc.Document.Paint(canvas, {0, 0, 300, 200}, 0, 0, 300);
+    }
     std::set<int> paintedLines;
-    for (const auto& image : section.Images())
-        if (image->PaintedY != -1)
-            paintedLines.insert(image->PaintedY);
+    for (const auto& text : recorder.Texts())
+        paintedLines.insert(text.Baseline.y());
     EXPECT_LE(paintedLines.size(), static_cast<std::size_t>(200 / lineHeight + 2));
     EXPECT_GE(paintedLines.size(), static_cast<std::size_t>(200 / lineHeight));
-    EXPECT_NE(section.Images()[section.Images().Count() - 1].PaintedY, -1);
+    // The last line is among them.
+    EXPECT_TRUE(std::any_of(recorder.Texts().begin(), recorder.Texts().end(),
+                            [](const auto& text) { return text.Text.contains("word1999"); }));
 }
 
 TEST(SectionPaint, LinkAtFindsTheLinkedRun)
@@ -104,11 +107,11 @@ TEST(SectionPaint, LinkAtFindsTheLinkedRun)
     TImageFormControlObj* control = nullptr;
     TUrlTarget target;
     const int thereX = 10 + TTextDocument::WidthOf(section, "Go ") + 3;
-    EXPECT_TRUE(section.LinkAt(doc.Measure, thereX, 5, control, target));
+    EXPECT_TRUE(section.LinkAt(doc.Measure, 10, thereX, 5, control, target));
     EXPECT_EQ(target.Url, "next.htm");
     EXPECT_EQ(target.Target, "_top");
-    EXPECT_FALSE(section.LinkAt(doc.Measure, 12, 5, control, target));
-    EXPECT_FALSE(section.LinkAt(doc.Measure, 290, 5, control, target));
+    EXPECT_FALSE(section.LinkAt(doc.Measure, 10, 12, 5, control, target));
+    EXPECT_FALSE(section.LinkAt(doc.Measure, 10, 290, 5, control, target));
     // Links are painted in the link colour.
     EXPECT_EQ(section.RunAt(4).Font().Color() & 0xFFFFFF, clBlue);
 }
