@@ -43,9 +43,5 @@ public:
         return true;
     }
 
-    void CopySelection() override
-    {
-        if (Document->TextSink)
-            Document->TextSink->AddText(Text);
-    }
+    void CopySelection(TTextSink& sink) override { sink.AddText(Text); }
 };

@@ -212,9 +212,7 @@ int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, st
             pane.SelectAll();
             TSectionList& document = pane.Document();
             TUtf8StreamSink sink(out);
-            document.TextSink = &sink;
-            document.CopySelection();
-            document.TextSink = nullptr;
+            document.CopySelection(sink);
             sink.Finish();
             return 0;
         },

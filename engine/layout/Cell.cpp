@@ -175,7 +175,7 @@ bool TCell::CharAt(int position, char& ch, TSectionBase*& item)
     return false;
 }
 
-void TCell::CopySelection()
+void TCell::CopySelection(TTextSink& sink)
 {
     const int begin = Document->SelectionBegin;
     const int end = Document->SelectionEnd;
@@ -184,7 +184,7 @@ void TCell::CopySelection()
             continue;
         if (item->StartPosition >= end)
             break;
-        item->CopySelection();
+        item->CopySelection(sink);
     }
 }
 

@@ -66,8 +66,8 @@ public:
     int Search(int start, std::string_view text, bool matchCase);
     bool PositionToPoint(TCanvas& canvas, int left, int position, int& y, int& x);
     bool CharAt(int position, char& ch, TSectionBase*& item);
-    // Copies the items that overlap the document's selection.
-    void CopySelection();
+    // Copies the items that overlap the document's selection into the sink.
+    void CopySelection(TTextSink& sink);
     void ApplyDefaultFonts();
 
     // Calls `visit` with every item and every item inside them.

@@ -4,7 +4,7 @@
 
 #include "engine/base/Rect.h"
 
-void TSectionBase::CopySelection() {}
+void TSectionBase::CopySelection(TTextSink&) {}
 
 int TSectionBase::Layout(TCanvas&, int y, int& position, int& maxWidth, IndentManager& indent)
 {

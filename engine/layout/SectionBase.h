@@ -22,6 +22,7 @@ class TCell;
 class TImageFormControlObj;
 class TImageObj;
 class TSectionList;
+class TTextSink;
 class IndentManager;
 struct TUrlTarget;
 
@@ -54,8 +55,8 @@ public:
 
     // The operations, in the design's slot order.
 
-    // Sends the selected part of the item to the document's text sink.
-    virtual void CopySelection();
+    // Sends the selected part of the item to the sink.
+    virtual void CopySelection(TTextSink& sink);
 
     // Lays the item out at document Y y. `position` is the running character
     // position: the item takes its positions from it and advances it past

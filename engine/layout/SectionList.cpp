@@ -15,18 +15,6 @@ std::int64_t NowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Points the document's text sink at a sink for the length of a copy walk.
-class TSinkScope {
-public:
-    TSinkScope(TSectionList& document, TTextSink& sink) : document_(document) { document_.TextSink = &sink; }
-    ~TSinkScope() { document_.TextSink = nullptr; }
-    TSinkScope(const TSinkScope&) = delete;
-    TSinkScope& operator=(const TSinkScope&) = delete;
-
-private:
-    TSectionList& document_;
-};
-
 } // namespace
 
 TSectionList::TSectionList(THtmlPane* owner, QWidget* paintPanel, TErrorBox& errorBox)
@@ -210,8 +198,7 @@ void TSectionList::CopyToClipboard()
     if (SelectionBegin >= SelectionEnd)
         return;
     ClipBuffer sink;
-    const TSinkScope scope(*this, sink);
-    CopySelection();
+    CopySelection(sink);
     sink.Finish();
 }
 
@@ -220,8 +207,7 @@ int TSectionList::SelectionLength()
     if (SelectionBegin >= SelectionEnd)
         return 0;
     SelTextCount sink;
-    const TSinkScope scope(*this, sink);
-    CopySelection();
+    CopySelection(sink);
     return sink.Finish();
 }
 

@@ -134,8 +134,6 @@ public:
     std::vector<std::shared_ptr<ThtmlForm>> FormList;
     // Animated images in the document; their inline images own them.
     std::vector<TGIFImage*> AnimatedImages;
-    // The sink of the copy or count in progress, else null.
-    TTextSink* TextSink = nullptr;
     // Client-side image maps.
     std::vector<std::unique_ptr<TMapItem>> MapList;
     QTimer AnimationTimer;

@@ -781,10 +781,10 @@ bool ThtmlTable::CharAt(int position, char& ch, TSectionBase*& item)
     return VisitParts([&](TCell& cell) { return cell.CharAt(position, ch, item); });
 }
 
-void ThtmlTable::CopySelection()
+void ThtmlTable::CopySelection(TTextSink& sink)
 {
-    VisitParts([](TCell& cell) {
-        cell.CopySelection();
+    VisitParts([&sink](TCell& cell) {
+        cell.CopySelection(sink);
         return false;
     });
 }

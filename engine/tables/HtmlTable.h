@@ -153,7 +153,7 @@ public:
     // than 30 columns.
     void ExpandSpans();
 
-    void CopySelection() override;
+    void CopySelection(TTextSink& sink) override;
     int Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent) override;
     int Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent) override;
     bool LinkAt(TCanvas& canvas, int cellLeft, int x, int y, TImageFormControlObj*& imageControl,

@@ -1026,10 +1026,9 @@ int TSection::Search(int start, std::string_view text, bool matchCase)
     return -1;
 }
 
-void TSection::CopySelection()
+void TSection::CopySelection(TTextSink& sink)
 {
-    TTextSink* sink = Document ? Document->TextSink : nullptr;
-    if (!sink)
+    if (!Document)
         return;
     const int begin = Document->SelectionBegin - StartPosition;
     const int end = Document->SelectionEnd - StartPosition;
@@ -1046,14 +1045,14 @@ void TSection::CopySelection()
         if (from >= std::min(to, textEnd))
             continue;
         if (begin <= line.Start)
-            sink->AddText(std::string(static_cast<std::size_t>(
+            sink.AddText(std::string(static_cast<std::size_t>(
                                           kCopySpacesPerIndent * std::max(0, line.IndentX / IndentManagerBasic::kListIndent)),
                                       ' '));
         const std::string_view part(Text().data() + from, static_cast<std::size_t>(std::min(to, textEnd) - from));
         if (to >= textEnd)
-            sink->AddTextCR(part);
+            sink.AddTextCR(part);
         else
-            sink->AddText(part);
+            sink.AddText(part);
     }
 }
 

@@ -124,7 +124,7 @@ public:
     // Window X of the line's first character for the cell's left edge at cellLeft.
     static int LineLeft(int cellLeft, const LineRec& line) { return cellLeft + line.IndentX; }
 
-    void CopySelection() override;
+    void CopySelection(TTextSink& sink) override;
     int Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent) override;
     int Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent) override;
     bool LinkAt(TCanvas& canvas, int cellLeft, int x, int y, TImageFormControlObj*& imageControl,

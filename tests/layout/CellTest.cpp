@@ -219,7 +219,8 @@ TEST_F(CellTest, CopySelectionTakesOnlyItemsOverlappingTheSelection)
 
     document.SelectionBegin = 5;
     document.SelectionEnd = 10;
-    cell.CopySelection();
+    TRecordingSink sink;
+    cell.CopySelection(sink);
     EXPECT_EQ(before.CopyCount, 0);
     EXPECT_EQ(emptyAtBegin.CopyCount, 0);
     EXPECT_EQ(inside.CopyCount, 1);

@@ -88,10 +88,10 @@ public:
         return StartPosition + std::min(y / 5, Length);
     }
 
-    void CopySelection() override
+    void CopySelection(TTextSink& sink) override
     {
         ++CopyCount;
-        TFakeTextItem::CopySelection();
+        TFakeTextItem::CopySelection(sink);
     }
 
     void WidthRange(TCanvas&, int& minimum, int& maximum) override

@@ -154,11 +154,9 @@ protected:
     std::string Copied()
     {
         TRecordingSink sink;
-        Document.TextSink = &sink;
         Document.SelectionBegin = 0;
         Document.SelectionEnd = 100;
-        Table->CopySelection();
-        Document.TextSink = nullptr;
+        Table->CopySelection(sink);
         return sink.Text;
     }
 

@@ -406,9 +406,7 @@ TEST(SectionCopy, CopyIndentsLinesAndEndsThemWithCrLf)
     SelTextBuf sink(buffer.data(), static_cast<int>(buffer.size()));
     doc.Document.SelectionBegin = 0;
     doc.Document.SelectionEnd = item.Length;
-    doc.Document.TextSink = &sink;
-    doc.Document.CopySelection();
-    doc.Document.TextSink = nullptr;
+    doc.Document.CopySelection(sink);
 
     std::string expected;
     for (const LineRec& line : item.Lines)
@@ -420,8 +418,6 @@ TEST(SectionCopy, CopyIndentsLinesAndEndsThemWithCrLf)
     SelTextBuf part(buffer.data(), static_cast<int>(buffer.size()));
     doc.Document.SelectionBegin = 2;
     doc.Document.SelectionEnd = 5;
-    doc.Document.TextSink = &part;
-    doc.Document.CopySelection();
-    doc.Document.TextSink = nullptr;
+    doc.Document.CopySelection(part);
     EXPECT_EQ(part.Text(), "rd0");
 }
