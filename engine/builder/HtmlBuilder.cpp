@@ -1,5 +1,6 @@
 #include "engine/builder/HtmlBuilder.h"
 
+#include "engine/base/ScopeExit.h"
 #include "engine/layout/BlockItems.h"
 #include "engine/forms/FormControlFactory.h"
 #include "engine/forms/FormControls.h"
@@ -816,11 +817,39 @@ void THtmlBuilder::EndLink()
 void THtmlBuilder::ReadControl(int indent)
 {
     EnsureSection(indent);
-    TFormControlObj& control = forms_->CreateControl(*section_, Sym(), currentCell_, Attributes());
-    if (auto* list = dynamic_cast<TListBoxFormControlObj*>(&control))
-        ReadOptions(*list);
-    else if (auto* textArea = dynamic_cast<TTextAreaFormControlObj*>(&control))
-        textArea->ReadBody(lexer_);
+    if (Sym() == TSymbol::Select)
+        ReadOptions(forms_->CreateSelect(*section_, Attributes()));
+    else if (Sym() == TSymbol::TextArea)
+        ReadTextAreaBody(forms_->CreateTextArea(*section_, Attributes()));
+    else
+        forms_->CreateInput(*section_, currentCell_, Attributes());
+}
+
+void THtmlBuilder::ReadTextAreaBody(TTextAreaFormControlObj& textArea)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    // The text read before an unclosed comment is the box's text too.
+    const TScopeExit showLines([&] {
+        if (!line.empty())
+            lines.push_back(std::move(line));
+        textArea.SetInitialLines(std::move(lines));
+    });
+    for (TSymbol symbol = lexer_.NextTextAreaSymbol(); symbol != TSymbol::TextAreaEnd && symbol != TSymbol::EndOfInput;
+         symbol = lexer_.NextTextAreaSymbol()) {
+        if (symbol == TSymbol::LineEnd) {
+            lines.push_back(std::move(line));
+            line.clear();
+        } else {
+            // Text, entities and unknown tags such as "<b" are all kept as text.
+            line += lexer_.TokenText();
+        }
+    }
+    // The end tag may carry anything before its ">".
+    while (!lexer_.AtEnd() && lexer_.CurrentChar() != '>')
+        lexer_.NextChar();
+    if (!lexer_.AtEnd())
+        lexer_.NextChar();
 }
 
 void THtmlBuilder::ReadOptions(TListBoxFormControlObj& list)

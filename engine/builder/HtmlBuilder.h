@@ -30,6 +30,7 @@ class THtmlPane;
 class TListBoxFormControlObj;
 class TSectionBase;
 class TSectionList;
+class TTextAreaFormControlObj;
 
 // A META tag: the texts of HTTP-EQUIV, NAME and CONTENT (empty when absent).
 using TMetaType = std::function<void(THtmlPane* sender, const std::string& httpEq, const std::string& name,
@@ -203,6 +204,7 @@ private:
     void ReadAnchor(int indent);
     void EndLink();
     void ReadControl(int indent);
+    void ReadTextAreaBody(TTextAreaFormControlObj& textArea);
     void ReadOptions(TListBoxFormControlObj& list);
     void ReadMap();
     void ReadScript();

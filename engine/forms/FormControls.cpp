@@ -3,7 +3,6 @@
 #include "engine/canvas/Canvas.h"
 #include "engine/base/Cp1252.h"
 #include "engine/forms/HtmlForm.h"
-#include "engine/lexer/Lexer.h"
 #include "engine/layout/SectionList.h"
 #include "engine/lexer/Symbols.h"
 
@@ -690,36 +689,10 @@ QPlainTextEdit* TTextAreaFormControlObj::TextEdit()
     return qobject_cast<QPlainTextEdit*>(EnsureWidget());
 }
 
-void TTextAreaFormControlObj::ReadBody(THtmlLexer& lexer)
+void TTextAreaFormControlObj::SetInitialLines(std::vector<std::string> lines)
 {
-    std::string line;
-    auto keepText = [&] {
-        if (!line.empty())
-            InitialLines.push_back(std::move(line));
-        ResetToValue();
-    };
-    try {
-        for (TSymbol symbol = lexer.NextTextAreaSymbol();
-             symbol != TSymbol::TextAreaEnd && symbol != TSymbol::EndOfInput; symbol = lexer.NextTextAreaSymbol()) {
-            if (symbol == TSymbol::LineEnd) {
-                InitialLines.push_back(std::move(line));
-                line.clear();
-            } else {
-                // Text, entities and unknown tags such as "<b" are all kept as text.
-                line += lexer.TokenText();
-            }
-        }
-    } catch (const EParseError&) {
-        // The text read before an unclosed comment is the box's text.
-        keepText();
-        throw;
-    }
-    // The end tag may carry anything before its ">".
-    while (!lexer.AtEnd() && lexer.CurrentChar() != '>')
-        lexer.NextChar();
-    if (!lexer.AtEnd())
-        lexer.NextChar();
-    keepText();
+    InitialLines = std::move(lines);
+    ResetToValue();
 }
 
 void TTextAreaFormControlObj::ResetToValue()
