@@ -119,7 +119,7 @@ TFormControlObj& TFormControlFactory::CreateInput(TSection& section, TCell* cell
     const TInputKind kind = InputKindOf(attributes);
     if (kind == TInputKind::Image) {
         TImageFormControlObj& image = Join(MakeImageInput(document_, form, position, attributes));
-        section.AddImageControl(image, attributes, cell);
+        image.Position = section.AddImageControl(image, attributes, cell).Index;
         return image;
     }
     if (kind == TInputKind::Hidden)

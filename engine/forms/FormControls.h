@@ -7,7 +7,7 @@
 // FormControlObj.h.
 
 #include "engine/canvas/Fonts.h"
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 
 #include <string>
 #include <string_view>

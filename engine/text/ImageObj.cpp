@@ -2,7 +2,6 @@
 
 #include "engine/canvas/Canvas.h"
 #include "engine/canvas/Fonts.h"
-#include "engine/text/FormControlObj.h"
 #include "engine/images/ImageCache.h"
 #include "engine/images/ImageMap.h"
 #include "engine/base/MulDiv.h"

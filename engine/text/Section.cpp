@@ -102,7 +102,7 @@ int FitChunk(const TFontFace& face, const char* text, int length, int available)
 auto FirstControlAtOrAfter(const TFormControlList& controls, int index)
 {
     return std::lower_bound(controls.begin(), controls.end(), index,
-                            [](const TFormControlObj* control, int i) { return control->Position < i; });
+                            [](const TInlineControl* control, int i) { return control->Position < i; });
 }
 
 // The plain text from index that crosses no run start, mark, line end or limit.
@@ -294,7 +294,7 @@ TImageObj& TSection::AddImage(const TAttributeList& attributes, TCell* cell)
     return image;
 }
 
-void TSection::AddFormControl(TFormControlObj& control)
+void TSection::AddFormControl(TInlineControl& control)
 {
     control.Position = Length;
     OwnInlineObjects().FormControls.Add(&control);
@@ -305,7 +305,6 @@ TImageObj& TSection::AddImageControl(TImageFormControlObj& control, const TAttri
 {
     TImageObj& image = AddImage(attributes, cell);
     image.ImageControl = &control;
-    control.Position = image.Index;
     return image;
 }
 
@@ -337,7 +336,7 @@ int TSection::NextControl(int index) const
     return next != FormControls().end() ? (*next)->Position - index : kNoneAhead;
 }
 
-TFormControlObj* TSection::ControlAt(int index) const
+TInlineControl* TSection::ControlAt(int index) const
 {
     if (FormControls().IsEmpty())
         return nullptr;
@@ -362,7 +361,7 @@ int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
                 width = ExtentSum(width, image->TotalWidth);
             ++index;
         } else if (character == kControlMark) {
-            if (const TFormControlObj* control = ControlAt(index))
+            if (const TInlineControl* control = ControlAt(index))
                 width = ExtentSum(width, control->Width());
             ++index;
         } else if (character == kLineEnd) {
@@ -393,7 +392,7 @@ int TSection::CharsFitting(int index, int count, int width) const
             if (character == kImageMark) {
                 if (const TImageObj* image = Images().At(at); image && !image->IsFloating())
                     markWidth = image->TotalWidth;
-            } else if (const TFormControlObj* control = ControlAt(at)) {
+            } else if (const TInlineControl* control = ControlAt(at)) {
                 markWidth = control->Width();
             }
             if (sum + markWidth > width)
@@ -478,7 +477,7 @@ int TSection::FitLine(int start, int remaining, int width, TLineState& state, In
                 break;
             ++total;
         } else if (character == kControlMark) {
-            if (const TFormControlObj* control = ControlAt(at))
+            if (const TInlineControl* control = ControlAt(at))
                 sum += control->Width();
             if (width < sum)
                 break;
@@ -628,7 +627,7 @@ int TSection::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Inden
     SizeImages(canvas);
     for (const auto& image : Images())
         maxWidth = std::max(maxWidth, image->TotalWidth + Indent());
-    for (const TFormControlObj* control : FormControls())
+    for (const TInlineControl* control : FormControls())
         if (control->HasWidget())
             maxWidth = std::max(maxWidth, control->Width() + Indent());
 
@@ -766,7 +765,7 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line
             continue;
         }
         if (character == kControlMark) {
-            if (TFormControlObj* control = ControlAt(index)) {
+            if (TInlineControl* control = ControlAt(index)) {
                 const int top = textBottom - control->Height() - (control->SitsOnBaseline ? line.Descent : 0);
                 control->Place(x, top - offset, Document->Background);
                 x += control->Width();

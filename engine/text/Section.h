@@ -8,7 +8,7 @@
 #include "engine/base/CompactText.h"
 #include "engine/base/SharedValue.h"
 #include "engine/canvas/Fonts.h"
-#include "engine/text/FormControlObj.h"
+#include "engine/text/InlineControl.h"
 #include "engine/text/ImageObj.h"
 #include "engine/layout/LineList.h"
 #include "engine/layout/SectionBase.h"
@@ -21,7 +21,6 @@
 
 class TAttributeList;
 class TCell;
-class TFormControlObj;
 class TImageFormControlObj;
 
 // What the builder has switched on for the text it reads: bold, italic and
@@ -100,8 +99,9 @@ public:
     TImageObj& AddImage(const TAttributeList& attributes, TCell* cell);
     // A control made by the form factory: appended to the controls at the end
     // of the text, with a control mark.
-    void AddFormControl(TFormControlObj& control);
-    // An image control stands in the text as an inline image that leads to it.
+    void AddFormControl(TInlineControl& control);
+    // An image control stands in the text as an inline image that leads to
+    // it; the control stands at the image's index.
     TImageObj& AddImageControl(TImageFormControlObj& control, const TAttributeList& attributes, TCell* cell);
 
     // Lookups over the text (indexes relative to the section).
@@ -112,7 +112,7 @@ public:
     // when there is none.
     int NextImage(int index) const;
     int NextControl(int index) const;
-    TFormControlObj* ControlAt(int index) const;
+    TInlineControl* ControlAt(int index) const;
     // Width of count characters from index as laid out; floating images
     // count nothing.
     int TextWidth(int index, int count, bool ignoreTrailingSpaces = false) const;

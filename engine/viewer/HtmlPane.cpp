@@ -1,6 +1,6 @@
 #include "engine/viewer/HtmlPane.h"
 
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 #include "engine/lexer/LinkNames.h"
 #include "engine/viewer/PaintPanel.h"
 

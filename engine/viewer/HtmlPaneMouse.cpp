@@ -3,7 +3,7 @@
 
 #include "engine/viewer/HtmlPane.h"
 
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 #include "engine/forms/HtmlForm.h"
 #include "engine/viewer/PaintPanel.h"
 

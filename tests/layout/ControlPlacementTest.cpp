@@ -1,6 +1,6 @@
 #include "LayoutFakes.h"
 
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 
 #include <QApplication>
 #include <QLineEdit>

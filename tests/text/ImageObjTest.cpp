@@ -1,6 +1,7 @@
 // Inline images: attributes, sizing of pictures and placeholders, painting at
 // their place in the line, image links and the cache entries they hold.
 
+#include "engine/forms/FormControlObj.h"
 #include "engine/images/GifDecoder.h"
 #include "engine/images/ImageMap.h"
 #include "engine/text/ImageObj.h"

@@ -4,7 +4,7 @@
 #include "tests/viewer/ViewerFixture.h"
 
 #include "engine/forms/FormControls.h"
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 #include "engine/text/Section.h"
 #include "engine/canvas/TextSinks.h"
 

@@ -1,4 +1,4 @@
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 
 #include "engine/canvas/Canvas.h"
 #include "engine/layout/SectionList.h"
