@@ -11,6 +11,7 @@
 #include "engine/lexer/Lexer.h"
 #include "engine/text/Section.h"
 #include "engine/layout/SectionList.h"
+#include "engine/viewer/PageHost.h"
 
 #include <QWidget>
 #include <benchmark/benchmark.h>
@@ -69,11 +70,12 @@ void CreateSizeSubmit(benchmark::State& state, bool makeWidgets)
 {
     const std::string page = FormPage();
     QWidget panel;
+    TPageHost host(panel);
     TSilentErrorBox errors;
     TCanvas measure;
     std::size_t pairs = 0;
     for (auto _ : state) {
-        TSectionList document(nullptr, &panel, errors);
+        TSectionList document(&host, errors);
         document.SubmitHandler = [&pairs](const std::string&, const std::string&, const std::string&,
                                           const std::string&, std::vector<std::string> results) {
             pairs += results.size();

@@ -426,13 +426,13 @@ void THtmlBuilder::CallSound()
     if (!handlers_.OnSound || !source)
         return;
     const TAttribute* loop = Attributes().Find(TSymbol::Loop);
-    handlers_.OnSound(document_->Owner, source->Text, loop ? loop->OffsetValue() : 1, false);
+    handlers_.OnSound(handlers_.Sender, source->Text, loop ? loop->OffsetValue() : 1, false);
 }
 
 void THtmlBuilder::CallMeta()
 {
     if (handlers_.OnMeta)
-        handlers_.OnMeta(document_->Owner, AttributeText(TSymbol::HttpEquiv), AttributeText(TSymbol::Name),
+        handlers_.OnMeta(handlers_.Sender, AttributeText(TSymbol::HttpEquiv), AttributeText(TSymbol::Name),
                          AttributeText(TSymbol::Content));
 }
 

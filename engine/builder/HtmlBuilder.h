@@ -40,12 +40,13 @@ using TMetaType = std::function<void(THtmlPane* sender, const std::string& httpE
 using TSoundType = std::function<void(THtmlPane* sender, const std::string& src, int loop, bool terminate)>;
 
 // The viewer's handlers for one parse. Each may be empty: its construct is
-// then skipped. The sender is the owner of the section list. The script
-// handler is the section list's OnScript.
+// then skipped. The handlers are told the viewer that asked for the parse as
+// their sender. The script handler is the section list's OnScript.
 struct THtmlHandlers {
     TMetaType OnMeta;
     TSoundType OnSound;
     TIncludeType OnInclude;
+    THtmlPane* Sender = nullptr;
 };
 
 // The anchor names of a page (NAME of A), upper case, in sorted order, each

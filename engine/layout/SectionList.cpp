@@ -17,8 +17,7 @@ std::int64_t NowMs()
 
 } // namespace
 
-TSectionList::TSectionList(THtmlPane* owner, QWidget* paintPanel, TErrorBox& errorBox)
-    : TCell(this), Owner(owner), PaintPanel(paintPanel), ErrorBox(errorBox)
+TSectionList::TSectionList(TDocumentHost* host, TErrorBox& errorBox) : TCell(this), Host(host), ErrorBox(errorBox)
 {
     const TFontDefaults defaults;
     BaseFontSize = defaults.BaseFontSize;
@@ -27,8 +26,6 @@ TSectionList::TSectionList(THtmlPane* owner, QWidget* paintPanel, TErrorBox& err
     FontColor = defaults.FontColor;
     LinkColor = defaults.LinkColor;
     Charset = defaults.Charset;
-    AnimationTimer.setInterval(kAnimationInterval);
-    QObject::connect(&AnimationTimer, &QTimer::timeout, [this] { AnimationTick(); });
 }
 
 TSectionList::~TSectionList()
@@ -68,7 +65,7 @@ void TSectionList::Clear()
 
 int TSectionList::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidth)
 {
-    AnimationTimer.stop();
+    StopAnimationClock();
     if (ControlPlacement)
         ControlPlacement->SizeFromCanvas(*this, canvas);
     const int height = TCell::Layout(canvas, y, width, position, maxWidth);
@@ -79,15 +76,14 @@ int TSectionList::Layout(TCanvas& canvas, int y, int width, int& position, int& 
         image->SetAnimate(false, now);
         image->SetAnimate(true, now);
     }
-    if (HasAnimatedImages())
-        AnimationTimer.start();
+    StartAnimationClock();
     HideUnplacedControls();
     return height;
 }
 
 int TSectionList::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int clipWidth)
 {
-    AnimationTimer.stop();
+    StopAnimationClock();
     for (TGIFImage* image : AnimatedImages)
         image->SetPainted(false);
     // The display is true colour: the shared palette needs no selecting.
@@ -96,19 +92,32 @@ int TSectionList::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int cl
         HideUnplacedControls();
         ControlsNeedPlacing = false;
     }
-    if (HasAnimatedImages())
-        AnimationTimer.start();
+    StartAnimationClock();
     return bottom;
 }
 
 void TSectionList::AnimationTick()
 {
     const std::int64_t now = NowMs();
-    const TInvalidator ignore = [](const TRect&) {};
+    const TInvalidator repaint = [this](const TRect& band) {
+        if (Host)
+            Host->RepaintBand(band);
+    };
     for (TGIFImage* image : AnimatedImages)
         if (image->Painted())
-            image->AnimationStep(now, InvalidatePanel ? InvalidatePanel : ignore);
-    AnimationTimer.setInterval(kAnimationInterval);
+            image->AnimationStep(now, repaint);
+}
+
+void TSectionList::StartAnimationClock()
+{
+    if (Host && HasAnimatedImages())
+        Host->StartAnimationClock(kAnimationInterval);
+}
+
+void TSectionList::StopAnimationClock()
+{
+    if (Host)
+        Host->StopAnimationClock();
 }
 
 void TSectionList::SetYOffset(int offset)

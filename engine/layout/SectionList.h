@@ -1,9 +1,10 @@
 #pragma once
 // The document: the cell that holds the page body, with everything the page
 // shares (default fonts and colours, background, selection, forms, image maps,
-// animated images and their timer) and the links back to the viewer control.
+// animated images) and the host that shows it.
 
 #include "engine/layout/Cell.h"
+#include "engine/layout/DocumentHost.h"
 #include "engine/layout/LineList.h"
 #include "engine/base/Colors.h"
 #include "engine/canvas/Fonts.h"
@@ -13,20 +14,16 @@
 #include "engine/base/Rect.h"
 
 #include <QImage>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QWidget;
 class TErrorBox;
 class TFormControlObj;
 class TGIFImage;
-class THtmlPane;
 class ThtmlForm;
-class TTextSink;
 
 // An image whose data the request handler will deliver later.
 struct TMissingImage {
@@ -67,18 +64,14 @@ public:
     // Unplaced form controls wait here while one of them has the focus.
     static constexpr int kOutOfSightLeft = -4000;
 
-    // The owner is the viewer control and the paint panel its drawing surface;
-    // both may be null where no viewer exists (tests, page export). Layout
-    // errors are reported through the error box.
-    TSectionList(THtmlPane* owner, QWidget* paintPanel, TErrorBox& errorBox);
+    // The host is the view that shows the document, null where none does
+    // (tests, the layout dump, page export). Layout errors are reported
+    // through the error box.
+    TSectionList(TDocumentHost* host, TErrorBox& errorBox);
     ~TSectionList();
 
-    THtmlPane* Owner;
-    QWidget* PaintPanel;
+    TDocumentHost* Host;
     TErrorBox& ErrorBox;
-    // Repaints a rectangle of the drawing surface (animation frames); empty
-    // where there is no surface.
-    TInvalidator InvalidatePanel;
     // Set by the first form control of the page; null while there is none.
     const TControlPlacement* ControlPlacement = nullptr;
 
@@ -136,7 +129,6 @@ public:
     std::vector<TGIFImage*> AnimatedImages;
     // Client-side image maps.
     std::vector<std::unique_ptr<TMapItem>> MapList;
-    QTimer AnimationTimer;
     // Every form control of the page, each registered once; their forms own them.
     std::vector<TFormControlObj*> FormControlList;
     std::vector<TMissingImage> MissingImages;
@@ -178,6 +170,9 @@ public:
 
 private:
     bool HasAnimatedImages() const { return !AnimatedImages.empty(); }
+    // The host's clock ticks while the page has animations.
+    void StartAnimationClock();
+    void StopAnimationClock();
     void ReleaseBackground();
 
     // The document holds a user of the background's cache entry.

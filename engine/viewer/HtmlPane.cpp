@@ -58,7 +58,8 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
       panel_(new TPaintPanel(this)),
       verticalBar_(new QScrollBar(Qt::Vertical, this)),
       horizontalBar_(new QScrollBar(Qt::Horizontal, this)),
-      document_(std::make_unique<TSectionList>(this, panel_, errorBox)),
+      host_(*panel_),
+      document_(std::make_unique<TSectionList>(&host_, errorBox)),
       defFontName_("Times New Roman"),
       defPreFontName_("Courier New")
 {
@@ -68,7 +69,7 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
 
     panel_->move(1, 1);
     panel_->setCursor(TImageCache::IBeamCursor);
-    document_->InvalidatePanel = [this](const TRect& rect) { panel_->update(ToQRect(rect)); };
+    host_.Serve(*document_);
     panel_->OnDrawBackground = [this](TCanvas& canvas, const TRect& damaged) { DrawBackground(canvas, damaged); };
     panel_->OnPaint = [this](TCanvas& canvas, const TRect& damaged) { PaintDocument(canvas, damaged); };
     panel_->OnMouseDown = [this](QMouseEvent& event) { PanelMouseDown(event); };

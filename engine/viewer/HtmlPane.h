@@ -18,6 +18,7 @@
 #include "engine/images/ImageCache.h"
 #include "engine/layout/SectionList.h"
 #include "engine/lexer/LinkNames.h"
+#include "engine/viewer/PageHost.h"
 #include "engine/base/ViewedFileType.h"
 
 #include <QTimer>
@@ -334,6 +335,7 @@ private:
     TPaintPanel* panel_;
     QScrollBar* verticalBar_;
     QScrollBar* horizontalBar_;
+    TPageHost host_;
     std::unique_ptr<TSectionList> document_;
     TAnchorList nameList_;
     THtmlBuilder builder_;

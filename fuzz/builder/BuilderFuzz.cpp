@@ -11,6 +11,7 @@
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/images/ImageCache.h"
 #include "engine/layout/SectionList.h"
+#include "engine/viewer/PageHost.h"
 
 #include <QApplication>
 #include <QImage>
@@ -88,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TSilentErrorBox errors;
     TImageCache cache;
     QWidget panel;
-    TSectionList document(nullptr, &panel, errors);
+    TPageHost host(panel);
+    TSectionList document(&host, errors);
     document.ImageCache = &cache;
     document.SetFonts("Times New Roman", "Courier New", kSystemColorFlag | 0x0F, 0x00FF0000,
                       kSystemColorFlag | 0x12, 12);

@@ -112,7 +112,8 @@ protected:
     TRecordingErrorBox Errors;
     // Before the document, which lets go of its pictures when it is freed.
     TImageCache Cache;
-    TSectionList Document{nullptr, &Panel, Errors};
+    TFakeDocumentHost Host{&Panel};
+    TSectionList Document{&Host, Errors};
     THtmlBuilder Builder;
     TAnchorList Anchors;
     THtmlLexer Lexer;
@@ -543,7 +544,7 @@ TEST_F(FormsTest, FocusTellsTheViewerAndKeepsUnplacedWidgetsReachable)
 TEST_F(FormsTest, LayoutSizesTheControlsOfTheDocument)
 {
     TRecordingErrorBox errors;
-    TSectionList document(nullptr, &Panel, errors);
+    TSectionList document(&Host, errors);
     TFormControlFactory factory(document);
     auto section = std::make_unique<TSection>(0, TParaAlign::Left, nullptr, TMyFont("Times New Roman", 12), Style);
     Lexer.StartMemory("<textarea rows=3 cols=7></textarea>");
@@ -644,7 +645,7 @@ TEST_F(FormsTest, WidgetsMadeOutOfOrderKeepThePagesTabOrder)
 TEST_F(FormsTest, ADocumentWithoutDrawingSurfaceMakesNoWindows)
 {
     TRecordingErrorBox errors;
-    TSectionList document(nullptr, nullptr, errors);
+    TSectionList document(nullptr, errors);
     TFormControlFactory factory(document);
     Lexer.StartMemory("<input name=q value=v>");
     Lexer.NextSymbol();

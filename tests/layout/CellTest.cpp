@@ -9,7 +9,7 @@ namespace {
 class CellTest : public testing::Test {
 protected:
     TRecordingErrorBox errors;
-    TSectionList document{nullptr, nullptr, errors};
+    TSectionList document{nullptr, errors};
     TCanvas canvas;
 
     int LayOut(TCell& cell, int y, int width)

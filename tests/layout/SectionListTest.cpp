@@ -14,7 +14,8 @@ namespace {
 class SectionListTest : public testing::Test {
 protected:
     TRecordingErrorBox errors;
-    TSectionList document{nullptr, nullptr, errors};
+    TFakeDocumentHost host;
+    TSectionList document{&host, errors};
     TCanvas canvas;
 
     int LayOut(int width = 400)
@@ -174,17 +175,16 @@ TEST_F(SectionListTest, ClearEmptiesTheDocument)
     EXPECT_EQ(LayOut(), 0);
 }
 
-TEST_F(SectionListTest, AnimationTimerIsOffWithoutAnimatedImages)
+TEST_F(SectionListTest, TheAnimationClockRunsOnlyForAnimatedImages)
 {
-    EXPECT_EQ(document.AnimationTimer.interval(), 50);
     AddFake(document, 10);
     LayOut();
-    EXPECT_FALSE(document.AnimationTimer.isActive());
+    EXPECT_EQ(host.ClockInterval, 0);
     document.Paint(canvas, {0, 0, 400, 300}, 0, 0, 2000);
-    EXPECT_FALSE(document.AnimationTimer.isActive());
+    EXPECT_EQ(host.ClockInterval, 0);
 }
 
-TEST_F(SectionListTest, AnimatedImagesRestartAtEachLayoutAndRunTheTimer)
+TEST_F(SectionListTest, AnimatedImagesRestartAtEachLayoutAndRunTheClock)
 {
     TGIFImage gif;
     gif.SetPainted(true);
@@ -193,20 +193,17 @@ TEST_F(SectionListTest, AnimatedImagesRestartAtEachLayoutAndRunTheTimer)
 
     LayOut();
     EXPECT_TRUE(gif.Animate());
-    EXPECT_TRUE(document.AnimationTimer.isActive());
+    EXPECT_EQ(host.ClockInterval, TSectionList::kAnimationInterval);
 
     document.Paint(canvas, {0, 0, 400, 300}, 0, 0, 2000);
     EXPECT_FALSE(gif.Painted()); // only what this painting draws will be advanced
-    EXPECT_TRUE(document.AnimationTimer.isActive());
-
-    document.AnimationTimer.setInterval(10);
-    document.AnimationTick();
-    EXPECT_EQ(document.AnimationTimer.interval(), 50);
+    EXPECT_EQ(host.ClockInterval, TSectionList::kAnimationInterval);
 
     document.Clear();
     EXPECT_TRUE(document.AnimatedImages.empty());
+    host.StopAnimationClock();
     LayOut();
-    EXPECT_FALSE(document.AnimationTimer.isActive());
+    EXPECT_EQ(host.ClockInterval, 0);
 }
 
 class BackgroundTest : public SectionListTest {

@@ -120,7 +120,7 @@ inline TAttributeList Attrs(std::initializer_list<TAttribute> attributes)
 class TTableFixture {
 public:
     TRecordingErrorBox Errors;
-    TSectionList Document{nullptr, nullptr, Errors};
+    TSectionList Document{nullptr, Errors};
     TCanvas Measure;
 
     // A table made by the builder in `cell` (the document when none), not
