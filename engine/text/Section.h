@@ -121,6 +121,8 @@ public:
     int CharsFitting(int index, int count, int width) const;
     // The line holding y relative to the section top, or -1.
     int LineAtY(int y) const { return Lines.LineAtY(y); }
+    // Whether the two sections hold one content, which the builder gave both.
+    bool SharesContentWith(const TSection& other) const { return content_.SharesWith(other.content_); }
     // Window X of the line's first character for the cell's left edge at cellLeft.
     static int LineLeft(int cellLeft, const LineRec& line) { return cellLeft + line.IndentX; }
 

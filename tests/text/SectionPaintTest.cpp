@@ -33,9 +33,11 @@ bool HasInk(const QImage& image, const QRect& box)
 
 TEST(SectionPaint, SelectedTextIsPaintedInInverseVideo)
 {
+    // A word selected in the middle of a line: the highlight starts and
+    // ends with it.
     TTextDocument doc;
     auto& section = doc.Add(doc.MakeSection());
-    section.AddText("Hello world");
+    section.AddText("Hello world again");
     doc.Layout(300);
     doc.Document.SelectionBegin = 6;
     doc.Document.SelectionEnd = 11;
@@ -43,14 +45,17 @@ TEST(SectionPaint, SelectedTextIsPaintedInInverseVideo)
 
     const int helloWidth = TTextDocument::WidthOf(section, "Hello ");
     const int worldWidth = TTextDocument::WidthOf(section, "world");
+    const int againWidth = TTextDocument::WidthOf(section, " again");
     const int textTop = section.Lines[0].Top;
     const int textBottom = textTop + section.Lines[0].TextHeight - 1;
     const QRect hello(10, textTop, helloWidth - 2, textBottom - textTop);
     const QRect world(10 + helloWidth, textTop, worldWidth, textBottom - textTop);
+    const QRect again(10 + helloWidth + worldWidth + 1, textTop, againWidth - 1, textBottom - textTop);
     EXPECT_LT(DarkShare(image, hello), 0.3);
     EXPECT_GT(DarkShare(image, world), 0.6);
-    // Nothing is painted right of the selection.
-    EXPECT_FALSE(HasInk(image, QRect(10 + helloWidth + worldWidth + 1, 0, 50, 40)));
+    EXPECT_LT(DarkShare(image, again), 0.3);
+    // Nothing is painted right of the text.
+    EXPECT_FALSE(HasInk(image, QRect(10 + helloWidth + worldWidth + againWidth + 1, 0, 50, 40)));
 }
 
 TEST(SectionPaint, TheSamePixelsWithAndWithoutAnEmptySelection)
