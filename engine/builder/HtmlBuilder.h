@@ -218,6 +218,7 @@ private:
 
     // The preformatted readers.
     void ReadPre(int indent);
+    TSymbol ReadPreBody(int indent, std::string& pending);
     void ReadTextFile();
     bool ActOnPreTag(int indent, std::string& pending);
     void StartPreLine(int indent);
