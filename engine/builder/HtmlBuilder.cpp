@@ -145,6 +145,7 @@ void THtmlBuilder::Run(TEntry entry, TSectionList& document, TAnchorList& anchor
             throw;
         return;
     }
+    const TScopeExit end([this] { EndParse(TEnd::Keep); });
     try {
         if (entry == TEntry::TextFile) {
             ReadTextFile();
@@ -153,15 +154,9 @@ void THtmlBuilder::Run(TEntry entry, TSectionList& document, TAnchorList& anchor
             ReadBody(0, {});
         }
     } catch (const EParseError&) {
-        EndParse(TEnd::Keep);
         if (entry == TEntry::HtmlText)
             throw;
-        return;
-    } catch (...) {
-        EndParse(TEnd::Keep);
-        throw;
     }
-    EndParse(TEnd::Keep);
 }
 
 void THtmlBuilder::StartInput(TEntry entry, const std::string& source)
