@@ -31,7 +31,7 @@ public:
     int Layout(TCanvas& canvas, int width, int y = 0);
 
     TSilentErrorBox Errors;
-    TSectionList Document{nullptr, nullptr, Errors};
+    TSectionList Document{nullptr, Errors};
 };
 
 // Runs the benchmarks the command line selects, on the offscreen platform

@@ -5,6 +5,8 @@
 //
 //     qt_document_compare FILE [--width W] [--repeat N]
 
+#include "engine/base/PhaseTimes.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QApplication>
@@ -12,31 +14,16 @@
 #include <QPainter>
 #include <QTextDocument>
 
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <map>
+#include <iostream>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr int kWindowHeight = 600;
-
-double MillisecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // Lays the whole document out: the document size is known only then.
 void ForceLayout(QTextDocument& document)
@@ -81,36 +68,32 @@ int main(int argc, char* argv[])
     // The pages are Windows-1252; Latin-1 reads their ASCII the same.
     const QString html = QString::fromLatin1(file.readAll());
 
-    std::map<std::string, std::vector<double>> phases;
+    TPhaseTimes times;
     for (int run = 0; run < repeat; ++run) {
-        auto start = std::chrono::steady_clock::now();
+        times.Start();
         QTextDocument document;
         document.setHtml(html);
-        phases["build"].push_back(MillisecondsSince(start));
+        times.Record("build");
 
-        start = std::chrono::steady_clock::now();
+        times.Start();
         document.setTextWidth(width);
         ForceLayout(document);
-        phases["layout"].push_back(MillisecondsSince(start));
+        times.Record("layout");
 
-        start = std::chrono::steady_clock::now();
+        times.Start();
         PaintWindow(document, width, 0);
-        phases["paint-top"].push_back(MillisecondsSince(start));
+        times.Record("paint-top");
 
-        start = std::chrono::steady_clock::now();
+        times.Start();
         document.setTextWidth(width - 100);
         ForceLayout(document);
-        phases["relayout"].push_back(MillisecondsSince(start));
+        times.Record("relayout");
 
         const double bottom = std::max(0.0, document.size().height() - kWindowHeight);
-        start = std::chrono::steady_clock::now();
+        times.Start();
         PaintWindow(document, width - 100, bottom);
-        phases["paint-bottom"].push_back(MillisecondsSince(start));
+        times.Record("paint-bottom");
     }
-    for (const char* phase : {"build", "layout", "paint-top", "relayout", "paint-bottom"})
-        std::printf("%s %g\n", phase, Median(phases[phase]));
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak-mb %g\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    times.Print(std::cout, {"build", "layout", "paint-top", "relayout", "paint-bottom"});
     return 0;
 }

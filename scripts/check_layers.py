@@ -6,7 +6,11 @@ accessories/ is one more. A file may include headers of its own layer and of
 the layers below it, as LAYERS lists them, and nothing else of ours. The lower
 engine layers draw and measure only through the canvas, so they may not
 include Qt Widgets headers either; the lexer and the layers under it use no
-Qt beyond strings.
+Qt beyond strings. The document model (the layout, text, tables and images
+layers) holds nothing of a viewer: its headers name no viewer control,
+widget, timer or type-erased value, and no field records a painting
+(`Painted...`): painting gets positions from its caller and learns nothing
+into the model, so that any device can paint the same document.
 
 Usage: check_layers.py [--widgets-dir QT_WIDGETS_INCLUDE_DIR] [ROOT]
 Prints one line per wrong include and exits with 1 when there is any.
@@ -45,9 +49,15 @@ LAYERS = {
 
 # Layers that never include Qt Widgets, and those that include no Qt beyond
 # QtCore's strings.
-NO_WIDGETS = ["engine/base", "engine/lexer", "engine/canvas", "engine/images", "engine/layout",
+NO_WIDGETS = ["engine/base", "engine/lexer", "engine/canvas", "engine/images", "engine/layout", "engine/text",
               "engine/tables", "engine/builder"]
 STRINGS_ONLY = {"engine/base": {"QString", "QByteArrayView"}, "engine/lexer": {"QString"}}
+
+# The model's headers, and what they may not name.
+MODEL_LAYERS = ["engine/layout", "engine/text", "engine/tables", "engine/images"]
+HOST_NAMES = re.compile(r"\b(THtmlPane|QWidget|QTimer)\b|\bstd::any\b")
+PAINTED_FIELD = re.compile(r"^\s*(?:mutable\s+)?[\w:<>,*&\s]+?\s+(Painted\w*)\s*(?:=[^;]*|\{[^;]*\})?;")
+COMMENT = re.compile(r"//.*$")
 
 OUR_INCLUDE = re.compile(r'^\s*#\s*include\s+"((?:engine|app|accessories)/[^"]+)"')
 QT_INCLUDE = re.compile(r"^\s*#\s*include\s+<(Q\w+)>")
@@ -74,9 +84,26 @@ def sources(root):
                     yield os.path.relpath(full, root).replace(os.sep, "/"), full
 
 
+def model_header_problems(path, full):
+    """What a header of the document model names of a viewer or a painting."""
+    problems = []
+    with open(full, encoding="utf-8", errors="replace") as source:
+        for number, line in enumerate(source, 1):
+            code = COMMENT.sub("", line)
+            host = HOST_NAMES.search(code)
+            if host:
+                problems.append(f"{path}:{number}: the document model names {host.group(0)}")
+            painted = PAINTED_FIELD.match(code)
+            if painted:
+                problems.append(f"{path}:{number}: the document model records a painting ({painted.group(1)})")
+    return problems
+
+
 def check(root, widget_headers):
     problems = []
     for path, full in sources(root):
+        if path.endswith(".h") and layer_of(path) in MODEL_LAYERS:
+            problems += model_header_problems(path, full)
         layer = layer_of(path)
         if layer not in LAYERS:
             problems.append(f"{path}: folder {layer} is no known layer")

@@ -1,8 +1,11 @@
 #pragma once
 // Stand-ins the engine tests share: an error box and a text sink that record
-// what they were given, and the text half of the fake document items.
+// what they were given, a document host, and the text half of the fake
+// document items.
 
 #include "engine/base/ErrorBox.h"
+#include "engine/base/Rect.h"
+#include "engine/forms/ControlSurface.h"
 #include "engine/layout/SectionBase.h"
 #include "engine/layout/SectionList.h"
 #include "engine/canvas/TextSinks.h"
@@ -15,6 +18,25 @@ class TRecordingErrorBox : public TErrorBox {
 public:
     void ShowError(const std::string& message) override { Messages.push_back(message); }
     std::vector<std::string> Messages;
+};
+
+// Records the repaints and the animation clock a document asks for; with a
+// panel, the page's form widgets become its children.
+class TFakeDocumentHost final : public TDocumentHost, public TControlSurface {
+public:
+    explicit TFakeDocumentHost(QWidget* panel = nullptr) : panel_(panel) {}
+
+    void RepaintBand(const TRect& band) override { Repainted.push_back(band); }
+    TControlSurface* ControlSurface() override { return panel_ ? this : nullptr; }
+    QWidget& ControlParent() override { return *panel_; }
+    void StartAnimationClock(int intervalMs) override { ClockInterval = intervalMs; }
+    void StopAnimationClock() override { ClockInterval = 0; }
+
+    std::vector<TRect> Repainted;
+    int ClockInterval = 0; // 0 while the clock is stopped
+
+private:
+    QWidget* panel_;
 };
 
 class TRecordingSink : public TTextSink {
@@ -43,9 +65,5 @@ public:
         return true;
     }
 
-    void CopySelection() override
-    {
-        if (Document->TextSink)
-            Document->TextSink->AddText(Text);
-    }
+    void CopySelection(TTextSink& sink) override { sink.AddText(Text); }
 };

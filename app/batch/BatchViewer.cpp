@@ -5,6 +5,7 @@
 
 #include "engine/base/Cp1252.h"
 #include "engine/base/ErrorBox.h"
+#include "engine/base/PhaseTimes.h"
 #include "engine/viewer/HtmlPane.h"
 #include "engine/images/ImageCache.h"
 #include "engine/images/ImageLoader.h"
@@ -15,13 +16,9 @@
 #include <QImage>
 #include <QScrollBar>
 
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <limits>
-#include <map>
 #include <optional>
 #include <stdexcept>
 
@@ -128,25 +125,6 @@ struct TBatchPane {
     THtmlPane Pane;
 };
 
-double MillisecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double PeakResidentMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
 // The panel's current view painted as the panel paints it.
 void PaintView(THtmlPane& pane)
 {
@@ -212,9 +190,7 @@ int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, st
             pane.SelectAll();
             TSectionList& document = pane.Document();
             TUtf8StreamSink sink(out);
-            document.TextSink = &sink;
-            document.CopySelection();
-            document.TextSink = nullptr;
+            document.CopySelection(sink);
             sink.Finish();
             return 0;
         },
@@ -233,7 +209,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
             const std::optional<std::string> searched = options.Value("--find");
             RequireReadableFile(options.File);
             const TBatchApplication application;
-            std::map<std::string, std::vector<double>> phases;
+            TPhaseTimes times;
             // One control for every run, as a window shows page after page:
             // each build clears the page the run before left.
             TBatchPane batch(err, options, width, kDefaultHeight, true, TPaneWindow::None);
@@ -248,44 +224,41 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                     pane.Clear();
                 pane.resize(width, kDefaultHeight);
 
-                auto start = std::chrono::steady_clock::now();
+                times.Start();
                 document.Clear();
                 THtmlBuilder builder;
                 TAnchorList anchors;
                 builder.ParseFile(document, anchors, options.File, type, handlers);
-                phases["build"].push_back(MillisecondsSince(start));
+                times.Record("build");
 
-                start = std::chrono::steady_clock::now();
+                times.Start();
                 pane.DoLayout();
-                phases["layout"].push_back(MillisecondsSince(start));
+                times.Record("layout");
 
                 pane.ScrollTo(0);
-                start = std::chrono::steady_clock::now();
+                times.Start();
                 PaintView(pane);
-                phases["paint-top"].push_back(MillisecondsSince(start));
+                times.Record("paint-top");
 
                 if (searched) {
-                    start = std::chrono::steady_clock::now();
+                    times.Start();
                     if (!pane.Find(QStringToCp1252(QString::fromStdString(*searched)), false))
                         throw std::runtime_error("introuvable : " + *searched);
-                    phases["find"].push_back(MillisecondsSince(start));
+                    times.Record("find");
                 }
 
-                start = std::chrono::steady_clock::now();
+                times.Start();
                 pane.resize(width - 100, kDefaultHeight);
-                phases["relayout"].push_back(MillisecondsSince(start));
+                times.Record("relayout");
 
                 pane.ScrollTo(pane.DocHeight());
-                start = std::chrono::steady_clock::now();
+                times.Start();
                 PaintView(pane);
-                phases["paint-bottom"].push_back(MillisecondsSince(start));
+                times.Record("paint-bottom");
                 // What the window's event loop does once a page is shown.
                 QApplication::processEvents();
             }
-            for (const char* phase : {"build", "layout", "paint-top", "find", "relayout", "paint-bottom"})
-                if (phases.contains(phase))
-                    out << phase << ' ' << Median(phases[phase]) << '\n';
-            out << "peak-mb " << PeakResidentMegabytes() << '\n';
+            times.Print(out, {"build", "layout", "paint-top", "find", "relayout", "paint-bottom"});
             return 0;
         },
         err);

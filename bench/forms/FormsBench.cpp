@@ -11,6 +11,7 @@
 #include "engine/lexer/Lexer.h"
 #include "engine/text/Section.h"
 #include "engine/layout/SectionList.h"
+#include "engine/viewer/PageHost.h"
 
 #include <QWidget>
 #include <benchmark/benchmark.h>
@@ -51,15 +52,16 @@ void ReadControls(const std::string& page, TSectionList& document, TSection& sec
     for (TSymbol symbol = lexer.NextSymbol(); symbol != TSymbol::EndOfInput; symbol = lexer.NextSymbol()) {
         if (symbol == TSymbol::Form) {
             factory.StartForm(lexer.Attributes());
-        } else if (symbol == TSymbol::Input || symbol == TSymbol::Select || symbol == TSymbol::TextArea) {
-            TFormControlObj& control = factory.CreateControl(section, symbol, nullptr, lexer.Attributes());
-            if (auto* area = dynamic_cast<TTextAreaFormControlObj*>(&control))
-                area->ReadBody(lexer);
-            if (auto* list = dynamic_cast<TListBoxFormControlObj*>(&control)) {
-                for (int option = 0; option < kOptionsPerList; ++option)
-                    list->AddOption("", option == 2, "option " + std::to_string(option));
-                list->ResetToValue();
-            }
+        } else if (symbol == TSymbol::Input) {
+            factory.CreateInput(section, nullptr, lexer.Attributes());
+        } else if (symbol == TSymbol::Select) {
+            TListBoxFormControlObj& list = factory.CreateSelect(section, lexer.Attributes());
+            for (int option = 0; option < kOptionsPerList; ++option)
+                list.AddOption("", option == 2, "option " + std::to_string(option));
+            list.ResetToValue();
+        } else if (symbol == TSymbol::TextArea) {
+            // The builder reads the body; its lines are given here.
+            factory.CreateTextArea(section, lexer.Attributes()).SetInitialLines({"first", "second"});
         }
     }
 }
@@ -68,11 +70,12 @@ void CreateSizeSubmit(benchmark::State& state, bool makeWidgets)
 {
     const std::string page = FormPage();
     QWidget panel;
+    TPageHost host(panel);
     TSilentErrorBox errors;
     TCanvas measure;
     std::size_t pairs = 0;
     for (auto _ : state) {
-        TSectionList document(nullptr, &panel, errors);
+        TSectionList document(&host, errors);
         document.SubmitHandler = [&pairs](const std::string&, const std::string&, const std::string&,
                                           const std::string&, std::vector<std::string> results) {
             pairs += results.size();

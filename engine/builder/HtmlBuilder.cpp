@@ -1,5 +1,6 @@
 #include "engine/builder/HtmlBuilder.h"
 
+#include "engine/base/ScopeExit.h"
 #include "engine/layout/BlockItems.h"
 #include "engine/forms/FormControlFactory.h"
 #include "engine/forms/FormControls.h"
@@ -144,6 +145,7 @@ void THtmlBuilder::Run(TEntry entry, TSectionList& document, TAnchorList& anchor
             throw;
         return;
     }
+    const TScopeExit end([this] { EndParse(TEnd::Keep); });
     try {
         if (entry == TEntry::TextFile) {
             ReadTextFile();
@@ -152,15 +154,9 @@ void THtmlBuilder::Run(TEntry entry, TSectionList& document, TAnchorList& anchor
             ReadBody(0, {});
         }
     } catch (const EParseError&) {
-        EndParse(TEnd::Keep);
         if (entry == TEntry::HtmlText)
             throw;
-        return;
-    } catch (...) {
-        EndParse(TEnd::Keep);
-        throw;
     }
-    EndParse(TEnd::Keep);
 }
 
 void THtmlBuilder::StartInput(TEntry entry, const std::string& source)
@@ -425,13 +421,13 @@ void THtmlBuilder::CallSound()
     if (!handlers_.OnSound || !source)
         return;
     const TAttribute* loop = Attributes().Find(TSymbol::Loop);
-    handlers_.OnSound(document_->Owner, source->Text, loop ? loop->OffsetValue() : 1, false);
+    handlers_.OnSound(handlers_.Sender, source->Text, loop ? loop->OffsetValue() : 1, false);
 }
 
 void THtmlBuilder::CallMeta()
 {
     if (handlers_.OnMeta)
-        handlers_.OnMeta(document_->Owner, AttributeText(TSymbol::HttpEquiv), AttributeText(TSymbol::Name),
+        handlers_.OnMeta(handlers_.Sender, AttributeText(TSymbol::HttpEquiv), AttributeText(TSymbol::Name),
                          AttributeText(TSymbol::Content));
 }
 
@@ -816,11 +812,39 @@ void THtmlBuilder::EndLink()
 void THtmlBuilder::ReadControl(int indent)
 {
     EnsureSection(indent);
-    TFormControlObj& control = forms_->CreateControl(*section_, Sym(), currentCell_, Attributes());
-    if (auto* list = dynamic_cast<TListBoxFormControlObj*>(&control))
-        ReadOptions(*list);
-    else if (auto* textArea = dynamic_cast<TTextAreaFormControlObj*>(&control))
-        textArea->ReadBody(lexer_);
+    if (Sym() == TSymbol::Select)
+        ReadOptions(forms_->CreateSelect(*section_, Attributes()));
+    else if (Sym() == TSymbol::TextArea)
+        ReadTextAreaBody(forms_->CreateTextArea(*section_, Attributes()));
+    else
+        forms_->CreateInput(*section_, currentCell_, Attributes());
+}
+
+void THtmlBuilder::ReadTextAreaBody(TTextAreaFormControlObj& textArea)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    // The text read before an unclosed comment is the box's text too.
+    const TScopeExit showLines([&] {
+        if (!line.empty())
+            lines.push_back(std::move(line));
+        textArea.SetInitialLines(std::move(lines));
+    });
+    for (TSymbol symbol = lexer_.NextTextAreaSymbol(); symbol != TSymbol::TextAreaEnd && symbol != TSymbol::EndOfInput;
+         symbol = lexer_.NextTextAreaSymbol()) {
+        if (symbol == TSymbol::LineEnd) {
+            lines.push_back(std::move(line));
+            line.clear();
+        } else {
+            // Text, entities and unknown tags such as "<b" are all kept as text.
+            line += lexer_.TokenText();
+        }
+    }
+    // The end tag may carry anything before its ">".
+    while (!lexer_.AtEnd() && lexer_.CurrentChar() != '>')
+        lexer_.NextChar();
+    if (!lexer_.AtEnd())
+        lexer_.NextChar();
 }
 
 void THtmlBuilder::ReadOptions(TListBoxFormControlObj& list)

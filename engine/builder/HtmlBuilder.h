@@ -30,6 +30,7 @@ class THtmlPane;
 class TListBoxFormControlObj;
 class TSectionBase;
 class TSectionList;
+class TTextAreaFormControlObj;
 
 // A META tag: the texts of HTTP-EQUIV, NAME and CONTENT (empty when absent).
 using TMetaType = std::function<void(THtmlPane* sender, const std::string& httpEq, const std::string& name,
@@ -39,12 +40,13 @@ using TMetaType = std::function<void(THtmlPane* sender, const std::string& httpE
 using TSoundType = std::function<void(THtmlPane* sender, const std::string& src, int loop, bool terminate)>;
 
 // The viewer's handlers for one parse. Each may be empty: its construct is
-// then skipped. The sender is the owner of the section list. The script
-// handler is the section list's OnScript.
+// then skipped. The handlers are told the viewer that asked for the parse as
+// their sender. The script handler is the section list's OnScript.
 struct THtmlHandlers {
     TMetaType OnMeta;
     TSoundType OnSound;
     TIncludeType OnInclude;
+    THtmlPane* Sender = nullptr;
 };
 
 // The anchor names of a page (NAME of A), upper case, in sorted order, each
@@ -203,6 +205,7 @@ private:
     void ReadAnchor(int indent);
     void EndLink();
     void ReadControl(int indent);
+    void ReadTextAreaBody(TTextAreaFormControlObj& textArea);
     void ReadOptions(TListBoxFormControlObj& list);
     void ReadMap();
     void ReadScript();
@@ -215,6 +218,7 @@ private:
 
     // The preformatted readers.
     void ReadPre(int indent);
+    TSymbol ReadPreBody(int indent, std::string& pending);
     void ReadTextFile();
     bool ActOnPreTag(int indent, std::string& pending);
     void StartPreLine(int indent);

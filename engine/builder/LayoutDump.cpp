@@ -266,7 +266,7 @@ void BuildAndDump(const std::string& fullName, const TDumpOptions& options, std:
     TRecordingErrorBox errors;
     TImageCache cache;
     cache.SetPngPictures(options.Png);
-    TSectionList document(nullptr, nullptr, errors);
+    TSectionList document(nullptr, errors);
     document.ImageCache = &cache;
     THtmlBuilder builder;
     TAnchorList anchors;

@@ -3,6 +3,8 @@
 // files, read the same way into preformatted sections of many lines.
 
 #include "engine/builder/HtmlBuilder.h"
+
+#include "engine/base/ScopeExit.h"
 #include "engine/text/PreFormated.h"
 #include "engine/layout/SectionList.h"
 
@@ -40,53 +42,55 @@ void THtmlBuilder::ReadPre(int indent)
 {
     CloseSection();
     const bool pushed = PushFont(FixedFont());
-    const bool wasInPre = inPre_;
-    inPre_ = true;
+    const bool wasInPre = std::exchange(inPre_, true);
     StartPreLine(indent);
     lexer_.SetPreformatted(true);
-    std::string pending;
     TSymbol stop = TSymbol::EndOfInput;
-    try {
-        for (;;) {
-            if (lexer_.AtEnd())
-                break;
-            const char c = lexer_.CurrentChar();
-            if (c == '\r') {
-                EndPreLine(indent, pending);
-                lexer_.NextChar();
-            } else if (c == '&') {
-                lexer_.ReadEntity();
-                if (lexer_.TokenText() == "\r")
-                    EndPreLine(indent, pending); // &#13; ends the line as a CR does
-                else
-                    pending += lexer_.TokenText();
-            } else if (c == '<') {
-                Next();
-                if (!ActOnPreTag(indent, pending)) {
-                    stop = Sym();
-                    break;
-                }
-            } else {
-                AppendPreChar(pending);
-            }
+    {
+        // Leaving the block, at its end or at an unclosed comment, keeps the
+        // text read and ends the mode; only the end closes the last line.
+        const TScopeExit leavePre([&] {
+            lexer_.SetPreformatted(false);
+            inPre_ = wasInPre;
+        });
+        std::string pending;
+        {
+            const TScopeExit keepText([&] { FlushPreText(pending); });
+            stop = ReadPreBody(indent, pending);
         }
-    } catch (...) {
-        // The text read before an unclosed comment stays on the page.
-        FlushPreText(pending);
-        lexer_.SetPreformatted(false);
-        inPre_ = wasInPre;
-        throw;
+        CloseSection();
     }
-    FlushPreText(pending);
-    CloseSection();
-    lexer_.SetPreformatted(false);
-    inPre_ = wasInPre;
     if (pushed)
         PopFont();
     // The end tag of a cell is left for the table reader; the PRE end tag
     // has been read and the next symbol is taken.
     if (stop != TSymbol::TdEnd && stop != TSymbol::ThEnd)
         Next();
+}
+
+// Reads the lines of a PRE block up to the tag that ends it, which it gives.
+TSymbol THtmlBuilder::ReadPreBody(int indent, std::string& pending)
+{
+    while (!lexer_.AtEnd()) {
+        const char c = lexer_.CurrentChar();
+        if (c == '\r') {
+            EndPreLine(indent, pending);
+            lexer_.NextChar();
+        } else if (c == '&') {
+            lexer_.ReadEntity();
+            if (lexer_.TokenText() == "\r")
+                EndPreLine(indent, pending); // &#13; ends the line as a CR does
+            else
+                pending += lexer_.TokenText();
+        } else if (c == '<') {
+            Next();
+            if (!ActOnPreTag(indent, pending))
+                return Sym();
+        } else {
+            AppendPreChar(pending);
+        }
+    }
+    return TSymbol::EndOfInput;
 }
 
 // Acts on the symbol read at a "<" inside PRE; false when it ends the block.
@@ -151,7 +155,10 @@ void THtmlBuilder::ReadTextFile()
     StartPreLine(0);
     std::string pending;
     int linesInBlock = 0;
-    try {
+    {
+        // The text read before an unclosed comment stays on the page; the
+        // parse's end keeps the line.
+        const TScopeExit keepText([&] { FlushPreText(pending); });
         while (!lexer_.AtEnd()) {
             if (lexer_.CurrentChar() == '\r') {
                 EndTextFileLine(pending, linesInBlock);
@@ -160,13 +167,7 @@ void THtmlBuilder::ReadTextFile()
                 AppendPreChar(pending);
             }
         }
-    } catch (...) {
-        // The text read before an unclosed comment stays on the page; the
-        // parse's end keeps the line.
-        FlushPreText(pending);
-        throw;
     }
-    FlushPreText(pending);
     CloseSection();
     lexer_.SetPreformatted(false);
     inPre_ = false;

@@ -3,6 +3,8 @@
 // cell leaves on the font stack and in the style flags goes at the next cell.
 
 #include "engine/builder/HtmlBuilder.h"
+
+#include "engine/base/ScopeExit.h"
 #include "engine/tables/HtmlTable.h"
 #include "engine/layout/SectionList.h"
 
@@ -42,16 +44,13 @@ void THtmlBuilder::ReadTable(int indent)
     CloseSection();
     table.Table = std::make_unique<ThtmlTable>(document_, indent, currentCell_, alignment_, Attributes());
     currentCell_ = nullptr;
-    try {
+    {
+        // What was read stays in the document, whatever ends the table, and
+        // the current cell must not be left inside a table that is about to go.
+        const TScopeExit finish([&] { FinishTable(table); });
         Next();
         ReadTableSymbols(table);
-    } catch (...) {
-        // What was read stays in the document, and the current cell must not
-        // be left inside a table that is about to go.
-        FinishTable(table);
-        throw;
     }
-    FinishTable(table);
     Next();
 }
 

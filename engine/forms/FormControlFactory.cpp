@@ -6,7 +6,6 @@
 #include "engine/layout/SectionList.h"
 
 #include <array>
-#include <cassert>
 #include <memory>
 #include <string_view>
 
@@ -44,12 +43,11 @@ TInputKind InputKindOf(const TAttributeList& attributes)
     return TInputKind::Text;
 }
 
-std::unique_ptr<TFormControlObj> MakeInput(TSectionList& document, ThtmlForm& form, int position, TCell* cell,
-                                           const TAttributeList& attributes)
+// The controls of the input kinds that stand in the text as a control.
+std::unique_ptr<TFormControlObj> MakeInputInText(TInputKind kind, TSectionList& document, ThtmlForm& form,
+                                                 int position, TCell* cell, const TAttributeList& attributes)
 {
-    switch (InputKindOf(attributes)) {
-    case TInputKind::Text:
-        break;
+    switch (kind) {
     case TInputKind::Password:
         return std::make_unique<TEditFormControlObj>(document, form, position, attributes,
                                                      TEditFormControlObj::TEcho::Password);
@@ -63,23 +61,26 @@ std::unique_ptr<TFormControlObj> MakeInput(TSectionList& document, ThtmlForm& fo
         return std::make_unique<TRadioButtonFormControlObj>(document, form, position, attributes, cell);
     case TInputKind::CheckBox:
         return std::make_unique<TCheckBoxFormControlObj>(document, form, position, attributes);
-    case TInputKind::Hidden:
-        return std::make_unique<THiddenFormControlObj>(document, form, position, attributes);
-    case TInputKind::Image: {
-        auto image = std::make_unique<TImageFormControlObj>(&document, &form, position);
-        if (const TAttribute* value = attributes.Find(TSymbol::Value))
-            image->Value = value->Text;
-        if (const TAttribute* name = attributes.Find(TSymbol::Name))
-            image->Name = name->Text;
-        return image;
-    }
+    case TInputKind::Text: case TInputKind::Hidden: case TInputKind::Image:
+        break;
     }
     return std::make_unique<TEditFormControlObj>(document, form, position, attributes,
                                                  TEditFormControlObj::TEcho::Plain);
 }
 
-std::unique_ptr<TFormControlObj> MakeSelect(TSectionList& document, ThtmlForm& form, int position,
-                                            const TAttributeList& attributes)
+std::unique_ptr<TImageFormControlObj> MakeImageInput(TSectionList& document, ThtmlForm& form, int position,
+                                                     const TAttributeList& attributes)
+{
+    auto image = std::make_unique<TImageFormControlObj>(&document, &form, position);
+    if (const TAttribute* value = attributes.Find(TSymbol::Value))
+        image->Value = value->Text;
+    if (const TAttribute* name = attributes.Find(TSymbol::Name))
+        image->Name = name->Text;
+    return image;
+}
+
+std::unique_ptr<TListBoxFormControlObj> MakeSelect(TSectionList& document, ThtmlForm& form, int position,
+                                                   const TAttributeList& attributes)
 {
     const TAttribute* size = attributes.Find(TSymbol::Size);
     if (attributes.Find(TSymbol::Multiple) || (size && size->Value > 1))
@@ -102,25 +103,43 @@ ThtmlForm& TFormControlFactory::FormForControl()
     return *currentForm_;
 }
 
-TFormControlObj& TFormControlFactory::CreateControl(TSection& section, TSymbol symbol, TCell* cell,
-                                                    const TAttributeList& attributes)
+template <typename TControl>
+TControl& TFormControlFactory::Join(std::unique_ptr<TControl> control)
 {
-    assert(symbol == TSymbol::Input || symbol == TSymbol::Select || symbol == TSymbol::TextArea);
+    TControl& joined = *control;
+    FormForControl().AddControl(std::move(control));
+    document_.FormControlList.push_back(&joined);
+    return joined;
+}
+
+TFormControlObj& TFormControlFactory::CreateInput(TSection& section, TCell* cell, const TAttributeList& attributes)
+{
     ThtmlForm& form = FormForControl();
     const int position = section.Length;
-    std::unique_ptr<TFormControlObj> made;
-    if (symbol == TSymbol::Select)
-        made = MakeSelect(document_, form, position, attributes);
-    else if (symbol == TSymbol::TextArea)
-        made = std::make_unique<TTextAreaFormControlObj>(document_, form, position, attributes);
-    else
-        made = MakeInput(document_, form, position, cell, attributes);
-
-    TFormControlObj& control = form.AddControl(std::move(made));
-    document_.FormControlList.push_back(&control);
-    if (auto* image = dynamic_cast<TImageFormControlObj*>(&control))
-        section.AddImageControl(*image, attributes, cell);
-    else if (!dynamic_cast<THiddenFormControlObj*>(&control))
-        section.AddFormControl(control);
+    const TInputKind kind = InputKindOf(attributes);
+    if (kind == TInputKind::Image) {
+        TImageFormControlObj& image = Join(MakeImageInput(document_, form, position, attributes));
+        image.Position = section.AddImageControl(image, attributes, cell).Index;
+        return image;
+    }
+    if (kind == TInputKind::Hidden)
+        return Join(std::make_unique<THiddenFormControlObj>(document_, form, position, attributes));
+    TFormControlObj& control = Join(MakeInputInText(kind, document_, form, position, cell, attributes));
+    section.AddFormControl(control);
     return control;
+}
+
+TListBoxFormControlObj& TFormControlFactory::CreateSelect(TSection& section, const TAttributeList& attributes)
+{
+    TListBoxFormControlObj& list = Join(MakeSelect(document_, FormForControl(), section.Length, attributes));
+    section.AddFormControl(list);
+    return list;
+}
+
+TTextAreaFormControlObj& TFormControlFactory::CreateTextArea(TSection& section, const TAttributeList& attributes)
+{
+    TTextAreaFormControlObj& area =
+        Join(std::make_unique<TTextAreaFormControlObj>(document_, FormForControl(), section.Length, attributes));
+    section.AddFormControl(area);
+    return area;
 }

@@ -5,11 +5,15 @@
 
 #include "engine/lexer/Symbols.h"
 
+#include <memory>
+
 class TCell;
 class TFormControlObj;
 class ThtmlForm;
+class TListBoxFormControlObj;
 class TSection;
 class TSectionList;
+class TTextAreaFormControlObj;
 
 class TFormControlFactory {
 public:
@@ -24,13 +28,20 @@ public:
     void EndForm() { currentForm_ = nullptr; }
     ThtmlForm* CurrentForm() const { return currentForm_; }
 
-    // The control for an INPUT, SELECT or TEXTAREA tag, made at the end of
-    // the section's text and joined to the current form. An image control
-    // stands in the text as its picture; a hidden field stands nowhere.
-    TFormControlObj& CreateControl(TSection& section, TSymbol symbol, TCell* cell, const TAttributeList& attributes);
+    // The controls of INPUT, SELECT and TEXTAREA tags, made at the end of the
+    // section's text and joined to the current form. An image input stands
+    // in the text as its picture; a hidden field stands nowhere. The builder
+    // reads the options of a SELECT and the body of a TEXTAREA into the
+    // control it gets back.
+    TFormControlObj& CreateInput(TSection& section, TCell* cell, const TAttributeList& attributes);
+    TListBoxFormControlObj& CreateSelect(TSection& section, const TAttributeList& attributes);
+    TTextAreaFormControlObj& CreateTextArea(TSection& section, const TAttributeList& attributes);
 
 private:
     ThtmlForm& FormForControl();
+    // Joins the control to the current form and to the document.
+    template <typename TControl>
+    TControl& Join(std::unique_ptr<TControl> control);
 
     TSectionList& document_;
     ThtmlForm* currentForm_ = nullptr;

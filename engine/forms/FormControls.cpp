@@ -1,9 +1,9 @@
 #include "engine/forms/FormControls.h"
 
 #include "engine/canvas/Canvas.h"
+#include "engine/forms/ControlSurface.h"
 #include "engine/base/Cp1252.h"
 #include "engine/forms/HtmlForm.h"
-#include "engine/lexer/Lexer.h"
 #include "engine/layout/SectionList.h"
 #include "engine/lexer/Symbols.h"
 
@@ -240,7 +240,7 @@ TEditFormControlObj::TEditFormControlObj(TSectionList& owner, ThtmlForm& form, i
 
 QWidget* TEditFormControlObj::MakeWidget()
 {
-    auto* edit = new QLineEdit(Owner->PaintPanel);
+    auto* edit = new QLineEdit(ControlParentOf(*Owner));
     edit->setFont(WidgetFont(font_));
     if (MaxLength > 0)
         edit->setMaxLength(MaxLength);
@@ -325,7 +325,7 @@ TButtonFormControlObj::TButtonFormControlObj(TSectionList& owner, ThtmlForm& for
 
 QWidget* TButtonFormControlObj::MakeWidget()
 {
-    auto* button = new QPushButton(CaptionText(caption_), Owner->PaintPanel);
+    auto* button = new QPushButton(CaptionText(caption_), ControlParentOf(*Owner));
     button->setFont(WidgetFont(font_));
     button->setAutoDefault(false);
     QObject::connect(button, &QPushButton::clicked, button, [this] { Click(); });
@@ -377,7 +377,7 @@ TCheckBoxFormControlObj::TCheckBoxFormControlObj(TSectionList& owner, ThtmlForm&
 
 QWidget* TCheckBoxFormControlObj::MakeWidget()
 {
-    auto* checkBox = new QCheckBox(Owner->PaintPanel);
+    auto* checkBox = new QCheckBox(ControlParentOf(*Owner));
     checkBox->setChecked(InitiallyChecked);
     QObject::connect(checkBox, &QCheckBox::clicked, checkBox, [this] { ReportObjectClick(*this, OnClickText); });
     return checkBox;
@@ -419,7 +419,7 @@ TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList& owner, Thtm
 
 QWidget* TRadioButtonFormControlObj::MakeWidget()
 {
-    auto* panel = new QFrame(Owner->PaintPanel);
+    auto* panel = new QFrame(ControlParentOf(*Owner));
     panel->setFrameShape(QFrame::NoFrame);
     auto* button = new QRadioButton(panel);
     button->setGeometry(0, 0, kPanelWidth, kPanelHeight);
@@ -515,7 +515,7 @@ TListBoxFormControlObj::TListBoxFormControlObj(TSectionList& owner, ThtmlForm& f
 
 QWidget* TListBoxFormControlObj::MakeWidget()
 {
-    auto* list = new QListWidget(Owner->PaintPanel);
+    auto* list = new QListWidget(ControlParentOf(*Owner));
     list->setFont(WidgetFont(font_));
     // The box is sized for its longest option: a horizontal bar would only
     // take the room of the last row.
@@ -620,7 +620,7 @@ TComboFormControlObj::TComboFormControlObj(TSectionList& owner, ThtmlForm& form,
 
 QWidget* TComboFormControlObj::MakeWidget()
 {
-    auto* combo = new TLazyPopupComboBox(Owner->PaintPanel, WidgetFont(font_));
+    auto* combo = new TLazyPopupComboBox(ControlParentOf(*Owner), WidgetFont(font_));
     ShowOptions(*combo);
     return combo;
 }
@@ -676,7 +676,7 @@ TTextAreaFormControlObj::TTextAreaFormControlObj(TSectionList& owner, ThtmlForm&
 
 QWidget* TTextAreaFormControlObj::MakeWidget()
 {
-    auto* edit = new QPlainTextEdit(Owner->PaintPanel);
+    auto* edit = new QPlainTextEdit(ControlParentOf(*Owner));
     edit->setFont(WidgetFont(font_));
     edit->setLineWrapMode(Wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -690,36 +690,10 @@ QPlainTextEdit* TTextAreaFormControlObj::TextEdit()
     return qobject_cast<QPlainTextEdit*>(EnsureWidget());
 }
 
-void TTextAreaFormControlObj::ReadBody(THtmlLexer& lexer)
+void TTextAreaFormControlObj::SetInitialLines(std::vector<std::string> lines)
 {
-    std::string line;
-    auto keepText = [&] {
-        if (!line.empty())
-            InitialLines.push_back(std::move(line));
-        ResetToValue();
-    };
-    try {
-        for (TSymbol symbol = lexer.NextTextAreaSymbol();
-             symbol != TSymbol::TextAreaEnd && symbol != TSymbol::EndOfInput; symbol = lexer.NextTextAreaSymbol()) {
-            if (symbol == TSymbol::LineEnd) {
-                InitialLines.push_back(std::move(line));
-                line.clear();
-            } else {
-                // Text, entities and unknown tags such as "<b" are all kept as text.
-                line += lexer.TokenText();
-            }
-        }
-    } catch (const EParseError&) {
-        // The text read before an unclosed comment is the box's text.
-        keepText();
-        throw;
-    }
-    // The end tag may carry anything before its ">".
-    while (!lexer.AtEnd() && lexer.CurrentChar() != '>')
-        lexer.NextChar();
-    if (!lexer.AtEnd())
-        lexer.NextChar();
-    keepText();
+    InitialLines = std::move(lines);
+    ResetToValue();
 }
 
 void TTextAreaFormControlObj::ResetToValue()

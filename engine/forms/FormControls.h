@@ -7,7 +7,7 @@
 // FormControlObj.h.
 
 #include "engine/canvas/Fonts.h"
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 
 #include <string>
 #include <string_view>
@@ -22,7 +22,6 @@ class QPushButton;
 class QRadioButton;
 class TAttributeList;
 class TCell;
-class THtmlLexer;
 
 // INPUT TYPE=text or password (and any type not known): a single-line box.
 class TEditFormControlObj : public TFormControlObj {
@@ -239,9 +238,9 @@ public:
     bool Wrap = false;
     std::vector<std::string> InitialLines;
 
-    // Reads the body after the TEXTAREA tag with the textarea lexer, up to and
-    // including the end tag, and puts its lines into the box.
-    void ReadBody(THtmlLexer& lexer);
+    // The lines of the TEXTAREA's body, which the builder reads: the box
+    // shows them and a reset goes back to them.
+    void SetInitialLines(std::vector<std::string> lines);
     // The lines of the current text; a last empty line does not count.
     std::vector<std::string> CurrentLines() const;
 

@@ -24,17 +24,16 @@ int Twelfths(const TSectionList& document, int twelfths)
     return MulDiv(twelfths, document.BaseFontSize, 12);
 }
 
-void EmitLineBreak(const TSectionList& document)
+void EmitLineBreak(TTextSink& sink)
 {
-    if (document.TextSink)
-        document.TextSink->AddText("\r\n");
+    sink.AddText("\r\n");
 }
 
 } // namespace
 
-void TParagraphSpace::CopySelection()
+void TParagraphSpace::CopySelection(TTextSink& sink)
 {
-    EmitLineBreak(*Document);
+    EmitLineBreak(sink);
 }
 
 void TParagraphSpace::AdjustToBaseSize()
@@ -42,9 +41,9 @@ void TParagraphSpace::AdjustToBaseSize()
     SectionHeight = Twelfths(*Document, kParagraphSpaceTwelfths);
 }
 
-void THeadingSpace::CopySelection()
+void THeadingSpace::CopySelection(TTextSink& sink)
 {
-    EmitLineBreak(*Document);
+    EmitLineBreak(sink);
 }
 
 void THeadingSpace::AdjustToBaseSize()
@@ -91,9 +90,9 @@ THorzLine::THorzLine(const TAttributeList& attributes)
     }
 }
 
-void THorzLine::CopySelection()
+void THorzLine::CopySelection(TTextSink& sink)
 {
-    EmitLineBreak(*Document);
+    EmitLineBreak(sink);
 }
 
 void THorzLine::AdjustToBaseSize()

@@ -12,7 +12,7 @@ class TAttributeList;
 // Space between paragraphs: 14 twelfths of the base font size.
 class TParagraphSpace : public TSectionBase {
 public:
-    void CopySelection() override;
+    void CopySelection(TTextSink& sink) override;
     void AdjustToBaseSize() override;
 };
 
@@ -23,7 +23,7 @@ public:
 
     int Level;
 
-    void CopySelection() override;
+    void CopySelection(TTextSink& sink) override;
     void AdjustToBaseSize() override;
 };
 
@@ -47,7 +47,7 @@ public:
     std::optional<TColor> Color;
     bool NoShade = false;
 
-    void CopySelection() override;
+    void CopySelection(TTextSink& sink) override;
     int Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent) override;
     void AdjustToBaseSize() override;
 

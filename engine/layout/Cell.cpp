@@ -18,8 +18,6 @@ void TCell::Add(std::unique_ptr<TSectionBase> item)
         return;
     TSectionBase& added = *Items.emplace_back(std::move(item));
     added.Document = Document;
-    if (Document)
-        Document->ShareContentsWithin(*this);
     added.Added();
     added.AdjustToBaseSize();
 }
@@ -85,34 +83,34 @@ int TCell::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int clipWidth
     return y;
 }
 
-bool TCell::LinkAt(TCanvas& canvas, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target)
+bool TCell::LinkAt(TCanvas& canvas, int left, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target)
 {
     // Draw heights may reach below the next item's top (hanging floats), so
     // every item whose painted band holds the point is asked.
     int top = 0;
     for (const auto& item : Items) {
-        if (y >= top && y < top + item->DrawHeight && item->LinkAt(canvas, x, y - top, imageControl, target))
+        if (y >= top && y < top + item->DrawHeight && item->LinkAt(canvas, left, x, y - top, imageControl, target))
             return true;
         top += item->SectionHeight;
     }
     return false;
 }
 
-bool TCell::ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image)
+bool TCell::ImageAt(int left, int x, int y, int& yInImage, int& xInImage, TImageObj*& image)
 {
     int top = 0;
     for (const auto& item : Items) {
-        if (y >= top && y < top + item->DrawHeight && item->ImageAt(x, y - top, yInImage, xInImage, image))
+        if (y >= top && y < top + item->DrawHeight && item->ImageAt(left, x, y - top, yInImage, xInImage, image))
             return true;
         top += item->SectionHeight;
     }
     return false;
 }
 
-int TCell::PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop, int& cursorX,
-                      TCell*& cell)
+int TCell::PositionAt(TCanvas& canvas, int left, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
+                      int& cursorX, TCell*& cell)
 {
-    if (const int floated = PositionInFloat(canvas, x, y, insideText, lineHeight, lineTop, cursorX, cell);
+    if (const int floated = PositionInFloat(canvas, left, x, y, insideText, lineHeight, lineTop, cursorX, cell);
         floated >= 0)
         return floated;
     int top = 0;
@@ -120,7 +118,7 @@ int TCell::PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& line
     TSectionBase* item = ItemAtY(y, top, index);
     if (!item)
         return -1;
-    const int position = item->PositionAt(canvas, x, y - top, insideText, lineHeight, lineTop, cursorX, cell);
+    const int position = item->PositionAt(canvas, left, x, y - top, insideText, lineHeight, lineTop, cursorX, cell);
     lineTop += top;
     if (position >= 0 && !cell)
         cell = this;
@@ -129,14 +127,14 @@ int TCell::PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& line
 
 // Floating tables take no height in the flow, so the text beside them
 // holds their band: a point over one of them is asked of it first.
-int TCell::PositionInFloat(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
-                           int& cursorX, TCell*& cell)
+int TCell::PositionInFloat(TCanvas& canvas, int left, int x, int y, bool& insideText, int& lineHeight,
+                           int& lineTop, int& cursorX, TCell*& cell)
 {
     int top = 0;
     for (const auto& item : Items) {
         if (item->SectionHeight == 0 && y >= top && y < top + item->DrawHeight) {
             const int position =
-                item->PositionAt(canvas, x, y - top, insideText, lineHeight, lineTop, cursorX, cell);
+                item->PositionAt(canvas, left, x, y - top, insideText, lineHeight, lineTop, cursorX, cell);
             if (position >= 0) {
                 lineTop += top;
                 if (!cell)
@@ -159,10 +157,10 @@ int TCell::Search(int start, std::string_view text, bool matchCase)
     return -1;
 }
 
-bool TCell::PositionToPoint(TCanvas& canvas, int position, int& y, int& x)
+bool TCell::PositionToPoint(TCanvas& canvas, int left, int position, int& y, int& x)
 {
     for (const auto& item : Items)
-        if (item->PositionToPoint(canvas, position, y, x))
+        if (item->PositionToPoint(canvas, left, position, y, x))
             return true;
     return false;
 }
@@ -177,7 +175,7 @@ bool TCell::CharAt(int position, char& ch, TSectionBase*& item)
     return false;
 }
 
-void TCell::CopySelection()
+void TCell::CopySelection(TTextSink& sink)
 {
     const int begin = Document->SelectionBegin;
     const int end = Document->SelectionEnd;
@@ -186,7 +184,7 @@ void TCell::CopySelection()
             continue;
         if (item->StartPosition >= end)
             break;
-        item->CopySelection();
+        item->CopySelection(sink);
     }
 }
 

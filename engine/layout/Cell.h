@@ -55,17 +55,19 @@ public:
     // x; returns the Y after the last item.
     int Paint(TCanvas& canvas, const TRect& clip, int y, int x, int clipWidth);
 
-    bool LinkAt(TCanvas& canvas, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target);
-    bool ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image);
+    // The point queries of the items, for the cell's left edge at window X
+    // left and y relative to the cell's first item.
+    bool LinkAt(TCanvas& canvas, int left, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target);
+    bool ImageAt(int left, int x, int y, int& yInImage, int& xInImage, TImageObj*& image);
     // `lineTop` comes back relative to the cell's first item; `cell` records
     // the innermost cell that found a position, when none is recorded yet.
-    int PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop, int& cursorX,
-                   TCell*& cell);
+    int PositionAt(TCanvas& canvas, int left, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
+                   int& cursorX, TCell*& cell);
     int Search(int start, std::string_view text, bool matchCase);
-    bool PositionToPoint(TCanvas& canvas, int position, int& y, int& x);
+    bool PositionToPoint(TCanvas& canvas, int left, int position, int& y, int& x);
     bool CharAt(int position, char& ch, TSectionBase*& item);
-    // Copies the items that overlap the document's selection.
-    void CopySelection();
+    // Copies the items that overlap the document's selection into the sink.
+    void CopySelection(TTextSink& sink);
     void ApplyDefaultFonts();
 
     // Calls `visit` with every item and every item inside them.
@@ -77,6 +79,6 @@ public:
 
 private:
     // PositionAt for a point over an item that takes no height in the flow.
-    int PositionInFloat(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
+    int PositionInFloat(TCanvas& canvas, int left, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
                         int& cursorX, TCell*& cell);
 };

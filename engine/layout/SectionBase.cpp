@@ -4,10 +4,11 @@
 
 #include "engine/base/Rect.h"
 
-void TSectionBase::CopySelection() {}
+void TSectionBase::CopySelection(TTextSink&) {}
 
-int TSectionBase::Layout(TCanvas&, int, int& position, int& maxWidth, IndentManager& indent)
+int TSectionBase::Layout(TCanvas&, int y, int& position, int& maxWidth, IndentManager& indent)
 {
+    Y = y;
     StartPosition = position;
     DrawHeight = SectionHeight;
     maxWidth = indent.Width;
@@ -16,21 +17,20 @@ int TSectionBase::Layout(TCanvas&, int, int& position, int& maxWidth, IndentMana
 
 int TSectionBase::Paint(TCanvas&, const TRect&, int y, int, IndentManager&)
 {
-    Y = y;
     return y + SectionHeight;
 }
 
-bool TSectionBase::LinkAt(TCanvas&, int, int, TImageFormControlObj*&, TUrlTarget&)
+bool TSectionBase::LinkAt(TCanvas&, int, int, int, TImageFormControlObj*&, TUrlTarget&)
 {
     return false;
 }
 
-bool TSectionBase::ImageAt(int, int, int&, int&, TImageObj*&)
+bool TSectionBase::ImageAt(int, int, int, int&, int&, TImageObj*&)
 {
     return false;
 }
 
-int TSectionBase::PositionAt(TCanvas&, int, int, bool&, int&, int&, int&, TCell*&)
+int TSectionBase::PositionAt(TCanvas&, int, int, int, bool&, int&, int&, int&, TCell*&)
 {
     return -1;
 }
@@ -40,7 +40,7 @@ int TSectionBase::Search(int, std::string_view, bool)
     return -1;
 }
 
-bool TSectionBase::PositionToPoint(TCanvas&, int, int&, int&)
+bool TSectionBase::PositionToPoint(TCanvas&, int, int, int&, int&)
 {
     return false;
 }

@@ -5,9 +5,11 @@
 //
 // Coordinates: Y is document Y (pixels from the top of the document, top
 // margin included) unless said otherwise; during layout X is relative to the
-// containing cell's left edge, during painting the container passes its
-// absolute window X. Character positions run over the whole document's text;
-// an inline image and a form control count one each, spaces and rules none.
+// containing cell's left edge; painting and the point queries get that left
+// edge in window X from the container, as they get the item's top, so that
+// nothing the device learns is written into the model. Character positions
+// run over the whole document's text; an inline image and a form control
+// count one each, spaces and rules none.
 
 #include <functional>
 #include <stdexcept>
@@ -20,6 +22,7 @@ class TCell;
 class TImageFormControlObj;
 class TImageObj;
 class TSectionList;
+class TTextSink;
 class IndentManager;
 struct TUrlTarget;
 
@@ -44,7 +47,7 @@ public:
     int SectionHeight = 0;
     // Height to paint: at least the section height, more when floats hang below.
     int DrawHeight = 0;
-    // Top of the item in document Y, set by layout or by painting.
+    // Top of the item in document Y, set by layout.
     int Y = 0;
     // First character position and number of positions the item owns.
     int StartPosition = 0;
@@ -52,8 +55,8 @@ public:
 
     // The operations, in the design's slot order.
 
-    // Sends the selected part of the item to the document's text sink.
-    virtual void CopySelection();
+    // Sends the selected part of the item to the sink.
+    virtual void CopySelection(TTextSink& sink);
 
     // Lays the item out at document Y y. `position` is the running character
     // position: the item takes its positions from it and advances it past
@@ -67,29 +70,32 @@ public:
     // item starts.
     virtual int Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent);
 
-    // The link under window X x and y relative to the item top. An image form
-    // control under the point is returned in `imageControl` (the target is then
-    // left alone); a text or image link fills `target`.
-    virtual bool LinkAt(TCanvas& canvas, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target);
+    // The link under window X x and y relative to the item top, the item's
+    // cell having its left edge at window X cellLeft. An image form control
+    // under the point is returned in `imageControl` (the target is then left
+    // alone); a text or image link fills `target`.
+    virtual bool LinkAt(TCanvas& canvas, int cellLeft, int x, int y, TImageFormControlObj*& imageControl,
+                        TUrlTarget& target);
 
     // The inline image under window X x and y relative to the item top, and the
     // point inside the picture.
-    virtual bool ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image);
+    virtual bool ImageAt(int cellLeft, int x, int y, int& yInImage, int& xInImage, TImageObj*& image);
 
     // The character position under window X x and y relative to the item top,
     // or -1. `insideText` tells whether the point lies on the text itself;
     // `lineHeight`, `lineTop` (relative to the item top) and `cursorX` (window X)
     // describe the line and where a caret would stand. `cell` receives the
     // innermost cell that answered, when none is recorded yet.
-    virtual int PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
+    virtual int PositionAt(TCanvas& canvas, int cellLeft, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
                            int& cursorX, TCell*& cell);
 
     // The first position at or after `start` where `text` occurs in the item,
     // or -1.
     virtual int Search(int start, std::string_view text, bool matchCase);
 
-    // Document Y of the line holding `position` and its X in cell coordinates.
-    virtual bool PositionToPoint(TCanvas& canvas, int position, int& y, int& x);
+    // Document Y of the line holding `position` and the character's window X,
+    // the item's cell having its left edge at window X cellLeft.
+    virtual bool PositionToPoint(TCanvas& canvas, int cellLeft, int position, int& y, int& x);
 
     // The character at `position` and the item that owns it.
     virtual bool CharAt(int position, char& ch, TSectionBase*& item);

@@ -15,22 +15,9 @@ std::int64_t NowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Points the document's text sink at a sink for the length of a copy walk.
-class TSinkScope {
-public:
-    TSinkScope(TSectionList& document, TTextSink& sink) : document_(document) { document_.TextSink = &sink; }
-    ~TSinkScope() { document_.TextSink = nullptr; }
-    TSinkScope(const TSinkScope&) = delete;
-    TSinkScope& operator=(const TSinkScope&) = delete;
-
-private:
-    TSectionList& document_;
-};
-
 } // namespace
 
-TSectionList::TSectionList(THtmlPane* owner, QWidget* paintPanel, TErrorBox& errorBox)
-    : TCell(this), Owner(owner), PaintPanel(paintPanel), ErrorBox(errorBox)
+TSectionList::TSectionList(TDocumentHost* host, TErrorBox& errorBox) : TCell(this), Host(host), ErrorBox(errorBox)
 {
     const TFontDefaults defaults;
     BaseFontSize = defaults.BaseFontSize;
@@ -39,8 +26,6 @@ TSectionList::TSectionList(THtmlPane* owner, QWidget* paintPanel, TErrorBox& err
     FontColor = defaults.FontColor;
     LinkColor = defaults.LinkColor;
     Charset = defaults.Charset;
-    AnimationTimer.setInterval(kAnimationInterval);
-    QObject::connect(&AnimationTimer, &QTimer::timeout, [this] { AnimationTick(); });
 }
 
 TSectionList::~TSectionList()
@@ -74,14 +59,13 @@ void TSectionList::Clear()
     Items.clear();
     FontLooks.Clear();
     LastRuns.Clear();
-    LastContent.reset();
-    lastContentCell_ = nullptr;
+    LastTextContent.reset();
     LastLines.clear();
 }
 
 int TSectionList::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidth)
 {
-    AnimationTimer.stop();
+    StopAnimationClock();
     if (ControlPlacement)
         ControlPlacement->SizeFromCanvas(*this, canvas);
     const int height = TCell::Layout(canvas, y, width, position, maxWidth);
@@ -92,15 +76,14 @@ int TSectionList::Layout(TCanvas& canvas, int y, int width, int& position, int& 
         image->SetAnimate(false, now);
         image->SetAnimate(true, now);
     }
-    if (HasAnimatedImages())
-        AnimationTimer.start();
+    StartAnimationClock();
     HideUnplacedControls();
     return height;
 }
 
 int TSectionList::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int clipWidth)
 {
-    AnimationTimer.stop();
+    StopAnimationClock();
     for (TGIFImage* image : AnimatedImages)
         image->SetPainted(false);
     // The display is true colour: the shared palette needs no selecting.
@@ -109,19 +92,32 @@ int TSectionList::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int cl
         HideUnplacedControls();
         ControlsNeedPlacing = false;
     }
-    if (HasAnimatedImages())
-        AnimationTimer.start();
+    StartAnimationClock();
     return bottom;
 }
 
 void TSectionList::AnimationTick()
 {
     const std::int64_t now = NowMs();
-    const TInvalidator ignore = [](const TRect&) {};
+    const TInvalidator repaint = [this](const TRect& band) {
+        if (Host)
+            Host->RepaintBand(band);
+    };
     for (TGIFImage* image : AnimatedImages)
         if (image->Painted())
-            image->AnimationStep(now, InvalidatePanel ? InvalidatePanel : ignore);
-    AnimationTimer.setInterval(kAnimationInterval);
+            image->AnimationStep(now, repaint);
+}
+
+void TSectionList::StartAnimationClock()
+{
+    if (Host && HasAnimatedImages())
+        Host->StartAnimationClock(kAnimationInterval);
+}
+
+void TSectionList::StopAnimationClock()
+{
+    if (Host)
+        Host->StopAnimationClock();
 }
 
 void TSectionList::SetYOffset(int offset)
@@ -211,8 +207,7 @@ void TSectionList::CopyToClipboard()
     if (SelectionBegin >= SelectionEnd)
         return;
     ClipBuffer sink;
-    const TSinkScope scope(*this, sink);
-    CopySelection();
+    CopySelection(sink);
     sink.Finish();
 }
 
@@ -221,8 +216,7 @@ int TSectionList::SelectionLength()
     if (SelectionBegin >= SelectionEnd)
         return 0;
     SelTextCount sink;
-    const TSinkScope scope(*this, sink);
-    CopySelection();
+    CopySelection(sink);
     return sink.Finish();
 }
 

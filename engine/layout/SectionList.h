@@ -1,9 +1,10 @@
 #pragma once
 // The document: the cell that holds the page body, with everything the page
 // shares (default fonts and colours, background, selection, forms, image maps,
-// animated images and their timer) and the links back to the viewer control.
+// animated images) and the host that shows it.
 
 #include "engine/layout/Cell.h"
+#include "engine/layout/DocumentHost.h"
 #include "engine/layout/LineList.h"
 #include "engine/base/Colors.h"
 #include "engine/canvas/Fonts.h"
@@ -13,21 +14,16 @@
 #include "engine/base/Rect.h"
 
 #include <QImage>
-#include <QTimer>
 
-#include <any>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QWidget;
 class TErrorBox;
 class TFormControlObj;
 class TGIFImage;
-class THtmlPane;
 class ThtmlForm;
-class TTextSink;
 
 // An image whose data the request handler will deliver later.
 struct TMissingImage {
@@ -35,6 +31,13 @@ struct TMissingImage {
     // The inline image that waits for it; null when the document's background
     // image waits.
     TImageObj* Image = nullptr;
+};
+
+// What an item type remembers of the item added last, to share with the
+// next one what both hold (the type belongs to the items' layer).
+class TItemMemory {
+public:
+    virtual ~TItemMemory() = default;
 };
 
 // What layout, painting and scrolling need done to the page's form controls.
@@ -61,18 +64,14 @@ public:
     // Unplaced form controls wait here while one of them has the focus.
     static constexpr int kOutOfSightLeft = -4000;
 
-    // The owner is the viewer control and the paint panel its drawing surface;
-    // both may be null where no viewer exists (tests, page export). Layout
-    // errors are reported through the error box.
-    TSectionList(THtmlPane* owner, QWidget* paintPanel, TErrorBox& errorBox);
+    // The host is the view that shows the document, null where none does
+    // (tests, the layout dump, page export). Layout errors are reported
+    // through the error box.
+    TSectionList(TDocumentHost* host, TErrorBox& errorBox);
     ~TSectionList();
 
-    THtmlPane* Owner;
-    QWidget* PaintPanel;
+    TDocumentHost* Host;
     TErrorBox& ErrorBox;
-    // Repaints a rectangle of the drawing surface (animation frames); empty
-    // where there is no surface.
-    TInvalidator InvalidatePanel;
     // Set by the first form control of the page; null while there is none.
     const TControlPlacement* ControlPlacement = nullptr;
 
@@ -114,20 +113,10 @@ public:
     TFontLooks FontLooks;
     // The font runs and the content of the text item added last and the
     // lines of the one laid out last: the next one that has the same
-    // (a page of line breaks, a table of numbers) shares them. The content's
-    // type belongs to the text items.
+    // (a page of line breaks, a table of numbers) shares them.
     TFontList LastRuns;
-    std::any LastContent;
+    std::unique_ptr<TItemMemory> LastTextContent;
     TLineList LastLines;
-    // Text items share contents only within a cell, which paints its items
-    // at one left edge (a content holds it): a cell calls this before it
-    // adds an item, and the last content is let go when the cell changes.
-    void ShareContentsWithin(const TCell& cell)
-    {
-        if (lastContentCell_ != &cell)
-            LastContent.reset();
-        lastContentCell_ = &cell;
-    }
     // The page background (the TCell background fields belong to table cells).
     TColor Background = clWindow;
     QImage BackgroundImage;          // null when there is none
@@ -138,11 +127,8 @@ public:
     std::vector<std::shared_ptr<ThtmlForm>> FormList;
     // Animated images in the document; their inline images own them.
     std::vector<TGIFImage*> AnimatedImages;
-    // The sink of the copy or count in progress, else null.
-    TTextSink* TextSink = nullptr;
     // Client-side image maps.
     std::vector<std::unique_ptr<TMapItem>> MapList;
-    QTimer AnimationTimer;
     // Every form control of the page, each registered once; their forms own them.
     std::vector<TFormControlObj*> FormControlList;
     std::vector<TMissingImage> MissingImages;
@@ -184,9 +170,11 @@ public:
 
 private:
     bool HasAnimatedImages() const { return !AnimatedImages.empty(); }
+    // The host's clock ticks while the page has animations.
+    void StartAnimationClock();
+    void StopAnimationClock();
     void ReleaseBackground();
 
     // The document holds a user of the background's cache entry.
     bool backgroundCacheHeld_ = false;
-    const TCell* lastContentCell_ = nullptr;
 };

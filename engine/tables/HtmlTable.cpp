@@ -647,8 +647,6 @@ int ThtmlTable::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentMa
         return y + SectionHeight;
 
     const int gridLeft = x + GridX;
-    PaintedX = gridLeft;
-    PaintedY = y;
     int gridTop = y;
     if (CaptionOnTop) {
         Caption.Cell.Paint(canvas, clip, y, x + TableX, TableWidth);
@@ -676,28 +674,30 @@ int ThtmlTable::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentMa
 // ---------------------------------------------------------------------------
 // Queries and walks
 
-ThtmlTable::TPartHit ThtmlTable::PartAt(int x, int y, int bottom)
+ThtmlTable::TPartHit ThtmlTable::PartAt(int cellLeft, int x, int y, int bottom)
 {
     if (y < 0 || y >= bottom)
         return {};
-    const int captionLeft = PaintedX + TableX - GridX;
+    const int captionLeft = cellLeft + TableX;
     const bool inCaption = captionLeft <= x && x <= captionLeft + TableWidth;
     if (CaptionOnTop && y < RowsStart)
-        return inCaption ? TPartHit{&Caption.Cell, 0} : TPartHit{};
+        return inCaption ? TPartHit{&Caption.Cell, 0, captionLeft} : TPartHit{};
     if (!CaptionOnTop && y >= RowsHeight)
-        return inCaption ? TPartHit{&Caption.Cell, RowsHeight} : TPartHit{};
-    if (x < PaintedX || x > PaintedX + GridWidth)
+        return inCaption ? TPartHit{&Caption.Cell, RowsHeight, captionLeft} : TPartHit{};
+    const int gridLeft = cellLeft + GridX;
+    if (x < gridLeft || x > gridLeft + GridWidth)
         return {};
 
     int rowTop = RowsStart;
     for (const auto& row : Rows) {
         if (rowTop > y)
             break; // cells of later rows start lower
-        int cellX = PaintedX;
+        int cellX = gridLeft;
         for (std::size_t column = 0; column < row->Cells.size(); ++column) {
             TCellObj& cell = *row->Cells[column];
             if (!cell.IsFiller() && cellX <= x && x < cellX + cell.Width && rowTop <= y && y < rowTop + cell.Height)
-                return {&cell.Cell, rowTop + CellSpacing + CellPadding + cell.VertOffset};
+                return {&cell.Cell, rowTop + CellSpacing + CellPadding + cell.VertOffset,
+                        cellX + CellSpacing + CellPadding};
             if (column < kColumnSlots)
                 cellX += ColumnWidths[column];
         }
@@ -706,27 +706,28 @@ ThtmlTable::TPartHit ThtmlTable::PartAt(int x, int y, int bottom)
     return {};
 }
 
-bool ThtmlTable::LinkAt(TCanvas& canvas, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target)
+bool ThtmlTable::LinkAt(TCanvas& canvas, int cellLeft, int x, int y, TImageFormControlObj*& imageControl,
+                        TUrlTarget& target)
 {
-    const TPartHit hit = PartAt(x, y, DrawHeight);
-    return hit.Cell && hit.Cell->LinkAt(canvas, x, y - hit.ContentTop, imageControl, target);
+    const TPartHit hit = PartAt(cellLeft, x, y, DrawHeight);
+    return hit.Cell && hit.Cell->LinkAt(canvas, hit.ContentLeft, x, y - hit.ContentTop, imageControl, target);
 }
 
-bool ThtmlTable::ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image)
+bool ThtmlTable::ImageAt(int cellLeft, int x, int y, int& yInImage, int& xInImage, TImageObj*& image)
 {
-    const TPartHit hit = PartAt(x, y, DrawHeight);
-    return hit.Cell && hit.Cell->ImageAt(x, y - hit.ContentTop, yInImage, xInImage, image);
+    const TPartHit hit = PartAt(cellLeft, x, y, DrawHeight);
+    return hit.Cell && hit.Cell->ImageAt(hit.ContentLeft, x, y - hit.ContentTop, yInImage, xInImage, image);
 }
 
-int ThtmlTable::PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
-                           int& cursorX, TCell*& cell)
+int ThtmlTable::PositionAt(TCanvas& canvas, int cellLeft, int x, int y, bool& insideText, int& lineHeight,
+                           int& lineTop, int& cursorX, TCell*& cell)
 {
     // A floating table takes no section height: its whole painted band counts.
-    const TPartHit hit = PartAt(x, y, DrawHeight);
+    const TPartHit hit = PartAt(cellLeft, x, y, DrawHeight);
     if (!hit.Cell)
         return -1;
-    const int position =
-        hit.Cell->PositionAt(canvas, x, y - hit.ContentTop, insideText, lineHeight, lineTop, cursorX, cell);
+    const int position = hit.Cell->PositionAt(canvas, hit.ContentLeft, x, y - hit.ContentTop, insideText,
+                                              lineHeight, lineTop, cursorX, cell);
     lineTop += hit.ContentTop;
     return position;
 }
@@ -753,11 +754,24 @@ int ThtmlTable::Search(int start, std::string_view text, bool matchCase)
     return found;
 }
 
-bool ThtmlTable::PositionToPoint(TCanvas& canvas, int position, int& y, int& x)
+bool ThtmlTable::PositionToPoint(TCanvas& canvas, int cellLeft, int position, int& y, int& x)
 {
     if (Rows.empty() || position > StartPosition + Length)
         return false;
-    return VisitParts([&](TCell& cell) { return cell.PositionToPoint(canvas, position, y, x); });
+    const auto inPart = [&](TCell& part, int partLeft) { return part.PositionToPoint(canvas, partLeft, position, y, x); };
+    const int captionLeft = cellLeft + TableX;
+    if (CaptionOnTop && inPart(Caption.Cell, captionLeft))
+        return true;
+    for (const auto& row : Rows) {
+        int cellX = cellLeft + GridX;
+        for (std::size_t column = 0; column < row->Cells.size(); ++column) {
+            if (inPart(row->Cells[column]->Cell, cellX + CellSpacing + CellPadding))
+                return true;
+            if (column < kColumnSlots)
+                cellX += ColumnWidths[column];
+        }
+    }
+    return !CaptionOnTop && inPart(Caption.Cell, captionLeft);
 }
 
 bool ThtmlTable::CharAt(int position, char& ch, TSectionBase*& item)
@@ -767,10 +781,10 @@ bool ThtmlTable::CharAt(int position, char& ch, TSectionBase*& item)
     return VisitParts([&](TCell& cell) { return cell.CharAt(position, ch, item); });
 }
 
-void ThtmlTable::CopySelection()
+void ThtmlTable::CopySelection(TTextSink& sink)
 {
-    VisitParts([](TCell& cell) {
-        cell.CopySelection();
+    VisitParts([&sink](TCell& cell) {
+        cell.CopySelection(sink);
         return false;
     });
 }

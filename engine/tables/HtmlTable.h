@@ -138,8 +138,6 @@ public:
     TColumnArray ColumnPercents{};
     int HSpace = 5;
     int ListLevel;
-    int PaintedX = 0;
-    int PaintedY = 0;
     bool HasBkColor = false;
     TColor BkColor = 0;
     bool HasSpacingColor = false;
@@ -155,15 +153,16 @@ public:
     // than 30 columns.
     void ExpandSpans();
 
-    void CopySelection() override;
+    void CopySelection(TTextSink& sink) override;
     int Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent) override;
     int Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent) override;
-    bool LinkAt(TCanvas& canvas, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target) override;
-    bool ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image) override;
-    int PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop, int& cursorX,
-                   TCell*& cell) override;
+    bool LinkAt(TCanvas& canvas, int cellLeft, int x, int y, TImageFormControlObj*& imageControl,
+                TUrlTarget& target) override;
+    bool ImageAt(int cellLeft, int x, int y, int& yInImage, int& xInImage, TImageObj*& image) override;
+    int PositionAt(TCanvas& canvas, int cellLeft, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
+                   int& cursorX, TCell*& cell) override;
     int Search(int start, std::string_view text, bool matchCase) override;
-    bool PositionToPoint(TCanvas& canvas, int position, int& y, int& x) override;
+    bool PositionToPoint(TCanvas& canvas, int cellLeft, int position, int& y, int& x) override;
     bool CharAt(int position, char& ch, TSectionBase*& item) override;
     void ApplyDefaultFonts() override;
     void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
@@ -173,7 +172,8 @@ private:
     // The caption or cell content under a point; no cell outside them.
     struct TPartHit {
         TCell* Cell = nullptr;
-        int ContentTop = 0; // the content's top relative to the table top
+        int ContentTop = 0;  // the content's top relative to the table top
+        int ContentLeft = 0; // the content's left edge in window X
     };
     enum class TFrame { Raised, Sunken };
 
@@ -211,8 +211,8 @@ private:
     void PaintFrame(TCanvas& canvas, const TRect& box, TFrame frame) const;
 
     // The part under window X x and y relative to the table top, when y lies
-    // above `bottom`.
-    TPartHit PartAt(int x, int y, int bottom);
+    // above `bottom`; the table's cell has its left edge at window X cellLeft.
+    TPartHit PartAt(int cellLeft, int x, int y, int bottom);
 
     // The caption on top, the cells row by row, the caption at the bottom,
     // until the visitor answers true.

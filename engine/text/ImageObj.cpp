@@ -2,7 +2,6 @@
 
 #include "engine/canvas/Canvas.h"
 #include "engine/canvas/Fonts.h"
-#include "engine/text/FormControlObj.h"
 #include "engine/images/ImageCache.h"
 #include "engine/images/ImageMap.h"
 #include "engine/base/MulDiv.h"
@@ -165,7 +164,6 @@ void TImageObj::FetchPicture(TImageCache& cache)
 
 void TImageObj::ComputeSize(TCanvas& canvas, int availableWidth, const TFontObj& run)
 {
-    HasBeenPainted = false;
     const TImageCache* cache = Document->ImageCache;
     const bool showImages = Document->ShowImages;
     if (showImages && Kind == TPictureKind::None && Document->ImageCache)
@@ -243,31 +241,40 @@ void TImageObj::SettleSize(TCanvas& canvas, int availableWidth, int naturalWidth
     }
 }
 
+int TImageObj::BoxTop(const TFontObj& run, int baselineY, int topY) const
+{
+    if (Align == TImageAlign::Middle)
+        return baselineY + run.Descent() - run.Height() / 2 - TotalHeight / 2;
+    if (Align == TImageAlign::Bottom)
+        return baselineY - TotalHeight;
+    return topY;
+}
+
+bool TImageObj::DrawsPlaceholder() const
+{
+    return !Document->ShowImages || IsPlaceholder() || Kind == TPictureKind::None;
+}
+
+int TImageObj::PictureInset() const
+{
+    return (DrawsPlaceholder() ? kPlaceholderInset : 0) + (Bordered ? 1 : 0);
+}
+
 void TImageObj::Draw(TCanvas& canvas, int x, const TFontObj& run, int baselineY, int topY)
 {
     const int offset = Document->YOffset;
-    const bool placeholderMode = !Document->ShowImages || IsPlaceholder() || Kind == TPictureKind::None;
+    const bool placeholderMode = DrawsPlaceholder();
     const int inset = placeholderMode ? kPlaceholderInset : 0;
-    const int border = Bordered ? 1 : 0;
 
     canvas.SetBrushStyle(TBrushStyle::Clear);
     const TColor savedColor = canvas.FontColor();
     canvas.SetFont(AltTextFont());
 
-    int top = topY;
-    if (Align == TImageAlign::Middle)
-        top = baselineY + run.Descent() - run.Height() / 2 - TotalHeight / 2;
-    else if (Align == TImageAlign::Bottom)
-        top = baselineY - TotalHeight;
-    top -= offset;
-
-    PaintedX = x + inset + border;
-    PaintedY = top + inset + border + offset;
-    HasBeenPainted = true;
+    const int top = BoxTop(run, baselineY, topY) - offset;
     const bool tooSmall = ImageHeight <= kPlaceholderSmallest || ImageWidth <= kPlaceholderSmallest;
     if (Document->ImageCache && !(placeholderMode && tooSmall)) {
         try {
-            DrawPicture(canvas, PaintedX, PaintedY - offset);
+            DrawPicture(canvas, x + PictureInset(), top + PictureInset());
         } catch (const std::exception&) {
             // The rest of the page is painted all the same.
         }
@@ -327,14 +334,12 @@ void TImageObj::DrawSunkenFrame(TCanvas& canvas, int left, int top) const
     canvas.LineTo(left, bottom);
 }
 
-bool TImageObj::Contains(int x, int y, int& xInImage, int& yInImage) const
+bool TImageObj::Contains(int boxLeft, int boxTop, int x, int y, int& xInImage, int& yInImage) const
 {
-    if (!HasBeenPainted)
-        return false;
     const int width = Bordered ? TotalWidth - 2 : TotalWidth;
     const int height = Bordered ? TotalHeight - 2 : TotalHeight;
-    const int dx = x - PaintedX;
-    const int dy = y - PaintedY;
+    const int dx = x - boxLeft - PictureInset();
+    const int dy = y - boxTop - PictureInset();
     if (dx < 0 || dx >= width || dy < 0 || dy >= height)
         return false;
     xInImage = dx;
@@ -416,12 +421,4 @@ TImageObj* TImageObjList::At(int textIndex) const
 {
     const int found = FirstAtOrAfter(textIndex);
     return found < Count() && (*this)[found].Index == textIndex ? &(*this)[found] : nullptr;
-}
-
-TImageObj* TImageObjList::ImageAt(int x, int y, int& xInImage, int& yInImage) const
-{
-    for (const auto& image : images_)
-        if (image->Contains(x, y, xInImage, yInImage))
-            return image.get();
-    return nullptr;
 }

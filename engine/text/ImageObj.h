@@ -72,9 +72,7 @@ public:
     bool IsMap = false;
     bool UsesMap = false;
     bool Bordered = false;
-    int PaintedX = 0;               // window X of the last painting
     int FloatX = 0;                 // floating picture's X from the cell's left edge
-    int PaintedY = 0;               // document Y of the last painting
     std::string MapName;
     int HSpace = kDefaultHSpace;
     TImageFormControlObj* ImageControl = nullptr;
@@ -91,13 +89,20 @@ public:
     // document Y (the line's baseline and the top the image hangs from).
     void Draw(TCanvas& canvas, int x, const TFontObj& run, int baselineY, int topY);
 
+    // Document Y of the top of the image's box when drawn so.
+    int BoxTop(const TFontObj& run, int baselineY, int topY) const;
+    // How far the picture sits inside the box: a placeholder's inset and a
+    // link border.
+    int PictureInset() const;
+
     // The width the image counts for in its section's width range: a
     // percentage follows the width it is laid out in, so the picture's own
     // width stands in for it.
     int RangeWidth() const;
 
-    // Whether window X x, document Y y lies on the picture, and where.
-    bool Contains(int x, int y, int& xInImage, int& yInImage) const;
+    // Whether window X x, document Y y lies on the picture whose box has its
+    // top left at window X boxLeft, document Y boxTop, and where.
+    bool Contains(int boxLeft, int boxTop, int x, int y, int& xInImage, int& yInImage) const;
 
     // The map of the document this image uses, or null.
     const TMapItem* FindMap() const;
@@ -108,13 +113,14 @@ public:
 
 private:
     void ReadAttributes(const TAttributeList& attributes);
+    // Shown as a placeholder box: images off, not fetched, waiting or failed.
+    bool DrawsPlaceholder() const;
     void FetchPicture(TImageCache& cache);
     void SettleSize(TCanvas& canvas, int availableWidth, int naturalWidth, int naturalHeight);
     void DrawPicture(TCanvas& canvas, int left, int top) const;
     void DrawSunkenFrame(TCanvas& canvas, int left, int top) const;
     int NaturalWidth = 0;           // the picture's own width, from the last sizing
     bool CacheHeld = false;         // the document uses the cache entry of Source
-    bool HasBeenPainted = false;    // painted since the last sizing: the hit test may use PaintedX and PaintedY
     mutable QImage PaletteCopyImage;
 };
 
@@ -133,8 +139,6 @@ public:
     int FirstAtOrAfter(int textIndex) const;
     // The image standing at the text index, or null.
     TImageObj* At(int textIndex) const;
-    // The first image under window X x, document Y y, with the point inside it.
-    TImageObj* ImageAt(int x, int y, int& xInImage, int& yInImage) const;
 
     auto begin() const { return images_.begin(); }
     auto end() const { return images_.end(); }

@@ -1,5 +1,6 @@
 #include "engine/text/ListItems.h"
 
+#include "engine/base/ScopeExit.h"
 #include "engine/canvas/Canvas.h"
 #include "engine/layout/IndentManager.h"
 #include "engine/layout/SectionList.h"
@@ -115,15 +116,8 @@ int TOListItem::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Ind
         return TSection::Layout(canvas, y, position, maxWidth, indent);
     // Every line of the item starts that much further right.
     indent.LeftEdgeX += push;
-    int height = 0;
-    try {
-        height = TSection::Layout(canvas, y, position, maxWidth, indent);
-    } catch (...) {
-        indent.LeftEdgeX -= push;
-        throw;
-    }
-    indent.LeftEdgeX -= push;
-    return height;
+    const TScopeExit unpush([&] { indent.LeftEdgeX -= push; });
+    return TSection::Layout(canvas, y, position, maxWidth, indent);
 }
 
 void TOListItem::WidthRange(TCanvas& canvas, int& minimum, int& maximum)

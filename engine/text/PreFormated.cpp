@@ -1,5 +1,6 @@
 #include "engine/text/PreFormated.h"
 
+#include "engine/base/ScopeExit.h"
 #include "engine/layout/IndentManager.h"
 
 #include <algorithm>
@@ -24,16 +25,12 @@ void TPreFormated::EndLine()
 
 int TPreFormated::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent)
 {
-    const int savedWidth = indent.Width;
-    indent.Width = kPreformattedWidth;
     int height = 0;
-    try {
+    {
+        const int savedWidth = std::exchange(indent.Width, kPreformattedWidth);
+        const TScopeExit restoreWidth([&] { indent.Width = savedWidth; });
         height = TSection::Layout(canvas, y, position, maxWidth, indent);
-    } catch (...) {
-        indent.Width = savedWidth;
-        throw;
     }
-    indent.Width = savedWidth;
     int minimum = 0;
     WidthRange(canvas, minimum, maxWidth);
     return height;

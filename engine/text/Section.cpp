@@ -102,7 +102,7 @@ int FitChunk(const TFontFace& face, const char* text, int length, int available)
 auto FirstControlAtOrAfter(const TFormControlList& controls, int index)
 {
     return std::lower_bound(controls.begin(), controls.end(), index,
-                            [](const TFormControlObj* control, int i) { return control->Position < i; });
+                            [](const TInlineControl* control, int i) { return control->Position < i; });
 }
 
 // The plain text from index that crosses no run start, mark, line end or limit.
@@ -146,22 +146,31 @@ TSection::~TSection() = default;
 
 bool TSection::TContent::operator==(const TContent& other) const
 {
-    return !Objects && !other.Objects && PaintedLeft == other.PaintedLeft && Text == other.Text.View()
-           && Fonts == other.Fonts;
+    return !Objects && !other.Objects && Text == other.Text.View() && Fonts == other.Fonts;
 }
+
+struct TSection::TLastContent final : TItemMemory {
+    TSharedValue<TContent> Content;
+};
 
 void TSection::ShareContentWithLast()
 {
     if (!Document)
         return;
+    std::unique_ptr<TItemMemory>& memory = Document->LastTextContent;
     // A content with images or controls stays this section's alone.
     if (content_->Objects) {
-        Document->LastContent.reset();
+        memory.reset();
         return;
     }
-    if (const auto* last = std::any_cast<TSharedValue<TContent>>(&Document->LastContent))
-        content_.ShareIfEqual(*last);
-    Document->LastContent = content_;
+    // Only text sections leave a memory there.
+    auto* last = static_cast<TLastContent*>(memory.get());
+    if (!last) {
+        memory = std::make_unique<TLastContent>();
+        last = static_cast<TLastContent*>(memory.get());
+    }
+    content_.ShareIfEqual(last->Content);
+    last->Content = content_;
 }
 
 TSection::TInlineObjects& TSection::OwnInlineObjects()
@@ -285,7 +294,7 @@ TImageObj& TSection::AddImage(const TAttributeList& attributes, TCell* cell)
     return image;
 }
 
-void TSection::AddFormControl(TFormControlObj& control)
+void TSection::AddFormControl(TInlineControl& control)
 {
     control.Position = Length;
     OwnInlineObjects().FormControls.Add(&control);
@@ -296,7 +305,6 @@ TImageObj& TSection::AddImageControl(TImageFormControlObj& control, const TAttri
 {
     TImageObj& image = AddImage(attributes, cell);
     image.ImageControl = &control;
-    control.Position = image.Index;
     return image;
 }
 
@@ -328,7 +336,7 @@ int TSection::NextControl(int index) const
     return next != FormControls().end() ? (*next)->Position - index : kNoneAhead;
 }
 
-TFormControlObj* TSection::ControlAt(int index) const
+TInlineControl* TSection::ControlAt(int index) const
 {
     if (FormControls().IsEmpty())
         return nullptr;
@@ -353,7 +361,7 @@ int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
                 width = ExtentSum(width, image->TotalWidth);
             ++index;
         } else if (character == kControlMark) {
-            if (const TFormControlObj* control = ControlAt(index))
+            if (const TInlineControl* control = ControlAt(index))
                 width = ExtentSum(width, control->Width());
             ++index;
         } else if (character == kLineEnd) {
@@ -384,7 +392,7 @@ int TSection::CharsFitting(int index, int count, int width) const
             if (character == kImageMark) {
                 if (const TImageObj* image = Images().At(at); image && !image->IsFloating())
                     markWidth = image->TotalWidth;
-            } else if (const TFormControlObj* control = ControlAt(at)) {
+            } else if (const TInlineControl* control = ControlAt(at)) {
                 markWidth = control->Width();
             }
             if (sum + markWidth > width)
@@ -469,7 +477,7 @@ int TSection::FitLine(int start, int remaining, int width, TLineState& state, In
                 break;
             ++total;
         } else if (character == kControlMark) {
-            if (const TFormControlObj* control = ControlAt(at))
+            if (const TInlineControl* control = ControlAt(at))
                 sum += control->Width();
             if (width < sum)
                 break;
@@ -619,7 +627,7 @@ int TSection::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Inden
     SizeImages(canvas);
     for (const auto& image : Images())
         maxWidth = std::max(maxWidth, image->TotalWidth + Indent());
-    for (const TFormControlObj* control : FormControls())
+    for (const TInlineControl* control : FormControls())
         if (control->HasWidget())
             maxWidth = std::max(maxWidth, control->Width() + Indent());
 
@@ -700,11 +708,6 @@ void TSection::PaintMarker(TCanvas&, int, int, const LineRec&) {}
 
 int TSection::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent)
 {
-    Y = y;
-    // Sections share a content only within a cell, and a cell paints all its
-    // items at one left edge.
-    if (content_->PaintedLeft != x)
-        content_.Shared().PaintedLeft = x;
     const int offset = Document->YOffset;
     if (y + DrawHeight - offset < clip.Top || y - offset >= clip.Bottom || Lines.empty())
         return y + SectionHeight;
@@ -722,24 +725,23 @@ int TSection::Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentMana
         const int textBottom = lineTop + line.SpaceBefore + line.TextHeight;
         if (index == markerLine && ListKind != TListKind::None)
             PaintMarker(canvas, FirstLineLeft() + x, textBottom, line);
-        PaintLine(canvas, clip, line, textBottom, indent);
+        PaintLine(canvas, clip, line, textBottom, x, indent);
     }
     return y + SectionHeight;
 }
 
-void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line, int textBottom,
+void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line, int textBottom, int cellLeft,
                          IndentManager& indent)
 {
     const int offset = Document->YOffset;
     const int lineTop = textBottom - line.TextHeight - line.SpaceBefore;
     const int baseline = textBottom - line.Descent;
-    int x = PaintedX(line);
+    int x = LineLeft(cellLeft, line);
 
     const int selectionBegin = Document->SelectionBegin - StartPosition;
     const int selectionEnd = Document->SelectionEnd - StartPosition;
     const bool hasSelection = selectionBegin < selectionEnd;
-    const int paintedLeft = content_->PaintedLeft;
-    const TRect preClip{paintedLeft, lineTop - offset, paintedLeft + indent.ClipWidth, textBottom - offset};
+    const TRect preClip{cellLeft, lineTop - offset, cellLeft + indent.ClipWidth, textBottom - offset};
 
     bool atLineStart = true;
     const int end = line.Start + line.Count;
@@ -763,7 +765,7 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line
             continue;
         }
         if (character == kControlMark) {
-            if (TFormControlObj* control = ControlAt(index)) {
+            if (TInlineControl* control = ControlAt(index)) {
                 const int top = textBottom - control->Height() - (control->SitsOnBaseline ? line.Descent : 0);
                 control->Place(x, top - offset, Document->Background);
                 x += control->Width();
@@ -862,19 +864,21 @@ bool TSection::ImageLink(TImageObj& image, int xInImage, int yInImage, TImageFor
     return true;
 }
 
-bool TSection::LinkAt(TCanvas&, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target)
+bool TSection::LinkAt(TCanvas&, int cellLeft, int x, int y, TImageFormControlObj*& imageControl,
+                      TUrlTarget& target)
 {
     int xInImage = 0;
     int yInImage = 0;
-    if (TImageObj* image = Images().ImageAt(x, Y + y, xInImage, yInImage))
+    if (TImageObj* image = ImageUnder(cellLeft, x, Y + y, xInImage, yInImage))
         return ImageLink(*image, xInImage, yInImage, imageControl, target);
     const int index = LineAtY(y);
     if (index < 0)
         return false;
     const LineRec line = Lines[index];
-    if (x < PaintedX(line))
+    const int lineLeft = LineLeft(cellLeft, line);
+    if (x < lineLeft)
         return false;
-    const int k = CharsFitting(line.Start, line.Count, x - PaintedX(line));
+    const int k = CharsFitting(line.Start, line.Count, x - lineLeft);
     if (k >= line.Count)
         return false;
     const TFontObj& run = RunAt(line.Start + k);
@@ -884,23 +888,71 @@ bool TSection::LinkAt(TCanvas&, int x, int y, TImageFormControlObj*& imageContro
     return true;
 }
 
-bool TSection::ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image)
+bool TSection::OnlyFloatsBefore(const LineRec& line, int index) const
 {
-    TImageObj* found = Images().ImageAt(x, Y + y, xInImage, yInImage);
+    for (int at = line.Start; at < index; ++at) {
+        const char character = Text()[static_cast<std::size_t>(at)];
+        if (character == kLineEnd)
+            continue;
+        if (character != kImageMark)
+            return false;
+        if (const TImageObj* image = Images().At(at); image && !image->IsFloating())
+            return false;
+    }
+    return true;
+}
+
+// The same geometry as PaintLine's, for one image.
+bool TSection::ImageBox(const TImageObj& image, int cellLeft, int& left, int& top) const
+{
+    const int found = Lines.LineAtIndex(image.Index);
+    if (found < 0)
+        return false;
+    const LineRec line = Lines[found];
+    if (image.Index >= line.Start + line.Count)
+        return false;
+    const int lineTop = Y + line.Top;
+    const int textBottom = lineTop + line.SpaceBefore + line.TextHeight;
+    const TFontObj& run = RunAt(image.Index);
+    if (image.IsFloating()) {
+        left = cellLeft + image.FloatX;
+        const int hangsFrom = OnlyFloatsBefore(line, image.Index) ? lineTop : lineTop + line.FullHeight();
+        top = image.BoxTop(run, textBottom - line.Descent, hangsFrom);
+    } else {
+        left = LineLeft(cellLeft, line) + TextWidth(line.Start, image.Index - line.Start);
+        top = image.BoxTop(run, textBottom - line.Descent, textBottom - line.TextHeight);
+    }
+    return true;
+}
+
+TImageObj* TSection::ImageUnder(int cellLeft, int x, int y, int& xInImage, int& yInImage) const
+{
+    for (const auto& image : Images()) {
+        int left = 0;
+        int top = 0;
+        if (ImageBox(*image, cellLeft, left, top) && image->Contains(left, top, x, y, xInImage, yInImage))
+            return image.get();
+    }
+    return nullptr;
+}
+
+bool TSection::ImageAt(int cellLeft, int x, int y, int& yInImage, int& xInImage, TImageObj*& image)
+{
+    TImageObj* found = ImageUnder(cellLeft, x, Y + y, xInImage, yInImage);
     if (!found)
         return false;
     image = found;
     return true;
 }
 
-int TSection::PositionAt(TCanvas&, int x, int y, bool& insideText, int& lineHeight, int& lineTop, int& cursorX,
-                         TCell*&)
+int TSection::PositionAt(TCanvas&, int cellLeft, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
+                         int& cursorX, TCell*&)
 {
     const int index = LineAtY(y);
     if (index < 0)
         return -1;
     const LineRec line = Lines[index];
-    const int paintedX = PaintedX(line);
+    const int paintedX = LineLeft(cellLeft, line);
     insideText = true;
     lineHeight = line.TextHeight;
     lineTop = line.SpaceBefore + line.Top;
@@ -924,7 +976,7 @@ int TSection::PositionAt(TCanvas&, int x, int y, bool& insideText, int& lineHeig
     return StartPosition + line.Start + k;
 }
 
-bool TSection::PositionToPoint(TCanvas&, int position, int& y, int& x)
+bool TSection::PositionToPoint(TCanvas&, int cellLeft, int position, int& y, int& x)
 {
     const int index = position - StartPosition;
     if (Length == 0 || index < 0 || index > Length)
@@ -938,7 +990,7 @@ bool TSection::PositionToPoint(TCanvas&, int position, int& y, int& x)
     if (index >= line.Start + line.Count)
         return false;
     y = Y + line.Top;
-    x = TextWidth(line.Start, index - line.Start) + line.IndentX;
+    x = LineLeft(cellLeft, line) + TextWidth(line.Start, index - line.Start);
     return true;
 }
 
@@ -973,10 +1025,9 @@ int TSection::Search(int start, std::string_view text, bool matchCase)
     return -1;
 }
 
-void TSection::CopySelection()
+void TSection::CopySelection(TTextSink& sink)
 {
-    TTextSink* sink = Document ? Document->TextSink : nullptr;
-    if (!sink)
+    if (!Document)
         return;
     const int begin = Document->SelectionBegin - StartPosition;
     const int end = Document->SelectionEnd - StartPosition;
@@ -993,14 +1044,14 @@ void TSection::CopySelection()
         if (from >= std::min(to, textEnd))
             continue;
         if (begin <= line.Start)
-            sink->AddText(std::string(static_cast<std::size_t>(
+            sink.AddText(std::string(static_cast<std::size_t>(
                                           kCopySpacesPerIndent * std::max(0, line.IndentX / IndentManagerBasic::kListIndent)),
                                       ' '));
         const std::string_view part(Text().data() + from, static_cast<std::size_t>(std::min(to, textEnd) - from));
         if (to >= textEnd)
-            sink->AddTextCR(part);
+            sink.AddTextCR(part);
         else
-            sink->AddText(part);
+            sink.AddText(part);
     }
 }
 

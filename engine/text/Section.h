@@ -8,7 +8,7 @@
 #include "engine/base/CompactText.h"
 #include "engine/base/SharedValue.h"
 #include "engine/canvas/Fonts.h"
-#include "engine/text/FormControlObj.h"
+#include "engine/text/InlineControl.h"
 #include "engine/text/ImageObj.h"
 #include "engine/layout/LineList.h"
 #include "engine/layout/SectionBase.h"
@@ -21,7 +21,6 @@
 
 class TAttributeList;
 class TCell;
-class TFormControlObj;
 class TImageFormControlObj;
 
 // What the builder has switched on for the text it reads: bold, italic and
@@ -59,10 +58,10 @@ public:
     // A page can hold a million sections, most of them alike (a page of line
     // breaks, a table of numbers): a section is 56 bytes, its list level
     // (below the builder's nesting limit) and modes packed into the room the
-    // base leaves; it shares its lines with
-    // the sections laid out alike before it, and what the builder gave it
-    // (text, runs, images and controls) with those before it in its cell
-    // that were given the same.
+    // base leaves; it shares its lines with the sections laid out alike
+    // before it, and what the builder gave it (text, runs, images and
+    // controls) with the section added before it when that was given the
+    // same, wherever on the page.
     int ListLevel : 26;
     TListKind ListKind : 2 = TListKind::None;
     TParaAlign Alignment : 2;
@@ -100,8 +99,9 @@ public:
     TImageObj& AddImage(const TAttributeList& attributes, TCell* cell);
     // A control made by the form factory: appended to the controls at the end
     // of the text, with a control mark.
-    void AddFormControl(TFormControlObj& control);
-    // An image control stands in the text as an inline image that leads to it.
+    void AddFormControl(TInlineControl& control);
+    // An image control stands in the text as an inline image that leads to
+    // it; the control stands at the image's index.
     TImageObj& AddImageControl(TImageFormControlObj& control, const TAttributeList& attributes, TCell* cell);
 
     // Lookups over the text (indexes relative to the section).
@@ -112,7 +112,7 @@ public:
     // when there is none.
     int NextImage(int index) const;
     int NextControl(int index) const;
-    TFormControlObj* ControlAt(int index) const;
+    TInlineControl* ControlAt(int index) const;
     // Width of count characters from index as laid out; floating images
     // count nothing.
     int TextWidth(int index, int count, bool ignoreTrailingSpaces = false) const;
@@ -121,18 +121,21 @@ public:
     int CharsFitting(int index, int count, int width) const;
     // The line holding y relative to the section top, or -1.
     int LineAtY(int y) const { return Lines.LineAtY(y); }
-    // Window X of the line's first character at the last painting.
-    int PaintedX(const LineRec& line) const { return content_->PaintedLeft + line.IndentX; }
+    // Whether the two sections hold one content, which the builder gave both.
+    bool SharesContentWith(const TSection& other) const { return content_.SharesWith(other.content_); }
+    // Window X of the line's first character for the cell's left edge at cellLeft.
+    static int LineLeft(int cellLeft, const LineRec& line) { return cellLeft + line.IndentX; }
 
-    void CopySelection() override;
+    void CopySelection(TTextSink& sink) override;
     int Layout(TCanvas& canvas, int y, int& position, int& maxWidth, IndentManager& indent) override;
     int Paint(TCanvas& canvas, const TRect& clip, int y, int x, IndentManager& indent) override;
-    bool LinkAt(TCanvas& canvas, int x, int y, TImageFormControlObj*& imageControl, TUrlTarget& target) override;
-    bool ImageAt(int x, int y, int& yInImage, int& xInImage, TImageObj*& image) override;
-    int PositionAt(TCanvas& canvas, int x, int y, bool& insideText, int& lineHeight, int& lineTop, int& cursorX,
-                   TCell*& cell) override;
+    bool LinkAt(TCanvas& canvas, int cellLeft, int x, int y, TImageFormControlObj*& imageControl,
+                TUrlTarget& target) override;
+    bool ImageAt(int cellLeft, int x, int y, int& yInImage, int& xInImage, TImageObj*& image) override;
+    int PositionAt(TCanvas& canvas, int cellLeft, int x, int y, bool& insideText, int& lineHeight, int& lineTop,
+                   int& cursorX, TCell*& cell) override;
     int Search(int start, std::string_view text, bool matchCase) override;
-    bool PositionToPoint(TCanvas& canvas, int position, int& y, int& x) override;
+    bool PositionToPoint(TCanvas& canvas, int cellLeft, int position, int& y, int& x) override;
     bool CharAt(int position, char& ch, TSectionBase*& item) override;
     void ApplyDefaultFonts() override;
     void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
@@ -166,20 +169,29 @@ private:
         // Contents are shared only while they hold no image or control, so
         // a copy (made when a shared content changes) has none.
         std::unique_ptr<TInlineObjects> Objects;
-        int PaintedLeft = 0; // window X of the cell's left edge at the last painting
 
         TContent() = default;
-        TContent(const TContent& other) : Text(other.Text), Fonts(other.Fonts), PaintedLeft(other.PaintedLeft) {}
+        TContent(const TContent& other) : Text(other.Text), Fonts(other.Fonts) {}
         bool operator==(const TContent& other) const;
     };
+    // The content of the text section added last, kept by the document.
+    struct TLastContent;
 
     const TInlineObjects& InlineObjects() const { return content_->Objects ? *content_->Objects : kNoInlineObjects; }
     // The content, made this section's own first.
     TContent& OwnContent() { return content_.Own(); }
     TCompactText& OwnText() { return OwnContent().Text; }
-    // Shares the content of the text section added last to the same cell
-    // when it is the same, and leaves this one for the next.
+    // Shares the content of the text section added last when it is the
+    // same, and leaves this one for the next.
     void ShareContentWithLast();
+    // The image under window X x, document Y y, for the cell's left edge at
+    // cellLeft, with the point inside the picture.
+    TImageObj* ImageUnder(int cellLeft, int x, int y, int& xInImage, int& yInImage) const;
+    // Where the image's box stands when painted: its left in window X and
+    // its top in document Y. False when its line is not laid out.
+    bool ImageBox(const TImageObj& image, int cellLeft, int& left, int& top) const;
+    // Whether only floating images stand in the line before the index.
+    bool OnlyFloatsBefore(const LineRec& line, int index) const;
 
     struct TLineState;
     struct TFitState;
@@ -191,7 +203,8 @@ private:
     int ClearSpace(int y, const IndentManager& indent) const;
     // Sizes the images for the available width of the last layout.
     void SizeImages(TCanvas& canvas);
-    void PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line, int textBottom, IndentManager& indent);
+    void PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line, int textBottom, int cellLeft,
+                   IndentManager& indent);
     void PaintText(TCanvas& canvas, const TRect& clip, const TFontObj& run, std::string_view chunk, int x,
                    int baseline, bool selected, const TRect* preClip) const;
     bool ImageLink(TImageObj& image, int xInImage, int yInImage, TImageFormControlObj*& imageControl,

@@ -1,6 +1,6 @@
 #include "engine/viewer/HtmlPane.h"
 
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 #include "engine/lexer/LinkNames.h"
 #include "engine/viewer/PaintPanel.h"
 
@@ -58,7 +58,8 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
       panel_(new TPaintPanel(this)),
       verticalBar_(new QScrollBar(Qt::Vertical, this)),
       horizontalBar_(new QScrollBar(Qt::Horizontal, this)),
-      document_(std::make_unique<TSectionList>(this, panel_, errorBox)),
+      host_(*panel_),
+      document_(std::make_unique<TSectionList>(&host_, errorBox)),
       defFontName_("Times New Roman"),
       defPreFontName_("Courier New")
 {
@@ -68,7 +69,7 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
 
     panel_->move(1, 1);
     panel_->setCursor(TImageCache::IBeamCursor);
-    document_->InvalidatePanel = [this](const TRect& rect) { panel_->update(ToQRect(rect)); };
+    host_.Serve(*document_);
     panel_->OnDrawBackground = [this](TCanvas& canvas, const TRect& damaged) { DrawBackground(canvas, damaged); };
     panel_->OnPaint = [this](TCanvas& canvas, const TRect& damaged) { PaintDocument(canvas, damaged); };
     panel_->OnMouseDown = [this](QMouseEvent& event) { PanelMouseDown(event); };
@@ -687,7 +688,7 @@ void THtmlPane::PaintDocument(TCanvas& canvas, const TRect& damaged)
     // the damaged rectangle can be skipped with the same pixels.
     if (document_->FormControlList.empty() && document_->AnimatedImages.empty())
         clip = clip.Intersected(damaged);
-    document_->Paint(canvas, clip, marginHeight_, marginWidth_ - HScrollPos(), kMaxScrollWidth);
+    document_->Paint(canvas, clip, marginHeight_, DocumentLeft(), kMaxScrollWidth);
 }
 
 void THtmlPane::PaintPanelInto(QImage& image, const QRect& rectangle)

@@ -18,6 +18,7 @@
 #include "engine/images/ImageCache.h"
 #include "engine/layout/SectionList.h"
 #include "engine/lexer/LinkNames.h"
+#include "engine/viewer/PageHost.h"
 #include "engine/base/ViewedFileType.h"
 
 #include <QTimer>
@@ -321,6 +322,8 @@ private:
     void ScrollDocumentYIntoView(int y);
 
     // Mouse.
+    // Window X of the document's left edge: the margin, less the scrolling.
+    int DocumentLeft() const { return marginWidth_ - HScrollPos(); }
     int DocumentY(int panelY) const;
     int PositionAtPanel(int x, int y, bool& insideText, int& lineTop);
     void ExtendSelection(int x, int y);
@@ -332,6 +335,7 @@ private:
     TPaintPanel* panel_;
     QScrollBar* verticalBar_;
     QScrollBar* horizontalBar_;
+    TPageHost host_;
     std::unique_ptr<TSectionList> document_;
     TAnchorList nameList_;
     THtmlBuilder builder_;

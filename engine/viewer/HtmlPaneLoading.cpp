@@ -157,6 +157,7 @@ THtmlHandlers THtmlPane::PageHandlers()
                              const std::string& content) { MetaReceiver(httpEq, name, content); };
     handlers.OnSound = OnSoundRequest;
     handlers.OnInclude = OnInclude;
+    handlers.Sender = this;
     return handlers;
 }
 

@@ -3,7 +3,7 @@
 
 #include "engine/viewer/HtmlPane.h"
 
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 #include "engine/forms/HtmlForm.h"
 #include "engine/viewer/PaintPanel.h"
 
@@ -44,7 +44,7 @@ int THtmlPane::PositionAtPanel(int x, int y, bool& insideText, int& lineTop)
     TCell* cell = nullptr;
     insideText = false;
     lineTop = 0;
-    return document_->PositionAt(measure_, x, DocumentY(y), insideText, lineHeight, lineTop, cursorX, cell);
+    return document_->PositionAt(measure_, DocumentLeft(), x, DocumentY(y), insideText, lineHeight, lineTop, cursorX, cell);
 }
 
 void THtmlPane::UpdateHotSpot(const std::string& url, const std::string& target)
@@ -105,14 +105,14 @@ void THtmlPane::PanelMouseMove(QMouseEvent& event)
     TImageObj* image = nullptr;
     int xInImage = 0;
     int yInImage = 0;
-    if (document_->LinkAt(measure_, point.x(), documentY, imageControl, link)) {
+    if (document_->LinkAt(measure_, DocumentLeft(), point.x(), documentY, imageControl, link)) {
         panel_->setCursor(TImageCache::HandCursor);
         if (!imageControl) {
             url = link.Url;
             target = link.Target;
         }
     } else if ((OnImageClick || OnImageOver) &&
-               document_->ImageAt(point.x(), documentY, yInImage, xInImage, image)) {
+               document_->ImageAt(DocumentLeft(), point.x(), documentY, yInImage, xInImage, image)) {
         panel_->setCursor(Qt::ArrowCursor);
         if (OnImageOver)
             OnImageOver(*this, *image, event.modifiers(), xInImage, yInImage);
@@ -200,7 +200,7 @@ void THtmlPane::PanelMouseUp(QMouseEvent& event)
     int xInImage = 0;
     int yInImage = 0;
     if (OnImageClick || OnRightClick) {
-        if (!document_->ImageAt(point.x(), documentY, yInImage, xInImage, image))
+        if (!document_->ImageAt(DocumentLeft(), point.x(), documentY, yInImage, xInImage, image))
             image = nullptr;
     }
     if (image && OnImageClick) {
@@ -218,7 +218,7 @@ void THtmlPane::PanelMouseUp(QMouseEvent& event)
         }
         TImageFormControlObj* imageControl = nullptr;
         TUrlTarget link;
-        if (document_->LinkAt(measure_, point.x(), documentY, imageControl, link) && !imageControl) {
+        if (document_->LinkAt(measure_, DocumentLeft(), point.x(), documentY, imageControl, link) && !imageControl) {
             parameters.Url = link.Url;
             parameters.Target = link.Target;
         }
@@ -238,11 +238,11 @@ void THtmlPane::PanelMouseUp(QMouseEvent& event)
         return;
     TImageFormControlObj* imageControl = nullptr;
     TUrlTarget link;
-    if (!document_->LinkAt(measure_, point.x(), documentY, imageControl, link))
+    if (!document_->LinkAt(measure_, DocumentLeft(), point.x(), documentY, imageControl, link))
         return;
     if (imageControl) {
         TImageObj* picture = nullptr;
-        if (document_->ImageAt(point.x(), documentY, yInImage, xInImage, picture) && imageControl->Form)
+        if (document_->ImageAt(DocumentLeft(), point.x(), documentY, yInImage, xInImage, picture) && imageControl->Form)
             imageControl->Form->ImageClicked(*imageControl, xInImage, yInImage);
         return;
     }
@@ -266,7 +266,7 @@ void THtmlPane::PanelDoubleClick(QMouseEvent& event)
     // The position must lie on the line that was clicked.
     int pointY = 0;
     int pointX = 0;
-    if (!document_->PositionToPoint(measure_, caretPos_, pointY, pointX) || pointY - marginHeight_ != lineTop)
+    if (!document_->PositionToPoint(measure_, DocumentLeft(), caretPos_, pointY, pointX) || pointY - marginHeight_ != lineTop)
         return;
     char ch = 0;
     TSectionBase* clickedItem = nullptr;
@@ -304,7 +304,7 @@ bool THtmlPane::Find(std::string_view text, bool matchCase)
     caretPos_ = found + length;
     int y = 0;
     int x = 0;
-    if (document_->PositionToPoint(measure_, found, y, x))
+    if (document_->PositionToPoint(measure_, DocumentLeft(), found, y, x))
         ScrollDocumentYIntoView(y);
     update();
     panel_->update();

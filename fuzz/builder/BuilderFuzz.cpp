@@ -11,6 +11,7 @@
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/images/ImageCache.h"
 #include "engine/layout/SectionList.h"
+#include "engine/viewer/PageHost.h"
 
 #include <QApplication>
 #include <QImage>
@@ -65,17 +66,17 @@ void AskPoints(TSectionList& document, int width)
         for (int x = 0; x < width; x += kStep) {
             TImageFormControlObj* control = nullptr;
             TUrlTarget target;
-            document.LinkAt(canvas, x, y, control, target);
+            document.LinkAt(canvas, 0, x, y, control, target);
             int yInImage = 0;
             int xInImage = 0;
             TImageObj* image = nullptr;
-            document.ImageAt(x, y, yInImage, xInImage, image);
+            document.ImageAt(0, x, y, yInImage, xInImage, image);
             bool insideText = false;
             int lineHeight = 0;
             int lineTop = 0;
             int cursorX = 0;
             TCell* cell = nullptr;
-            document.PositionAt(canvas, x, y, insideText, lineHeight, lineTop, cursorX, cell);
+            document.PositionAt(canvas, 0, x, y, insideText, lineHeight, lineTop, cursorX, cell);
         }
     }
 }
@@ -88,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TSilentErrorBox errors;
     TImageCache cache;
     QWidget panel;
-    TSectionList document(nullptr, &panel, errors);
+    TPageHost host(panel);
+    TSectionList document(&host, errors);
     document.ImageCache = &cache;
     document.SetFonts("Times New Roman", "Courier New", kSystemColorFlag | 0x0F, 0x00FF0000,
                       kSystemColorFlag | 0x12, 12);

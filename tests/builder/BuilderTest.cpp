@@ -337,6 +337,48 @@ TEST(BuilderText, Html4NamesNumbersAndLineEndReferences)
 
 // ---- Images, forms, maps ----
 
+TEST(BuilderSharing, CellsSayingTheSameInAnotherLookKeepTheirLooks)
+{
+    // One word in four cells: plain, bold, as a link and two sizes larger.
+    TBuiltPage page("<TABLE><TR><TD>mot<TD><B>mot</B><TD><A HREF=\"a.htm\">mot</A>"
+                    "<TD><FONT SIZE=+2>mot</FONT></TABLE>");
+    const ThtmlTable& table = page.TableAt(0);
+    const auto cellRun = [&](std::size_t column) -> const TFontObj& {
+        const TSection& section = TBuiltPage::SectionAt(table.Rows[0]->Cells[column]->Cell, 0);
+        EXPECT_EQ(section.Text(), "mot");
+        return RunAt(section, 0);
+    };
+    const TFontObj& plain = cellRun(0);
+    EXPECT_FALSE(plain.Font().Style().Has(TFontStyle::Bold));
+    EXPECT_TRUE(cellRun(1).Font().Style().Has(TFontStyle::Bold));
+    EXPECT_EQ(cellRun(2).Link.Url, "a.htm");
+    EXPECT_GT(cellRun(3).Font().Size(), plain.Font().Size());
+}
+
+TEST(BuilderSharing, IdenticalCellsShareOneContentAfterPainting)
+{
+    std::string html = "<TABLE BORDER>";
+    for (int row = 0; row < 50; ++row)
+        html += "<TR><TD>42<TD>42<TD>42";
+    TBuiltPage page(html + "</TABLE><P>42");
+    TCanvas measure;
+    int position = 0;
+    int maxWidth = 0;
+    const int height = page.Document.Layout(measure, 0, 400, position, maxWidth);
+    QImage image(420, height, QImage::Format_RGB32);
+    {
+        TCanvas canvas(&image);
+        page.Document.Paint(canvas, {0, 0, 420, height}, 0, 10, 400);
+    }
+    // Every cell and the paragraph below the table hold the first cell's content.
+    const ThtmlTable& table = page.TableAt(0);
+    const TSection& first = TBuiltPage::SectionAt(table.Rows[0]->Cells[0]->Cell, 0);
+    for (const auto& row : table.Rows)
+        for (const auto& cell : row->Cells)
+            EXPECT_TRUE(TBuiltPage::SectionAt(cell->Cell, 0).SharesContentWith(first));
+    EXPECT_TRUE(page.SectionAt(0).SharesContentWith(first));
+}
+
 TEST(BuilderInline, ImagesStandInTheTextAsMarks)
 {
     TBuiltPage page("a<IMG SRC=\"pic.gif\" WIDTH=10 HEIGHT=12 ALT=\"P\">b");

@@ -31,7 +31,7 @@ public:
 
     TRecordingErrorBox Errors;
     TImageCache Cache;
-    TSectionList Document{nullptr, nullptr, Errors};
+    TSectionList Document{nullptr, Errors};
     TAnchorList Anchors;
     THtmlBuilder Builder;
 

@@ -1,7 +1,8 @@
 // Forms and their controls with real widgets on an off-screen drawing surface:
-// tags are read by the lexer and handed to the control factory the way the
-// builder does, and submissions go to a recording receiver.
+// page fragments are read by the builder, and submissions go to a recording
+// receiver.
 
+#include "engine/builder/HtmlBuilder.h"
 #include "engine/canvas/Canvas.h"
 #include "engine/forms/FormControlFactory.h"
 #include "engine/forms/FormControls.h"
@@ -57,27 +58,17 @@ protected:
         };
     }
 
-    // Reads the page fragment the way the builder does for forms: FORM and
-    // its end tag, the controls, and TEXTAREA bodies. Returns the controls
-    // made, in order.
+    // Reads the page fragment into the document with the builder; returns
+    // the controls it made, in order.
     std::vector<TFormControlObj*> Read(const std::string& html)
     {
-        std::vector<TFormControlObj*> made;
-        Lexer.StartMemory(html);
-        for (TSymbol symbol = Lexer.NextSymbol(); symbol != TSymbol::EndOfInput; symbol = Lexer.NextSymbol()) {
-            if (symbol == TSymbol::Form) {
-                Factory.StartForm(Lexer.Attributes());
-            } else if (symbol == TSymbol::FormEnd) {
-                Factory.EndForm();
-            } else if (symbol == TSymbol::Input || symbol == TSymbol::Select || symbol == TSymbol::TextArea) {
-                TFormControlObj& control = Factory.CreateControl(Section, symbol, nullptr, Lexer.Attributes());
-                if (auto* area = dynamic_cast<TTextAreaFormControlObj*>(&control))
-                    area->ReadBody(Lexer);
-                made.push_back(&control);
-            }
-        }
-        return made;
+        const auto before = static_cast<std::ptrdiff_t>(Document.FormControlList.size());
+        Builder.ParseHtmlText(Document, Anchors, html);
+        return {Document.FormControlList.begin() + before, Document.FormControlList.end()};
     }
+
+    // The document's first text section.
+    const TSection& FirstSection() const { return dynamic_cast<const TSection&>(*Document.Items.front()); }
 
     template <typename TControl>
     TControl& One(const std::string& html)
@@ -121,8 +112,10 @@ protected:
     TRecordingErrorBox Errors;
     // Before the document, which lets go of its pictures when it is freed.
     TImageCache Cache;
-    TSectionList Document{nullptr, &Panel, Errors};
-    TFormControlFactory Factory{Document};
+    TFakeDocumentHost Host{&Panel};
+    TSectionList Document{&Host, Errors};
+    THtmlBuilder Builder;
+    TAnchorList Anchors;
     THtmlLexer Lexer;
     TBuilderStyle Style;
     TSection Section{0, TParaAlign::Left, nullptr, TMyFont("Times New Roman", 12), Style};
@@ -256,10 +249,11 @@ TEST_F(FormsTest, InputTypeChoosesTheControl)
 
     // Every control but the hidden field and the image stands as a control
     // mark; the image control stands as the section's picture.
-    EXPECT_EQ(std::count(Section.Text().begin(), Section.Text().end(), TSection::kControlMark), 8);
-    EXPECT_EQ(Section.FormControls().Count(), 8);
-    ASSERT_EQ(Section.Images().Count(), 1);
-    EXPECT_EQ(Section.Images()[0].ImageControl, made[8]);
+    const TSection& section = FirstSection();
+    EXPECT_EQ(std::count(section.Text().begin(), section.Text().end(), TSection::kControlMark), 8);
+    EXPECT_EQ(section.FormControls().Count(), 8);
+    ASSERT_EQ(section.Images().Count(), 1);
+    EXPECT_EQ(section.Images()[0].ImageControl, made[8]);
     EXPECT_EQ(made[7]->Widget, nullptr);
 }
 
@@ -550,14 +544,12 @@ TEST_F(FormsTest, FocusTellsTheViewerAndKeepsUnplacedWidgetsReachable)
 TEST_F(FormsTest, LayoutSizesTheControlsOfTheDocument)
 {
     TRecordingErrorBox errors;
-    TSectionList document(nullptr, &Panel, errors);
+    TSectionList document(&Host, errors);
     TFormControlFactory factory(document);
     auto section = std::make_unique<TSection>(0, TParaAlign::Left, nullptr, TMyFont("Times New Roman", 12), Style);
     Lexer.StartMemory("<textarea rows=3 cols=7></textarea>");
     Lexer.NextSymbol();
-    auto& area = dynamic_cast<TTextAreaFormControlObj&>(
-        factory.CreateControl(*section, TSymbol::TextArea, nullptr, Lexer.Attributes()));
-    area.ReadBody(Lexer);
+    auto& area = factory.CreateTextArea(*section, Lexer.Attributes());
     document.Add(std::move(section));
     int position = 0;
     int maxWidth = 0;
@@ -653,11 +645,11 @@ TEST_F(FormsTest, WidgetsMadeOutOfOrderKeepThePagesTabOrder)
 TEST_F(FormsTest, ADocumentWithoutDrawingSurfaceMakesNoWindows)
 {
     TRecordingErrorBox errors;
-    TSectionList document(nullptr, nullptr, errors);
+    TSectionList document(nullptr, errors);
     TFormControlFactory factory(document);
     Lexer.StartMemory("<input name=q value=v>");
     Lexer.NextSymbol();
-    TFormControlObj& control = factory.CreateControl(Section, TSymbol::Input, nullptr, Lexer.Attributes());
+    TFormControlObj& control = factory.CreateInput(Section, nullptr, Lexer.Attributes());
     control.Place(0, 0, clWhite);
     EXPECT_EQ(control.Widget, nullptr);
     std::string pair;

@@ -29,7 +29,7 @@ protected:
     static constexpr TColor kPage = clWhite;
 
     TRecordingErrorBox errors;
-    TSectionList document{nullptr, nullptr, errors};
+    TSectionList document{nullptr, errors};
     TCanvas measuring;
     QImage picture{kWidth, 100, QImage::Format_RGB32};
 
@@ -60,7 +60,7 @@ protected:
 int HeightAtBaseSize(std::unique_ptr<TSectionBase> item, int baseFontSize)
 {
     TRecordingErrorBox errors;
-    TSectionList document(nullptr, nullptr, errors);
+    TSectionList document(nullptr, errors);
     document.BaseFontSize = baseFontSize;
     TSectionBase& added = *item;
     document.Add(std::move(item));

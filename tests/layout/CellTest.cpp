@@ -9,7 +9,7 @@ namespace {
 class CellTest : public testing::Test {
 protected:
     TRecordingErrorBox errors;
-    TSectionList document{nullptr, nullptr, errors};
+    TSectionList document{nullptr, errors};
     TCanvas canvas;
 
     int LayOut(TCell& cell, int y, int width)
@@ -149,16 +149,16 @@ TEST_F(CellTest, LinkAtAsksEveryItemWhosePaintedBandHoldsThePoint)
 
     TImageFormControlObj* control = nullptr;
     TUrlTarget target;
-    ASSERT_TRUE(cell.LinkAt(canvas, 5, 25, control, target));
+    ASSERT_TRUE(cell.LinkAt(canvas, 0, 5, 25, control, target));
     EXPECT_EQ(target.Url, "float.htm");
     EXPECT_TRUE(text.LinkQueries.empty());
 
-    ASSERT_TRUE(cell.LinkAt(canvas, 5, 15, control, target));
+    ASSERT_TRUE(cell.LinkAt(canvas, 0, 5, 15, control, target));
     EXPECT_EQ(target.Url, "text.htm");
     EXPECT_EQ(hanging.LinkQueries.back(), 15);
     EXPECT_EQ(text.LinkQueries.back(), 5);
 
-    EXPECT_FALSE(cell.LinkAt(canvas, 5, 40, control, target));
+    EXPECT_FALSE(cell.LinkAt(canvas, 0, 5, 40, control, target));
 }
 
 TEST_F(CellTest, PositionAtAddsTheItemTopAndRecordsTheCell)
@@ -173,7 +173,7 @@ TEST_F(CellTest, PositionAtAddsTheItemTopAndRecordsTheCell)
     int lineTop = 0;
     int cursorX = 0;
     TCell* found = nullptr;
-    EXPECT_EQ(cell.PositionAt(canvas, 0, 22, inside, lineHeight, lineTop, cursorX, found), 3 + 2);
+    EXPECT_EQ(cell.PositionAt(canvas, 0, 0, 22, inside, lineHeight, lineTop, cursorX, found), 3 + 2);
     EXPECT_EQ(lineTop, 20);
     EXPECT_EQ(found, &cell);
 
@@ -181,11 +181,11 @@ TEST_F(CellTest, PositionAtAddsTheItemTopAndRecordsTheCell)
     TCell other(&document);
     AddFake(other, 10, "x");
     LayOut(other, 0, 300);
-    other.PositionAt(canvas, 0, 2, inside, lineHeight, lineTop, cursorX, recorded);
+    other.PositionAt(canvas, 0, 0, 2, inside, lineHeight, lineTop, cursorX, recorded);
     EXPECT_EQ(recorded, &cell); // an inner cell recorded first is kept
 
     found = nullptr;
-    EXPECT_EQ(cell.PositionAt(canvas, 0, 30, inside, lineHeight, lineTop, cursorX, found), -1);
+    EXPECT_EQ(cell.PositionAt(canvas, 0, 0, 30, inside, lineHeight, lineTop, cursorX, found), -1);
     EXPECT_EQ(found, nullptr);
 }
 
@@ -219,7 +219,8 @@ TEST_F(CellTest, CopySelectionTakesOnlyItemsOverlappingTheSelection)
 
     document.SelectionBegin = 5;
     document.SelectionEnd = 10;
-    cell.CopySelection();
+    TRecordingSink sink;
+    cell.CopySelection(sink);
     EXPECT_EQ(before.CopyCount, 0);
     EXPECT_EQ(emptyAtBegin.CopyCount, 0);
     EXPECT_EQ(inside.CopyCount, 1);

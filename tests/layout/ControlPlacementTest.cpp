@@ -1,6 +1,6 @@
 #include "LayoutFakes.h"
 
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -27,8 +27,9 @@ public:
 class ControlPlacementTest : public testing::Test {
 protected:
     QWidget panel;
+    TFakeDocumentHost host{&panel};
     TRecordingErrorBox errors;
-    TSectionList document{nullptr, &panel, errors};
+    TSectionList document{&host, errors};
     TEditControl first{document, panel};
     TEditControl second{document, panel};
     TCanvas canvas;

@@ -70,7 +70,7 @@ public:
         return y + SectionHeight;
     }
 
-    bool LinkAt(TCanvas&, int, int y, TImageFormControlObj*&, TUrlTarget& target) override
+    bool LinkAt(TCanvas&, int, int, int y, TImageFormControlObj*&, TUrlTarget& target) override
     {
         LinkQueries.push_back(y);
         if (y < LinkFromY)
@@ -79,7 +79,7 @@ public:
         return true;
     }
 
-    int PositionAt(TCanvas&, int, int y, bool& insideText, int& lineHeight, int& lineTop, int&,
+    int PositionAt(TCanvas&, int, int, int y, bool& insideText, int& lineHeight, int& lineTop, int&,
                    TCell*&) override
     {
         insideText = true;
@@ -88,10 +88,10 @@ public:
         return StartPosition + std::min(y / 5, Length);
     }
 
-    void CopySelection() override
+    void CopySelection(TTextSink& sink) override
     {
         ++CopyCount;
-        TFakeTextItem::CopySelection();
+        TFakeTextItem::CopySelection(sink);
     }
 
     void WidthRange(TCanvas&, int& minimum, int& maximum) override

@@ -68,14 +68,14 @@ public:
         maximum = Maximum;
     }
 
-    bool LinkAt(TCanvas&, int, int y, TImageFormControlObj*&, TUrlTarget& target) override
+    bool LinkAt(TCanvas&, int, int, int y, TImageFormControlObj*&, TUrlTarget& target) override
     {
         LinkY = y;
         target.Url = Text;
         return true;
     }
 
-    int PositionAt(TCanvas&, int, int y, bool& insideText, int& lineHeight, int& lineTop, int&, TCell*&) override
+    int PositionAt(TCanvas&, int, int, int y, bool& insideText, int& lineHeight, int& lineTop, int&, TCell*&) override
     {
         insideText = true;
         lineHeight = 10;
@@ -90,12 +90,12 @@ public:
         return found == std::string::npos ? -1 : StartPosition + static_cast<int>(found);
     }
 
-    bool PositionToPoint(TCanvas&, int position, int& y, int& x) override
+    bool PositionToPoint(TCanvas&, int cellLeft, int position, int& y, int& x) override
     {
         if (position < StartPosition || position >= StartPosition + Length)
             return false;
         y = Y;
-        x = position - StartPosition;
+        x = cellLeft + position - StartPosition;
         return true;
     }
 };
@@ -120,7 +120,7 @@ inline TAttributeList Attrs(std::initializer_list<TAttribute> attributes)
 class TTableFixture {
 public:
     TRecordingErrorBox Errors;
-    TSectionList Document{nullptr, nullptr, Errors};
+    TSectionList Document{nullptr, Errors};
     TCanvas Measure;
 
     // A table made by the builder in `cell` (the document when none), not

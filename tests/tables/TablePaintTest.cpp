@@ -148,17 +148,15 @@ protected:
     {
         TImageFormControlObj* control = nullptr;
         TUrlTarget target;
-        return Table->LinkAt(Measure, x, y, control, target) ? target.Url : "-";
+        return Table->LinkAt(Measure, 10, x, y, control, target) ? target.Url : "-";
     }
 
     std::string Copied()
     {
         TRecordingSink sink;
-        Document.TextSink = &sink;
         Document.SelectionBegin = 0;
         Document.SelectionEnd = 100;
-        Table->CopySelection();
-        Document.TextSink = nullptr;
+        Table->CopySelection(sink);
         return sink.Text;
     }
 
@@ -171,7 +169,6 @@ protected:
 TEST_F(TableQueryTest, PointsFindTheCaptionOrTheCellUnderThem)
 {
     LayOutAndPaint();
-    ASSERT_EQ(Table->PaintedX, 10 + 15);
     ASSERT_EQ(Table->SectionHeight, 20 + 24 + 2);
     EXPECT_EQ(Link(50, 10), "zza");
     EXPECT_EQ(Caption->LinkY, 10);
@@ -187,7 +184,7 @@ TEST_F(TableQueryTest, PointsFindTheCaptionOrTheCellUnderThem)
     int lineTop = 0;
     int cursorX = 0;
     TCell* cell = nullptr;
-    EXPECT_EQ(Table->PositionAt(Measure, 62, 40, inside, lineHeight, lineTop, cursorX, cell), Second->StartPosition);
+    EXPECT_EQ(Table->PositionAt(Measure, 10, 62, 40, inside, lineHeight, lineTop, cursorX, cell), Second->StartPosition);
     EXPECT_EQ(lineTop, 23 + 10);
     EXPECT_EQ(cell, &Table->Rows[0]->Cells[1]->Cell);
 
@@ -212,9 +209,9 @@ TEST_F(TableQueryTest, WalksGoThroughTheCaptionAndTheCellsInDocumentOrder)
     EXPECT_FALSE(Table->CharAt(8, ch, item));
     int y = 0;
     int x = 0;
-    EXPECT_TRUE(Table->PositionToPoint(Measure, 6, y, x));
+    EXPECT_TRUE(Table->PositionToPoint(Measure, 10, 6, y, x));
     EXPECT_EQ(y, Second->Y);
-    EXPECT_FALSE(Table->PositionToPoint(Measure, 8, y, x));
+    EXPECT_FALSE(Table->PositionToPoint(Measure, 10, 8, y, x));
 
     Table->PlaceCaption(Attrs({Attr(TSymbol::Align, "bottom")}));
     LayOutAndPaint();

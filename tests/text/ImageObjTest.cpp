@@ -1,9 +1,11 @@
 // Inline images: attributes, sizing of pictures and placeholders, painting at
 // their place in the line, image links and the cache entries they hold.
 
+#include "engine/forms/FormControlObj.h"
 #include "engine/images/GifDecoder.h"
 #include "engine/images/ImageMap.h"
 #include "engine/text/ImageObj.h"
+#include "tests/canvas/PaintRecorder.h"
 #include "tests/images/GifBuilder.h"
 #include "tests/text/TextTestSupport.h"
 
@@ -28,6 +30,19 @@ protected:
     }
 
     TImageObj& AddImage(TAttributeList attributes) { return section.AddImage(attributes, &doc.Document); }
+
+    // Where a painting with the document's left edge at x puts the top left
+    // of the page's only picture.
+    QPoint PictureOrigin(int x = 0)
+    {
+        TPaintRecorder recorder(doc.Width + 2 * x, 200);
+        {
+            TCanvas canvas(&recorder);
+            doc.Document.Paint(canvas, {0, 0, doc.Width + 2 * x, 200}, 0, x, doc.Width);
+        }
+        EXPECT_EQ(recorder.Pictures().size(), 1u);
+        return recorder.Pictures().empty() ? QPoint() : recorder.Pictures().front().topLeft();
+    }
 
     QTemporaryDir folder;
     TTextDocument doc;
@@ -123,8 +138,7 @@ TEST_F(ImageTest, APictureIsPaintedAtItsPlaceOnTheBaseline)
     const LineRec& line = section.Lines[0];
     const int left = 10 + TTextDocument::WidthOf(section, "ab");
     const int baseline = line.Top + line.SpaceBefore + line.TextHeight - line.Descent;
-    EXPECT_EQ(image.PaintedX, left);
-    EXPECT_EQ(image.PaintedY, baseline - 20);
+    EXPECT_EQ(PictureOrigin(10), QPoint(left, baseline - 20));
     EXPECT_EQ(painted.pixel(left, baseline - 20), qRgb(255, 0, 0));
     EXPECT_EQ(painted.pixel(left + 39, baseline - 1), qRgb(255, 0, 0));
     EXPECT_NE(painted.pixel(left + 40, baseline - 1), qRgb(255, 0, 0));
@@ -142,10 +156,10 @@ TEST_F(ImageTest, APictureIsPaintedAtItsPlaceOnTheBaseline)
     TImageObj* hit = nullptr;
     int xIn = 0;
     int yIn = 0;
-    ASSERT_TRUE(section.ImageAt(left + 5, baseline - 20 + 3, yIn, xIn, hit));
+    ASSERT_TRUE(section.ImageAt(10, left + 5, baseline - 20 + 3, yIn, xIn, hit));
     EXPECT_EQ(hit, &image);
     EXPECT_EQ(QPoint(xIn, yIn), QPoint(5, 3));
-    EXPECT_FALSE(section.ImageAt(left + 40, baseline - 20 + 3, yIn, xIn, hit));
+    EXPECT_FALSE(section.ImageAt(10, left + 40, baseline - 20 + 3, yIn, xIn, hit));
 }
 
 TEST_F(ImageTest, AServerMapInALinkAddsThePointToTheUrl)
@@ -154,11 +168,11 @@ TEST_F(ImageTest, AServerMapInALinkAddsThePointToTheUrl)
     section.ChangeLink(TSymbol::Href, doc.Document, TTextDocument::BodyFont(), {"/cgi/map", ""}, doc.Style);
     TImageObj& image = AddImage(Attributes({{TSymbol::Src, 0, bmp}, {TSymbol::IsMap, 0, ""}}));
     doc.Layout(400);
-    doc.Paint(80);
     ASSERT_TRUE(image.Bordered);
+    const QPoint origin = PictureOrigin();
     TImageFormControlObj* control = nullptr;
     TUrlTarget target;
-    ASSERT_TRUE(section.LinkAt(doc.Measure, image.PaintedX + 10, image.PaintedY + 7, control, target));
+    ASSERT_TRUE(section.LinkAt(doc.Measure, 0, origin.x() + 10, origin.y() + 7, control, target));
     EXPECT_EQ(target.Url, "/cgi/map?10,7");
     EXPECT_EQ(control, nullptr);
 }
@@ -172,12 +186,12 @@ TEST_F(ImageTest, AClientMapGivesTheLinkOfTheAreaUnderThePoint)
     TImageObj& image = AddImage(Attributes({{TSymbol::Width, 40, "40"}, {TSymbol::Height, 30, "30"},
                                             {TSymbol::UseMap, 0, "#nav"}}));
     doc.Layout(400);
-    doc.Paint(80);
+    const QPoint origin = PictureOrigin();
     TImageFormControlObj* control = nullptr;
     TUrlTarget target;
-    ASSERT_TRUE(section.LinkAt(doc.Measure, image.PaintedX + 5, image.PaintedY + 5, control, target));
+    ASSERT_TRUE(section.LinkAt(doc.Measure, 0, origin.x() + 5, origin.y() + 5, control, target));
     EXPECT_EQ(target.Url, "left.htm");
-    EXPECT_FALSE(section.LinkAt(doc.Measure, image.PaintedX + 20, image.PaintedY + 5, control, target));
+    EXPECT_FALSE(section.LinkAt(doc.Measure, 0, origin.x() + 20, origin.y() + 5, control, target));
 }
 
 TEST_F(ImageTest, AnImageControlIsFoundWithoutBeingClicked)
@@ -188,10 +202,10 @@ TEST_F(ImageTest, AnImageControlIsFoundWithoutBeingClicked)
                                                                     {TSymbol::Height, 30, "30"}}),
                                                &doc.Document);
     doc.Layout(400);
-    doc.Paint(80);
+    const QPoint origin = PictureOrigin();
     TImageFormControlObj* clicked = nullptr;
     TUrlTarget target;
-    ASSERT_TRUE(section.LinkAt(doc.Measure, image.PaintedX + 12, image.PaintedY + 4, clicked, target));
+    ASSERT_TRUE(section.LinkAt(doc.Measure, 0, origin.x() + 12, origin.y() + 4, clicked, target));
     EXPECT_EQ(clicked, &control);
     // The pointer over the picture is no click: no point is recorded.
     EXPECT_EQ(control.XClick, -1);

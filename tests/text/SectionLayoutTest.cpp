@@ -334,9 +334,7 @@ TEST(SectionPositions, PositionAtLeftOfALineGivesItsFirstCharacter)
     auto& section = doc.Add(doc.MakeSection());
     section.AddText(Words(40));
     doc.Layout(300);
-    doc.Paint(400, 20);
     const LineRec& second = section.Lines[1];
-    EXPECT_EQ(section.PaintedX(second), 20);
 
     bool inside = true;
     int lineHeight = 0;
@@ -344,26 +342,26 @@ TEST(SectionPositions, PositionAtLeftOfALineGivesItsFirstCharacter)
     int cursorX = 0;
     TCell* cell = nullptr;
     const int y = second.Top + 2;
-    EXPECT_EQ(section.PositionAt(doc.Measure, 5, y, inside, lineHeight, lineTop, cursorX, cell), second.Start);
+    EXPECT_EQ(section.PositionAt(doc.Measure, 20, 5, y, inside, lineHeight, lineTop, cursorX, cell), second.Start);
     EXPECT_FALSE(inside);
     EXPECT_EQ(lineTop, second.Top);
     EXPECT_EQ(lineHeight, second.TextHeight);
 
     // Inside the text, the cursor goes to the nearer side of the character.
     const int firstWordWidth = section.TextWidth(second.Start, 1);
-    EXPECT_EQ(section.PositionAt(doc.Measure, 20 + firstWordWidth - 1, y, inside, lineHeight, lineTop, cursorX, cell),
+    EXPECT_EQ(section.PositionAt(doc.Measure, 20, 20 + firstWordWidth - 1, y, inside, lineHeight, lineTop, cursorX, cell),
               second.Start + 1);
     EXPECT_TRUE(inside);
     EXPECT_EQ(cursorX, 20 + firstWordWidth);
-    EXPECT_EQ(section.PositionAt(doc.Measure, 20, 99999, inside, lineHeight, lineTop, cursorX, cell), -1);
+    EXPECT_EQ(section.PositionAt(doc.Measure, 20, 20, 99999, inside, lineHeight, lineTop, cursorX, cell), -1);
 
     // Back from the position to the point.
     int pointY = 0;
     int pointX = 0;
-    ASSERT_TRUE(section.PositionToPoint(doc.Measure, second.Start + 1, pointY, pointX));
+    ASSERT_TRUE(section.PositionToPoint(doc.Measure, 20, second.Start + 1, pointY, pointX));
     EXPECT_EQ(pointY, second.Top);
-    EXPECT_EQ(pointX, firstWordWidth);
-    EXPECT_FALSE(section.PositionToPoint(doc.Measure, section.Length + 1, pointY, pointX));
+    EXPECT_EQ(pointX, 20 + firstWordWidth);
+    EXPECT_FALSE(section.PositionToPoint(doc.Measure, 20, section.Length + 1, pointY, pointX));
 }
 
 TEST(SectionSearch, CaseInsensitiveSearchFoldsAccentedLetters)
@@ -408,9 +406,7 @@ TEST(SectionCopy, CopyIndentsLinesAndEndsThemWithCrLf)
     SelTextBuf sink(buffer.data(), static_cast<int>(buffer.size()));
     doc.Document.SelectionBegin = 0;
     doc.Document.SelectionEnd = item.Length;
-    doc.Document.TextSink = &sink;
-    doc.Document.CopySelection();
-    doc.Document.TextSink = nullptr;
+    doc.Document.CopySelection(sink);
 
     std::string expected;
     for (const LineRec& line : item.Lines)
@@ -422,8 +418,6 @@ TEST(SectionCopy, CopyIndentsLinesAndEndsThemWithCrLf)
     SelTextBuf part(buffer.data(), static_cast<int>(buffer.size()));
     doc.Document.SelectionBegin = 2;
     doc.Document.SelectionEnd = 5;
-    doc.Document.TextSink = &part;
-    doc.Document.CopySelection();
-    doc.Document.TextSink = nullptr;
+    doc.Document.CopySelection(part);
     EXPECT_EQ(part.Text(), "rd0");
 }

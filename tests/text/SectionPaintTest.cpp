@@ -4,9 +4,12 @@
 
 #include "engine/text/ListItems.h"
 #include "engine/text/PreFormated.h"
+#include "tests/canvas/PaintRecorder.h"
 #include "tests/text/TextTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -30,9 +33,11 @@ bool HasInk(const QImage& image, const QRect& box)
 
 TEST(SectionPaint, SelectedTextIsPaintedInInverseVideo)
 {
+    // A word selected in the middle of a line: the highlight starts and
+    // ends with it.
     TTextDocument doc;
     auto& section = doc.Add(doc.MakeSection());
-    section.AddText("Hello world");
+    section.AddText("Hello world again");
     doc.Layout(300);
     doc.Document.SelectionBegin = 6;
     doc.Document.SelectionEnd = 11;
@@ -40,14 +45,17 @@ TEST(SectionPaint, SelectedTextIsPaintedInInverseVideo)
 
     const int helloWidth = TTextDocument::WidthOf(section, "Hello ");
     const int worldWidth = TTextDocument::WidthOf(section, "world");
+    const int againWidth = TTextDocument::WidthOf(section, " again");
     const int textTop = section.Lines[0].Top;
     const int textBottom = textTop + section.Lines[0].TextHeight - 1;
     const QRect hello(10, textTop, helloWidth - 2, textBottom - textTop);
     const QRect world(10 + helloWidth, textTop, worldWidth, textBottom - textTop);
+    const QRect again(10 + helloWidth + worldWidth + 1, textTop, againWidth - 1, textBottom - textTop);
     EXPECT_LT(DarkShare(image, hello), 0.3);
     EXPECT_GT(DarkShare(image, world), 0.6);
-    // Nothing is painted right of the selection.
-    EXPECT_FALSE(HasInk(image, QRect(10 + helloWidth + worldWidth + 1, 0, 50, 40)));
+    EXPECT_LT(DarkShare(image, again), 0.3);
+    // Nothing is painted right of the text.
+    EXPECT_FALSE(HasInk(image, QRect(10 + helloWidth + worldWidth + againWidth + 1, 0, 50, 40)));
 }
 
 TEST(SectionPaint, TheSamePixelsWithAndWithoutAnEmptySelection)
@@ -64,28 +72,28 @@ TEST(SectionPaint, TheSamePixelsWithAndWithoutAnEmptySelection)
 
 TEST(SectionPaint, OnlyTheLinesInsideTheClipArePainted)
 {
-    // Every word carries a small picture, which records its painting.
     TTextDocument doc;
     auto& section = doc.Add(doc.MakeSection());
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
         section.AddText("word" + std::to_string(i) + " ");
-        section.AddImage(Attributes({{TSymbol::Width, 4, "4"}, {TSymbol::Height, 4, "4"}}), &doc.Document);
-    }
     const int height = doc.Layout(300);
     const int lineHeight = section.Lines[0].FullHeight();
     ASSERT_GT(section.Lines.size(), 300u);
 
-    for (const auto& image : section.Images())
-        image->PaintedY = -1;
     doc.Document.YOffset = height - 200;
-    doc.Paint(200, 0, {0, 0, 300, 200});
+    TPaintRecorder recorder(300, 200);
+    {
+        TCanvas canvas(&recorder);
+        doc.Document.Paint(canvas, {0, 0, 300, 200}, 0, 0, 300);
+    }
     std::set<int> paintedLines;
-    for (const auto& image : section.Images())
-        if (image->PaintedY != -1)
-            paintedLines.insert(image->PaintedY);
+    for (const auto& text : recorder.Texts())
+        paintedLines.insert(text.Baseline.y());
     EXPECT_LE(paintedLines.size(), static_cast<std::size_t>(200 / lineHeight + 2));
     EXPECT_GE(paintedLines.size(), static_cast<std::size_t>(200 / lineHeight));
-    EXPECT_NE(section.Images()[section.Images().Count() - 1].PaintedY, -1);
+    // The last line is among them.
+    EXPECT_TRUE(std::any_of(recorder.Texts().begin(), recorder.Texts().end(),
+                            [](const auto& text) { return text.Text.contains("word1999"); }));
 }
 
 TEST(SectionPaint, LinkAtFindsTheLinkedRun)
@@ -104,11 +112,11 @@ TEST(SectionPaint, LinkAtFindsTheLinkedRun)
     TImageFormControlObj* control = nullptr;
     TUrlTarget target;
     const int thereX = 10 + TTextDocument::WidthOf(section, "Go ") + 3;
-    EXPECT_TRUE(section.LinkAt(doc.Measure, thereX, 5, control, target));
+    EXPECT_TRUE(section.LinkAt(doc.Measure, 10, thereX, 5, control, target));
     EXPECT_EQ(target.Url, "next.htm");
     EXPECT_EQ(target.Target, "_top");
-    EXPECT_FALSE(section.LinkAt(doc.Measure, 12, 5, control, target));
-    EXPECT_FALSE(section.LinkAt(doc.Measure, 290, 5, control, target));
+    EXPECT_FALSE(section.LinkAt(doc.Measure, 10, 12, 5, control, target));
+    EXPECT_FALSE(section.LinkAt(doc.Measure, 10, 290, 5, control, target));
     // Links are painted in the link colour.
     EXPECT_EQ(section.RunAt(4).Font().Color() & 0xFFFFFF, clBlue);
 }

@@ -22,7 +22,7 @@ public:
 
     TRecordingErrorBox Errors;
     TImageCache Cache;
-    TSectionList Document{nullptr, nullptr, Errors};
+    TSectionList Document{nullptr, Errors};
     TCanvas Measure;
     TBuilderStyle Style;
 

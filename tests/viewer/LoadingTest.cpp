@@ -131,9 +131,7 @@ TEST_F(TLoadingTest, ALongTextFileShowsCopiesFindsAndReloadsEveryLine)
     Pane().SelectAll();
     EXPECT_EQ(Pane().SelLength(), static_cast<int>(copied.size()));
     TRecordingSink sink;
-    Document().TextSink = &sink;
-    Document().CopySelection();
-    Document().TextSink = nullptr;
+    Document().CopySelection(sink);
     EXPECT_EQ(sink.Text, copied);
 
     ASSERT_TRUE(Pane().Find("ZZFIN", false));

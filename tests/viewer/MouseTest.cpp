@@ -4,7 +4,7 @@
 #include "tests/viewer/ViewerFixture.h"
 
 #include "engine/forms/FormControls.h"
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 #include "engine/text/Section.h"
 #include "engine/canvas/TextSinks.h"
 
@@ -211,32 +211,20 @@ TEST_F(TMouseTest, TextInsideFloatingTablesCanBeSelected)
                                                 "</TABLE><TABLE ALIGN=RIGHT><TR><TD>droite</TD></TR></TABLE>"
                                                 "<P>Le paragraphe passe entre les deux tableaux."));
     Paint();
-    // Where the last painting put a character of a one-line section.
-    const auto paintedPoint = [this](const std::string& text, int offset) {
-        const int found = Document().Search(0, text, true);
-        char ch = 0;
-        TSectionBase* item = nullptr;
-        EXPECT_TRUE(Document().CharAt(found, ch, item)) << text;
-        const auto& section = dynamic_cast<const TSection&>(*item);
-        const LineRec line = section.Lines.front();
-        const int index = found + offset - section.StartPosition;
-        const int paintedY = section.Y + line.Top - Document().YOffset;
-        return QPoint(section.PaintedX(line) + section.TextWidth(line.Start, index - line.Start) + 2, paintedY + 6);
-    };
-    Press(paintedPoint("gauche", 0));
-    Move(paintedPoint("flottante", 5), Qt::LeftButton);
-    Release(paintedPoint("flottante", 5));
+    Press(PointOfText("gauche", 0));
+    Move(PointOfText("flottante", 5), Qt::LeftButton);
+    Release(PointOfText("flottante", 5));
     EXPECT_EQ(Selected(Document()), "gauche flott");
 
-    const QPoint word = paintedPoint("droite", 2);
+    const QPoint word = PointOfText("droite", 2);
     Click(word);
     SendMouse(QEvent::MouseButtonDblClick, word, Qt::LeftButton, Qt::LeftButton);
     Release(word);
     EXPECT_EQ(Selected(Document()), "droite");
 
-    Press(paintedPoint("paragraphe", 0));
-    Move(paintedPoint("passe", 5), Qt::LeftButton);
-    Release(paintedPoint("passe", 5));
+    Press(PointOfText("paragraphe", 0));
+    Move(PointOfText("passe", 5), Qt::LeftButton);
+    Release(PointOfText("passe", 5));
     EXPECT_EQ(Selected(Document()), "paragraphe passe");
 }
 
@@ -286,7 +274,7 @@ TEST_F(TMouseTest, FindScrollsTheMatchIntoView)
     int y = 0;
     int x = 0;
     TCanvas measure;
-    ASSERT_TRUE(Document().PositionToPoint(measure, Document().SelectionBegin, y, x));
+    ASSERT_TRUE(Document().PositionToPoint(measure, 0, Document().SelectionBegin, y, x));
     EXPECT_GE(y, Pane().VScrollPos());
     EXPECT_LT(y, Pane().VScrollPos() + Pane().height());
 }

@@ -78,8 +78,9 @@ protected:
         TCanvas measure;
         int y = 0;
         int x = 0;
-        EXPECT_TRUE(Document().PositionToPoint(measure, position, y, x)) << "position " << position;
-        return {Pane().MarginWidth() - Pane().HScrollPos() + x + 2, y - Pane().VScrollPos() + 6};
+        const int left = Pane().MarginWidth() - Pane().HScrollPos();
+        EXPECT_TRUE(Document().PositionToPoint(measure, left, position, y, x)) << "position " << position;
+        return {x + 2, y - Pane().VScrollPos() + 6};
     }
 
     // A panel point on the first occurrence of the text.

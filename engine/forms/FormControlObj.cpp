@@ -1,6 +1,7 @@
-#include "engine/text/FormControlObj.h"
+#include "engine/forms/FormControlObj.h"
 
 #include "engine/canvas/Canvas.h"
+#include "engine/forms/ControlSurface.h"
 #include "engine/layout/SectionList.h"
 
 #include <QApplication>
@@ -155,7 +156,7 @@ QWidget* TFormControlObj::EnsureWidget()
 {
     // A document without a drawing surface (the layout dump) makes none: a
     // widget without a parent would be a window of its own.
-    if (Widget || !makesWidget_ || !Owner || !Owner->PaintPanel)
+    if (Widget || !makesWidget_ || !Owner || !ControlParentOf(*Owner))
         return Widget.data();
     QWidget* widget = MakeWidget();
     if (!widget)

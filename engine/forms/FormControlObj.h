@@ -5,6 +5,7 @@
 // platform widget that the section places when it paints that line.
 
 #include "engine/base/Colors.h"
+#include "engine/text/InlineControl.h"
 
 #include <QPointer>
 #include <memory>
@@ -17,22 +18,15 @@ class TCanvas;
 class TSectionList;
 class ThtmlForm;
 
-class TFormControlObj {
+class TFormControlObj : public TInlineControl {
 public:
     // Widgets wait out of sight at this top until their line is painted.
     static constexpr int kUnplacedTop = -400;
 
     TFormControlObj(TSectionList* owner, ThtmlForm* form, int position);
-    TFormControlObj(const TFormControlObj&) = delete;
-    TFormControlObj& operator=(const TFormControlObj&) = delete;
     // Frees the widget (taking it off the drawing surface).
-    virtual ~TFormControlObj();
+    ~TFormControlObj() override;
 
-    // Document Y of the line that holds the control, written by the section's
-    // layout; the viewer scrolls a focused control into view with it.
-    int LineY = 0;
-    // Index of the control mark in the section text.
-    int Position = 0;
     TSectionList* Owner;
     ThtmlForm* Form;
     std::string Value;
@@ -46,9 +40,6 @@ public:
     QPointer<QWidget> Widget;
     // Set by painting when the widget was placed in the painted band.
     bool Shown = false;
-    // Check boxes and radio buttons sit on the text baseline instead of on
-    // the bottom of the line.
-    bool SitsOnBaseline = false;
     // Radio buttons stand in a panel that takes the page background.
     bool PanelTakesBackground = false;
 
@@ -68,17 +59,17 @@ public:
 
     // Whether the control stands in the page as a widget, made or not yet
     // (hidden fields and image controls have none).
-    bool HasWidget() const { return makesWidget_ || !Widget.isNull(); }
+    bool HasWidget() const override { return makesWidget_ || !Widget.isNull(); }
     // The widget, made now if it was not: out of sight above the surface,
     // sized, and placed in the surface's focus chain in document order.
     // Null for controls without one, and in a document without a surface.
     QWidget* EnsureWidget();
     // The widget's size in pixels, whether it is made or not; 0 without one.
-    int Width() const;
-    int Height() const;
+    int Width() const override;
+    int Height() const override;
     // Puts the widget at the window point, shows it and marks it shown. A
     // panel that takes the background is filled with `background`.
-    void Place(int left, int top, TColor background);
+    void Place(int left, int top, TColor background) override;
 
 protected:
     // For controls with a widget: the size it starts with.
@@ -126,17 +117,3 @@ public:
     bool SubmissionItem(int index, std::string& text) override;
 };
 
-// The controls that stand in one section's text, in the order of their
-// positions. The forms own them.
-class TFormControlList {
-public:
-    void Add(TFormControlObj* control) { controls_.push_back(control); }
-    int Count() const { return static_cast<int>(controls_.size()); }
-    bool IsEmpty() const { return controls_.empty(); }
-    TFormControlObj& operator[](int index) const { return *controls_[static_cast<std::size_t>(index)]; }
-    auto begin() const { return controls_.begin(); }
-    auto end() const { return controls_.end(); }
-
-private:
-    std::vector<TFormControlObj*> controls_;
-};

@@ -1,0 +1,31 @@
+#pragma once
+// The viewer's side of a shown document: it repaints the bands the document
+// names on the drawing surface, parents the page's form widgets to that
+// surface, and runs the animation clock of the page's pictures.
+
+#include "engine/forms/ControlSurface.h"
+#include "engine/layout/DocumentHost.h"
+
+#include <QTimer>
+
+class QWidget;
+class TSectionList;
+
+class TPageHost final : public TDocumentHost, public TControlSurface {
+public:
+    explicit TPageHost(QWidget& surface);
+
+    // The document the clock's ticks go to.
+    void Serve(TSectionList& document) { document_ = &document; }
+
+    void RepaintBand(const TRect& band) override;
+    TControlSurface* ControlSurface() override { return this; }
+    QWidget& ControlParent() override { return surface_; }
+    void StartAnimationClock(int intervalMs) override;
+    void StopAnimationClock() override;
+
+private:
+    QWidget& surface_;
+    TSectionList* document_ = nullptr;
+    QTimer animationClock_;
+};

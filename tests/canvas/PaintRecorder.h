@@ -1,0 +1,67 @@
+#pragma once
+// A paint device that draws nothing and records where text and pictures were
+// drawn: tests see what a painting did without reading pixels.
+
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+class TPaintRecorder : public QPaintDevice {
+public:
+    struct TText {
+        QPoint Baseline;
+        QString Text;
+    };
+
+    TPaintRecorder(int width, int height) : width_(width), height_(height) {}
+
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    const std::vector<TText>& Texts() const { return engine_.Texts; }
+    const std::vector<QRect>& Pictures() const { return engine_.Pictures; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return width_;
+        case PdmHeight: return height_;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    class TEngine : public QPaintEngine {
+    public:
+        TEngine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        Type type() const override { return User; }
+        void drawPixmap(const QRectF& target, const QPixmap&, const QRectF&) override
+        {
+            Pictures.push_back(target.toRect());
+        }
+        void drawImage(const QRectF& target, const QImage&, const QRectF&, Qt::ImageConversionFlags) override
+        {
+            Pictures.push_back(target.toRect());
+        }
+        void drawTextItem(const QPointF& baseline, const QTextItem& item) override
+        {
+            Texts.push_back({baseline.toPoint(), item.text()});
+        }
+
+        std::vector<TText> Texts;
+        std::vector<QRect> Pictures;
+    };
+    mutable TEngine engine_;
+    int width_;
+    int height_;
+};
