@@ -6,6 +6,7 @@
 #include "engine/base/ErrorBox.h"
 #include "engine/base/RegularFile.h"
 #include "engine/builder/HtmlBuilder.h"
+#include "engine/forms/FormControlObj.h"
 #include "engine/tables/HtmlTable.h"
 #include "engine/images/ImageCache.h"
 #include "engine/lexer/LinkNames.h"
@@ -224,8 +225,10 @@ private:
         }
         for (const auto& image : section.Images())
             WriteImage(*image, depth + 1);
-        for (const TFormControlObj* control : section.FormControls())
-            Line(depth + 1) << "control " << control->Position << " name=" << QuotedText(control->Name) << '\n';
+        // The controls standing in the text are the forms' controls.
+        for (const TInlineControl* control : section.FormControls())
+            Line(depth + 1) << "control " << control->Position << " name="
+                            << QuotedText(static_cast<const TFormControlObj*>(control)->Name) << '\n';
         for (const LineRec& line : section.Lines)
             Line(depth + 1) << "line " << line.Start << '+' << line.Count << " y=" << y + line.Top
                             << " x=" << line.IndentX << '\n';

@@ -110,8 +110,9 @@ bool TakesTabFocus(const QWidget* widget)
 }  // namespace
 
 TFormControlObj::TFormControlObj(TSectionList* owner, ThtmlForm* form, int position)
-    : Position(position), Owner(owner), Form(form)
+    : Owner(owner), Form(form)
 {
+    Position = position;
     if (owner)
         owner->ControlPlacement = &kFormControlPlacement;
 }

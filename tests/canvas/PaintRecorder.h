@@ -1,27 +1,22 @@
 #pragma once
-// A paint device that draws nothing and records where text and pictures were
-// drawn: tests see what a painting did without reading pixels.
+// A paint device that draws nothing and records where pictures and filled
+// rectangles (the canvas's one-pixel lines among them) were drawn: tests see
+// what a painting did without reading pixels.
 
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPoint>
 #include <QRect>
-#include <QString>
 
 #include <vector>
 
 class TPaintRecorder : public QPaintDevice {
 public:
-    struct TText {
-        QPoint Baseline;
-        QString Text;
-    };
-
     TPaintRecorder(int width, int height) : width_(width), height_(height) {}
 
     QPaintEngine* paintEngine() const override { return &engine_; }
-    const std::vector<TText>& Texts() const { return engine_.Texts; }
     const std::vector<QRect>& Pictures() const { return engine_.Pictures; }
+    const std::vector<QRect>& Rectangles() const { return engine_.Rectangles; }
 
 protected:
     int metric(PaintDeviceMetric metric) const override
@@ -53,13 +48,15 @@ private:
         {
             Pictures.push_back(target.toRect());
         }
-        void drawTextItem(const QPointF& baseline, const QTextItem& item) override
+        void drawRects(const QRect* rects, int count) override { Rectangles.insert(Rectangles.end(), rects, rects + count); }
+        void drawRects(const QRectF* rects, int count) override
         {
-            Texts.push_back({baseline.toPoint(), item.text()});
+            for (int index = 0; index < count; ++index)
+                Rectangles.push_back(rects[index].toRect());
         }
 
-        std::vector<TText> Texts;
         std::vector<QRect> Pictures;
+        std::vector<QRect> Rectangles;
     };
     mutable TEngine engine_;
     int width_;

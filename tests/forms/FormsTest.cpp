@@ -272,7 +272,8 @@ TEST_F(FormsTest, ImageClickSubmitsTheClickPointAfterTheOtherPairsOnce)
 
 TEST_F(FormsTest, SelectKindAndRows)
 {
-    const auto made = Read("<select name=a><select size=1><select size=2><select multiple><select size=x multiple>");
+    const auto made = Read("<select name=a></select><select size=1></select><select size=2></select><select multiple></select>"
+                           "<select size=x multiple></select>");
     ASSERT_EQ(made.size(), 5u);
     EXPECT_NE(dynamic_cast<TComboFormControlObj*>(made[0]), nullptr);
     EXPECT_NE(dynamic_cast<TComboFormControlObj*>(made[1]), nullptr);
@@ -326,7 +327,8 @@ TEST_F(FormsTest, ListBoxesShowTheRowsAskedForAndTheirWholeOptions)
 
 TEST_F(FormsTest, OptionsSubmitTheirValueOrTheirText)
 {
-    const auto made = Read("<form><select name=single size=3><select name=many multiple><select name=drop></form>");
+    const auto made = Read("<form><select name=single size=3></select><select name=many multiple></select>"
+                           "<select name=drop></select></form>");
     auto& single = dynamic_cast<TListBoxFormControlObj&>(*made[0]);
     auto& many = dynamic_cast<TListBoxFormControlObj&>(*made[1]);
     auto& drop = dynamic_cast<TComboFormControlObj&>(*made[2]);
@@ -353,7 +355,7 @@ TEST_F(FormsTest, OptionsSubmitTheirValueOrTheirText)
 
 TEST_F(FormsTest, DropDownListShowsInTheBoxFont)
 {
-    const auto made = Read("<select name=d>");
+    const auto made = Read("<select name=d></select>");
     auto& drop = dynamic_cast<TComboFormControlObj&>(*made[0]);
     drop.AddOption("", true, "One");
     drop.ResetToValue();
@@ -366,7 +368,7 @@ TEST_F(FormsTest, DropDownListShowsInTheBoxFont)
 
 TEST_F(FormsTest, ListsWithoutSelectedOptionsStartOnTheFirst)
 {
-    const auto made = Read("<select name=s size=4><select name=d>");
+    const auto made = Read("<select name=s size=4></select><select name=d></select>");
     for (TFormControlObj* control : made) {
         auto& list = dynamic_cast<TListBoxFormControlObj&>(*control);
         list.AddOption("", false, "First");
@@ -417,7 +419,7 @@ TEST_F(FormsTest, ResetBringsBackTheDocumentsState)
 {
     const auto made = Read("<form><input name=q value=start><input type=checkbox name=c checked>"
                            "<input type=radio name=r value=1 checked><input type=radio name=r value=2>"
-                           "<textarea name=t>line</textarea><select name=s><input type=reset onclick=\"go()\"></form>");
+                           "<textarea name=t>line</textarea><select name=s></select><input type=reset onclick=\"go()\"></form>");
     auto& list = dynamic_cast<TComboFormControlObj&>(*made[5]);
     list.AddOption("", false, "a");
     list.AddOption("", true, "b");

@@ -7,7 +7,6 @@
 #include "engine/canvas/TextSinks.h"
 #include "tests/text/TextTestSupport.h"
 
-#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,6 +32,20 @@ TAttributeList BoxAttributes(int width, int height, std::string_view align = {})
 }
 
 } // namespace
+
+// A control of a fixed size, as the forms layer's controls stand in the text.
+class TBoxControl final : public TInlineControl {
+public:
+    TBoxControl(int width, int height) : width_(width), height_(height) {}
+    bool HasWidget() const override { return true; }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    void Place(int, int, TColor) override {}
+
+private:
+    int width_;
+    int height_;
+};
 
 TEST(SectionText, SpacesBetweenAppendedTextsCollapseToOne)
 {
@@ -169,9 +182,7 @@ TEST(SectionLayout, LinesBreakRightBeforeAnImageOrAControl)
     section.AddText("aaaa bbbb");
     section.AddImage(BoxAttributes(50, 30), &doc.Document);
     section.AddText("cccc dddd");
-    TFormControlObj control(&doc.Document, nullptr, 0);
-    control.Widget = new QWidget;
-    control.Widget->resize(60, 20);
+    TBoxControl control(60, 20);
     section.AddFormControl(control);
     section.AddText("eeee");
 
