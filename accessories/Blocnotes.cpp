@@ -20,7 +20,7 @@ namespace {
 constexpr char kCaption[] = "Bloc-notes";
 constexpr char kPrintHint[] = "Imprimer";
 constexpr char kCloseCaption[] = "Fermer";
-constexpr char kPrintFailed[] = "L'impression a \xE9" "chou\xE9";
+constexpr TCp1252Text kPrintFailed("L'impression a échoué");
 
 // Window geometry, in pixels.
 constexpr int kClientWidth = 533;

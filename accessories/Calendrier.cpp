@@ -19,9 +19,9 @@ namespace {
 constexpr char kCaption[] = "Calendrier";
 constexpr char kMonthCaption[] = "Mois";
 constexpr char kCloseCaption[] = "Fermer";
-constexpr std::array<const char*, 12> kMonthNames = {
-    "Janvier", "F\xE9vrier", "Mars",      "Avril",   "Mai",      "Juin",
-    "Juillet", "Ao\xFBt",    "Septembre", "Octobre", "Novembre", "D\xE9" "cembre",
+constexpr std::array<TCp1252Text<10>, 12> kMonthNames = {
+    "Janvier", "Février", "Mars",      "Avril",   "Mai",      "Juin",
+    "Juillet", "Août",    "Septembre", "Octobre", "Novembre", "Décembre",
 };
 // Weeks begin on Sunday.
 constexpr std::array<const char*, 7> kDayNames = { "dim.", "lun.", "mar.", "mer.", "jeu.", "ven.", "sam." };
@@ -120,7 +120,7 @@ void TCalendrier::MonthForward()
 void TCalendrier::SetShownDate(QDate date)
 {
     mShownDate = date;
-    mHeadingText = kMonthNames[date.month() - 1] + std::string(kHeadingGap) + std::to_string(date.year());
+    mHeadingText = std::string(kMonthNames[date.month() - 1]) + kHeadingGap + std::to_string(date.year());
     mHeading->setText(Cp1252ToQString(mHeadingText));
     FillGrid();
 }

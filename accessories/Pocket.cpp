@@ -19,9 +19,9 @@ namespace {
 // Interface texts (Windows-1252).
 constexpr char kCaption[] = "Calculatrice";
 constexpr char kCloseCaption[] = "Fermer";
-constexpr char kDivisionByZero[] = "Division flottante par z\xE9ro";
-constexpr char kInvalidOperation[] = "Op\xE9ration flottante incorrecte";
-constexpr char kOverflow[] = "D\xE9" "bordement flottant";
+constexpr TCp1252Text kDivisionByZero("Division flottante par zéro");
+constexpr TCp1252Text kInvalidOperation("Opération flottante incorrecte");
+constexpr TCp1252Text kOverflow("Débordement flottant");
 constexpr char kNotANumberStart[] = "'";
 constexpr char kNotANumberEnd[] = "' n'est pas une valeur flottante correcte";
 
@@ -47,14 +47,14 @@ TReal48 Store(long double value)
 {
     const std::optional<TReal48> real = EncodeReal48(value);
     if (!real)
-        throw EMathError(kOverflow);
+        throw EMathError(kOverflow.c_str());
     return *real;
 }
 
 long double Divide(long double dividend, long double divisor)
 {
     if (divisor == 0)
-        throw EMathError(dividend == 0 ? kInvalidOperation : kDivisionByZero);
+        throw EMathError(std::string(dividend == 0 ? kInvalidOperation.View() : kDivisionByZero.View()));
     return dividend / divisor;
 }
 
@@ -289,7 +289,7 @@ void TPocketCalculator::SquareRoot()
     mOperand = Store(DisplayValue());
     const long double operand = Operand();
     if (operand < 0)
-        throw EMathError(kInvalidOperation);
+        throw EMathError(kInvalidOperation.c_str());
     ShowFunctionResult(std::sqrt(operand));
 }
 

@@ -10,8 +10,8 @@
 #include <algorithm>
 
 const char* const kSelfCheckWarning =
-    "Le fichier du programme a \xE9t\xE9 modifi\xE9 depuis sa cr\xE9" "ation : "
-    "le programme est peut-\xEAtre infect\xE9 par un virus. Il va s'arr\xEAter.";
+    "Le fichier du programme a été modifié depuis sa création : "
+    "le programme est peut-être infecté par un virus. Il va s'arrêter.";
 
 namespace {
 
@@ -72,7 +72,7 @@ bool OwnProgramIsIntact(QWidget* parent)
 {
     if (CheckProgramFile(OwnProgramFile()) == TSelfCheck::Intact)
         return true;
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), Cp1252ToQString(kSelfCheckWarning),
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), QString::fromUtf8(kSelfCheckWarning),
                     QMessageBox::NoButton, parent);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();

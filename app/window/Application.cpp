@@ -111,7 +111,7 @@ bool CheckOwnProgram(QWidget* parent)
 {
     if (CheckProgramFile(OwnProgramFile()) == TSelfCheck::Intact)
         return true;
-    std::cerr << "zefweb: " << Cp1252ToQString(kSelfCheckWarning).toStdString() << '\n';
+    std::cerr << "zefweb: " << kSelfCheckWarning << '\n';
     return OwnProgramIsIntact(parent);
 }
 

@@ -35,7 +35,7 @@ constexpr const char* kClose = "Fermer";
 constexpr const char* kSaveCaption = "Enregistrer sous";
 constexpr const char* kSaveFilter = "*Fichiers html (*.htm *.html)";
 constexpr const char* kCannotRead = "Impossible d'ouvrir le fichier ";
-constexpr const char* kPrintFailed = "L'impression a \xE9" "chou\xE9";
+constexpr TCp1252Text kPrintFailed("L'impression a échoué");
 
 // Sources read best in a fixed-pitch font: 10 points at 96 dots per inch.
 constexpr const char* kTextFont = "Courier New";

@@ -25,7 +25,7 @@
 namespace {
 
 // Windows-1252.
-constexpr const char* kCaption = "Police et couleurs par d\xE9" "faut";
+constexpr const char* kCaption = "Police et couleurs par défaut";
 constexpr const char* kTextColor = "Couleur texte";
 constexpr const char* kLinkColor = "Couleur liens";
 constexpr const char* kFontLabel = "&Police";
@@ -168,7 +168,7 @@ std::optional<TColor> StringToColor(const std::string& name)
 TFontForm::TFontForm(TImageCache& imageCache, TErrorBox& errorBox, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    setWindowTitle(Cp1252ToQString(kCaption));
+    setWindowTitle(QString::fromUtf8(kCaption));
 
     sample_ = new THtmlPane(imageCache, errorBox, this);
     sample_->setObjectName("sample");

@@ -46,18 +46,18 @@ struct TMenuText {
 
 constexpr TMenuText kOpen{"&Ouvrir...", "Ouvrir un fichier"};
 constexpr TMenuText kSave{"&Enregistrer", "Enregistrer le fichier en cours"};
-constexpr TMenuText kProperties{"&Propri\xE9t\xE9s", "Propri\xE9t\xE9s de la page"};
+constexpr TMenuText kProperties{"&Propriétés", "Propriétés de la page"};
 constexpr TMenuText kQuit{"&Quitter", "Quitter l'application"};
 constexpr TMenuText kCopy{"Co&pier", "Copier"};
-constexpr TMenuText kSelectAll{"&Tout s\xE9lectionner", "Tout s\xE9lectionner"};
+constexpr TMenuText kSelectAll{"&Tout sélectionner", "Tout sélectionner"};
 constexpr TMenuText kFind{"&Rechercher...", "Rechercher"};
 constexpr TMenuText kSource{"&Source", "Voir source"};
-constexpr TMenuText kBack{"&Pr\xE9" "c\xE9" "dente", "Page pr\xE9" "c\xE9" "dente"};
+constexpr TMenuText kBack{"&Précédente", "Page précédente"};
 constexpr TMenuText kForward{"&Suivante", "Page suivante"};
 constexpr TMenuText kReload{"&Recharger", "Recharger la page"};
 constexpr TMenuText kViewImages{"&Afficher les images", "Afficher les images"};
 constexpr TMenuText kViewPngImages{"Afficher les images P&NG", "Afficher les images PNG"};
-constexpr TMenuText kFont{"&Police...", "Police et couleurs par d\xE9" "faut"};
+constexpr TMenuText kFont{"&Police...", "Police et couleurs par défaut"};
 constexpr TMenuText kCalendar{"&Calendrier", "Calendrier"};
 constexpr TMenuText kCalculator{"C&alculatrice", "Calculatrice"};
 constexpr TMenuText kClock{"&Horloge", "Horloge"};
@@ -73,7 +73,7 @@ constexpr const char* kHelpMenu = "&Aide";
 
 constexpr const char* kOpenButtonHint = "Ouvrir|";
 constexpr const char* kSaveButtonHint = "Enregistrer|";
-constexpr const char* kBackButtonHint = "Pr\xE9" "c\xE9" "dente";
+constexpr const char* kBackButtonHint = "Précédente";
 constexpr const char* kForwardButtonHint = "Suivante";
 constexpr const char* kReloadButtonHint = "Actualiser";
 
@@ -90,21 +90,21 @@ constexpr int kClockInterval = 1000; // milliseconds
 
 QString ShortHint(const char* hint)
 {
-    const QString text = Cp1252ToQString(hint);
+    const QString text = QString::fromUtf8(hint);
     const qsizetype bar = text.indexOf(u'|');
     return bar < 0 ? text : text.left(bar);
 }
 
 QString LongHint(const char* hint)
 {
-    const QString text = Cp1252ToQString(hint);
+    const QString text = QString::fromUtf8(hint);
     const qsizetype bar = text.indexOf(u'|');
     return bar < 0 ? text : text.mid(bar + 1);
 }
 
 QAction* AddCommand(QMenu* menu, const TMenuText& text)
 {
-    QAction* action = menu->addAction(Cp1252ToQString(text.Caption));
+    QAction* action = menu->addAction(QString::fromUtf8(text.Caption));
     action->setToolTip(ShortHint(text.Hint));
     action->setStatusTip(LongHint(text.Hint));
     return action;
@@ -124,7 +124,7 @@ TMainForm::TMainForm(TShellWindows& windows, const TShellServices& services, std
     , services_(services)
     , arguments_(std::move(arguments))
 {
-    setWindowTitle(Cp1252ToQString(kCaption));
+    setWindowTitle(QString::fromUtf8(kCaption));
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -147,7 +147,7 @@ TMainForm::TMainForm(TShellWindows& windows, const TShellServices& services, std
 
 void TMainForm::CreateMenus()
 {
-    QMenu* fileMenu = menuBar()->addMenu(Cp1252ToQString(kFileMenu));
+    QMenu* fileMenu = menuBar()->addMenu(QString::fromUtf8(kFileMenu));
     commands_.Open = AddCommand(fileMenu, kOpen);
     commands_.Open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(commands_.Open, &QAction::triggered, this, &TMainForm::OpenCommand);
@@ -161,7 +161,7 @@ void TMainForm::CreateMenus()
     commands_.Quit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
     connect(commands_.Quit, &QAction::triggered, this, &QWidget::close);
 
-    commands_.EditMenu = menuBar()->addMenu(Cp1252ToQString(kEditMenu));
+    commands_.EditMenu = menuBar()->addMenu(QString::fromUtf8(kEditMenu));
     commands_.Copy = AddCommand(commands_.EditMenu, kCopy);
     connect(commands_.Copy, &QAction::triggered, this, &TMainForm::CopyCommand);
     commands_.SelectAll = AddCommand(commands_.EditMenu, kSelectAll);
@@ -173,7 +173,7 @@ void TMainForm::CreateMenus()
     commands_.Source = AddCommand(commands_.EditMenu, kSource);
     connect(commands_.Source, &QAction::triggered, this, &TMainForm::SourceCommand);
 
-    QMenu* navigationMenu = menuBar()->addMenu(Cp1252ToQString(kNavigationMenu));
+    QMenu* navigationMenu = menuBar()->addMenu(QString::fromUtf8(kNavigationMenu));
     commands_.Back = AddCommand(navigationMenu, kBack);
     connect(commands_.Back, &QAction::triggered, this, &TMainForm::BackCommand);
     commands_.Forward = AddCommand(navigationMenu, kForward);
@@ -196,7 +196,7 @@ void TMainForm::CreateMenus()
         commands_.History[static_cast<std::size_t>(entry)] = action;
     }
 
-    QMenu* optionsMenu = menuBar()->addMenu(Cp1252ToQString(kOptionsMenu));
+    QMenu* optionsMenu = menuBar()->addMenu(QString::fromUtf8(kOptionsMenu));
     commands_.ViewImages = AddCommand(optionsMenu, kViewImages);
     commands_.ViewImages->setCheckable(true);
     commands_.ViewImages->setChecked(true);
@@ -209,7 +209,7 @@ void TMainForm::CreateMenus()
     commands_.Font = AddCommand(optionsMenu, kFont);
     connect(commands_.Font, &QAction::triggered, this, &TMainForm::FontCommand);
 
-    QMenu* toolsMenu = menuBar()->addMenu(Cp1252ToQString(kToolsMenu));
+    QMenu* toolsMenu = menuBar()->addMenu(QString::fromUtf8(kToolsMenu));
     commands_.Calendar = AddCommand(toolsMenu, kCalendar);
     connect(commands_.Calendar, &QAction::triggered, this, [this] { ShowModal(windows_.Calendrier); });
     commands_.Calculator = AddCommand(toolsMenu, kCalculator);
@@ -219,7 +219,7 @@ void TMainForm::CreateMenus()
     commands_.Notepad = AddCommand(toolsMenu, kNotepad);
     connect(commands_.Notepad, &QAction::triggered, this, [this] { ShowModal(windows_.Blocnotes); });
 
-    QMenu* helpMenu = menuBar()->addMenu(Cp1252ToQString(kHelpMenu));
+    QMenu* helpMenu = menuBar()->addMenu(QString::fromUtf8(kHelpMenu));
     commands_.About = AddCommand(helpMenu, kAbout);
     connect(commands_.About, &QAction::triggered, this, [this] { ShowModal(windows_.AboutBox); });
 }
@@ -328,7 +328,7 @@ void TMainForm::MajHisto(const std::vector<std::string>& history, const std::vec
         if (entry < history.size())
             caption = FileNameForDisplay(history[entry]).left(kHistoryCaptionLength);
         if (entry < titleHistory.size() && !titleHistory[entry].empty())
-            caption += Cp1252ToQString(kHistoryTitleSeparator) + Cp1252ToQString(titleHistory[entry]);
+            caption += QString::fromUtf8(kHistoryTitleSeparator) + Cp1252ToQString(titleHistory[entry]);
         QAction* action = commands_.History[entry];
         if (!caption.isEmpty())
             action->setText(MenuCaptionText(caption));
@@ -344,9 +344,9 @@ void TMainForm::SetStatusText(const QString& text)
 
 void TMainForm::SetPageCaption(const std::string& title)
 {
-    QString caption = Cp1252ToQString(kCaption);
+    QString caption = QString::fromUtf8(kCaption);
     if (!title.empty())
-        caption += Cp1252ToQString(kCaptionSeparator) + Cp1252ToQString(title);
+        caption += QString::fromUtf8(kCaptionSeparator) + Cp1252ToQString(title);
     setWindowTitle(caption);
 }
 

@@ -16,7 +16,7 @@
 namespace {
 
 // Windows-1252.
-constexpr const char* kCaption = "Propri\xE9t\xE9s";
+constexpr const char* kCaption = "Propriétés";
 constexpr const char* kClose = "Fermer";
 constexpr const char* kTypeLabel = "Type :";
 constexpr const char* kAddressLabel = "Adresse :";
@@ -79,7 +79,7 @@ QLineEdit* MakeReadOnlyBox(QWidget* parent, const char* objectName)
 TPropriete::TPropriete(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    setWindowTitle(Cp1252ToQString(kCaption));
+    setWindowTitle(QString::fromUtf8(kCaption));
     auto* closeButton = new QPushButton(Cp1252ToQString(kClose), this);
     closeButton->setObjectName("closeButton");
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);

@@ -35,8 +35,8 @@ constexpr const char* kOpenFilters[] = {
     "Fichiers image (*.gif *.jpg)",
     "Fichiers texte (*.txt)",
 };
-constexpr const char* kReplaceBefore = "Le fichier \xAB ";
-constexpr const char* kReplaceAfter = " \xBB existe d\xE9j\xE0.\nVoulez-vous le remplacer ?";
+constexpr const char* kReplaceBefore = "Le fichier « ";
+constexpr const char* kReplaceAfter = " » existe déjà.\nVoulez-vous le remplacer ?";
 constexpr const char* kReplace = "Remplacer";
 constexpr const char* kSaveChanges = "Enregistrer les modifications ?";
 constexpr const char* kDiscard = "Ne pas enregistrer";
@@ -161,8 +161,8 @@ std::optional<TSaveChoice> TQtShellDialogs::AskSaveFileName(QWidget* parent, con
 
 bool TQtShellDialogs::AskReplace(QWidget* parent, const std::string& fileName)
 {
-    const QString message = Cp1252ToQString(kReplaceBefore) + FileNameForDisplay(fileName) +
-                            Cp1252ToQString(kReplaceAfter);
+    const QString message = QString::fromUtf8(kReplaceBefore) + FileNameForDisplay(fileName) +
+                            QString::fromUtf8(kReplaceAfter);
     QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), message, QMessageBox::NoButton, parent);
     QPushButton* replace = box.addButton(Cp1252ToQString(kReplace), QMessageBox::AcceptRole);
     QPushButton* cancel = box.addButton(Cp1252ToQString(kCancel), QMessageBox::RejectRole);

@@ -44,7 +44,7 @@ namespace {
 constexpr const char* kAddressCaption = "Adresse";
 constexpr const char* kDefFontName = "Times New Roman";
 constexpr const char* kDefPreFontName = "Courier New";
-constexpr const char* kBufferWarning = "La s\xE9lection d\xE9passe la taille du buffer size et peut \xEAtre tronqu\xE9" "e";
+constexpr TCp1252Text kBufferWarning("La sélection dépasse la taille du buffer size et peut être tronquée");
 constexpr const char* kNotFound = "Pas d'autres occurences de ";
 constexpr const char* kViewImage = "&Voir image";
 constexpr const char* kViewImageHint = "Voir l'image";
@@ -53,8 +53,8 @@ constexpr const char* kCopyImageHint = "Copier l'image dans le presse-papiers";
 constexpr const char* kSaveImage = "&Enregistrer l'image";
 constexpr const char* kSaveImageHint = "Enregistrer l'image";
 constexpr const char* kCannotSaveImage = "Impossible d'enregistrer l'image dans ";
-constexpr const char* kRunProgramStart = "Ex\xE9" "cuter le programme \xAB ";
-constexpr const char* kRunProgramEnd = " \xBB ?";
+constexpr TCp1252Text kRunProgramStart("Exécuter le programme « ");
+constexpr TCp1252Text kRunProgramEnd(" » ?");
 constexpr const char* kPictureFilter = "Bitmaps (*.bmp)";
 constexpr const char* kPictureExtension = ".bmp";
 
@@ -426,7 +426,7 @@ void TViewer::RunProgram(const std::string& program, const std::string& argument
     std::string commandLine = FileNameForMessage(fullName);
     if (!arguments.empty())
         commandLine += " " + FileNameForMessage(arguments);
-    if (services_.Dialogs.AskYesNo(this, kRunProgramStart + commandLine + kRunProgramEnd))
+    if (services_.Dialogs.AskYesNo(this, std::string(kRunProgramStart) + commandLine + std::string(kRunProgramEnd)))
         services_.Desktop.StartProgram(fullName, Cp1252ToUtf8IfNeeded(arguments));
 }
 

@@ -4,7 +4,11 @@
 // become Unicode only where they meet Qt (drawing, widgets, clipboard, dialogs).
 
 #include <QString>
+
+#include <array>
+#include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -18,7 +22,44 @@ char16_t Cp1252ToUnicode(unsigned char byte);
 
 // The Windows-1252 byte of a Unicode character, when the code page has one
 // (the five undefined bytes stand for the C1 controls of the same value).
-std::optional<unsigned char> UnicodeToCp1252(char32_t character);
+constexpr std::optional<unsigned char> UnicodeToCp1252(char32_t character)
+{
+    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
+        return static_cast<unsigned char>(character);
+    // Converted text meets these often (quotes, dashes): a switch, not a search.
+    switch (character) {
+    case 0x20AC: return 0x80;
+    case 0x201A: return 0x82;
+    case 0x0192: return 0x83;
+    case 0x201E: return 0x84;
+    case 0x2026: return 0x85;
+    case 0x2020: return 0x86;
+    case 0x2021: return 0x87;
+    case 0x02C6: return 0x88;
+    case 0x2030: return 0x89;
+    case 0x0160: return 0x8A;
+    case 0x2039: return 0x8B;
+    case 0x0152: return 0x8C;
+    case 0x017D: return 0x8E;
+    case 0x2018: return 0x91;
+    case 0x2019: return 0x92;
+    case 0x201C: return 0x93;
+    case 0x201D: return 0x94;
+    case 0x2022: return 0x95;
+    case 0x2013: return 0x96;
+    case 0x2014: return 0x97;
+    case 0x02DC: return 0x98;
+    case 0x2122: return 0x99;
+    case 0x0161: return 0x9A;
+    case 0x203A: return 0x9B;
+    case 0x0153: return 0x9C;
+    case 0x017E: return 0x9E;
+    case 0x0178: return 0x9F;
+    // The five bytes the code page leaves undefined.
+    case 0x81: case 0x8D: case 0x8F: case 0x90: case 0x9D: return static_cast<unsigned char>(character);
+    default: return std::nullopt;
+    }
+}
 // The same, or kStandIn.
 char Cp1252OrStandIn(char32_t character);
 
@@ -31,3 +72,49 @@ std::string QStringToCp1252(QStringView text);
 // Windows-1252 and converted.
 std::string Cp1252ToUtf8IfNeeded(std::string_view reference);
 bool IsValidUtf8(std::string_view text);
+
+// An interface text written in UTF-8 in the source, where it reads and is
+// found as it is shown, turned into Windows-1252 bytes when the program is
+// compiled: `constexpr TCp1252Text kCaption("Propriétés");`. A character
+// the code page lacks does not compile.
+template <std::size_t Capacity>
+class TCp1252Text {
+public:
+    template <std::size_t N>
+        requires(N <= Capacity)
+    consteval TCp1252Text(const char (&utf8)[N])
+    {
+        for (std::size_t index = 0; index + 1 < N;) {
+            const char32_t character = NextCharacter(utf8, index);
+            const std::optional<unsigned char> byte = UnicodeToCp1252(character);
+            if (!byte)
+                throw std::logic_error("no Windows-1252 byte for this character");
+            bytes_[size_++] = static_cast<char>(*byte);
+        }
+    }
+
+    constexpr const char* c_str() const { return bytes_.data(); }
+    constexpr std::string_view View() const { return {bytes_.data(), size_}; }
+    constexpr operator std::string_view() const { return View(); }
+    operator std::string() const { return std::string(View()); }
+
+private:
+    template <std::size_t N>
+    static consteval char32_t NextCharacter(const char (&utf8)[N], std::size_t& index)
+    {
+        const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(utf8[at]); };
+        const unsigned char lead = byte(index);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t character = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (int k = 1; k < length; ++k)
+            character = (character << 6) | (byte(index + static_cast<std::size_t>(k)) & 0x3F);
+        index += static_cast<std::size_t>(length);
+        return character;
+    }
+
+    std::array<char, Capacity> bytes_{};
+    std::size_t size_ = 0;
+};
+
+template <std::size_t N>
+TCp1252Text(const char (&)[N]) -> TCp1252Text<N>;

@@ -1,4 +1,5 @@
 #include "accessories/Pocket.h"
+#include "engine/base/Cp1252.h"
 
 #include "AccessoryTestSupport.h"
 
@@ -8,9 +9,9 @@
 
 namespace {
 
-const std::string kDivisionByZero = "Division flottante par z\xE9ro";
-const std::string kInvalidOperation = "Op\xE9ration flottante incorrecte";
-const std::string kOverflow = "D\xE9" "bordement flottant";
+const std::string kDivisionByZero = TCp1252Text("Division flottante par zéro");
+const std::string kInvalidOperation = TCp1252Text("Opération flottante incorrecte");
+const std::string kOverflow = TCp1252Text("Débordement flottant");
 
 class PocketTest : public testing::Test {
 protected:
