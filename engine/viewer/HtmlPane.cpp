@@ -127,17 +127,6 @@ void THtmlPane::DefaultFontsChanged()
     panel_->update();
 }
 
-void THtmlPane::SetViewImages(bool value)
-{
-    if (value == document_->ShowImages || busy_.On())
-        return;
-    view_.RelayoutWithCursor([this, value] {
-        document_->ShowImages = value;
-        if (!document_->Items.empty())
-            document_->BackgroundBitmap();
-    });
-}
-
 void THtmlPane::SetDefBackground(TColor color)
 {
     if (busy_.On())
@@ -442,10 +431,7 @@ bool THtmlPane::Find(std::string_view text, bool matchCase)
     const std::optional<int> found = selection_.Find(text, matchCase);
     if (!found)
         return false;
-    int y = 0;
-    int x = 0;
-    if (document_->PositionToPoint(measure_, *found, y, x))
-        view_.ScrollDocumentYIntoView(y);
+    view_.ScrollPositionIntoView(*found);
     Repaint();
     return true;
 }

@@ -39,7 +39,6 @@
 
 class QScrollBar;
 class TErrorBox;
-class TFormControlObj;
 class TImageObj;
 class TPaintPanel;
 
@@ -154,7 +153,7 @@ public:
 
     // ---- Settings ----------------------------------------------------------
     bool ViewImages() const { return document_->ShowImages; }
-    void SetViewImages(bool value);
+    void SetViewImages(bool value) { view_.SetShowImages(value); }
     TColor DefBackground() const { return defBackground_; }
     void SetDefBackground(TColor color);
     THTMLBorderStyle BorderStyle() const { return view_.BorderStyle(); }

@@ -4,8 +4,9 @@
 // a lone picture or text in memory, has the view lay the page out and shows
 // it at its anchor or top, and keeps what the builder and the file tell of
 // the page (file name and type, title, base, the timed refresh a META asked
-// for). It also turns the page's references into file names. The history and
-// the user's events are the control's, reached through TPageLoadSteps.
+// for). It also turns the page's references into file names. The history
+// and the user's events stay with the control, which does its own steps of a
+// load when asked through TPageLoadSteps.
 
 #include "engine/base/ViewedFileType.h"
 #include "engine/builder/HtmlBuilder.h"

@@ -95,6 +95,17 @@ void TPageView::SetMarginWidth(int margin)
     SetMargin(marginWidth_, margin);
 }
 
+void TPageView::SetShowImages(bool value)
+{
+    if (value == document_.ShowImages || busy_.On())
+        return;
+    RelayoutWithCursor([this, value] {
+        document_.ShowImages = value;
+        if (!document_.Items.empty())
+            document_.BackgroundBitmap();
+    });
+}
+
 // ---- Layout -----------------------------------------------------------------
 
 bool TPageView::VerticalAllowed() const
@@ -412,6 +423,14 @@ void TPageView::ScrollFormControlIntoView(const TFormControlObj& control)
 {
     ScrollDocumentYIntoView(control.LineY);
     Repaint();
+}
+
+void TPageView::ScrollPositionIntoView(int position)
+{
+    int y = 0;
+    int x = 0;
+    if (document_.PositionToPoint(measure_, position, y, x))
+        ScrollDocumentYIntoView(y);
 }
 
 // ---- Painting ---------------------------------------------------------------

@@ -60,6 +60,8 @@ public:
     void SetMarginHeight(int margin);
     int MarginWidth() const { return marginWidth_; }
     void SetMarginWidth(int margin);
+    // Pictures shown, or their frames only: the page is laid out again.
+    void SetShowImages(bool value);
 
     // ---- Layout ----------------------------------------------------------------
     // Lays the document out for the current width and arranges the bars.
@@ -89,9 +91,10 @@ public:
     // The bar and the document's offset, without limit or repaint.
     void SetVerticalPosition(int y);
     int MaxVerticalPosition() const;
-    // Scrolls the document Y into the middle of the view unless it shows.
-    void ScrollDocumentYIntoView(int y);
+    // Scrolls the control's line into the middle of the view unless it shows.
     void ScrollFormControlIntoView(const TFormControlObj& control);
+    // The same for the line of a character position (what find found).
+    void ScrollPositionIntoView(int position);
 
     // ---- The control's events --------------------------------------------------
     void Repaint();
@@ -118,6 +121,8 @@ private:
     // notch, Shift turning it sideways, a touchpad's own pixels as they come.
     QPoint WheelPixels(const QWheelEvent& event);
     void VerticalBarMoved(int value);
+    // Scrolls the document Y into the middle of the view unless it shows.
+    void ScrollDocumentYIntoView(int y);
     void DrawBackground(TCanvas& canvas, const TRect& damaged);
     void PaintDocument(TCanvas& canvas, const TRect& damaged);
 
