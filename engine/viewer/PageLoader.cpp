@@ -7,8 +7,6 @@
 #include "engine/viewer/PageView.h"
 #include "engine/viewer/PaintPanel.h"
 
-#include <QScrollBar>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -159,7 +157,7 @@ void TPageLoader::ShowFile(const std::string& fileName, TViewedFileType type, co
     if (!anchor.empty())
         ScrollToAnchor(anchor);
     else if (currentFile_ != oldFile)
-        view_.ScrollHome();
+        view_.ScrollToLeftAt(0);
     view_.Panel().update();
     if (failure)
         std::rethrow_exception(failure);
@@ -203,7 +201,7 @@ void TPageLoader::LoadFromText(std::string_view text)
             failure = std::current_exception();
         }
         FinishLoad();
-        view_.ScrollHome();
+        view_.ScrollToLeftAt(0);
         view_.Panel().update();
         currentFile_.clear();
     }
@@ -230,8 +228,7 @@ bool TPageLoader::ScrollToAnchor(std::string_view name)
     const TSectionBase* item = nameList_.Find(Upper(name));
     if (!item)
         return false;
-    view_.ScrollTo(item->Y);
-    view_.HorizontalBar().setValue(0);
+    view_.ScrollToLeftAt(item->Y);
     return true;
 }
 

@@ -271,9 +271,9 @@ void TPageView::ScrollTo(int y)
     Repaint();
 }
 
-void TPageView::ScrollHome()
+void TPageView::ScrollToLeftAt(int y)
 {
-    ScrollTo(0);
+    ScrollTo(y);
     horizontalBar_->setValue(0);
 }
 

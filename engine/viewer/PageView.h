@@ -86,8 +86,8 @@ public:
     int HScrollPos() const;
     // The vertical position, limited to the document, and a repaint.
     void ScrollTo(int y);
-    // The top left of the page.
-    void ScrollHome();
+    // ScrollTo, and the left edge of the page.
+    void ScrollToLeftAt(int y);
     // The bar and the document's offset, without limit or repaint.
     void SetVerticalPosition(int y);
     int MaxVerticalPosition() const;
