@@ -1,18 +1,15 @@
 #include "engine/viewer/HtmlPane.h"
 
+#include "engine/base/RegularFile.h"
 #include "engine/forms/FormControlObj.h"
 #include "engine/lexer/LinkNames.h"
 #include "engine/viewer/PaintPanel.h"
 
-#include <QGuiApplication>
-#include <QApplication>
 #include <QKeyEvent>
-#include <QPainter>
-#include <QScrollBar>
-#include <QStyle>
-#include <QWheelEvent>
+#include <QMetaObject>
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -23,87 +20,39 @@ bool EqualIgnoringCase(std::string_view left, std::string_view right)
     });
 }
 
-// The remainder of value by divisor, always in 0 .. divisor - 1.
-int PositiveModulo(int value, int divisor)
-{
-    const int remainder = value % divisor;
-    return remainder < 0 ? remainder + divisor : remainder;
-}
-
 } // namespace
-
-THtmlPane::TSuppressDrawing::TSuppressDrawing(THtmlPane& pane) : pane_(pane)
-{
-    pane_.panel_->DrawingSuppressed = true;
-}
-
-THtmlPane::TSuppressDrawing::~TSuppressDrawing()
-{
-    pane_.panel_->DrawingSuppressed = false;
-}
-
-THtmlPane::TWaitCursor::TWaitCursor()
-{
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-THtmlPane::TWaitCursor::~TWaitCursor()
-{
-    QGuiApplication::restoreOverrideCursor();
-}
 
 THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* parent)
     : QWidget(parent),
       imageCache_(imageCache),
       panel_(new TPaintPanel(this)),
-      verticalBar_(new QScrollBar(Qt::Vertical, this)),
-      horizontalBar_(new QScrollBar(Qt::Horizontal, this)),
       host_(*panel_),
       document_(std::make_unique<TSectionList>(&host_, errorBox)),
+      view_(*this, *panel_, *document_, measure_, busy_),
+      loader_(*document_, nameList_, imageCache_, view_, busy_, *this),
+      selection_(*document_, measure_),
+      mouse_(*this, view_, selection_, *document_, measure_, busy_, *this),
       defFontName_("Times New Roman"),
       defPreFontName_("Courier New")
 {
     resize(kInitialSize, kInitialSize);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(TImageCache::IBeamCursor);
+    busy_.OnChange = [this](bool on) {
+        if (OnProcessing)
+            OnProcessing(*this, on);
+    };
 
-    panel_->move(1, 1);
-    panel_->setCursor(TImageCache::IBeamCursor);
     host_.Serve(*document_);
-    panel_->OnDrawBackground = [this](TCanvas& canvas, const TRect& damaged) { DrawBackground(canvas, damaged); };
-    panel_->OnPaint = [this](TCanvas& canvas, const TRect& damaged) { PaintDocument(canvas, damaged); };
-    panel_->OnMouseDown = [this](QMouseEvent& event) { PanelMouseDown(event); };
-    panel_->OnMouseMove = [this](QMouseEvent& event) { PanelMouseMove(event); };
-    panel_->OnMouseUp = [this](QMouseEvent& event) { PanelMouseUp(event); };
-    panel_->OnDoubleClick = [this](QMouseEvent& event) { PanelDoubleClick(event); };
-
-    for (QScrollBar* bar : {verticalBar_, horizontalBar_}) {
-        bar->hide();
-        bar->setFocusPolicy(Qt::NoFocus);
-        bar->setRange(0, 0);
-    }
-    verticalBar_->setSingleStep(kVerticalLineStep);
-    horizontalBar_->setSingleStep(kHorizontalLineStep);
-    scrollBarWidth_ = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalBar_);
-    // A bar the user works gives the control the focus; the control moving
-    // its own bars does not.
-    for (QScrollBar* bar : {verticalBar_, horizontalBar_})
-        connect(bar, &QScrollBar::actionTriggered, this, [this] { setFocus(); });
-    connect(verticalBar_, &QScrollBar::valueChanged, this, [this](int value) { VerticalBarMoved(value); });
-    connect(horizontalBar_, &QScrollBar::valueChanged, panel_, [this] { panel_->update(); });
-
     document_->ImageCache = &imageCache_;
     document_->ShowImages = false;
     document_->OnBackgroundChange = [this](TSectionList& document) {
         panel_->Color = document.Background | kPaletteRelative;
     };
-    document_->FormFocusHandler = [this](TFormControlObj& control) { ScrollFormControlIntoView(control); };
+    document_->FormFocusHandler = [this](TFormControlObj& control) { view_.ScrollFormControlIntoView(control); };
     panel_->OnFocusNextControl = [this](bool forward) { return FocusNextFormControl(*document_, forward); };
     document_->ExpandLinkName = [this](const std::string& reference) { return ExpandLinkName(reference); };
     document_->OnItemDropped = [this](const TSectionBase& item) { nameList_.Forget(item); };
-
-    autoScrollTimer_.setInterval(kAutoScrollInterval);
-    connect(&autoScrollTimer_, &QTimer::timeout, this, [this] { AutoScrollStep(); });
 
     SetDefBackground(clBtnFace);
     SetDefFontColor(kSystemColorFlag | 0x12);
@@ -127,10 +76,17 @@ void THtmlPane::SetOnFormSubmit(TFormSubmitEvent handler)
 {
     onFormSubmit_ = std::move(handler);
     if (onFormSubmit_)
-        document_->SubmitHandler = [this](const std::string& action, const std::string& target,
-                                          const std::string& encType, const std::string& method,
-                                          std::vector<std::string> results) {
-            SubmissionReceiver(action, target, encType, method, std::move(results));
+        document_->SubmitHandler = [this](std::string action, std::string target, std::string encType,
+                                          std::string method, std::vector<std::string> results) {
+            // Delivered once the click that caused it has finished.
+            QMetaObject::invokeMethod(
+                this,
+                [this, action = std::move(action), target = std::move(target), encType = std::move(encType),
+                 method = std::move(method), results = std::move(results)]() mutable {
+                    if (onFormSubmit_)
+                        onFormSubmit_(*this, action, target, encType, method, std::move(results));
+                },
+                Qt::QueuedConnection);
         };
     else
         document_->SubmitHandler = nullptr;
@@ -153,15 +109,6 @@ void THtmlPane::SetOnObjectClick(decltype(TSectionList::OnObjectClick) handler)
 
 // ---- Settings ---------------------------------------------------------------
 
-void THtmlPane::SetProcessing(bool value)
-{
-    if (processing_ == value)
-        return;
-    processing_ = value;
-    if (OnProcessing)
-        OnProcessing(*this, value);
-}
-
 void THtmlPane::ApplyDefaultFonts()
 {
     document_->FontName = defFontName_.substr(0, TSectionList::kMaxFontNameLength);
@@ -173,64 +120,30 @@ void THtmlPane::ApplyDefaultFonts()
     document_->ApplyDefaultFonts();
 }
 
-void THtmlPane::RelayoutKeepPosition()
+void THtmlPane::DefaultFontsChanged()
 {
-    if (processing_)
-        return;
-    const TProcessingScope busy(*this);
-    const int position = Position();
-    DoLayout();
-    SetPosition(position);
-}
-
-void THtmlPane::RelayoutWithCursor(const std::function<void()>& change)
-{
-    const TWaitCursor wait;
-    const TProcessingScope busy(*this);
-    change();
-    if (!document_->Items.empty()) {
-        const int position = Position();
-        DoLayout();
-        SetPosition(position);
-        update();
-        panel_->update();
-    }
-}
-
-void THtmlPane::SetViewImages(bool value)
-{
-    if (value == document_->ShowImages || processing_)
-        return;
-    RelayoutWithCursor([this, value] {
-        document_->ShowImages = value;
-        if (!document_->Items.empty())
-            document_->BackgroundBitmap();
-    });
+    ApplyDefaultFonts();
+    if (!document_->Items.empty())
+        view_.RelayoutKeepPosition();
+    panel_->update();
 }
 
 void THtmlPane::SetDefBackground(TColor color)
 {
-    if (processing_)
+    if (busy_.On())
         return;
     defBackground_ = color;
     document_->SetBackground(color);
-    update();
-    panel_->update();
-}
-
-void THtmlPane::SetBorderStyle(THTMLBorderStyle style)
-{
-    borderStyle_ = style;
-    update();
+    Repaint();
 }
 
 void THtmlPane::SetHistoryMaxCount(int count)
 {
-    if (count == historyMaxCount_ || count < 0)
+    if (count == history_.MaxCount() || count < 0)
         return;
-    if (count < historyMaxCount_)
+    if (count < history_.MaxCount())
         ClearHistory();
-    historyMaxCount_ = count;
+    history_.SetMaxCount(count);
 }
 
 void THtmlPane::SetDefFontName(const std::string& name)
@@ -238,10 +151,7 @@ void THtmlPane::SetDefFontName(const std::string& name)
     if (EqualIgnoringCase(name, document_->FontName))
         return;
     defFontName_ = name;
-    ApplyDefaultFonts();
-    if (!document_->Items.empty())
-        RelayoutKeepPosition();
-    panel_->update();
+    DefaultFontsChanged();
 }
 
 void THtmlPane::SetDefPreFontName(const std::string& name)
@@ -249,19 +159,13 @@ void THtmlPane::SetDefPreFontName(const std::string& name)
     if (EqualIgnoringCase(name, document_->FixedFontName))
         return;
     defPreFontName_ = name;
-    ApplyDefaultFonts();
-    if (!document_->Items.empty())
-        RelayoutKeepPosition();
-    panel_->update();
+    DefaultFontsChanged();
 }
 
 void THtmlPane::SetDefFontSize(int size)
 {
     defFontSize_ = std::max(size, kMinFontSize);
-    ApplyDefaultFonts();
-    if (!document_->Items.empty())
-        RelayoutKeepPosition();
-    panel_->update();
+    DefaultFontsChanged();
 }
 
 void THtmlPane::SetDefFontColor(TColor color)
@@ -289,356 +193,294 @@ void THtmlPane::SetImageCacheCount(int count)
 
 void THtmlPane::SetNoSelect(bool value)
 {
-    if (value == noSelect_)
-        return;
-    noSelect_ = value;
-    if (value) {
-        document_->SelectionBegin = -1;
-        document_->SelectionEnd = -1;
+    if (selection_.SetNoSelect(value))
         panel_->update();
-    }
-}
-
-void THtmlPane::SetScrollBars(TScrollStyle style)
-{
-    if (style == scrollBars_)
-        return;
-    scrollBars_ = style;
-    {
-        const TProcessingScope busy(*this);
-        DoLayout();
-    }
-    update();
-    panel_->update();
 }
 
 void THtmlPane::SetCharSet(int charSet)
 {
     charSet_ = charSet;
-    ApplyDefaultFonts();
-    if (!document_->Items.empty())
-        RelayoutKeepPosition();
-    panel_->update();
+    DefaultFontsChanged();
 }
 
-void THtmlPane::SetMarginHeight(int margin)
+// ---- Loading ----------------------------------------------------------------
+
+void THtmlPane::LoadHtmlFile(const std::string& fileName)
 {
-    if (margin == marginHeight_ || processing_ || margin < 0 || margin > kMaxMargin)
+    LoadFileWithHistory(fileName, TViewedFileType::Html);
+}
+
+void THtmlPane::LoadTextFile(const std::string& fileName)
+{
+    LoadFileWithHistory(fileName, TViewedFileType::Text);
+}
+
+void THtmlPane::LoadImageFile(const std::string& fileName)
+{
+    LoadFileWithHistory(fileName, TViewedFileType::Image);
+}
+
+void THtmlPane::LoadFileWithHistory(const std::string& fileName, TViewedFileType type)
+{
+    if (LoadFileRecorded(fileName, type))
+        RaiseRefresh();
+}
+
+bool THtmlPane::LoadFileRecorded(const std::string& fileName, TViewedFileType type)
+{
+    if (busy_.On() || fileName.empty())
+        return false;
+    const THistoryEntry left = CurrentEntry();
+    loader_.LoadFile(fileName, type);
+    if (CurrentFile() != left.File || FileType() != left.FileType)
+        BumpHistory(left.File, left.Title, left.FileType, left.Position);
+    return true;
+}
+
+void THtmlPane::LeavePage()
+{
+    ++pageSerial_;
+    mouse_.ForgetPress();
+}
+
+void THtmlPane::SetDocumentDefaults()
+{
+    document_->SetFonts(defFontName_, defPreFontName_, defBackground_, defHotSpotColor_, defFontColor_,
+                        defFontSize_);
+}
+
+void THtmlPane::PageCleared()
+{
+    SetDocumentDefaults();
+    document_->Charset = charSet_;
+    selection_.Reset();
+}
+
+THtmlHandlers THtmlPane::PageHandlers()
+{
+    THtmlHandlers handlers;
+    handlers.OnMeta = [this](THtmlPane*, const std::string& httpEq, const std::string& name,
+                             const std::string& content) { MetaReceiver(httpEq, name, content); };
+    handlers.OnSound = OnSoundRequest;
+    handlers.OnInclude = OnInclude;
+    handlers.Sender = this;
+    return handlers;
+}
+
+void THtmlPane::StopBackgroundSound()
+{
+    if (OnSoundRequest)
+        OnSoundRequest(this, {}, 0, true);
+}
+
+// Raised once the page is recorded in the history, so that a handler that
+// loads the refresh target at once finds the history in order.
+void THtmlPane::RaiseRefresh()
+{
+    if (loader_.RefreshDelay() > 0 && OnMetaRefresh)
+        OnMetaRefresh(*this, loader_.RefreshDelay(), loader_.RefreshUrl());
+}
+
+void THtmlPane::LoadFromBuffer(std::string_view text)
+{
+    if (busy_.On())
         return;
-    RelayoutWithCursor([this, margin] { marginHeight_ = margin; });
+    loader_.LoadFromText(text);
+    RaiseRefresh();
 }
 
-void THtmlPane::SetMarginWidth(int margin)
+void THtmlPane::Reload()
 {
-    if (margin == marginWidth_ || processing_ || margin < 0 || margin > kMaxMargin)
+    if (CurrentFile().empty())
         return;
-    RelayoutWithCursor([this, margin] { marginWidth_ = margin; });
+    const int position = Position();
+    const std::string file = CurrentFile();
+    if (!LoadFileRecorded(file, FileType()))
+        return;
+    SetPosition(position);
+    RaiseRefresh();
 }
 
-void THtmlPane::SetServerRoot(std::string_view root)
+void THtmlPane::Clear()
 {
-    serverRoot_ = TrimName(root);
-    if (!serverRoot_.empty() && (serverRoot_.back() == '/' || serverRoot_.back() == '\\'))
-        serverRoot_.pop_back();
+    if (busy_.On())
+        return;
+    LeavePage();
+    document_->Clear();
+    SetDocumentDefaults();
+    nameList_.Clear();
+    loader_.ForgetPage();
+    view_.ShowEmpty();
+    selection_.Reset();
+    StopBackgroundSound();
+    Repaint();
 }
 
-// ---- Layout -----------------------------------------------------------------
-
-bool THtmlPane::VerticalAllowed() const
+bool THtmlPane::ScrollToAnchor(std::string_view name)
 {
-    return scrollBars_ == TScrollStyle::Vertical || scrollBars_ == TScrollStyle::Both;
+    return loader_.ScrollToAnchor(name);
 }
 
-bool THtmlPane::HorizontalAllowed() const
+std::string THtmlPane::ExpandLinkName(const std::string& name) const
 {
-    return scrollBars_ == TScrollStyle::Horizontal || scrollBars_ == TScrollStyle::Both;
+    return loader_.ExpandLinkName(name);
 }
 
-int THtmlPane::PanelWidth() const
+// ---- History ----------------------------------------------------------------
+
+THistoryEntry THtmlPane::CurrentEntry() const
 {
-    return panel_->width();
+    return {CurrentFile(), DocumentTitle(), Position(), FileType()};
 }
 
-int THtmlPane::PanelHeight() const
+void THtmlPane::RaiseHistoryChange()
 {
-    return panel_->height();
+    if (OnHistoryChange)
+        OnHistoryChange(*this);
 }
 
-void THtmlPane::DoLayout()
+void THtmlPane::BumpHistory(const std::string& oldFile, const std::string& oldTitle, TViewedFileType oldType,
+                            int oldPosition)
 {
-    scrollWidth_ = 0;
-    const TSuppressDrawing suppressed(*this);
-    const int border = borderStyle_ == THTMLBorderStyle::None ? 1 : 3;
-    int position = 0;
-    int maxWidth = 0;
-    if (VerticalAllowed()) {
-        const int layoutWidth = width() - scrollBarWidth_ - border - 2 * marginWidth_;
-        docHeight_ = document_->Layout(measure_, marginHeight_, layoutWidth, position, maxWidth) + 2 * marginHeight_;
-    } else {
-        // Without a vertical bar the page ends at its last item: one margin.
-        const int layoutWidth = width() - border - 2 * marginWidth_;
-        docHeight_ = document_->Layout(measure_, marginHeight_, layoutWidth, position, maxWidth) + marginHeight_;
+    if (history_.Record({oldFile, oldTitle, oldPosition, oldType}, CurrentEntry()))
+        RaiseHistoryChange();
+}
+
+void THtmlPane::SetHistoryIndex(int index)
+{
+    if (index == history_.Index() || !history_.HasIndex(index) || busy_.On())
+        return;
+    history_.StoreCurrent(CurrentEntry());
+    const THistoryEntry entry = history_.At(index);
+    const bool load = entry.File != CurrentFile() || entry.FileType != FileType();
+    if (load)
+        loader_.LoadFile(entry.File, entry.FileType);
+    SetPosition(entry.Position);
+    history_.MoveTo(index);
+    const std::uint64_t page = pageSerial_;
+    RaiseHistoryChange();
+    if (load && pageSerial_ == page)
+        RaiseRefresh();
+}
+
+void THtmlPane::ClearHistory()
+{
+    if (history_.Clear())
+        RaiseHistoryChange();
+}
+
+// ---- Links ------------------------------------------------------------------
+
+bool THtmlPane::HotSpotClickHandled()
+{
+    bool handled = false;
+    if (OnHotSpotClick)
+        OnHotSpotClick(*this, HotSpotURL(), handled);
+    return handled;
+}
+
+void THtmlPane::HotSpotClickAction()
+{
+    // A handler that showed another page has followed the link its own way:
+    // the link's name means nothing relative to that page.
+    const std::uint64_t shown = pageSerial_;
+    if (HotSpotClickHandled() || pageSerial_ != shown)
+        return;
+    const int position = Position();
+    std::string url = HotSpotURL();
+    const std::size_t hash = url.find('#');
+    if (hash == 0) {
+        if (ScrollToAnchor(url))
+            BumpHistory(CurrentFile(), DocumentTitle(), FileType(), position);
+        return;
     }
-    scrollWidth_ = maxWidth;
-    ArrangeScrollBars();
-}
-
-void THtmlPane::ArrangeScrollBars()
-{
-    scrollWidth_ = std::min(scrollWidth_, kMaxScrollWidth);
-    const int frame = borderStyle_ == THTMLBorderStyle::None ? 0 : 1;
-    const int fullWidth = width();
-    const int fullHeight = height();
-    const int barWidth = scrollBarWidth_;
-    const int contentWidth = 2 * marginWidth_ + scrollWidth_;
-
-    bool vertical = false;
-    bool horizontal = false;
-    if (VerticalAllowed()) {
-        vertical = docHeight_ >= fullHeight - 2 ||
-                   (HorizontalAllowed() && docHeight_ >= fullHeight - 2 - barWidth &&
-                    contentWidth > fullWidth - barWidth);
-        horizontal = HorizontalAllowed() &&
-                     (contentWidth > fullWidth || (vertical && contentWidth > fullWidth - barWidth));
-    } else {
-        horizontal = HorizontalAllowed() && contentWidth > fullWidth;
+    std::string anchor;
+    if (hash != std::string::npos) {
+        anchor = url.substr(hash);
+        url.resize(hash);
     }
-
-    const int visibleWidth = vertical ? fullWidth - barWidth : fullWidth;
-    const int panelWidth = std::max(0, visibleWidth - 2 * frame);
-    const int panelHeight = std::max(0, horizontal ? fullHeight - 2 * frame - barWidth : fullHeight - 2 * frame);
-    panel_->setGeometry(frame, frame, panelWidth, panelHeight);
-
-    movingBar_ = true;
-    horizontalBar_->setVisible(horizontal);
-    horizontalBar_->setPageStep(std::max(1, visibleWidth - 20));
-    horizontalBar_->setGeometry(frame, fullHeight - barWidth - frame, std::max(0, visibleWidth - frame), barWidth);
-    const int horizontalMaximum = std::max(0, std::max(contentWidth, visibleWidth - 2 * frame));
-    horizontalBar_->setRange(0, std::max(0, horizontalMaximum - panelWidth));
-
-    verticalBar_->setGeometry(fullWidth - barWidth - frame, frame, barWidth, panelHeight);
-    verticalBar_->setPageStep(std::max(1, panelHeight - kVerticalLineStep));
-    verticalBar_->setVisible(vertical);
-    verticalBar_->setRange(0, MaxVerticalPosition());
-    movingBar_ = false;
-    // A shorter range may have pulled the position back.
-    document_->SetYOffset(verticalBar_->value());
+    url = ExpandLinkName(url);
+    const TLinkedFile kind = TPageLoader::LinkedFileKind(url);
+    // A NUL would open a shorter name than the one whose extension was
+    // tested: such links name no file.
+    if (kind != TLinkedFile::Other && HasControlCharacter(url))
+        throw EFileError(url);
+    if (kind == TLinkedFile::Page) {
+        if (url != CurrentFile())
+            LoadHtmlFile(url + anchor);
+        else if (ScrollToAnchor(anchor))
+            BumpHistory(CurrentFile(), DocumentTitle(), TViewedFileType::Html, position);
+    } else if (kind == TLinkedFile::Image) {
+        LoadImageFile(url);
+    }
+    // Every other link is the OnHotSpotClick handler's.
 }
 
-int THtmlPane::MaxVerticalPosition() const
+// ---- META and forms ---------------------------------------------------------
+
+void THtmlPane::MetaReceiver(const std::string& httpEq, const std::string& name, const std::string& content)
 {
-    return std::max(0, docHeight_ - PanelHeight());
+    if (OnMeta)
+        OnMeta(this, httpEq, name, content);
+    if (OnMetaRefresh)
+        loader_.NoteMeta(httpEq, content);
 }
+
+// ---- Selection and find -----------------------------------------------------
+
+bool THtmlPane::Find(std::string_view text, bool matchCase)
+{
+    const std::optional<int> found = selection_.Find(text, matchCase);
+    if (!found)
+        return false;
+    view_.ScrollPositionIntoView(*found);
+    Repaint();
+    return true;
+}
+
+void THtmlPane::SelectAll()
+{
+    if (selection_.SelectAll())
+        Repaint();
+}
+
+void THtmlPane::CopyToClipboard()
+{
+    selection_.CopyToClipboard();
+}
+
+int THtmlPane::SelLength()
+{
+    return selection_.Length();
+}
+
+// ---- The widget's events ----------------------------------------------------
 
 void THtmlPane::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (width() == lastLayoutWidth_ || processing_) {
-        ArrangeScrollBars();
-    } else {
-        RelayoutKeepPosition();
-        lastLayoutWidth_ = width();
-    }
-    if (docHeight_ < PanelHeight())
-        SetPosition(0);
-    else
-        ScrollTo(VScrollPos());
-    horizontalBar_->setValue(std::min(horizontalBar_->value(), horizontalBar_->maximum()));
-}
-
-// ---- Scrolling --------------------------------------------------------------
-
-int THtmlPane::VScrollPos() const
-{
-    return verticalBar_->value();
-}
-
-int THtmlPane::HScrollPos() const
-{
-    return horizontalBar_->value();
-}
-
-void THtmlPane::SetVerticalPosition(int y)
-{
-    movingBar_ = true;
-    verticalBar_->setValue(y);
-    movingBar_ = false;
-    document_->SetYOffset(y);
-}
-
-void THtmlPane::ScrollTo(int y)
-{
-    y = std::max(std::min(y, docHeight_ - PanelHeight()), 0);
-    SetVerticalPosition(y);
-    update();
-    panel_->update();
-}
-
-void THtmlPane::SetVScrollPos(int y)
-{
-    y = std::min(std::max(y, 0), docHeight_ - PanelHeight());
-    if (y != VScrollPos())
-        ScrollTo(y);
-}
-
-void THtmlPane::VerticalBarMoved(int value)
-{
-    if (movingBar_)
-        return;
-    // The user moved the bar: the existing pixels move, the uncovered strip is painted.
-    const int old = document_->YOffset;
-    document_->SetYOffset(value);
-    panel_->scroll(0, old - value);
-}
-
-void THtmlPane::MoveVertically(int y)
-{
-    y = std::max(std::min(std::max(y, 0), docHeight_ - PanelHeight()), 0);
-    const int old = VScrollPos();
-    SetVerticalPosition(y);
-    if (std::abs(y - old) == kVerticalLineStep)
-        panel_->scroll(0, old - y);
-    else
-        panel_->update();
-}
-
-void THtmlPane::MoveHorizontally(int x)
-{
-    // The bar's range ends at its maximum less the panel width.
-    horizontalBar_->setValue(std::clamp(x, 0, horizontalBar_->maximum()));
-    panel_->update();
+    view_.Resized();
 }
 
 void THtmlPane::keyPressEvent(QKeyEvent* event)
 {
     if (OnKeyDown)
         OnKeyDown(*this, *event);
-    const int position = VScrollPos();
-    switch (event->key()) {
-    case Qt::Key_PageUp:
-        MoveVertically(position - verticalBar_->pageStep());
-        break;
-    case Qt::Key_PageDown:
-        MoveVertically(position + verticalBar_->pageStep());
-        break;
-    case Qt::Key_End:
-        MoveVertically(docHeight_);
-        break;
-    case Qt::Key_Home:
-        MoveVertically(0);
-        break;
-    case Qt::Key_Up:
-        MoveVertically(position - kVerticalLineStep);
-        break;
-    case Qt::Key_Down:
-        MoveVertically(position + kVerticalLineStep);
-        break;
-    case Qt::Key_Left:
-        MoveHorizontally(HScrollPos() - kHorizontalLineStep);
-        break;
-    case Qt::Key_Right:
-        MoveHorizontally(HScrollPos() + kHorizontalLineStep);
-        break;
-    default:
+    if (!view_.ScrollByKey(event->key())) {
         QWidget::keyPressEvent(event);
         return;
     }
     event->accept();
 }
 
-void THtmlPane::ScrollVerticallyBy(int pixels)
-{
-    const int old = VScrollPos();
-    const int y = std::clamp(old + pixels, 0, MaxVerticalPosition());
-    if (y == old)
-        return;
-    SetVerticalPosition(y);
-    panel_->scroll(0, old - y);
-}
-
-QPoint THtmlPane::WheelPixels(const QWheelEvent& event)
-{
-    QPoint angle = event.angleDelta();
-    QPoint pixels = event.pixelDelta();
-    if (event.modifiers().testFlag(Qt::ShiftModifier) && angle.x() == 0 && pixels.x() == 0) {
-        angle = QPoint(angle.y(), 0);
-        pixels = QPoint(pixels.y(), 0);
-    }
-    if (pixels.isNull()) {
-        // One notch is 120 eighths of a degree; finer wheels send less, and
-        // what does not make a whole pixel yet waits for the next turn.
-        const int lines = QApplication::wheelScrollLines();
-        const QPoint turned =
-            wheelRemainder_ + QPoint(angle.x() * lines * kHorizontalLineStep, angle.y() * lines * kVerticalLineStep);
-        constexpr int kNotch = QWheelEvent::DefaultDeltasPerStep;
-        pixels = QPoint(turned.x() / kNotch, turned.y() / kNotch);
-        wheelRemainder_ = turned - pixels * kNotch;
-    }
-    // A turn away from the user (positive) shows what lies above.
-    return -pixels;
-}
-
 void THtmlPane::wheelEvent(QWheelEvent* event)
 {
-    event->accept();
-    if (processing_)
-        return;
-    const QPoint pixels = WheelPixels(*event);
-
-    if (pixels.y() != 0)
-        ScrollVerticallyBy(pixels.y());
-    if (pixels.x() != 0)
-        MoveHorizontally(HScrollPos() + pixels.x());
+    view_.Wheel(*event);
 }
-
-int THtmlPane::Position() const
-{
-    int top = 0;
-    int index = 0;
-    if (!document_->ItemAtY(VScrollPos(), top, index))
-        return 0;
-    const auto packed = (static_cast<std::uint32_t>(index) << 16) |
-                        (static_cast<std::uint32_t>(VScrollPos() - top) & 0xFFFFu);
-    return static_cast<int>(packed);
-}
-
-void THtmlPane::SetPosition(int position)
-{
-    if (position < 0)
-        return;
-    const auto packed = static_cast<std::uint32_t>(position);
-    const int index = static_cast<int>(packed >> 16);
-    const int offset = static_cast<int>(packed & 0xFFFFu);
-    if (index < static_cast<int>(document_->Items.size()))
-        ScrollTo(document_->ItemTop(index) + offset);
-}
-
-void THtmlPane::ScrollDocumentYIntoView(int y)
-{
-    const int clientHeight = height();
-    if (y < VScrollPos() || y > VScrollPos() + clientHeight - kBottomSlack)
-        SetVScrollPos(y - clientHeight / 2);
-}
-
-void THtmlPane::ScrollFormControlIntoView(const TFormControlObj& control)
-{
-    ScrollDocumentYIntoView(control.LineY);
-    update();
-    panel_->update();
-}
-
-// ---- Painting ---------------------------------------------------------------
 
 void THtmlPane::paintEvent(QPaintEvent*)
 {
-    if (borderStyle_ == THTMLBorderStyle::None)
-        return;
-    const bool visible =
-        borderStyle_ == THTMLBorderStyle::Single || (borderStyle_ == THTMLBorderStyle::Focused && hasFocus());
-    QPainter painter(this);
-    painter.setPen(ToQColor(visible ? clWindowText : panel_->Color));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(0, 0, width() - 1, height() - 1);
+    view_.PaintBorder();
 }
 
 void THtmlPane::focusInEvent(QFocusEvent* event)
@@ -653,46 +495,66 @@ void THtmlPane::focusOutEvent(QFocusEvent* event)
     update();
 }
 
-void THtmlPane::DrawBackground(TCanvas& canvas, const TRect& damaged)
+// ---- What the mouse reports -------------------------------------------------
+
+bool THtmlPane::SamePageAfter(const std::function<void()>& handler)
 {
-    if (!canvas.HasDevice())
-        return;
-    const int vertical = VScrollPos();
-    const int horizontal = HScrollPos();
-    canvas.SetBrush(panel_->Color | kPaletteRelative);
-    const QImage& tile = document_->ShowImages ? document_->BackgroundBitmap() : QImage();
-    if (tile.isNull() || tile.width() <= 0 || tile.height() <= 0) {
-        canvas.FillRect(damaged);
-        return;
-    }
-    // A picture with alpha (a PNG) is blended onto the page's colour.
-    if (tile.hasAlphaChannel())
-        canvas.FillRect(damaged);
-    // The tile grid is anchored to the document, so that it scrolls with the page.
-    const int tileWidth = tile.width();
-    const int tileHeight = tile.height();
-    const int firstX = damaged.Left - PositiveModulo(damaged.Left + horizontal, tileWidth);
-    const int firstY = damaged.Top - PositiveModulo(damaged.Top + vertical, tileHeight);
-    for (int y = firstY; y < damaged.Bottom; y += tileHeight)
-        for (int x = firstX; x < damaged.Right; x += tileWidth)
-            canvas.Draw(x, y, tile);
+    const std::uint64_t page = pageSerial_;
+    handler();
+    return pageSerial_ == page;
 }
 
-void THtmlPane::PaintDocument(TCanvas& canvas, const TRect& damaged)
+bool THtmlPane::MouseDown(const QMouseEvent& event)
 {
-    if (panel_->DrawingSuppressed)
-        return;
-    TRect clip{marginWidth_, 1, PanelWidth(), PanelHeight()};
-    // Painting the whole view places every visible form control and marks
-    // every visible animation as painted; without either, the items outside
-    // the damaged rectangle can be skipped with the same pixels.
-    if (document_->FormControlList.empty() && document_->AnimatedImages.empty())
-        clip = clip.Intersected(damaged);
-    document_->Paint(canvas, clip, marginHeight_, DocumentLeft(), kMaxScrollWidth);
+    return !OnMouseDown || SamePageAfter([&] { OnMouseDown(*this, event); });
 }
 
-void THtmlPane::PaintPanelInto(QImage& image, const QRect& rectangle)
+bool THtmlPane::MouseMove(const QMouseEvent& event)
 {
-    if (!panel_->DrawingSuppressed)
-        panel_->PaintInto(image, rectangle);
+    return !OnMouseMove || SamePageAfter([&] { OnMouseMove(*this, event); });
+}
+
+bool THtmlPane::MouseUp(const QMouseEvent& event)
+{
+    return !OnMouseUp || SamePageAfter([&] { OnMouseUp(*this, event); });
+}
+
+bool THtmlPane::WatchesImagesOnMove() const
+{
+    return OnImageClick || OnImageOver;
+}
+
+bool THtmlPane::WatchesImagesOnRelease() const
+{
+    return OnImageClick || OnRightClick;
+}
+
+bool THtmlPane::WatchesRightClick() const
+{
+    return static_cast<bool>(OnRightClick);
+}
+
+bool THtmlPane::ImageOver(TImageObj& image, Qt::KeyboardModifiers shift, int x, int y)
+{
+    return !OnImageOver || SamePageAfter([&] { OnImageOver(*this, image, shift, x, y); });
+}
+
+bool THtmlPane::ImageClicked(TImageObj& image, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
+{
+    return !OnImageClick || SamePageAfter([&] { OnImageClick(*this, image, button, shift, x, y); });
+}
+
+bool THtmlPane::RightClicked(const TRightClickParameters& parameters)
+{
+    return SamePageAfter([&] { OnRightClick(*this, parameters); });
+}
+
+bool THtmlPane::HotSpotCovered(const std::string& url)
+{
+    return !OnHotSpotCovered || SamePageAfter([&] { OnHotSpotCovered(*this, url); });
+}
+
+void THtmlPane::LinkClicked()
+{
+    HotSpotClickAction();
 }

@@ -9,19 +9,27 @@
 // document also keeps (image requests, scripts, object clicks, form
 // submissions) are set through setters so that the document follows.
 //
-// Split over three files by idea: HtmlPane.cpp (construction, settings,
-// layout, scrolling, painting, keys), HtmlPaneLoading.cpp (loading, history,
-// links, META, submissions) and HtmlPaneMouse.cpp (mouse, selection, find).
+// The control is the face its users see; its jobs are parts of their own,
+// each knowing the document and little else: TPageLoader makes a page from
+// its file, TPageView lays it out, scrolls and paints it on the panel and the
+// bars, TPageMouse reads the mouse over it, TPageSelection selects and finds,
+// TPageHistory remembers the pages shown. The control owns the document and
+// the settings, orders the steps of a load, follows links and raises the
+// events.
 
 #include "engine/canvas/Canvas.h"
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/images/ImageCache.h"
 #include "engine/layout/SectionList.h"
-#include "engine/lexer/LinkNames.h"
 #include "engine/viewer/PageHost.h"
 #include "engine/base/ViewedFileType.h"
+#include "engine/viewer/BusyFlag.h"
+#include "engine/viewer/PageHistory.h"
+#include "engine/viewer/PageLoader.h"
+#include "engine/viewer/PageMouse.h"
+#include "engine/viewer/PageSelection.h"
+#include "engine/viewer/PageView.h"
 
-#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -32,50 +40,17 @@
 
 class QScrollBar;
 class TErrorBox;
-class TFormControlObj;
 class TImageObj;
 class TPaintPanel;
 
-enum class THTMLBorderStyle : std::uint8_t { Focused, None, Single };
-enum class TScrollStyle : std::uint8_t { None, Horizontal, Vertical, Both };
-
-// One page of the history.
-struct THistoryEntry {
-    std::string File;  // full file name
-    std::string Title;
-    int Position = 0;  // packed view position (THtmlPane::Position)
-    TViewedFileType FileType = TViewedFileType::Html;
-};
-
-// What a right click found under the pointer; lives for one OnRightClick call.
-struct TRightClickParameters {
-    std::string Url;
-    std::string Target;
-    TImageObj* Image = nullptr;
-    int ImageX = 0;
-    int ImageY = 0;
-};
-
-class THtmlPane : public QWidget {
+class THtmlPane : public QWidget, private TPageMouseListener, private TPageLoadSteps {
 public:
     static constexpr int kInitialSize = 150;
-    static constexpr int kVerticalLineStep = 16;
-    static constexpr int kHorizontalLineStep = 15;
-    // Content wider than this scrolls no further: the document paints no
-    // wider than this either.
-    static constexpr int kMaxScrollWidth = 2000;
-    static constexpr int kMaxMargin = 50;
+    static constexpr int kVerticalLineStep = TPageView::kVerticalLineStep;
+    static constexpr int kHorizontalLineStep = TPageView::kHorizontalLineStep;
+    static constexpr int kMaxScrollWidth = TPageView::kMaxScrollWidth;
     static constexpr int kMinFontSize = 6;
     static constexpr int kMaxImageCacheCount = 20;
-    // Find copies the searched text into a buffer of this many characters.
-    static constexpr std::size_t kSearchBufferLength = 255;
-    // Drag auto-scroll: one step per interval, a line or eight lines at a time.
-    static constexpr int kAutoScrollInterval = 100; // milliseconds
-    static constexpr int kAutoScrollFarDistance = 15;
-    static constexpr int kAutoScrollFarLines = 8;
-    // Form controls and found text closer than this to the bottom edge are
-    // scrolled into the middle of the view.
-    static constexpr int kBottomSlack = 20;
 
     // The image cache is the application's and outlives the control; layout
     // errors of the page are reported through the error box.
@@ -140,30 +115,30 @@ public:
     int SelLength();
 
     // ---- State -------------------------------------------------------------
-    const std::string& DocumentTitle() const { return documentTitle_; }
-    const std::string& CurrentFile() const { return currentFile_; }
-    TViewedFileType FileType() const { return fileType_; }
-    const std::string& HotSpotURL() const { return hotSpotUrl_; }
-    const std::string& HotSpotTarget() const { return hotSpotTarget_; }
-    const std::string& Base() const { return base_; }
-    const std::string& BaseTarget() const { return baseTarget_; }
-    bool Processing() const { return processing_; }
+    const std::string& DocumentTitle() const { return loader_.Title(); }
+    const std::string& CurrentFile() const { return loader_.CurrentFile(); }
+    TViewedFileType FileType() const { return loader_.FileType(); }
+    const std::string& HotSpotURL() const { return mouse_.HotSpotUrl(); }
+    const std::string& HotSpotTarget() const { return mouse_.HotSpotTarget(); }
+    const std::string& Base() const { return loader_.Base(); }
+    const std::string& BaseTarget() const { return loader_.BaseTarget(); }
+    bool Processing() const { return busy_.On(); }
     TSectionList& Document() { return *document_; }
     const TAnchorList& NameList() const { return nameList_; }
     TPaintPanel& PaintPanel() { return *panel_; }
-    QScrollBar& VerticalBar() { return *verticalBar_; }
-    QScrollBar& HorizontalBar() { return *horizontalBar_; }
-    int DocHeight() const { return docHeight_; }
-    int ScrollWidth() const { return scrollWidth_; }
-    int CaretPos() const { return caretPos_; }
-    int SelectionAnchor() const { return selectionAnchor_; }
+    QScrollBar& VerticalBar() { return view_.VerticalBar(); }
+    QScrollBar& HorizontalBar() { return view_.HorizontalBar(); }
+    int DocHeight() const { return view_.DocHeight(); }
+    int ScrollWidth() const { return view_.ScrollWidth(); }
+    int CaretPos() const { return selection_.CaretPos(); }
+    int SelectionAnchor() const { return selection_.Anchor(); }
 
     // ---- History -----------------------------------------------------------
     // Newest first; index 0 is the newest page.
-    const std::vector<THistoryEntry>& HistoryEntries() const { return history_; }
-    std::vector<std::string> History() const;
-    std::vector<std::string> TitleHistory() const;
-    int HistoryIndex() const { return historyIndex_; }
+    const std::vector<THistoryEntry>& HistoryEntries() const { return history_.Entries(); }
+    std::vector<std::string> History() const { return history_.Files(); }
+    std::vector<std::string> TitleHistory() const { return history_.Titles(); }
+    int HistoryIndex() const { return history_.Index(); }
     // Goes to that history entry.
     void SetHistoryIndex(int index);
     void ClearHistory();
@@ -171,20 +146,20 @@ public:
     // ---- Position ----------------------------------------------------------
     // The item at the top of the view in the high half, the offset into it in
     // the low half, so that the view survives a re-layout.
-    int Position() const;
-    void SetPosition(int position);
-    int VScrollPos() const;
-    void SetVScrollPos(int y);
-    int HScrollPos() const;
+    int Position() const { return view_.Position(); }
+    void SetPosition(int position) { view_.SetPosition(position); }
+    int VScrollPos() const { return view_.VScrollPos(); }
+    void SetVScrollPos(int y) { view_.SetVScrollPos(y); }
+    int HScrollPos() const { return view_.HScrollPos(); }
 
     // ---- Settings ----------------------------------------------------------
     bool ViewImages() const { return document_->ShowImages; }
-    void SetViewImages(bool value);
+    void SetViewImages(bool value) { view_.SetShowImages(value); }
     TColor DefBackground() const { return defBackground_; }
     void SetDefBackground(TColor color);
-    THTMLBorderStyle BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(THTMLBorderStyle style);
-    int HistoryMaxCount() const { return historyMaxCount_; }
+    THTMLBorderStyle BorderStyle() const { return view_.BorderStyle(); }
+    void SetBorderStyle(THTMLBorderStyle style) { view_.SetBorderStyle(style); }
+    int HistoryMaxCount() const { return history_.MaxCount(); }
     void SetHistoryMaxCount(int count);
     const std::string& DefFontName() const { return defFontName_; }
     void SetDefFontName(const std::string& name);
@@ -198,49 +173,42 @@ public:
     void SetDefHotSpotColor(TColor color);
     int ImageCacheCount() const { return imageCacheCount_; }
     void SetImageCacheCount(int count);
-    bool NoSelect() const { return noSelect_; }
+    bool NoSelect() const { return selection_.NoSelect(); }
     void SetNoSelect(bool value);
-    TScrollStyle ScrollBars() const { return scrollBars_; }
-    void SetScrollBars(TScrollStyle style);
+    TScrollStyle ScrollBars() const { return view_.ScrollBars(); }
+    void SetScrollBars(TScrollStyle style) { view_.SetScrollBars(style); }
     int CharSet() const { return charSet_; }
     void SetCharSet(int charSet);
-    int MarginHeight() const { return marginHeight_; }
-    void SetMarginHeight(int margin);
-    int MarginWidth() const { return marginWidth_; }
-    void SetMarginWidth(int margin);
-    const std::string& ServerRoot() const { return serverRoot_; }
-    void SetServerRoot(std::string_view root);
+    int MarginHeight() const { return view_.MarginHeight(); }
+    void SetMarginHeight(int margin) { view_.SetMarginHeight(margin); }
+    int MarginWidth() const { return view_.MarginWidth(); }
+    void SetMarginWidth(int margin) { view_.SetMarginWidth(margin); }
+    const std::string& ServerRoot() const { return loader_.ServerRoot(); }
+    void SetServerRoot(std::string_view root) { loader_.SetServerRoot(root); }
 
     // ---- Layout and scrolling ----------------------------------------------
     // Lays the document out for the current width and arranges the bars.
-    void DoLayout();
+    void DoLayout() { view_.DoLayout(); }
     // Sizes the panel and both bars from DocHeight and ScrollWidth.
-    void ArrangeScrollBars();
+    void ArrangeScrollBars() { view_.ArrangeScrollBars(); }
     // The vertical position, limited to the document.
-    void ScrollTo(int y);
+    void ScrollTo(int y) { view_.ScrollTo(y); }
     // DoLayout keeping the view on the same paragraph (nothing while busy).
-    void RelayoutKeepPosition();
+    void RelayoutKeepPosition() { view_.RelayoutKeepPosition(); }
     // Records a page change in the history: the page being left was `oldFile`.
     void BumpHistory(const std::string& oldFile, const std::string& oldTitle, TViewedFileType oldType,
                      int oldPosition);
 
     // Paints the part of the panel as the panel's paint would, into an image
     // of that size (batch rendering; the rectangle is in panel coordinates).
-    void PaintPanelInto(QImage& image, const QRect& rectangle);
+    void PaintPanelInto(QImage& image, const QRect& rectangle) { view_.PaintPanelInto(image, rectangle); }
 
 protected:
-    // The control's own operations, overridable.
-    virtual void PaintDocument(TCanvas& canvas, const TRect& damaged);
-    virtual void PanelMouseDown(QMouseEvent& event);
-    virtual void PanelMouseMove(QMouseEvent& event);
-    virtual void PanelMouseUp(QMouseEvent& event);
-    virtual void PanelDoubleClick(QMouseEvent& event);
     // Follows the link in HotSpotURL after a click.
     virtual void HotSpotClickAction();
     // Raises OnHotSpotClick; whether the handler took the click.
     bool HotSpotClickHandled();
 
-    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -250,148 +218,64 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    // Sets the busy flag and clears it on every exit path.
-    class TProcessingScope {
-    public:
-        explicit TProcessingScope(THtmlPane& pane) : pane_(pane) { pane_.SetProcessing(true); }
-        ~TProcessingScope() { pane_.SetProcessing(false); }
-        TProcessingScope(const TProcessingScope&) = delete;
-        TProcessingScope& operator=(const TProcessingScope&) = delete;
-
-    private:
-        THtmlPane& pane_;
-    };
-    // Keeps the panel from painting a half-laid-out page.
-    class TSuppressDrawing {
-    public:
-        explicit TSuppressDrawing(THtmlPane& pane);
-        ~TSuppressDrawing();
-        TSuppressDrawing(const TSuppressDrawing&) = delete;
-        TSuppressDrawing& operator=(const TSuppressDrawing&) = delete;
-
-    private:
-        THtmlPane& pane_;
-    };
-    // The hourglass while the control is busy, always restored.
-    class TWaitCursor {
-    public:
-        TWaitCursor();
-        ~TWaitCursor();
-        TWaitCursor(const TWaitCursor&) = delete;
-        TWaitCursor& operator=(const TWaitCursor&) = delete;
-    };
-
     // Loading.
     void LoadFileWithHistory(const std::string& fileName, TViewedFileType type);
     // Loads and records the page in the history, without raising its refresh;
     // false when busy or without a name.
     bool LoadFileRecorded(const std::string& fileName, TViewedFileType type);
-    void LoadFile(const std::string& name, TViewedFileType type);
-    // The document is about to be cleared: what points into it is stale.
-    void NewPage();
-    void PrepareDocument();
-    void Build(TViewedFileType type, const std::string& fileName);
-    THtmlHandlers PageHandlers();
-    void FinishLoad();
+    void SetDocumentDefaults();
     void RaiseRefresh();
     void MetaReceiver(const std::string& httpEq, const std::string& name, const std::string& content);
-    void SubmissionReceiver(const std::string& action, const std::string& target, const std::string& encType,
-                            const std::string& method, std::vector<std::string> results);
-    void SetProcessing(bool value);
+    // The steps of a load that are the control's (TPageLoadSteps).
+    void LeavePage() override;
+    void PageCleared() override;
+    THtmlHandlers PageHandlers() override;
+    void StopBackgroundSound() override;
+    THistoryEntry CurrentEntry() const;
+    void RaiseHistoryChange();
     void ApplyDefaultFonts();
-    void RelayoutWithCursor(const std::function<void()>& change);
-    void StoreCurrentEntry();
+    // The default fonts changed: re-applied, and the page laid out again.
+    void DefaultFontsChanged();
+    void Repaint() { view_.Repaint(); }
 
-    // Scrolling and painting.
-    bool VerticalAllowed() const;
-    bool HorizontalAllowed() const;
-    int PanelWidth() const;
-    int PanelHeight() const;
-    int MaxVerticalPosition() const;
-    void SetVerticalPosition(int y);
-    void MoveVertically(int y);
-    void MoveHorizontally(int x);
-    // Moves the existing pixels and paints only the strip uncovered.
-    void ScrollVerticallyBy(int pixels);
-    // The wheel's turn in pixels to scroll by: Qt's wheel-scroll lines per
-    // notch, Shift turning it sideways, a touchpad's own pixels as they come.
-    QPoint WheelPixels(const QWheelEvent& event);
-    void VerticalBarMoved(int value);
-    void DrawBackground(TCanvas& canvas, const TRect& damaged);
-    void ScrollFormControlIntoView(const TFormControlObj& control);
-    void ScrollDocumentYIntoView(int y);
-
-    // Mouse.
-    // Window X of the document's left edge: the margin, less the scrolling.
-    int DocumentLeft() const { return marginWidth_ - HScrollPos(); }
-    int DocumentY(int panelY) const;
-    int PositionAtPanel(int x, int y, bool& insideText, int& lineTop);
-    void ExtendSelection(int x, int y);
-    void AutoScrollStep();
-    void StopAutoScroll();
-    void UpdateHotSpot(const std::string& url, const std::string& target);
+    // What the mouse reports (TPageMouseListener).
+    bool MouseDown(const QMouseEvent& event) override;
+    bool MouseMove(const QMouseEvent& event) override;
+    bool MouseUp(const QMouseEvent& event) override;
+    bool WatchesImagesOnMove() const override;
+    bool WatchesImagesOnRelease() const override;
+    bool WatchesRightClick() const override;
+    bool ImageOver(TImageObj& image, Qt::KeyboardModifiers shift, int x, int y) override;
+    bool ImageClicked(TImageObj& image, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
+    bool RightClicked(const TRightClickParameters& parameters) override;
+    bool HotSpotCovered(const std::string& url) override;
+    void LinkClicked() override;
+    // Runs a user handler; whether the same page is still shown after it.
+    bool SamePageAfter(const std::function<void()>& handler);
 
     TImageCache& imageCache_;
     TPaintPanel* panel_;
-    QScrollBar* verticalBar_;
-    QScrollBar* horizontalBar_;
     TPageHost host_;
     std::unique_ptr<TSectionList> document_;
     TAnchorList nameList_;
-    THtmlBuilder builder_;
     // A canvas that only measures, for the document's point queries.
     TCanvas measure_;
-    QTimer autoScrollTimer_;
+    TBusyFlag busy_;
+    TPageView view_;
+    TPageLoader loader_;
+    TPageSelection selection_;
+    TPageMouse mouse_;
+    TPageHistory history_;
 
-    std::string documentTitle_;
-    std::string hotSpotUrl_;
-    std::string hotSpotTarget_;
-    std::string base_;
-    std::string baseTarget_;
-    std::string currentFile_;
-    TViewedFileType fileType_ = TViewedFileType::Html;
-    std::string refreshUrl_;
-    int refreshDelay_ = 0;
-    std::vector<THistoryEntry> history_;
-    int historyIndex_ = 0;
-    int historyMaxCount_ = 0;
     std::string defFontName_;
     std::string defPreFontName_;
     TColor defFontColor_ = 0;
     TColor defHotSpotColor_ = 0;
     TColor defBackground_ = 0;
     int defFontSize_ = 0;
-    bool processing_ = false;
-    TFormSubmitEvent onFormSubmit_;
-    int lastLayoutWidth_ = 0;
-    int imageCacheCount_ = 0;
-    bool noSelect_ = false;
-    TScrollStyle scrollBars_ = TScrollStyle::Both;
-    THTMLBorderStyle borderStyle_ = THTMLBorderStyle::Focused;
-    int caretPos_ = 0;
-    int scrollBarWidth_ = 0;
-    int scrollWidth_ = 0;
-    int docHeight_ = 0;
-    // Mouse state.
-    bool autoScrollActive_ = false;
-    bool clickCandidate_ = false;
-    bool selecting_ = false;
-    bool linkFollowed_ = false;
-    // Where the pointer was last reported, in control coordinates.
-    QPoint lastPointer_;
     int charSet_ = 1;
-    int marginHeight_ = 5;
-    int marginWidth_ = 10;
-    std::string serverRoot_;
-    // Folder listings for the names of the page shown that differ in letter
-    // case from their files; dropped at each load.
-    mutable TFileNameCase fileNameCase_;
-    int selectionAnchor_ = -1;
-    // Set while the control moves its own vertical bar.
-    bool movingBar_ = false;
-    // What fine-stepping wheels turned short of a whole pixel, in eighths of
-    // a degree times pixels per notch (see WheelPixels).
-    QPoint wheelRemainder_;
+    int imageCacheCount_ = 0;
+    TFormSubmitEvent onFormSubmit_;
     // Counts the pages shown. User handlers may load another page; whoever
     // calls one and then goes on with what it found checks that this has
     // not moved.

@@ -52,3 +52,15 @@ protected:
     // from control to control in the page's order rather than the widgets'.
     bool focusNextPrevChild(bool next) override;
 };
+
+// Keeps the panel from painting a half-laid-out page.
+class TSuppressDrawing {
+public:
+    explicit TSuppressDrawing(TPaintPanel& panel) : panel_(panel) { panel_.DrawingSuppressed = true; }
+    ~TSuppressDrawing() { panel_.DrawingSuppressed = false; }
+    TSuppressDrawing(const TSuppressDrawing&) = delete;
+    TSuppressDrawing& operator=(const TSuppressDrawing&) = delete;
+
+private:
+    TPaintPanel& panel_;
+};

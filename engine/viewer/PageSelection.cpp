@@ -1,0 +1,129 @@
+#include "engine/viewer/PageSelection.h"
+
+#include "engine/layout/SectionList.h"
+
+#include <algorithm>
+
+namespace {
+
+// Digits, ASCII letters and the accented letters of Windows-1252 (192 to 255
+// without the multiplication and division signs). Everything else, the
+// underscore included, ends a word.
+bool IsWordCharacter(char ch)
+{
+    const auto code = static_cast<unsigned char>(ch);
+    if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z'))
+        return true;
+    return code >= 192 && code != 215 && code != 247;
+}
+
+} // namespace
+
+TPageSelection::TPageSelection(TSectionList& document, TCanvas& measure) : document_(document), measure_(measure)
+{
+}
+
+void TPageSelection::Select(int begin, int end)
+{
+    document_.SelectionBegin = begin;
+    document_.SelectionEnd = end;
+}
+
+bool TPageSelection::SetNoSelect(bool value)
+{
+    if (value == noSelect_)
+        return false;
+    noSelect_ = value;
+    if (value)
+        Select(-1, -1);
+    return value;
+}
+
+void TPageSelection::Reset()
+{
+    caretPos_ = 0;
+    anchor_ = -1;
+}
+
+bool TPageSelection::Press(int position)
+{
+    anchor_ = position;
+    if (anchor_ < 0)
+        return false;
+    const bool wasShowing = document_.SelectionBegin != document_.SelectionEnd;
+    Select(anchor_, anchor_);
+    caretPos_ = anchor_;
+    return wasShowing;
+}
+
+bool TPageSelection::ExtendTo(int position)
+{
+    const bool changed = position != caretPos_ && !noSelect_;
+    if (changed)
+        Select(std::min(anchor_, position), std::max(anchor_, position));
+    caretPos_ = position;
+    return changed;
+}
+
+bool TPageSelection::SelectWordAt(int position, int lineY)
+{
+    caretPos_ = position;
+    // The position must lie on the line that was clicked (whatever the
+    // document's left edge, which the line does not depend on).
+    int pointY = 0;
+    int pointX = 0;
+    if (!document_.PositionToPoint(measure_, 0, caretPos_, pointY, pointX) || pointY != lineY)
+        return false;
+    char ch = 0;
+    TSectionBase* clickedItem = nullptr;
+    if (!document_.CharAt(caretPos_, ch, clickedItem) || !IsWordCharacter(ch))
+        return false;
+    // A character of another item counts as a space: a word never crosses items.
+    const auto isWordAt = [this, clickedItem](int at) {
+        char character = 0;
+        TSectionBase* owner = nullptr;
+        return at >= 0 && document_.CharAt(at, character, owner) && owner == clickedItem &&
+               IsWordCharacter(character);
+    };
+    int begin = caretPos_;
+    int end = caretPos_ + 1;
+    while (isWordAt(end))
+        ++end;
+    while (isWordAt(begin - 1))
+        --begin;
+    Select(begin, end);
+    return true;
+}
+
+std::optional<int> TPageSelection::Find(std::string_view text, bool matchCase)
+{
+    if (text.empty())
+        return std::nullopt;
+    const std::string_view searched = text.substr(0, kSearchBufferLength);
+    const int found = document_.Search(caretPos_, searched, matchCase);
+    if (found < 0)
+        return std::nullopt;
+    const int length = static_cast<int>(searched.size());
+    Select(found, found + length);
+    caretPos_ = found + length;
+    return found;
+}
+
+bool TPageSelection::SelectAll()
+{
+    if (document_.Items.empty() || noSelect_)
+        return false;
+    const TSectionBase& last = *document_.Items.back();
+    Select(0, last.StartPosition + last.Length);
+    return true;
+}
+
+void TPageSelection::CopyToClipboard()
+{
+    document_.CopyToClipboard();
+}
+
+int TPageSelection::Length()
+{
+    return document_.SelectionLength();
+}
