@@ -114,6 +114,10 @@ struct TBatchPane {
     {
         Cache.SetPngPictures(PngPicturesOf(options));
         Pane.OnInclude = Includes.Handler();
+        Pane.OnProcessing = [this](THtmlPane&, bool processingOn) {
+            if (processingOn)
+                Includes.StartPage();
+        };
         Pane.SetViewImages(viewImages);
         Pane.resize(width, height);
         Pane.setAttribute(Qt::WA_DontShowOnScreen, window == TPaneWindow::None);
@@ -246,6 +250,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                 // empty control.
                 if (searched)
                     pane.Clear();
+                batch.Includes.StartPage();
                 pane.resize(width, kDefaultHeight);
 
                 auto start = std::chrono::steady_clock::now();
