@@ -471,7 +471,7 @@ GifError TGIFImage::Scan(std::span<const std::uint8_t> data, const TGifLimits& l
     return error;
 }
 
-GifError TGIFImage::Load(std::span<const std::uint8_t> data, const TGifLimits& limits)
+GifError TGIFImage::Parse(std::span<const std::uint8_t> data, const TGifLimits& limits)
 {
     Reset();
     StructureOnlyFlag = false;
@@ -481,11 +481,26 @@ GifError TGIFImage::Load(std::span<const std::uint8_t> data, const TGifLimits& l
         FreeFrames();
         return error;
     }
-    MakeWorkImages();
     AnimatedFlag = Frames.size() > 1;
     EmptyFlag = false;
+    return error;
+}
+
+GifError TGIFImage::Load(std::span<const std::uint8_t> data, const TGifLimits& limits)
+{
+    const GifError error = Parse(data, limits);
+    if (error != GifError::None)
+        return error;
+    MakeWorkImages();
     Compose();
     return error;
+}
+
+GifError TGIFImage::LoadFirstFrame(std::span<const std::uint8_t> data, const TGifLimits& limits)
+{
+    TGifLimits firstOnly = limits;
+    firstOnly.MaxFrames = 1;
+    return Parse(data, firstOnly);
 }
 
 GifError TGIFImage::Load(const std::filesystem::path& fileName, const TGifLimits& limits)
@@ -763,14 +778,9 @@ TGifLoadResult LoadGif(std::span<const std::uint8_t> data, const TGifLimits& lim
         return result;
     image->SetAnimate(false, 0);
     image->SetVisible(false);
-    result.Still = !image->Animated();
-    TGifLimits loadLimits = limits;
-    if (!result.Still && image->AnimationBytes() > limits.MaxAnimationBytes) {
-        result.Still = true;
-        result.OverBudget = true;
-        loadLimits.MaxFrames = 1;
-    }
-    result.Error = image->Load(data, loadLimits);
+    result.OverBudget = image->Animated() && image->AnimationBytes() > limits.MaxAnimationBytes;
+    result.Still = !image->Animated() || result.OverBudget;
+    result.Error = result.OverBudget ? image->LoadFirstFrame(data, limits) : image->Load(data, limits);
     if (result.Error != GifError::None) {
         result.DecodingFailed = true;
         return result;

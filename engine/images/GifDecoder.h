@@ -101,6 +101,9 @@ public:
     GifError Scan(std::span<const std::uint8_t> data, const TGifLimits& limits = {});
     GifError Load(std::span<const std::uint8_t> data, const TGifLimits& limits = {});
     GifError Load(const std::filesystem::path& fileName, const TGifLimits& limits = {});
+    // Frame 1 alone, without the work images that animating and drawing
+    // need: what a still picture is made from (FirstFrameImage and its mask).
+    GifError LoadFirstFrame(std::span<const std::uint8_t> data, const TGifLimits& limits = {});
 
     bool Empty() const { return EmptyFlag; }
     bool StructureOnly() const { return StructureOnlyFlag; }
@@ -160,6 +163,7 @@ private:
 
     void Reset();
     void FreeFrames();
+    GifError Parse(std::span<const std::uint8_t> data, const TGifLimits& limits);
     void MakeWorkImages();
     void Compose();
     void Dispose();
@@ -199,7 +203,7 @@ private:
 struct TGifLoadResult {
     std::unique_ptr<TGIFImage> Image; // null on failure
     bool Still = false;               // one frame only, or only the first one loaded
-    bool OverBudget = false;          // animated, but past MaxAnimationBytes: first frame only
+    bool OverBudget = false;          // animated, but past MaxAnimationBytes: frame 1 only, not drawable
     GifError Error = GifError::None;
     // The data looked like a GIF but decoding failed: the image cache frees
     // its unused entries, in case memory was the cause.
