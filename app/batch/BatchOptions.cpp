@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 #include <string_view>
 
 namespace {
@@ -53,7 +54,12 @@ int TBatchOptions::Number(const std::string& name, int fallback, int minimum) co
         return fallback;
     int value = 0;
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (error != std::errc() || end != text->data() + text->size() || value < minimum)
+    const bool whole = end == text->data() + text->size();
+    // A number too large to hold is not "below the minimum": say which it is.
+    if (error == std::errc::result_out_of_range && whole && text->front() != '-')
+        throw EUsage(name + " : " + *text + " est hors limites, au plus " +
+                     std::to_string(std::numeric_limits<int>::max()));
+    if (error != std::errc() || !whole || value < minimum)
         throw EUsage(name + " attend un nombre entier d'au moins " + std::to_string(minimum));
     return value;
 }

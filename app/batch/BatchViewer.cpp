@@ -2,6 +2,7 @@
 
 #include "app/batch/BatchOptions.h"
 #include "app/files/PageIncludes.h"
+#include "app/files/WholeFile.h"
 
 #include "engine/base/Cp1252.h"
 #include "engine/base/ErrorBox.h"
@@ -13,6 +14,7 @@
 #include "engine/canvas/TextSinks.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QScrollBar>
 
@@ -111,6 +113,10 @@ struct TBatchPane {
     {
         Cache.SetPngPictures(PngPicturesOf(options));
         Pane.OnInclude = Includes.Handler();
+        Pane.OnProcessing = [this](THtmlPane&, bool processingOn) {
+            if (processingOn)
+                Includes.StartPage();
+        };
         Pane.SetViewImages(viewImages);
         Pane.resize(width, height);
         Pane.setAttribute(Qt::WA_DontShowOnScreen, window == TPaneWindow::None);
@@ -169,8 +175,14 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
             }
             QApplication::processEvents();
             const QImage picture = pane.grab().toImage();
-            if (!picture.save(QString::fromStdString(*output), "PNG"))
+            // Written as every save of the program is: whole, and only over a regular file.
+            QByteArray png;
+            QBuffer buffer(&png);
+            if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
                 throw std::runtime_error("impossible d'enregistrer " + *output);
+            if (const std::optional<std::string> failure =
+                    WriteFileAtomically(*output, std::string_view(png.constData(), static_cast<std::size_t>(png.size()))))
+                throw std::runtime_error(*failure);
             return 0;
         },
         err);
@@ -222,6 +234,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                 // empty control.
                 if (searched)
                     pane.Clear();
+                batch.Includes.StartPage();
                 pane.resize(width, kDefaultHeight);
 
                 times.Start();

@@ -9,7 +9,7 @@ int DumpCommand(const std::vector<std::string>& arguments, std::ostream& out, st
     return ReportErrors(
         [&] {
             const TBatchOptions options = ParseBatchOptions(arguments, {"--width", "--as", "--date"}, {"--png"});
-            const TPageIncludes includes(FixedMomentOf(options));
+            TPageIncludes includes(FixedMomentOf(options));
             TDumpOptions dump;
             dump.Width = options.Number("--width", dump.Width, 1);
             dump.Png = PngPicturesOf(options);

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +36,10 @@ constexpr std::array<TCause, 17> kCauses{{
     {ETXTBSY, "fichier occup\xE9"},
 }};
 
+constexpr const char* kDevice = "c'est un p\xE9riph\xE9rique";
+constexpr const char* kFifo = "c'est un tube nomm\xE9";
+constexpr const char* kSocket = "c'est une prise de communication";
+constexpr const char* kPseudoFile = "fichier virtuel du syst\xE8me (/proc, /sys), pas un fichier ordinaire";
 constexpr const char* kMissingFolder = "dossier introuvable";
 constexpr const char* kNotRegular = "ce n'est pas un fichier ordinaire";
 constexpr const char* kUnknownWriteFailure = "\xE9" "criture impossible";
@@ -56,24 +61,37 @@ std::string FrenchCause(int errorNumber)
     return kOtherError + std::to_string(errorNumber);
 }
 
+std::string FileKindCause(unsigned mode)
+{
+    if (S_ISDIR(mode))
+        return FrenchCause(EISDIR);
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return kDevice;
+    if (S_ISFIFO(mode))
+        return kFifo;
+    if (S_ISSOCK(mode))
+        return kSocket;
+    return kNotRegular;
+}
+
 std::optional<std::string> ReadProblem(const std::string& fileName, std::uint64_t maxBytes)
 {
     if (fileName.empty())
         return FrenchCause(ENOENT);
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
-    if (error)
-        return FrenchCause(error.value());
-    if (std::filesystem::is_directory(status))
-        return FrenchCause(EISDIR);
-    if (!std::filesystem::is_regular_file(status))
-        return kNotRegular;
+    struct stat status {};
+    if (::stat(fileName.c_str(), &status) != 0)
+        return FrenchCause(errno);
+    if (!S_ISREG(status.st_mode))
+        return FileKindCause(status.st_mode);
     // Opening tells permissions apart from the rest as the reader will meet them.
     const int descriptor = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
         return FrenchCause(errno);
     ::close(descriptor);
-    if (RegularFileRefusal(fileName, maxBytes) == TFileRefusal::TooLarge)
+    const TFileRefusal refusal = RegularFileRefusal(fileName, maxBytes);
+    if (refusal == TFileRefusal::PseudoFile)
+        return kPseudoFile;
+    if (refusal == TFileRefusal::TooLarge)
         return FrenchCause(EFBIG);
     return std::nullopt;
 }

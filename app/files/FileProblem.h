@@ -14,6 +14,10 @@
 // "permission refusée", "disque plein", "c'est un dossier" ...
 std::string FrenchCause(int errorNumber);
 
+// The cause for a file that is not a regular one, from its stat mode: "c'est
+// un dossier", "c'est un périphérique", "c'est un tube nommé" ...
+std::string FileKindCause(unsigned mode);
+
 // Why the file cannot be read; nothing when it can. Only regular files are
 // read: a folder, a device or a pipe is refused with its own cause, and so
 // is a file larger than the reader accepts.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -145,19 +146,146 @@ void VireBalises(std::string& line, std::uint8_t& flag, TTextEncoding encoding)
     ConvertEntities(line, encoding);
 }
 
+namespace {
+
+// Plain text made as the page is read, whatever the size of its lines: the
+// markup goes character by character, and character names and numbers are
+// converted once no later byte can change how they read.
+class TPlainTextStream {
+public:
+    explicit TPlainTextStream(TTextEncoding encoding) : Encoding(encoding) {}
+
+    void Convert(std::string_view block, std::string& out);
+    // The end of the page: a last line without its line end gets one.
+    void Finish(std::string& out);
+
+private:
+    // A character name or number reads at most this far past its "&".
+    static constexpr std::size_t kReferenceReach = kMaxEntityName + 8;
+    // Text kept back from a line still open, before it is converted.
+    static constexpr std::size_t kHeldText = 64 * 1024;
+
+    void EndLine(std::string& out);
+    void ConvertHeldText(std::string& out);
+
+    TTextEncoding Encoding;
+    std::uint8_t Flag = kOutsideMarkup;
+    std::string Held; // the open line's text outside markup, not yet converted
+    bool LineOpen = false;
+    bool AfterCarriageReturn = false;
+};
+
+void TPlainTextStream::Convert(std::string_view block, std::string& out)
+{
+    for (const char c : block) {
+        const bool lineFeedOfCrLf = AfterCarriageReturn && c == '\n';
+        AfterCarriageReturn = c == '\r';
+        if (lineFeedOfCrLf)
+            continue;
+        if (c == '\r' || c == '\n') {
+            EndLine(out);
+            continue;
+        }
+        LineOpen = true;
+        if (c == '<')
+            Flag = 0;
+        if (Flag != 0)
+            Held.push_back(c);
+        if (c == '>')
+            Flag = kOutsideMarkup;
+    }
+    if (Held.size() > kHeldText)
+        ConvertHeldText(out);
+}
+
+void TPlainTextStream::EndLine(std::string& out)
+{
+    ConvertEntities(Held, Encoding);
+    out += Held;
+    out += "\r\n";
+    Held.clear();
+    LineOpen = false;
+}
+
+// Converts the open line up to an "&" near its end, whose name or number may
+// go on in the next block. A reference never reaches past a later "&", so the
+// text before one converts as it would within the whole line.
+void TPlainTextStream::ConvertHeldText(std::string& out)
+{
+    const std::size_t reachStart = Held.size() - std::min(Held.size(), kReferenceReach);
+    const std::size_t keptFrom = std::min(Held.find('&', reachStart), Held.size());
+    std::string ready = Held.substr(0, keptFrom);
+    Held.erase(0, keptFrom);
+    ConvertEntities(ready, Encoding);
+    out += ready;
+}
+
+void TPlainTextStream::Finish(std::string& out)
+{
+    if (LineOpen)
+        EndLine(out);
+}
+
+// Pages are read and written in blocks of this size.
+constexpr std::size_t kExportBlock = 256 * 1024;
+
+// The encoding decides how names and numbers are written: found by a first
+// reading that stops as soon as it knows.
+std::optional<TTextEncoding> DetectFileEncoding(TRegularFile& file)
+{
+    TEncodingDetector detector;
+    std::vector<unsigned char> block(kExportBlock);
+    while (const std::size_t count = file.Read(block))
+        if (detector.Feed(std::string_view(reinterpret_cast<const char*>(block.data()), count)))
+            break;
+    if (file.ReadFailed() || !file.Rewind())
+        return std::nullopt;
+    return detector.Encoding();
+}
+
+// Reads the page block by block and hands on its export; false when reading
+// or writing failed. Memory stays at a few blocks whatever the page's size.
+bool StreamExport(TRegularFile& file, TExportFormat format, const TBlockSink& write)
+{
+    std::optional<TPlainTextStream> text;
+    if (format == TExportFormat::PlainText) {
+        const std::optional<TTextEncoding> encoding = DetectFileEncoding(file);
+        if (!encoding)
+            return false;
+        text.emplace(*encoding);
+    }
+    std::vector<unsigned char> block(kExportBlock);
+    std::string converted;
+    while (const std::size_t count = file.Read(block)) {
+        const std::string_view bytes(reinterpret_cast<const char*>(block.data()), count);
+        if (!text) {
+            if (!write(bytes))
+                return false;
+            continue;
+        }
+        converted.clear();
+        text->Convert(bytes, converted);
+        if (!write(converted))
+            return false;
+    }
+    if (file.ReadFailed())
+        return false;
+    converted.clear();
+    if (text)
+        text->Finish(converted);
+    return write(converted);
+}
+
+} // namespace
+
 std::string ExportPageText(std::string_view source, TExportFormat format)
 {
     if (format == TExportFormat::Html)
         return std::string(source);
-    const TTextEncoding encoding = DetectEncoding(source);
+    TPlainTextStream text(DetectEncoding(source));
     std::string output;
-    output.reserve(source.size() + source.size() / 16);
-    std::uint8_t flag = kOutsideMarkup;
-    for (std::string& line : SplitTextLines(source)) {
-        VireBalises(line, flag, encoding);
-        output += line;
-        output += "\r\n";
-    }
+    text.Convert(source, output);
+    text.Finish(output);
     return output;
 }
 
@@ -169,10 +297,18 @@ std::optional<std::string> ExportPageFile(const std::string& sourceFileName, con
     std::error_code error;
     if (std::filesystem::equivalent(sourceFileName, targetFileName, error))
         return kSameFile + FileNameForMessage(targetFileName);
-    const std::optional<std::string> source = ReadWholeFile(sourceFileName);
-    if (!source)
+    const auto cannotRead = [&] {
         return kCannotRead + FileNameForMessage(sourceFileName) + " : " + WhyUnreadable(sourceFileName);
-    return WriteFileAtomically(targetFileName, ExportPageText(*source, format));
+    };
+    TRegularFile source(sourceFileName, kMaxPageBytes);
+    if (!source.IsOpen())
+        return cannotRead();
+    return WriteFileAtomically(targetFileName, [&](const TBlockSink& write) -> std::optional<std::string> {
+        // A failed write is reported by the writer; any other failure is the reading's.
+        if (!StreamExport(source, format, write))
+            return cannotRead();
+        return std::nullopt;
+    });
 }
 
 TExportFormat ExportFormatForFilter(int filterIndex)

@@ -1,6 +1,5 @@
 #include "app/files/PageIncludes.h"
 
-#include "app/files/WholeFile.h"
 #include "engine/base/AsciiText.h"
 #include "engine/base/Cp1252.h"
 #include "engine/base/RegularFile.h"
@@ -40,7 +39,7 @@ TPageIncludes::TPageIncludes(std::optional<QDateTime> fixedMoment)
 }
 
 std::string TPageIncludes::Answer(const std::string& command, const std::vector<std::string>& params,
-                                  const std::string& pageFile) const
+                                  const std::string& pageFile)
 {
     const QDateTime now = fixedMoment_.value_or(QDateTime::currentDateTime());
     if (EqualsIgnoringCase(command, "DATE"))
@@ -50,11 +49,28 @@ std::string TPageIncludes::Answer(const std::string& command, const std::vector<
     const std::optional<std::string> name = EqualsIgnoringCase(command, "INCLUDE") ? IncludedFileName(params) : std::nullopt;
     if (!name)
         return {};
-    // An included file's bytes enter the page here.
-    return ReadWholeFile(LocateFileNamedByPage(*name, pageFile), kMaxIncludeBytes).value_or(std::string());
+    return IncludedFile(LocateFileNamedByPage(*name, pageFile));
 }
 
-TIncludeType TPageIncludes::Handler() const
+// An included file's bytes enter the page here, as long as the page's budget
+// holds them; the budget is checked before anything is read.
+std::string TPageIncludes::IncludedFile(const std::string& fileName)
+{
+    const TFileRefusal refused = RegularFileRefusal(fileName, kMaxIncludeBytes);
+    if (refused == TFileRefusal::PseudoFile)
+        return kPseudoFileNote;
+    if (refused != TFileRefusal::None)
+        return {};
+    TFileRefusal refusal = TFileRefusal::None;
+    const std::uint64_t left = kPageIncludeBudget - std::min(includedBytes_, kPageIncludeBudget);
+    std::optional<std::string> bytes = ReadRegularFile(fileName, left, &refusal);
+    if (!bytes)
+        return refusal == TFileRefusal::TooLarge ? kBudgetNote : std::string();
+    includedBytes_ += bytes->size();
+    return std::move(*bytes);
+}
+
+TIncludeType TPageIncludes::Handler()
 {
     return [this](const std::string& command, std::vector<std::string> params, const std::string& pageFile) {
         return Answer(command, params, pageFile);

@@ -5,13 +5,15 @@
 // the file, and any other command nothing. The file name is taken relative to
 // the current folder, else beside the page that names it, with the
 // letter-case fallback; a file that cannot be read (missing, no regular file,
-// above kMaxIncludeBytes) includes nothing.
+// above kMaxIncludeBytes) includes nothing. All the files one page includes
+// share one budget: past it an include gives a short note instead.
 
 #include "engine/lexer/Lexer.h"
 
 #include <QDateTime>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,11 +35,27 @@ public:
     // pictures and tests); without, they give the clock's.
     explicit TPageIncludes(std::optional<QDateTime> fixedMoment = std::nullopt);
 
+    // Twenty includes of 64 MB each would pass any page's size: together the
+    // files of one page stay within the page limit of a text that is shown.
+    static constexpr std::uint64_t kPageIncludeBudget = std::uint64_t{256} << 20;
+    // Written in the page for an include past the budget (Windows-1252).
+    static constexpr const char* kBudgetNote =
+        "[fichier inclus omis : la page d\xE9passe 256 Mo d'inclusions]";
+
+    // Written for an include of /proc, /sys and their like.
+    static constexpr const char* kPseudoFileNote = "[fichier inclus refus\xE9 : fichier virtuel du syst\xE8me]";
+
     std::string Answer(const std::string& command, const std::vector<std::string>& params,
-                       const std::string& pageFile) const;
-    // Answer as a viewer control's include handler; this object must outlive it.
-    TIncludeType Handler() const;
+                       const std::string& pageFile);
+    // Answer as a viewer control's include handler; this object must outlive
+    // it. Each page read starts a new budget (the control says so when it
+    // starts processing).
+    TIncludeType Handler();
+    void StartPage() { includedBytes_ = 0; }
 
 private:
+    std::string IncludedFile(const std::string& fileName);
+
     std::optional<QDateTime> fixedMoment_;
+    std::uint64_t includedBytes_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "app/files/FileProblem.h"
 
 #include <cerrno>
+#include <optional>
 #include <filesystem>
 #include <random>
 
@@ -26,15 +27,37 @@ std::string FailureMessage(const std::string& fileName, int errorNumber)
     return kCannotWrite + FileNameForMessage(fileName) + " : " + WriteProblem(fileName, errorNumber);
 }
 
-// The file a write replaces: through a symbolic link, the file it names, so
-// that the link stays a link.
-fs::path ReplacedPath(const std::string& fileName)
+// Links followed before a chain is taken for a loop, as the system does.
+constexpr int kMaxLinkHops = 40;
+
+// The file a save writes: the name itself or, through symbolic links, the
+// file they name (which a dangling link makes). `Refusal` says why there is
+// none: not a regular file, or links that never end.
+struct TSaveTarget {
+    fs::path Path;
+    std::optional<std::string> Refusal;
+};
+
+fs::path LinkDestination(const fs::path& link)
 {
     std::error_code error;
-    if (!fs::is_symlink(fileName, error))
-        return fileName;
-    const fs::path resolved = fs::weakly_canonical(fileName, error);
-    return error ? fs::path(fileName) : resolved;
+    const fs::path destination = fs::read_symlink(link, error);
+    return destination.is_absolute() ? destination : link.parent_path() / destination;
+}
+
+TSaveTarget ResolveSaveTarget(const std::string& fileName)
+{
+    fs::path path = fileName;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat status {};
+        // Missing, or out of reach: the temporary file's creation will say why.
+        if (::lstat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode))
+            return {path, std::nullopt};
+        if (!S_ISLNK(status.st_mode))
+            return {path, FileKindCause(status.st_mode)};
+        path = LinkDestination(path);
+    }
+    return {path, FrenchCause(ELOOP)};
 }
 
 // A new file beside the target, removed again unless it is renamed over it.
@@ -128,36 +151,35 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName, std::uint6
     return ReadRegularFile(fileName, maxBytes);
 }
 
-std::optional<std::string> WriteFileAtomically(const std::string& fileName, std::string_view bytes)
+std::optional<std::string> WriteFileAtomically(
+    const std::string& fileName, const std::function<std::optional<std::string>(const TBlockSink&)>& produce)
 {
-    const fs::path target = ReplacedPath(fileName);
-    TTemporaryFile file(target);
+    const TSaveTarget target = ResolveSaveTarget(fileName);
+    if (target.Refusal)
+        return kCannotWrite + FileNameForMessage(fileName) + " : " + *target.Refusal;
+    TTemporaryFile file(target.Path);
     int error = file.OpenError;
+    if (error == 0) {
+        const std::optional<std::string> abandoned = produce([&](std::string_view block) {
+            error = file.Write(block);
+            return error == 0;
+        });
+        if (abandoned && error == 0)
+            return abandoned;
+    }
     if (error == 0)
-        error = file.Write(bytes);
+        error = file.TakeModeOf(target.Path);
     if (error == 0)
-        error = file.TakeModeOf(target);
-    if (error == 0)
-        error = file.RenameOver(target);
+        error = file.RenameOver(target.Path);
     if (error != 0)
         return FailureMessage(fileName, error);
     return std::nullopt;
 }
 
-std::vector<std::string> SplitTextLines(std::string_view bytes)
+std::optional<std::string> WriteFileAtomically(const std::string& fileName, std::string_view bytes)
 {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(bytes.substr(start));
-            break;
-        }
-        lines.emplace_back(bytes.substr(start, end - start));
-        start = end + 1;
-        if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
-            ++start;
-    }
-    return lines;
+    return WriteFileAtomically(fileName, [bytes](const TBlockSink& write) -> std::optional<std::string> {
+        write(bytes);
+        return std::nullopt;
+    });
 }

@@ -197,7 +197,11 @@ void TViewer::ConnectPane()
         htmlPane1HotSpotClick(url, handled);
     };
     pane.OnHistoryChange = [this](THtmlPane&) { htmlPane1HistoryChange(); };
-    pane.OnProcessing = [this](THtmlPane&, bool processingOn) { htmlPane1Processing(processingOn); };
+    pane.OnProcessing = [this](THtmlPane&, bool processingOn) {
+        if (processingOn)
+            includes_.StartPage();
+        htmlPane1Processing(processingOn);
+    };
     pane.OnInclude = includes_.Handler();
     pane.OnSoundRequest = [this](THtmlPane* sender, const std::string& url, int loop, bool terminate) {
         htmlPane1SoundRequest(sender ? *sender : *htmlPane1_, url, loop, terminate);

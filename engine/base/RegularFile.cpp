@@ -1,18 +1,36 @@
 #include "engine/base/RegularFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/statfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-TFileRefusal RefusalOf(const struct stat& status, std::uint64_t maxBytes)
+// File systems whose files the kernel makes up when they are read.
+constexpr std::array<decltype(statfs::f_type), 16> kPseudoFileSystems = {
+    PROC_SUPER_MAGIC,  SYSFS_MAGIC,  DEBUGFS_MAGIC,    TRACEFS_MAGIC,  SECURITYFS_MAGIC, CGROUP_SUPER_MAGIC,
+    CGROUP2_SUPER_MAGIC, BPF_FS_MAGIC, PSTOREFS_MAGIC, EFIVARFS_MAGIC, DEVPTS_SUPER_MAGIC, NSFS_MAGIC,
+    BINFMTFS_MAGIC,    SELINUX_MAGIC, 0x62656570 /* configfs */, 0x65735543 /* fusectl */,
+};
+
+bool IsPseudoFileSystem(const struct statfs& system)
+{
+    return std::find(kPseudoFileSystems.begin(), kPseudoFileSystems.end(), system.f_type) !=
+           kPseudoFileSystems.end();
+}
+
+TFileRefusal RefusalOf(const struct stat& status, const struct statfs& system, std::uint64_t maxBytes)
 {
     if (!S_ISREG(status.st_mode))
         return TFileRefusal::Missing;
+    if (IsPseudoFileSystem(system))
+        return TFileRefusal::PseudoFile;
     return static_cast<std::uint64_t>(status.st_size) > maxBytes ? TFileRefusal::TooLarge : TFileRefusal::None;
 }
 
@@ -23,9 +41,11 @@ TFileRefusal RegularFileRefusal(const std::string& fileName, std::uint64_t maxBy
     // The system reads a name up to its first NUL: a name holding one (a
     // page's "a%00.gif") would open a shorter name than the one asked for.
     struct stat status {};
-    if (fileName.empty() || fileName.find('\0') != std::string::npos || ::stat(fileName.c_str(), &status) != 0)
+    struct statfs system {};
+    if (fileName.empty() || fileName.find('\0') != std::string::npos || ::stat(fileName.c_str(), &status) != 0 ||
+        ::statfs(fileName.c_str(), &system) != 0)
         return TFileRefusal::Missing;
-    return RefusalOf(status, maxBytes);
+    return RefusalOf(status, system, maxBytes);
 }
 
 TRegularFile::TRegularFile(const std::string& fileName, std::uint64_t maxBytes)
@@ -41,7 +61,9 @@ TRegularFile::TRegularFile(const std::string& fileName, std::uint64_t maxBytes)
         return;
     }
     struct stat status {};
-    refusal_ = ::fstat(descriptor, &status) == 0 ? RefusalOf(status, maxBytes) : TFileRefusal::Missing;
+    struct statfs system {};
+    const bool known = ::fstat(descriptor, &status) == 0 && ::fstatfs(descriptor, &system) == 0;
+    refusal_ = known ? RefusalOf(status, system, maxBytes) : TFileRefusal::Missing;
     if (refusal_ != TFileRefusal::None) {
         ::close(descriptor);
         return;

@@ -21,11 +21,14 @@ constexpr std::uint64_t kMaxIncludeBytes = std::uint64_t{64} << 20;
 // decoders accept, takes 256 MB.
 constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{512} << 20;
 
-// Why a file was not opened.
-enum class TFileRefusal : std::uint8_t { None, Missing, TooLarge };
+// Why a file was not opened. PseudoFile: a file of /proc, /sys or another
+// file system the kernel makes up as it is read (its size says nothing, and
+// it may hold the process's secrets or never end).
+enum class TFileRefusal : std::uint8_t { None, Missing, TooLarge, PseudoFile };
 
-// Missing when the name is empty or names no regular file; TooLarge when it
-// holds more than `maxBytes`. Nothing is opened.
+// Missing when the name is empty or names no regular file; PseudoFile on a
+// made-up file system; TooLarge when it holds more than `maxBytes`. Nothing
+// is opened.
 TFileRefusal RegularFileRefusal(const std::string& fileName, std::uint64_t maxBytes);
 
 // A regular file open for reading from its start.

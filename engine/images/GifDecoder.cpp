@@ -142,7 +142,7 @@ GifError TGifParser::Parse()
             if (!ReadExtension())
                 break;
         } else if (introducer == kImageSeparator) {
-            if (Image.FrameCount() >= kMaxGifFrames)
+            if (Image.FrameCount() >= std::min(Limits.MaxFrames, kMaxGifFrames))
                 break;
             const GifError error = ReadFrame();
             if (error == GifError::TooLarge)
@@ -471,7 +471,7 @@ GifError TGIFImage::Scan(std::span<const std::uint8_t> data, const TGifLimits& l
     return error;
 }
 
-GifError TGIFImage::Load(std::span<const std::uint8_t> data, const TGifLimits& limits)
+GifError TGIFImage::Parse(std::span<const std::uint8_t> data, const TGifLimits& limits)
 {
     Reset();
     StructureOnlyFlag = false;
@@ -481,11 +481,26 @@ GifError TGIFImage::Load(std::span<const std::uint8_t> data, const TGifLimits& l
         FreeFrames();
         return error;
     }
-    MakeWorkImages();
     AnimatedFlag = Frames.size() > 1;
     EmptyFlag = false;
+    return error;
+}
+
+GifError TGIFImage::Load(std::span<const std::uint8_t> data, const TGifLimits& limits)
+{
+    const GifError error = Parse(data, limits);
+    if (error != GifError::None)
+        return error;
+    MakeWorkImages();
     Compose();
     return error;
+}
+
+GifError TGIFImage::LoadFirstFrame(std::span<const std::uint8_t> data, const TGifLimits& limits)
+{
+    TGifLimits firstOnly = limits;
+    firstOnly.MaxFrames = 1;
+    return Parse(data, firstOnly);
 }
 
 GifError TGIFImage::Load(const std::filesystem::path& fileName, const TGifLimits& limits)
@@ -547,7 +562,7 @@ void TGIFImage::Dispose()
 {
     if (EmptyFlag || StructureOnlyFlag || Frames.empty() || Work.isNull())
         return;
-    const TFrame& frame = *Frames[static_cast<std::size_t>(CurrentFrameNumber - 1)];
+    TFrame& frame = *Frames[static_cast<std::size_t>(CurrentFrameNumber - 1)];
     const TRect box = frame.Bounds().Intersected({0, 0, WidthValue, HeightValue});
     if (box.IsEmpty())
         return;
@@ -568,6 +583,9 @@ void TGIFImage::Dispose()
                 SetMaskBit(line, box.Left + x, MaskBit(saved, x));
         }
     }
+    // Only the frame on show needs its saved area: one is kept at a time.
+    frame.SavedArea = QImage();
+    frame.SavedMask = QImage();
 }
 
 void TGIFImage::SetCurrentFrame(int number)
@@ -614,16 +632,37 @@ void TGIFImage::AnimationStep(std::int64_t nowMs, const TInvalidator& invalidate
         Dispose();
         CurrentFrameNumber = CurrentFrameNumber % FrameCount() + 1;
         Compose();
-        if (invalidate)
+        if (invalidate && DrawnSinceChange.empty())
             invalidate(LastDraw);
+        else if (invalidate)
+            for (const TRect& drawn : DrawnSinceChange)
+                invalidate(drawn);
+        DrawnSinceChange.clear();
     }
     CurrentDelay = std::max(Frame(CurrentFrameNumber).Delay, 1);
+}
+
+// A picture drawn in many places (a page that repeats it hundreds of times)
+// keeps one rectangle around them all rather than a list without end.
+void TGIFImage::RememberDrawnRect(const TRect& rect)
+{
+    constexpr std::size_t kMaxDrawnRects = 64;
+    if (std::find(DrawnSinceChange.begin(), DrawnSinceChange.end(), rect) != DrawnSinceChange.end())
+        return;
+    DrawnSinceChange.push_back(rect);
+    if (DrawnSinceChange.size() <= kMaxDrawnRects)
+        return;
+    TRect around = DrawnSinceChange.front();
+    for (const TRect& drawn : DrawnSinceChange)
+        around = around.United(drawn);
+    DrawnSinceChange.assign(1, around);
 }
 
 void TGIFImage::Draw(TCanvas& canvas, int x, int y, int width, int height,
                      const TBackgroundPainter& paintBackground)
 {
     LastDraw = {x, y, x + width, y + height};
+    RememberDrawnRect(LastDraw);
     if (!VisibleFlag || EmptyFlag || StructureOnlyFlag || Frames.empty() || Work.isNull())
         return;
     if (!Frames.front()->Transparent || WorkMaskImage.isNull()) {
@@ -648,6 +687,42 @@ void TGIFImage::Draw(TCanvas& canvas, int x, int y, int width, int height,
         backgroundCanvas.DrawMasked({0, 0, width, height}, Work, WorkMaskImage);
     }
     canvas.Draw(x, y, Background);
+}
+
+namespace {
+
+std::int64_t IndexedBytes(std::int64_t width, std::int64_t height)
+{
+    return width * height;
+}
+
+std::int64_t MaskBytes(std::int64_t width, std::int64_t height)
+{
+    return (width + 7) / 8 * height;
+}
+
+std::int64_t ColorBytes(std::int64_t width, std::int64_t height)
+{
+    return width * height * 4;
+}
+
+} // namespace
+
+// Counted from the frames' rectangles, so that a scan tells it before any
+// pixel is decoded.
+std::int64_t TGIFImage::AnimationBytes() const
+{
+    const std::int64_t screenMask = TransparentFlag ? MaskBytes(WidthValue, HeightValue) : 0;
+    std::int64_t bytes = ColorBytes(WidthValue, HeightValue) + screenMask;
+    std::int64_t largestSaved = 0;
+    for (const auto& frame : Frames) {
+        const std::int64_t mask = frame->Transparent ? MaskBytes(frame->Width, frame->Height) : 0;
+        bytes += IndexedBytes(frame->Width, frame->Height) + mask;
+        if (frame->Disposal == TDisposal::Previous)
+            largestSaved = std::max(largestSaved, ColorBytes(frame->Width, frame->Height) +
+                                                      (screenMask ? MaskBytes(frame->Width, frame->Height) : 0));
+    }
+    return bytes + largestSaved;
 }
 
 QImage TGIFImage::FirstFrameImage() const
@@ -703,8 +778,9 @@ TGifLoadResult LoadGif(std::span<const std::uint8_t> data, const TGifLimits& lim
         return result;
     image->SetAnimate(false, 0);
     image->SetVisible(false);
-    result.Still = !image->Animated();
-    result.Error = image->Load(data, limits);
+    result.OverBudget = image->Animated() && image->AnimationBytes() > limits.MaxAnimationBytes;
+    result.Still = !image->Animated() || result.OverBudget;
+    result.Error = result.OverBudget ? image->LoadFirstFrame(data, limits) : image->Load(data, limits);
     if (result.Error != GifError::None) {
         result.DecodingFailed = true;
         return result;

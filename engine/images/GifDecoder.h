@@ -36,10 +36,17 @@ constexpr std::int64_t kMaxGifPixels = 64LL * 1024 * 1024;
 constexpr std::int64_t kMaxGifFramePixelsTotal = 4 * kMaxGifPixels;
 // Frames after the 256th are ignored.
 constexpr int kMaxGifFrames = 256;
+// An animation keeps its frames, a composed picture of its screen and, for a
+// frame that restores what was under it, a copy of that area: a few bytes of
+// file may ask for gigabytes within the pixel limits. An animation whose
+// memory would pass this shows its first frame still.
+constexpr std::int64_t kMaxGifAnimationBytes = 512LL * 1024 * 1024;
 
 struct TGifLimits {
     std::int64_t MaxPixels = kMaxGifPixels;
     std::int64_t MaxFramePixelsTotal = kMaxGifFramePixelsTotal;
+    std::int64_t MaxAnimationBytes = kMaxGifAnimationBytes;
+    int MaxFrames = kMaxGifFrames;
 };
 
 // Frame disposal: what happens to the frame's rectangle before the next frame.
@@ -94,6 +101,9 @@ public:
     GifError Scan(std::span<const std::uint8_t> data, const TGifLimits& limits = {});
     GifError Load(std::span<const std::uint8_t> data, const TGifLimits& limits = {});
     GifError Load(const std::filesystem::path& fileName, const TGifLimits& limits = {});
+    // Frame 1 alone, without the work images that animating and drawing
+    // need: what a still picture is made from (FirstFrameImage and its mask).
+    GifError LoadFirstFrame(std::span<const std::uint8_t> data, const TGifLimits& limits = {});
 
     bool Empty() const { return EmptyFlag; }
     bool StructureOnly() const { return StructureOnlyFlag; }
@@ -124,9 +134,13 @@ public:
     bool Painted() const { return PaintedFlag; }
     void SetPainted(bool value) { PaintedFlag = value; }
     const TRect& LastDrawRect() const { return LastDraw; }
+    // The memory the picture takes (or would take, after a scan) to animate:
+    // its frames, its composed picture and the largest area a frame saves.
+    std::int64_t AnimationBytes() const;
 
     // Advances when the current frame's time is up and asks for a repaint of
-    // where the picture was last drawn.
+    // every place the picture was drawn since its last change (one picture
+    // may be shown by several images of a page, all at the same frame).
     void AnimationStep(std::int64_t nowMs, const TInvalidator& invalidate);
     // Draws the composed picture stretched to the rectangle. A transparent
     // picture whose current frame keeps its pixels is put together over the
@@ -149,9 +163,11 @@ private:
 
     void Reset();
     void FreeFrames();
+    GifError Parse(std::span<const std::uint8_t> data, const TGifLimits& limits);
     void MakeWorkImages();
     void Compose();
     void Dispose();
+    void RememberDrawnRect(const TRect& rect);
 
     std::vector<std::unique_ptr<TFrame>> Frames;
     int CurrentFrameNumber = 1;
@@ -175,6 +191,7 @@ private:
     std::int64_t LastChange = 0;
     int CurrentDelay = 1;
     TRect LastDraw;
+    std::vector<TRect> DrawnSinceChange;
     bool PaintedFlag = false;
     bool CopyFlag = false;
     // Made on first request.
@@ -185,7 +202,8 @@ private:
 
 struct TGifLoadResult {
     std::unique_ptr<TGIFImage> Image; // null on failure
-    bool Still = false;               // one frame only
+    bool Still = false;               // one frame only, or only the first one loaded
+    bool OverBudget = false;          // animated, but past MaxAnimationBytes: frame 1 only, not drawable
     GifError Error = GifError::None;
     // The data looked like a GIF but decoding failed: the image cache frees
     // its unused entries, in case memory was the cause.

@@ -173,6 +173,15 @@ void TStringBitmapList::Age()
     EraseIf([this](const TBitmapItem& item) { return item.Age > AgeLimitValue && item.Users < 1; });
 }
 
+std::int64_t TStringBitmapList::AnimationBytes(bool inUseOnly) const
+{
+    std::int64_t bytes = 0;
+    for (const auto& [key, item] : Items)
+        if (item.Picture.IsAnimated() && (!inUseOnly || item.Users > 0))
+            bytes += item.Picture.Gif->AnimationBytes();
+    return bytes;
+}
+
 void TStringBitmapList::Purge()
 {
     EraseIf([](const TBitmapItem& item) { return item.Users < 1; });
@@ -222,6 +231,8 @@ TImageFetch TImageCache::GetImage(const std::string& reference, TTransparency tr
     item.Mask = fetch.Mask;
     item.FromPng = kind == TImageKind::Png;
     Bitmaps.Add(key, std::move(item));
+    if (fetch.Picture.IsAnimated())
+        KeepAnimationsInBudget();
     return fetch;
 }
 
@@ -252,7 +263,7 @@ TPicture TImageCache::FromRequest(const QByteArray& data, TTransparency& transpa
     const std::span<const std::uint8_t> bytes = BytesOf(data);
     const TImageKind kind = ImageKindOf(bytes);
     if (kind == TImageKind::Gif87 || kind == TImageKind::Gif89) {
-        TPicture picture = FromGif(LoadGif(bytes), transparency, mask);
+        TPicture picture = FromGif(LoadGif(bytes, GifLimits()), transparency, mask);
         if (!picture.IsNull())
             return picture;
     }
@@ -264,11 +275,26 @@ TPicture TImageCache::FromRequest(const QByteArray& data, TTransparency& transpa
 TPicture TImageCache::FromFile(const std::string& fileName, TTransparency& transparency, QImage& mask)
 {
     if (HasGifExtension(fileName)) {
-        TPicture picture = FromGif(LoadGif(std::filesystem::path(fileName)), transparency, mask);
+        TPicture picture = FromGif(LoadGif(std::filesystem::path(fileName), GifLimits()), transparency, mask);
         if (!picture.IsNull())
             return picture;
     }
     return {LoadStillImage(std::filesystem::path(fileName), transparency, mask, PngValue), nullptr};
+}
+
+// What is left of the animation budget once the animations in use are
+// counted: those of pages no longer shown give way.
+TGifLimits TImageCache::GifLimits() const
+{
+    TGifLimits limits;
+    limits.MaxAnimationBytes = std::max<std::int64_t>(0, AnimationBudget - Bitmaps.AnimationBytes(true));
+    return limits;
+}
+
+void TImageCache::KeepAnimationsInBudget()
+{
+    if (Bitmaps.AnimationBytes(false) > AnimationBudget)
+        Bitmaps.Purge();
 }
 
 // A GIF with one frame becomes a plain bitmap with the GIF's own mask; an

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-// A decoded picture: a still bitmap, or an animated GIF that each user
-// copies to animate on its own.
+// A decoded picture: a still bitmap, or an animated GIF whose frames every
+// user shares (all its images show the same frame).
 struct TPicture {
     QImage Bitmap;
     std::shared_ptr<TGIFImage> Gif;
@@ -58,6 +58,8 @@ public:
     // Frees every unused entry.
     void Purge();
     void Clear() { Items.clear(); }
+    // The memory of the animations held: of those some image uses, or of all.
+    std::int64_t AnimationBytes(bool inUseOnly) const;
     int Count() const { return static_cast<int>(Items.size()); }
 
 private:
@@ -115,11 +117,19 @@ public:
     TImageFetch GetImage(const std::string& reference, TTransparency transparency,
                          const TImageRequest& request = {});
 
+    // The animations in use (those of the page shown) share a memory budget;
+    // one that would pass it shows its first frame still. Unused ones are
+    // freed to make room.
+    void SetAnimationBudget(std::int64_t bytes) { AnimationBudget = bytes; }
+    std::int64_t AnimationBytes() const { return Bitmaps.AnimationBytes(false); }
+
 private:
     TImageFetch FromCache(TBitmapItem& item, TTransparency transparency);
     TPicture FromRequest(const QByteArray& data, TTransparency& transparency, QImage& mask);
     TPicture FromFile(const std::string& fileName, TTransparency& transparency, QImage& mask);
     TPicture FromGif(TGifLoadResult loaded, TTransparency& transparency, QImage& mask);
+    TGifLimits GifLimits() const;
+    void KeepAnimationsInBudget();
 
     QImage DefaultImageValue;
     QImage ErrorImageValue;
@@ -127,4 +137,5 @@ private:
     TStringBitmapList Bitmaps;
     QByteArray WaitStreamValue;
     TPngPictures PngValue = TPngPictures::Refused;
+    std::int64_t AnimationBudget = kMaxGifAnimationBytes;
 };

@@ -80,9 +80,23 @@ struct THtmlLexer::TFlagScope {
     bool Saved;
 };
 
+namespace {
+
+// A file of /proc or /sys is there, but never shown: saying it cannot be
+// found would be untrue (Windows-1252, like every text of the interface).
+std::string FileErrorText(TFileRefusal refusal)
+{
+    switch (refusal) {
+    case TFileRefusal::TooLarge: return "File too large: ";
+    case TFileRefusal::PseudoFile: return "Fichier virtuel du syst\xE8me, refus\xE9 : ";
+    default: return "Can't locate file: ";
+    }
+}
+
+} // namespace
+
 EFileError::EFileError(const std::string& fileName, TFileRefusal refusal)
-    : std::runtime_error((refusal == TFileRefusal::TooLarge ? "File too large: " : "Can't locate file: ") +
-                         EscapeControlCharacters(fileName)),
+    : std::runtime_error(FileErrorText(refusal) + EscapeControlCharacters(fileName)),
       FileName(fileName)
 {
 }

@@ -81,8 +81,11 @@ TImageObj::~TImageObj()
         Document->ImageCache->Cache().Release(Source);
     // An item dropped on its own (a table that failed its layout) must not
     // leave the document animating or waiting for a freed image.
-    if (Gif)
-        std::erase(Document->AnimatedImages, Gif.get());
+    if (Gif) {
+        auto& animated = Document->AnimatedImages;
+        if (const auto use = std::find(animated.begin(), animated.end(), Gif.get()); use != animated.end())
+            animated.erase(use);
+    }
     std::erase_if(Document->MissingImages, [this](const TMissingImage& missing) { return missing.Image == this; });
 }
 
@@ -140,8 +143,9 @@ void TImageObj::FetchPicture(TImageCache& cache)
                 Transparent = fetch.Transparency;
                 Mask = fetch.Mask;
                 if (fetch.Picture.IsAnimated()) {
-                    // Every occurrence of a cached animation runs on its own.
-                    Gif = fetch.FromCache ? std::make_shared<TGIFImage>(*fetch.Picture.Gif) : fetch.Picture.Gif;
+                    // The images of one animation share the cache's frames
+                    // and show the same frame (the document lists each use).
+                    Gif = fetch.Picture.Gif;
                     Kind = TPictureKind::Animated;
                     Document->AnimatedImages.push_back(Gif.get());
                 } else {

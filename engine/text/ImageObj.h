@@ -45,9 +45,8 @@ public:
     TImageObj(TSectionList* document, TCell* cell, int index, const TAttributeList& attributes);
     TImageObj(const TImageObj&) = delete;
     TImageObj& operator=(const TImageObj&) = delete;
-    // Releases the document's use of the cache entry, leaves the document's
-    // lists of animated and missing images and frees an animated copy of its
-    // own.
+    // Releases the document's use of the cache entry and leaves the
+    // document's lists of animated and missing images.
     ~TImageObj();
 
     int Index;

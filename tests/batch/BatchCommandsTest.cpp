@@ -42,8 +42,9 @@ TEST(BatchCommands, DevicesFifosAndFoldersAreRefused)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string output = folder.path().toStdString() + "/sortie";
     // Each is refused with its cause in French, without waiting on it.
-    const std::string notRegular = " : ce n'est pas un fichier ordinaire\n";
-    for (const auto& [name, cause] : {std::pair{std::string("/dev/zero"), notRegular}, std::pair{fifo, notRegular},
+    const std::string device = " : c'est un p\xC3\xA9riph\xC3\xA9rique\n";
+    const std::string pipe = " : c'est un tube nomm\xC3\xA9\n";
+    for (const auto& [name, cause] : {std::pair{std::string("/dev/zero"), device}, std::pair{fifo, pipe},
                                       std::pair{folder.path().toStdString(), std::string(" : c'est un dossier\n")}}) {
         SCOPED_TRACE(name);
         const std::string refused = "zefweb: impossible d'ouvrir " + name + cause;

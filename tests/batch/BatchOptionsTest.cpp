@@ -42,6 +42,13 @@ TEST(BatchOptions, MistakesAreUsageErrors)
                      EUsage)
             << width;
     EXPECT_THROW(FileTypeOf(ParseBatchOptions({"--text", "a.htm", "--as", "pdf"}, {"--as"}, {})), EUsage);
+    // A number too large for the program is out of range, not too small.
+    try {
+        ParseBatchOptions({"--text", "a.htm", "--width", "99999999999"}, valued, {}).Number("--width", 800, 1);
+        ADD_FAILURE() << "accepted";
+    } catch (const EUsage& usage) {
+        EXPECT_STREQ(usage.what(), "--width : 99999999999 est hors limites, au plus 2147483647");
+    }
 }
 
 TEST(BatchOptions, TheKindOfFileComesFromItsExtensionWithoutAs)
@@ -98,6 +105,14 @@ TEST(CommandLine, FailuresGiveTheirCauseInFrench)
               "zefweb: Impossible d'ouvrir le fichier " + huge + " : fichier trop grand\n");
     EXPECT_EQ(run({"--export-text", page, base}),
               "zefweb: Impossible d'\xC3\xA9" "crire le fichier " + base + " : c'est un dossier\n");
+    // Files the kernel makes up are no pages, whatever stat says of them.
+    const std::string pseudo = " : fichier virtuel du syst\xC3\xA8me (/proc, /sys), pas un fichier ordinaire\n";
+    for (const std::string proc : {"/proc/self/environ", "/proc/self/mem", "/sys/kernel/uevent_seqnum"}) {
+        if (std::filesystem::exists(proc))
+            EXPECT_EQ(run({"--text", proc}), "zefweb: impossible d'ouvrir " + proc + pseudo);
+    }
+    EXPECT_EQ(run({"--export-text", "/proc/self/environ", base + "/sortie.txt"}),
+              "zefweb: Impossible d'ouvrir le fichier /proc/self/environ" + pseudo);
 }
 
 } // namespace

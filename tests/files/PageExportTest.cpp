@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/statfs.h>
 #include <sys/stat.h>
 
 namespace {
@@ -116,9 +117,10 @@ TEST(VireBalises, MarkupSpanningLinesIsRemovedWhole)
 // and is written in the page's encoding.
 TEST(PageExport, CopyKeepsTheBytesAndTextEndsLinesWithCrLf)
 {
-    EXPECT_EQ(SplitTextLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitTextLines("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_TRUE(SplitTextLines("").empty());
+    EXPECT_EQ(ExportPageText("a\r\nb\rc\nd", TExportFormat::PlainText), "a\r\nb\r\nc\r\nd\r\n");
+    EXPECT_EQ(ExportPageText("a\n\nb\n", TExportFormat::PlainText), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(ExportPageText("<br>\n", TExportFormat::PlainText), "\r\n");
+    EXPECT_TRUE(ExportPageText("", TExportFormat::PlainText).empty());
 
     const std::string source = "<html>\n<p>Caf&eacute;\r<!-- note\r\n-->fin\xA0\x92</html>";
     EXPECT_EQ(ExportPageText(source, TExportFormat::Html), source);
@@ -267,6 +269,90 @@ TEST(ExportTextOption, AFileSizeLimitIsAnOrdinaryWriteError)
     EXPECT_TRUE(said.contains("grande.txt : fichier trop grand")) << said.toStdString();
     EXPECT_EQ(ReadFileBytes(target.toStdString()), "ancien");
     EXPECT_EQ(FolderEntries(folder.path().toStdString()).size(), 2u);
+}
+
+// A page read and written in blocks: a CR LF, a tag and character names cut
+// by a block's end read as they would whole, and so does a line of megabytes.
+TEST(ExportTextOption, LargePagesStreamAsTheyWouldConvertWhole)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path page = folder.path().toStdString() + "/grande.htm";
+    const std::filesystem::path target = folder.path().toStdString() + "/grande.txt";
+    // The export reads 256 KB blocks: each cut falls inside the line end,
+    // the tag and the names.
+    constexpr std::size_t kBlock = 256 * 1024;
+    const std::string tricky = "x\r\n<b\nclass=y>&eacute;&#233;&amp&#x41;&";
+    std::string source;
+    for (std::size_t before = 1; before < tricky.size(); before += 3) {
+        const std::size_t nextBlock = (source.size() / kBlock + 1) * kBlock;
+        source += std::string(nextBlock - before - source.size(), 'a') + tricky;
+    }
+    WriteBytes(page, source);
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(RunCommandLine({"--export-text", page.string(), target.string()}, out, err), 0) << err.str();
+    EXPECT_EQ(ReadFileBytes(target), ExportPageText(source, TExportFormat::PlainText));
+
+    const std::string longLine(5 * 1024 * 1024, 'z');
+    WriteBytes(page, "&lt;" + longLine + "&gt;&hearts;");
+    ASSERT_EQ(RunCommandLine({"--export-text", page.string(), target.string()}, out, err), 0) << err.str();
+    EXPECT_EQ(ReadFileBytes(target), "<" + longLine + ">?\r\n");
+}
+
+// 40 MB of line ends once took 2 GB: the export now holds a few blocks.
+TEST(ExportTextOption, MemoryStaysBoundedWhateverThePageSize)
+{
+    QTemporaryDir folder;
+    const QString page = folder.filePath("sauts.htm");
+    WriteBytes(page.toStdString(), std::string(40 * 1024 * 1024, '\n'));
+    QProcess program;
+    program.start(ZEFWEB_PROGRAM, {"--export-text", page, folder.filePath("sauts.txt")});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitCode(), 0);
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    EXPECT_LT(children.ru_maxrss, 200 * 1024) << "peak kB of the export";
+    EXPECT_EQ(std::filesystem::file_size(folder.filePath("sauts.txt").toStdString()), 80u * 1024 * 1024);
+}
+
+// Only regular files are replaced: a FIFO, a folder or a link to one is left
+// as it is with the cause; a dangling link makes the file it names; a loop of
+// links is refused.
+TEST(ExportTextOption, SavesReplaceOnlyRegularFiles)
+{
+    QTemporaryDir folder;
+    const std::filesystem::path root = folder.path().toStdString();
+    const std::string page = (TestsDir() / "files/export/Page.htm").string();
+    ASSERT_EQ(::mkfifo((root / "tube").c_str(), 0644), 0);
+    std::filesystem::create_directory(root / "dossier");
+    std::filesystem::create_symlink(root / "tube", root / "vers-tube");
+    std::filesystem::create_symlink("boucle-b", root / "boucle-a");
+    std::filesystem::create_symlink("boucle-a", root / "boucle-b");
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"tube", "c'est un tube nomm\xC3\xA9"},
+        {"vers-tube", "c'est un tube nomm\xC3\xA9"},
+        {"dossier", "c'est un dossier"},
+        {"boucle-a", "trop de liens symboliques"},
+    };
+    for (const auto& [name, cause] : refused) {
+        SCOPED_TRACE(name);
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunCommandLine({"--export-text", page, (root / name).string()}, out, err), 1);
+        EXPECT_NE(err.str().find(name + " : " + cause), std::string::npos) << err.str();
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(root / "tube"));
+    EXPECT_TRUE(std::filesystem::is_symlink(root / "vers-tube"));
+    EXPECT_TRUE(std::filesystem::is_symlink(root / "boucle-a"));
+
+    std::filesystem::create_directory(root / "ailleurs");
+    std::filesystem::create_symlink("ailleurs/nouveau.txt", root / "pendant.txt");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCommandLine({"--export-text", page, (root / "pendant.txt").string()}, out, err), 0) << err.str();
+    EXPECT_TRUE(std::filesystem::is_symlink(root / "pendant.txt"));
+    EXPECT_EQ(ReadFileBytes(root / "ailleurs/nouveau.txt"), ReadFileBytes(TestsDir() / "files/export/Page.txt"));
+    EXPECT_EQ(FolderEntries(root).size(), 7u);
 }
 
 TEST(ExportTextOption, FailuresGiveAMessageAndANonZeroCode)

@@ -404,4 +404,70 @@ TEST(GifDecoder, AnimationHonoursTheLoopCount)
     EXPECT_EQ(endless->CurrentFrame(), frame);
 }
 
+// The shape of a hostile animation: an 8192 x 8192 screen and frames that
+// cover it and restore what was under them, each with two bytes of data.
+std::vector<std::uint8_t> ScreenFillingGif(int frames)
+{
+    std::vector<std::uint8_t> gif = {
+        'G', 'I', 'F', '8', '9', 'a',
+        0x00, 0x20, 0x00, 0x20, 0x80, 0x00, 0x00, // screen 8192 x 8192, global table of 2 colours
+        0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF,       // black, white
+    };
+    const std::vector<std::uint8_t> frame = {
+        0x21, 0xF9, 0x04, 0x0C, 0x0A, 0x00, 0x00, 0x00, // graphic control: disposal 3, 100 ms
+        0x2C, 0x00, 0x00, 0x00, 0x00,                   // image at (0, 0)
+        0x00, 0x20, 0x00, 0x20, 0x00,                   // 8192 x 8192
+        0x02, 0x02, 0x44, 0x01, 0x00,                   // LZW size 2, two bytes of codes
+    };
+    for (int i = 0; i < frames; ++i)
+        gif.insert(gif.end(), frame.begin(), frame.end());
+    gif.push_back(0x3B);
+    return gif;
+}
+
+TEST(GifDecoder, AnAnimationPastItsMemoryBudgetShowsItsFirstFrameStill)
+{
+    // 131 bytes that would animate with three full-screen copies of 256 MB.
+    const std::vector<std::uint8_t> hostile = ScreenFillingGif(4);
+    TGIFImage scanned;
+    ASSERT_EQ(scanned.Scan(hostile), GifError::None);
+    EXPECT_GT(scanned.AnimationBytes(), kMaxGifAnimationBytes);
+    TGifLoadResult loaded = LoadGif(hostile);
+    ASSERT_TRUE(loaded.Image);
+    EXPECT_TRUE(loaded.Still);
+    EXPECT_TRUE(loaded.OverBudget);
+    EXPECT_EQ(loaded.Image->FrameCount(), 1);
+    EXPECT_EQ(loaded.Image->Width(), 8192);
+
+    // The budget is the caller's: nothing left, a small animation is still too.
+    TGifLimits noRoom;
+    noRoom.MaxAnimationBytes = 0;
+    EXPECT_TRUE(LoadGif(TwoFrames(0), noRoom).OverBudget);
+    EXPECT_FALSE(LoadGif(TwoFrames(0)).Still);
+}
+
+TEST(GifDecoder, OnlyTheFrameOnShowKeepsWhatItCovered)
+{
+    TGifBuilder builder(2, 2);
+    for (std::uint8_t color = 1; color <= 3; ++color)
+        builder.Control(3, 10).Frame(0, 0, 2, 2, std::vector<std::uint8_t>(4, color));
+    std::unique_ptr<TGIFImage> image = Load(builder.Finish());
+    ASSERT_TRUE(image);
+    EXPECT_FALSE(image->Frame(1).SavedArea.isNull());
+    image->SetCurrentFrame(2);
+    EXPECT_TRUE(image->Frame(1).SavedArea.isNull());
+    EXPECT_FALSE(image->Frame(2).SavedArea.isNull());
+    image->SetCurrentFrame(3);
+    EXPECT_TRUE(image->Frame(2).SavedArea.isNull());
+    // Each frame still gives back the black screen it covered.
+    image->SetCurrentFrame(1);
+    EXPECT_TRUE(image->Frame(3).SavedArea.isNull());
+    EXPECT_EQ(WorkPixel(*image, 1, 1), kRed);
+    image->SetCurrentFrame(2);
+    image->SetCurrentFrame(3);
+    image->SetCurrentFrame(1);
+    EXPECT_EQ(WorkPixel(*image, 1, 1), kRed);
+}
+
 } // namespace
+

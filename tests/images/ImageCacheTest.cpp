@@ -3,6 +3,7 @@
 
 #include "engine/images/ImageCache.h"
 #include "engine/images/ImageMap.h"
+#include "tests/images/GifBuilder.h"
 #include "tests/TestSupport.h"
 
 #include <QByteArray>
@@ -177,6 +178,41 @@ TEST_F(ImageCacheTest, TransparentStillPictureKeepsItsMask)
     const TImageFetch again = Images.GetImage(file, TTransparency::LowerLeft);
     EXPECT_EQ(again.Mask.cacheKey(), fetch.Mask.cacheKey());
     EXPECT_EQ(Images.Cache().Find(ImageCacheKey(file))->Transparency, TTransparency::LowerLeft);
+}
+
+// Twelve images of one animation cost one; a second animation that would
+// pass the budget beside it shows its first frame; one no page uses any more
+// gives way.
+TEST_F(ImageCacheTest, AnimationsInUseShareOneMemoryBudget)
+{
+    const std::vector<std::uint8_t> bytes = TGifBuilder(4, 4)
+                                                .Loop(0)
+                                                .Control(1, 10)
+                                                .Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1))
+                                                .Control(1, 10)
+                                                .Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 2))
+                                                .Finish();
+    const QByteArray spin(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    const TImageRequest request = [&](const std::string&) { return &spin; };
+    const std::int64_t oneAnimation = LoadGif(bytes).Image->AnimationBytes();
+    Images.SetAnimationBudget(oneAnimation * 3 / 2);
+
+    const TImageFetch first = Images.GetImage("a.gif", TTransparency::None, request);
+    ASSERT_TRUE(first.Picture.IsAnimated());
+    for (int use = 1; use < 12; ++use)
+        EXPECT_EQ(Images.GetImage("a.gif", TTransparency::None, request).Picture.Gif, first.Picture.Gif);
+    EXPECT_EQ(Images.AnimationBytes(), oneAnimation);
+
+    const TImageFetch second = Images.GetImage("b.gif", TTransparency::None, request);
+    EXPECT_FALSE(second.Picture.IsAnimated());
+    EXPECT_EQ(second.Picture.Bitmap.size(), QSize(4, 4));
+    EXPECT_EQ(Images.AnimationBytes(), oneAnimation);
+
+    for (int use = 0; use < 12; ++use)
+        Images.Cache().Release("a.gif");
+    EXPECT_TRUE(Images.GetImage("c.gif", TTransparency::None, request).Picture.IsAnimated());
+    EXPECT_EQ(Images.AnimationBytes(), oneAnimation);
+    EXPECT_EQ(Images.Cache().Find(ImageCacheKey("a.gif")), nullptr);
 }
 
 TEST_F(ImageCacheTest, RequestHandlerSuppliesTheData)

@@ -225,7 +225,9 @@ TEST_F(ImageTest, DestroyingImagesReleasesTheirCacheEntry)
     EXPECT_EQ(entry->Users, 0);
 }
 
-TEST_F(ImageTest, EveryOccurrenceOfAnAnimationRunsOnItsOwn)
+// The images of one animation share its frames and show the same frame:
+// each change repaints every place it was drawn.
+TEST_F(ImageTest, ImagesOfOneAnimationShareItAndRepaintTogether)
 {
     const std::vector<std::uint8_t> pixels(16, 1);
     const std::vector<std::uint8_t> data = TGifBuilder(4, 4)
@@ -246,8 +248,19 @@ TEST_F(ImageTest, EveryOccurrenceOfAnAnimationRunsOnItsOwn)
     doc.Layout(400);
     ASSERT_EQ(first.Kind, TPictureKind::Animated);
     ASSERT_EQ(second.Kind, TPictureKind::Animated);
-    EXPECT_NE(first.Gif.get(), second.Gif.get());
+    EXPECT_EQ(first.Gif.get(), second.Gif.get());
+    EXPECT_EQ(doc.Cache.AnimationBytes(), first.Gif->AnimationBytes());
     EXPECT_EQ(doc.Document.AnimatedImages.size(), 2u);
     EXPECT_EQ(QSize(second.ImageWidth, second.ImageHeight), QSize(4, 4));
     EXPECT_FALSE(second.PaletteCopy().isNull());
+
+    doc.Paint(40);
+    std::vector<TRect> repainted;
+    const auto record = [&](const TRect& rect) { repainted.push_back(rect); };
+    constexpr std::int64_t kLater = std::int64_t{1} << 50; // past any delay of the real clock
+    first.Gif->AnimationStep(kLater, record);              // the first due tick only starts
+    first.Gif->AnimationStep(kLater + 100, record);
+    EXPECT_EQ(first.Gif->CurrentFrame(), 2);
+    ASSERT_EQ(repainted.size(), 2u);
+    EXPECT_NE(repainted[0], repainted[1]);
 }
