@@ -5,6 +5,7 @@ rasterised with 4 x 4 samples per pixel). Standard library only.
 
     python3 data/make_icon.py            # rewrite both files
     python3 data/make_icon.py --check    # exit 1 when a file differs
+    python3 data/make_icon.py --png SIZE FILE   # the icon at SIZE x SIZE (build)
 """
 
 import os
@@ -66,17 +67,18 @@ def rgb(colour):
     return tuple(int(colour[i:i + 2], 16) for i in (1, 3, 5))
 
 
-def png_bytes():
+def png_bytes(size=SIZE):
+    scale = SIZE / size  # shape units a pixel
     rows = bytearray()
-    for py in range(SIZE):
+    for py in range(size):
         rows.append(0)  # filter type None
-        for px in range(SIZE):
+        for px in range(size):
             totals = [0, 0, 0]
             covered = 0
             for sy in range(SAMPLES):
                 for sx in range(SAMPLES):
-                    x = px + (sx + 0.5) / SAMPLES
-                    y = py + (sy + 0.5) / SAMPLES
+                    x = (px + (sx + 0.5) / SAMPLES) * scale
+                    y = (py + (sy + 0.5) / SAMPLES) * scale
                     colour = None
                     for kind, geometry, fill in SHAPES:
                         if contains(kind, geometry, x, y):
@@ -101,12 +103,16 @@ def png_bytes():
         last = 1 if start + 65535 >= len(rows) else 0
         stream += struct.pack("<BHH", last, len(piece), len(piece) ^ 0xFFFF) + piece
     stream += struct.pack(">I", zlib.adler32(bytes(rows)))
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
             + chunk(b"IDAT", bytes(stream)) + chunk(b"IEND", b""))
 
 
 def main(arguments):
+    if len(arguments) == 3 and arguments[0] == "--png" and arguments[1].isdigit():
+        with open(arguments[2], "wb") as output:
+            output.write(png_bytes(int(arguments[1])))
+        return 0
     outputs = {"zefweb.svg": svg_text(), "zefweb.png": png_bytes()}
     if arguments == ["--check"]:
         differing = []
@@ -121,7 +127,7 @@ def main(arguments):
             print("icône différente de son dessin : " + ", ".join(differing), file=sys.stderr)
         return 1 if differing else 0
     if arguments:
-        print("usage: make_icon.py [--check]", file=sys.stderr)
+        print("usage: make_icon.py [--check | --png SIZE FILE]", file=sys.stderr)
         return 2
     for name, data in outputs.items():
         with open(os.path.join(DATA_DIR, name), "wb") as output:

@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   xvfb xauth xdotool xclip imagemagick poppler-utils desktop-file-utils python3 groff-base
   time
+  dpkg-dev file lintian appstream
 )
 
 missing=()
