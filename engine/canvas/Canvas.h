@@ -47,6 +47,8 @@ QRegion EllipseRegion(const TRect& box);
 QRegion PolygonRegion(const QPolygon& points);
 QRegion CombineRegions(const QRegion& first, const QRegion& second, TRegionOp op);
 
+class TAnimationNotes;
+
 class TCanvas {
 public:
     // A measuring-only canvas: text extents and metrics, no drawing.
@@ -61,6 +63,10 @@ public:
     TCanvas& operator=(const TCanvas&) = delete;
 
     bool HasDevice() const { return painter_ != nullptr; }
+
+    // Where a view's painting notes the animated pictures it draws (the
+    // images layer's notes); null on canvases that animate nothing.
+    TAnimationNotes* AnimationNotes = nullptr;
 
     // Font and text state. The text colour is the font's colour. As on the
     // design's canvas, the text background colour is the brush colour (both

@@ -1,5 +1,7 @@
 #include "engine/images/GifDecoder.h"
 
+#include "engine/images/AnimationNotes.h"
+
 #include "engine/canvas/Canvas.h"
 #include "engine/images/ImageLoader.h"
 
@@ -399,8 +401,7 @@ TGIFImage::TGIFImage(const TGIFImage& other)
       LoopCountValue(other.LoopCountValue), LoopIterationValue(1),
       TransparentFlag(other.TransparentFlag), VisibleFlag(other.VisibleFlag),
       NeedsBackground(true), Animating(other.Animating), FirstTickPending(other.FirstTickPending),
-      LastChange(other.LastChange), CurrentDelay(other.CurrentDelay), LastDraw(other.LastDraw),
-      PaintedFlag(other.PaintedFlag), CopyFlag(true)
+      LastChange(other.LastChange), CurrentDelay(other.CurrentDelay), CopyFlag(true)
 {
     Frames.reserve(other.Frames.size());
     for (const auto& frame : other.Frames) {
@@ -612,66 +613,48 @@ void TGIFImage::SetAnimate(bool value, std::int64_t nowMs)
 
 // The first due tick after a load only starts the clock; a frame stays at
 // least its delay. A finite loop count stops on the last frame.
-void TGIFImage::AnimationStep(std::int64_t nowMs, const TInvalidator& invalidate)
+bool TGIFImage::AnimationStep(std::int64_t nowMs)
 {
     if (!Animating || EmptyFlag || StructureOnlyFlag || Frames.empty())
-        return;
+        return false;
     if (nowMs - LastChange < CurrentDelay)
-        return;
+        return false;
     LastChange = nowMs;
     if (LoopCountValue > 0 && CurrentFrameNumber == FrameCount()) {
         if (LoopIterationValue >= LoopCountValue) {
             Animating = false;
-            return;
+            return false;
         }
         ++LoopIterationValue;
     }
+    bool changed = false;
     if (FirstTickPending) {
         FirstTickPending = false;
     } else {
         Dispose();
         CurrentFrameNumber = CurrentFrameNumber % FrameCount() + 1;
         Compose();
-        if (invalidate && DrawnSinceChange.empty())
-            invalidate(LastDraw);
-        else if (invalidate)
-            for (const TRect& drawn : DrawnSinceChange)
-                invalidate(drawn);
-        DrawnSinceChange.clear();
+        changed = true;
     }
     CurrentDelay = std::max(Frame(CurrentFrameNumber).Delay, 1);
-}
-
-// A picture drawn in many places (a page that repeats it hundreds of times)
-// keeps one rectangle around them all rather than a list without end.
-void TGIFImage::RememberDrawnRect(const TRect& rect)
-{
-    constexpr std::size_t kMaxDrawnRects = 64;
-    if (std::find(DrawnSinceChange.begin(), DrawnSinceChange.end(), rect) != DrawnSinceChange.end())
-        return;
-    DrawnSinceChange.push_back(rect);
-    if (DrawnSinceChange.size() <= kMaxDrawnRects)
-        return;
-    TRect around = DrawnSinceChange.front();
-    for (const TRect& drawn : DrawnSinceChange)
-        around = around.United(drawn);
-    DrawnSinceChange.assign(1, around);
+    return changed;
 }
 
 void TGIFImage::Draw(TCanvas& canvas, int x, int y, int width, int height,
                      const TBackgroundPainter& paintBackground)
 {
-    LastDraw = {x, y, x + width, y + height};
-    RememberDrawnRect(LastDraw);
+    const TRect place{x, y, x + width, y + height};
+    if (canvas.AnimationNotes)
+        canvas.AnimationNotes->Note(*this, place);
     if (!VisibleFlag || EmptyFlag || StructureOnlyFlag || Frames.empty() || Work.isNull())
         return;
     if (!Frames.front()->Transparent || WorkMaskImage.isNull()) {
-        canvas.StretchDraw(LastDraw, Work);
+        canvas.StretchDraw(place, Work);
         return;
     }
     const bool keepsPixels = Frame(CurrentFrameNumber).Disposal <= TDisposal::Keep;
     if (!keepsPixels || !paintBackground || width <= 0 || height <= 0) {
-        canvas.DrawMasked(LastDraw, Work, WorkMaskImage);
+        canvas.DrawMasked(place, Work, WorkMaskImage);
         return;
     }
     // Frames that keep their pixels only ever cover more of the background, so

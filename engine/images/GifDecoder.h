@@ -131,17 +131,14 @@ public:
     void SetAnimate(bool value, std::int64_t nowMs);
     bool Visible() const { return VisibleFlag; }
     void SetVisible(bool value) { VisibleFlag = value; }
-    bool Painted() const { return PaintedFlag; }
-    void SetPainted(bool value) { PaintedFlag = value; }
-    const TRect& LastDrawRect() const { return LastDraw; }
     // The memory the picture takes (or would take, after a scan) to animate:
     // its frames, its composed picture and the largest area a frame saves.
     std::int64_t AnimationBytes() const;
 
-    // Advances when the current frame's time is up and asks for a repaint of
-    // every place the picture was drawn since its last change (one picture
-    // may be shown by several images of a page, all at the same frame).
-    void AnimationStep(std::int64_t nowMs, const TInvalidator& invalidate);
+    // Advances when the current frame's time is up; whether the picture
+    // changed, so that the view repaints where it drew it (one picture may be
+    // shown by several images of a page, all at the same frame).
+    bool AnimationStep(std::int64_t nowMs);
     // Draws the composed picture stretched to the rectangle. A transparent
     // picture whose current frame keeps its pixels is put together over the
     // page background first (when a painter for it is given) and copied in one
@@ -167,7 +164,6 @@ private:
     void MakeWorkImages();
     void Compose();
     void Dispose();
-    void RememberDrawnRect(const TRect& rect);
 
     std::vector<std::unique_ptr<TFrame>> Frames;
     int CurrentFrameNumber = 1;
@@ -190,9 +186,6 @@ private:
     bool FirstTickPending = true;
     std::int64_t LastChange = 0;
     int CurrentDelay = 1;
-    TRect LastDraw;
-    std::vector<TRect> DrawnSinceChange;
-    bool PaintedFlag = false;
     bool CopyFlag = false;
     // Made on first request.
     mutable QImage CachedFirstImage;

@@ -1,6 +1,7 @@
 #include "engine/layout/SectionList.h"
 
 #include "engine/canvas/Canvas.h"
+#include "engine/images/AnimationNotes.h"
 #include "engine/images/GifDecoder.h"
 #include "engine/canvas/TextSinks.h"
 
@@ -84,8 +85,6 @@ int TSectionList::Layout(TCanvas& canvas, int y, int width, int& position, int& 
 int TSectionList::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int clipWidth)
 {
     StopAnimationClock();
-    for (TGIFImage* image : AnimatedImages)
-        image->SetPainted(false);
     // The display is true colour: the shared palette needs no selecting.
     const int bottom = TCell::Paint(canvas, clip, y, x, clipWidth);
     if (ControlsNeedPlacing) {
@@ -96,16 +95,16 @@ int TSectionList::Paint(TCanvas& canvas, const TRect& clip, int y, int x, int cl
     return bottom;
 }
 
-void TSectionList::AnimationTick()
+void TSectionList::AnimationTick(const TAnimationNotes& drawn)
 {
     const std::int64_t now = NowMs();
-    const TInvalidator repaint = [this](const TRect& band) {
-        if (Host)
-            Host->RepaintBand(band);
-    };
-    for (TGIFImage* image : AnimatedImages)
-        if (image->Painted())
-            image->AnimationStep(now, repaint);
+    for (TGIFImage* image : AnimatedImages) {
+        const std::vector<TRect>& places = drawn.Places(*image);
+        if (places.empty() || !image->AnimationStep(now) || !Host)
+            continue;
+        for (const TRect& place : places)
+            Host->RepaintBand(place);
+    }
 }
 
 void TSectionList::StartAnimationClock()

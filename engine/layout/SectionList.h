@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+class TAnimationNotes;
 class TErrorBox;
 class TFormControlObj;
 class TGIFImage;
@@ -142,8 +143,9 @@ public:
     void Clear();
     int Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidth);
     int Paint(TCanvas& canvas, const TRect& clip, int y, int x, int clipWidth);
-    // Advances the animated images that were painted since the last tick.
-    void AnimationTick();
+    // Advances the animated images that the view's last painting drew, and
+    // has the host repaint where it drew those that changed.
+    void AnimationTick(const TAnimationNotes& drawn);
     void SetYOffset(int offset);
     // Moves the form controls the last painting did not place out of sight.
     void HideUnplacedControls();

@@ -316,7 +316,6 @@ void TImageObj::DrawPicture(TCanvas& canvas, int left, int top) const
         canvas.DrawMasked({left, top, left + picture.width(), top + picture.height()}, picture,
                           cache->ErrorImageMask());
     } else if (Kind == TPictureKind::Animated) {
-        Gif->SetPainted(true);
         Gif->Draw(canvas, left, top, ImageWidth, ImageHeight);
     } else if (Transparent != TTransparency::None && !Mask.isNull()) {
         canvas.DrawMasked(target, Bitmap, Mask);

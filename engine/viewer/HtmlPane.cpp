@@ -43,7 +43,7 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
             OnProcessing(*this, on);
     };
 
-    host_.Serve(*document_);
+    host_.Serve(*document_, view_.Animations());
     document_->ImageCache = &imageCache_;
     document_->ShowImages = false;
     document_->OnBackgroundChange = [this](TSectionList& document) {

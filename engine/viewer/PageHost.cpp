@@ -9,8 +9,8 @@
 TPageHost::TPageHost(QWidget& surface) : surface_(surface)
 {
     QObject::connect(&animationClock_, &QTimer::timeout, [this] {
-        if (document_)
-            document_->AnimationTick();
+        if (document_ && drawn_)
+            document_->AnimationTick(*drawn_);
     });
 }
 

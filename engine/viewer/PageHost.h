@@ -9,14 +9,20 @@
 #include <QTimer>
 
 class QWidget;
+class TAnimationNotes;
 class TSectionList;
 
 class TPageHost final : public TDocumentHost, public TControlSurface {
 public:
     explicit TPageHost(QWidget& surface);
 
-    // The document the clock's ticks go to.
-    void Serve(TSectionList& document) { document_ = &document; }
+    // The document the clock's ticks go to, with the notes of the view's
+    // last painting.
+    void Serve(TSectionList& document, const TAnimationNotes& drawn)
+    {
+        document_ = &document;
+        drawn_ = &drawn;
+    }
 
     void RepaintBand(const TRect& band) override;
     TControlSurface* ControlSurface() override { return this; }
@@ -27,5 +33,6 @@ public:
 private:
     QWidget& surface_;
     TSectionList* document_ = nullptr;
+    const TAnimationNotes* drawn_ = nullptr;
     QTimer animationClock_;
 };

@@ -488,7 +488,10 @@ void TPageView::PaintDocument(TCanvas& canvas, const TRect& damaged)
     // the damaged rectangle can be skipped with the same pixels.
     if (document_.FormControlList.empty() && document_.AnimatedImages.empty())
         clip = clip.Intersected(damaged);
+    animations_.Clear();
+    canvas.AnimationNotes = &animations_;
     document_.Paint(canvas, clip, marginHeight_, DocumentLeft(), kMaxScrollWidth);
+    canvas.AnimationNotes = nullptr;
 }
 
 void TPageView::PaintPanelInto(QImage& image, const QRect& rectangle)

@@ -8,6 +8,7 @@
 
 #include "engine/base/Colors.h"
 #include "engine/base/Rect.h"
+#include "engine/images/AnimationNotes.h"
 
 #include <QPoint>
 
@@ -86,6 +87,8 @@ public:
     int HScrollPos() const;
     // Window X of the document's left edge: the margin, less the scrolling.
     int DocumentLeft() const { return marginWidth_ - HScrollPos(); }
+    // Where the last painting drew the page's animated pictures.
+    const TAnimationNotes& Animations() const { return animations_; }
     // The vertical position, limited to the document, and a repaint.
     void ScrollTo(int y);
     // ScrollTo, and the left edge of the page.
@@ -132,6 +135,7 @@ private:
     TPaintPanel& panel_;
     TSectionList& document_;
     TCanvas& measure_;
+    TAnimationNotes animations_;
     TBusyFlag& busy_;
     QScrollBar* verticalBar_;
     QScrollBar* horizontalBar_;

@@ -29,6 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     image.CopyBitmap();
     image.SetAnimate(true, 0);
     for (std::int64_t now = 0; now < 4; ++now)
-        image.AnimationStep(now * 1000, {});
+        image.AnimationStep(now * 1000);
     return 0;
 }
