@@ -120,6 +120,8 @@ TEST(PageExport, CopyKeepsTheBytesAndTextEndsLinesWithCrLf)
     EXPECT_EQ(ExportPageText("a\r\nb\rc\nd", TExportFormat::PlainText), "a\r\nb\r\nc\r\nd\r\n");
     EXPECT_EQ(ExportPageText("a\n\nb\n", TExportFormat::PlainText), "a\r\n\r\nb\r\n");
     EXPECT_EQ(ExportPageText("<br>\n", TExportFormat::PlainText), "\r\n");
+    // A line end written as a character number ends the line too.
+    EXPECT_EQ(ExportPageText("<pre>un&#10;deux&#x0A;trois</pre>\n", TExportFormat::PlainText), "un\r\ndeux\r\ntrois\r\n");
     EXPECT_TRUE(ExportPageText("", TExportFormat::PlainText).empty());
 
     const std::string source = "<html>\n<p>Caf&eacute;\r<!-- note\r\n-->fin\xA0\x92</html>";
