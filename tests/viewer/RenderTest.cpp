@@ -4,8 +4,10 @@
 #include "tests/viewer/ViewerFixture.h"
 
 #include "app/batch/BatchViewer.h"
+#include "tests/images/GifBuilder.h"
 
 #include <QImage>
+#include <QTest>
 #include <sstream>
 
 namespace {
@@ -67,6 +69,35 @@ TEST_F(TRenderTest, BackgroundTextAndImage)
     EXPECT_EQ(red.size(), QSize(40, 40));
     EXPECT_EQ(red.left(), 11);
     EXPECT_GT(red.top(), 26);
+}
+
+// An animated picture on the page moves on by itself in the window: the
+// view's clock advances what its last painting drew and repaints it there.
+TEST_F(TRenderTest, AnAnimatedPictureMovesOnInTheWindow)
+{
+    const std::vector<std::uint8_t> gif = TGifBuilder(20, 20)
+                                              .Loop(0)
+                                              .Control(1, 10)
+                                              .Frame(0, 0, 20, 20, std::vector<std::uint8_t>(400, 1))
+                                              .Control(1, 10)
+                                              .Frame(0, 0, 20, 20, std::vector<std::uint8_t>(400, 2))
+                                              .Finish();
+    WriteFile("spin.gif", std::string(gif.begin(), gif.end()));
+    Pane().SetViewImages(true);
+    Pane().LoadHtmlFile(WriteFile("spin.htm", "<P>Tourne : <IMG SRC=\"spin.gif\">"));
+    const QRect red = BoxOf(Paint(), qRgb(255, 0, 0));
+    ASSERT_EQ(red.size(), QSize(20, 20));
+
+    // Each painting starts the clock again: the window is left alone a while
+    // between two looks.
+    QElapsedTimer waited;
+    waited.start();
+    QImage shown;
+    do {
+        QTest::qWait(150);
+        shown = Paint();
+    } while (shown.pixel(red.center()) != qRgb(0, 255, 0) && waited.elapsed() < 5000);
+    EXPECT_EQ(BoxOf(shown, qRgb(0, 255, 0)), red);
 }
 
 TEST_F(TRenderTest, WithoutImagesThePictureIsNotDrawn)
