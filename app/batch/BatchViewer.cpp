@@ -226,7 +226,6 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
             // each build clears the page the run before left.
             TBatchPane batch(err, options, width, kDefaultHeight, true, TPaneWindow::None);
             THtmlPane& pane = batch.Pane;
-            TSectionList& document = pane.Document();
             THtmlHandlers handlers;
             handlers.OnInclude = pane.OnInclude;
             for (int run = 0; run < repeat; ++run) {
@@ -238,10 +237,9 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                 pane.resize(width, kDefaultHeight);
 
                 times.Start();
-                document.Clear();
+                pane.Page().Clear();
                 THtmlBuilder builder;
-                TAnchorList anchors;
-                builder.ParseFile(document, anchors, options.File, type, handlers);
+                builder.ParseFile(pane.Page().Parts(), options.File, type, handlers);
                 times.Record("build");
 
                 times.Start();

@@ -139,15 +139,23 @@ struct TBuiltDocument {
     TImageCache Cache;
     TBenchDocument Page{TBenchColors::Viewer};
     TSectionList& Document = Page.Document;
+    TFormList Forms;
     TAnchorList Anchors;
     THtmlBuilder Builder;
 
     TBuiltDocument() { Document.ImageCache = &Cache; }
-    void Build(const std::string& page)
+    // Empties the page for the next build.
+    void Clear()
     {
         Document.Clear();
+        Forms.clear();
         Anchors.Clear();
-        Builder.ParseHtmlText(Document, Anchors, page);
+    }
+    TPageParts Parts() { return {Document, Forms, Anchors}; }
+    void Build(const std::string& page)
+    {
+        Clear();
+        Builder.ParseHtmlText(Parts(), page);
     }
     int Layout(TCanvas& canvas) { return Page.Layout(canvas, kLayoutWidth, 5); }
 };
@@ -237,9 +245,8 @@ void BuildFile(benchmark::State& state)
         PageFile(static_cast<TFrench>(state.range(0)), static_cast<TFileEncoding>(state.range(1)));
     TBuiltDocument document;
     for (auto _ : state) {
-        document.Document.Clear();
-        document.Anchors.Clear();
-        document.Builder.ParseHtmlFile(document.Document, document.Anchors, file);
+        document.Clear();
+        document.Builder.ParseHtmlFile(document.Parts(), file);
         benchmark::DoNotOptimize(document.Document.Items.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations())

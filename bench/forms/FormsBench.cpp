@@ -44,9 +44,9 @@ std::string FormPage()
 }
 
 // The part of the builder that makes the controls.
-void ReadControls(const std::string& page, TSectionList& document, TSection& section)
+void ReadControls(const std::string& page, TSectionList& document, TFormList& forms, TSection& section)
 {
-    TFormControlFactory factory(document);
+    TFormControlFactory factory(document, forms);
     THtmlLexer lexer;
     lexer.StartMemory(page);
     for (TSymbol symbol = lexer.NextSymbol(); symbol != TSymbol::EndOfInput; symbol = lexer.NextSymbol()) {
@@ -75,6 +75,7 @@ void CreateSizeSubmit(benchmark::State& state, bool makeWidgets)
     TCanvas measure;
     std::size_t pairs = 0;
     for (auto _ : state) {
+        TFormList forms;
         TSectionList document(&host, errors);
         document.SubmitHandler = [&pairs](const std::string&, const std::string&, const std::string&,
                                           const std::string&, std::vector<std::string> results) {
@@ -82,13 +83,13 @@ void CreateSizeSubmit(benchmark::State& state, bool makeWidgets)
         };
         TBuilderStyle style;
         TSection section(0, TParaAlign::Left, nullptr, TMyFont("Times New Roman", 12), style);
-        ReadControls(page, document, section);
+        ReadControls(page, document, forms, section);
         for (TFormControlObj* control : document.FormControlList) {
             control->SizeFromCanvas(measure);
             if (makeWidgets)
                 control->EnsureWidget();
         }
-        document.FormList.front()->Submit();
+        forms.front()->Submit();
         benchmark::DoNotOptimize(pairs);
     }
     state.counters["controls"] = kControlCount;

@@ -75,35 +75,33 @@ TSectionBase* TAnchorList::Find(std::string_view upperName) const
 THtmlBuilder::THtmlBuilder() = default;
 THtmlBuilder::~THtmlBuilder() = default;
 
-void THtmlBuilder::ParseHtmlFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName,
-                                 const THtmlHandlers& handlers)
+void THtmlBuilder::ParseHtmlFile(const TPageParts& page, const std::string& fileName, const THtmlHandlers& handlers)
 {
-    Run(TEntry::HtmlFile, document, anchors, fileName, handlers);
+    Run(TEntry::HtmlFile, page, fileName, handlers);
 }
 
-void THtmlBuilder::ParseHtmlText(TSectionList& document, TAnchorList& anchors, std::string text,
-                                 const THtmlHandlers& handlers)
+void THtmlBuilder::ParseHtmlText(const TPageParts& page, std::string text, const THtmlHandlers& handlers)
 {
-    Run(TEntry::HtmlText, document, anchors, text, handlers);
+    Run(TEntry::HtmlText, page, text, handlers);
 }
 
-void THtmlBuilder::ParseTextFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName)
+void THtmlBuilder::ParseTextFile(const TPageParts& page, const std::string& fileName)
 {
-    Run(TEntry::TextFile, document, anchors, fileName, {});
+    Run(TEntry::TextFile, page, fileName, {});
 }
 
-void THtmlBuilder::ParseFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName,
-                             TViewedFileType type, const THtmlHandlers& handlers)
+void THtmlBuilder::ParseFile(const TPageParts& page, const std::string& fileName, TViewedFileType type,
+                             const THtmlHandlers& handlers)
 {
     switch (type) {
     case TViewedFileType::Html:
-        ParseHtmlFile(document, anchors, fileName, handlers);
+        ParseHtmlFile(page, fileName, handlers);
         break;
     case TViewedFileType::Text:
-        ParseTextFile(document, anchors, fileName);
+        ParseTextFile(page, fileName);
         break;
     case TViewedFileType::Image:
-        ParseHtmlText(document, anchors, ImagePageText(fileName), handlers);
+        ParseHtmlText(page, ImagePageText(fileName), handlers);
         break;
     }
 }
@@ -121,7 +119,7 @@ std::string THtmlBuilder::ImagePageText(std::string_view fileName)
     return text;
 }
 
-void THtmlBuilder::Run(TEntry entry, TSectionList& document, TAnchorList& anchors, const std::string& source,
+void THtmlBuilder::Run(TEntry entry, const TPageParts& page, const std::string& source,
                        const THtmlHandlers& handlers)
 {
     if (parsing_)
@@ -133,7 +131,7 @@ void THtmlBuilder::Run(TEntry entry, TSectionList& document, TAnchorList& anchor
         TParsingScope(const TParsingScope&) = delete;
         TParsingScope& operator=(const TParsingScope&) = delete;
     } parsing(parsing_);
-    StartParse(document, anchors, handlers);
+    StartParse(page, handlers);
     try {
         StartInput(entry, source);
     } catch (const EFileError&) {
@@ -167,10 +165,11 @@ void THtmlBuilder::StartInput(TEntry entry, const std::string& source)
         lexer_.StartFile(source);
 }
 
-void THtmlBuilder::StartParse(TSectionList& document, TAnchorList& anchors, const THtmlHandlers& handlers)
+void THtmlBuilder::StartParse(const TPageParts& page, const THtmlHandlers& handlers)
 {
+    TSectionList& document = page.Document;
     document_ = &document;
-    anchors_ = &anchors;
+    anchors_ = &page.Anchors;
     handlers_ = handlers;
     currentCell_ = &document;
     lexer_.SetIncludeHandler(handlers.OnInclude);
@@ -194,7 +193,7 @@ void THtmlBuilder::StartParse(TSectionList& document, TAnchorList& anchors, cons
     inPre_ = false;
     bodySeen_ = false;
     nesting_ = 0;
-    forms_ = std::make_unique<TFormControlFactory>(document);
+    forms_ = std::make_unique<TFormControlFactory>(document, page.Forms);
     sectionAnchors_.clear();
 
     StartSection(0, TParaAlign::Left);

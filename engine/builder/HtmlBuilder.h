@@ -7,6 +7,7 @@
 // runs one parse at a time; everything it keeps for a parse lives in it.
 
 #include "engine/canvas/Fonts.h"
+#include "engine/forms/HtmlForm.h"
 #include "engine/lexer/Lexer.h"
 #include "engine/lexer/LinkNames.h"
 #include "engine/text/Section.h"
@@ -70,6 +71,14 @@ private:
     std::map<std::string, TSectionBase*, std::less<>> items_;
 };
 
+// What a parse fills: the document, the forms its controls belong to and
+// the names of its anchors. The caller owns the three.
+struct TPageParts {
+    TSectionList& Document;
+    TFormList& Forms;
+    TAnchorList& Anchors;
+};
+
 class THtmlBuilder {
 public:
     // The font stack holds the base font and at most 24 fonts above it.
@@ -98,27 +107,26 @@ public:
     THtmlBuilder(const THtmlBuilder&) = delete;
     THtmlBuilder& operator=(const THtmlBuilder&) = delete;
 
-    // Each entry point fills `document`, which the caller has cleared and set
-    // up with its default fonts and colours, and `anchors`. A handler that
+    // Each entry point fills the page's document, which the caller has
+    // cleared and set up with its default fonts and colours, its forms and
+    // its anchors. A handler that
     // starts another parse on the same builder gets std::logic_error.
     //
     // An HTML file. A file that cannot be read throws EFileError (Lexer.h). A page
     // that ends inside a comment ends the parse quietly, keeping what was
     // built; any other error passes on after the clean-up.
-    void ParseHtmlFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName,
-                       const THtmlHandlers& handlers = {});
+    void ParseHtmlFile(const TPageParts& page, const std::string& fileName, const THtmlHandlers& handlers = {});
     // HTML text in memory. Every error passes on after the clean-up, the
     // EParseError of a page ending inside a comment included.
-    void ParseHtmlText(TSectionList& document, TAnchorList& anchors, std::string text,
-                       const THtmlHandlers& handlers = {});
+    void ParseHtmlText(const TPageParts& page, std::string text, const THtmlHandlers& handlers = {});
     // A plain-text file, its lines in preformatted sections of up to
     // kTextFileBlockLines lines (comments are skipped). Errors as for
     // ParseHtmlFile.
-    void ParseTextFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName);
+    void ParseTextFile(const TPageParts& page, const std::string& fileName);
     // A file of the type the viewer shows it as: one of the two files above,
     // or a lone picture through its one-tag page (ImagePageText; give the
     // picture's full name). The handlers serve the pages.
-    void ParseFile(TSectionList& document, TAnchorList& anchors, const std::string& fileName, TViewedFileType type,
+    void ParseFile(const TPageParts& page, const std::string& fileName, TViewedFileType type,
                    const THtmlHandlers& handlers = {});
 
     // What the last parse found; kept until the next parse starts.
@@ -149,9 +157,9 @@ private:
     };
 
     // Parse set-up and clean-up.
-    void Run(TEntry entry, TSectionList& document, TAnchorList& anchors, const std::string& source,
+    void Run(TEntry entry, const TPageParts& page, const std::string& source,
              const THtmlHandlers& handlers);
-    void StartParse(TSectionList& document, TAnchorList& anchors, const THtmlHandlers& handlers);
+    void StartParse(const TPageParts& page, const THtmlHandlers& handlers);
     void StartInput(TEntry entry, const std::string& source);
     void EndParse(TEnd end);
 

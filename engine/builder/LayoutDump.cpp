@@ -269,6 +269,7 @@ void BuildAndDump(const std::string& fullName, const TDumpOptions& options, std:
     TRecordingErrorBox errors;
     TImageCache cache;
     cache.SetPngPictures(options.Png);
+    TFormList forms;
     TSectionList document(nullptr, errors);
     document.ImageCache = &cache;
     THtmlBuilder builder;
@@ -279,7 +280,7 @@ void BuildAndDump(const std::string& fullName, const TDumpOptions& options, std:
         return ExpandLinkToFile(reference, {}, builder.Base(), fullName, fileNameCase);
     };
     SetViewerDefaults(document);
-    build(builder, document, anchors);
+    build(builder, TPageParts{document, forms, anchors});
 
     TCanvas canvas;
     int position = 0;
@@ -368,20 +369,20 @@ void DumpPageFile(const std::string& fileName, const TDumpOptions& options, std:
                   const TIncludeType& onInclude)
 {
     const std::string fullName = FullPath(fileName);
-    BuildAndDump(fullName, options, out, [&](THtmlBuilder& builder, TSectionList& document, TAnchorList& anchors) {
+    BuildAndDump(fullName, options, out, [&](THtmlBuilder& builder, const TPageParts& page) {
         const bool image = options.As == TViewedFileType::Image;
         // A lone picture's page reads no file: a missing one is said here.
         if (image && RegularFileRefusal(fileName, UINT64_MAX) != TFileRefusal::None)
             throw EFileError(fileName);
         THtmlHandlers handlers;
         handlers.OnInclude = onInclude;
-        builder.ParseFile(document, anchors, image ? fullName : fileName, options.As, handlers);
+        builder.ParseFile(page, image ? fullName : fileName, options.As, handlers);
     });
 }
 
 void DumpPageText(const std::string& text, const TDumpOptions& options, std::ostream& out)
 {
-    BuildAndDump({}, options, out, [&](THtmlBuilder& builder, TSectionList& document, TAnchorList& anchors) {
-        builder.ParseHtmlText(document, anchors, text);
+    BuildAndDump({}, options, out, [&](THtmlBuilder& builder, const TPageParts& page) {
+        builder.ParseHtmlText(page, text);
     });
 }

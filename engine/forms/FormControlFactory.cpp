@@ -92,14 +92,14 @@ std::unique_ptr<TListBoxFormControlObj> MakeSelect(TSectionList& document, Thtml
 
 ThtmlForm& TFormControlFactory::StartForm(const TAttributeList& attributes)
 {
-    currentForm_ = &ThtmlForm::Create(document_, attributes);
+    currentForm_ = &ThtmlForm::Create(document_, forms_, attributes);
     return *currentForm_;
 }
 
 ThtmlForm& TFormControlFactory::FormForControl()
 {
     if (!currentForm_)
-        currentForm_ = &ThtmlForm::Create(document_, TAttributeList());
+        currentForm_ = &ThtmlForm::Create(document_, forms_, TAttributeList());
     return *currentForm_;
 }
 

@@ -3,6 +3,7 @@
 // keeps the builder's current form: controls outside any FORM join a form of
 // their own, which lasts until the next FORM tag.
 
+#include "engine/forms/HtmlForm.h"
 #include "engine/lexer/Symbols.h"
 
 #include <memory>
@@ -20,7 +21,8 @@ public:
     // INPUT TYPE is compared in lower case over this many characters.
     static constexpr std::size_t kMaxTypeLength = 20;
 
-    explicit TFormControlFactory(TSectionList& document) : document_(document) {}
+    // The forms the factory makes go into `forms`.
+    TFormControlFactory(TSectionList& document, TFormList& forms) : document_(document), forms_(forms) {}
 
     // A FORM tag: its form becomes the current one.
     ThtmlForm& StartForm(const TAttributeList& attributes);
@@ -44,5 +46,6 @@ private:
     TControl& Join(std::unique_ptr<TControl> control);
 
     TSectionList& document_;
+    TFormList& forms_;
     ThtmlForm* currentForm_ = nullptr;
 };

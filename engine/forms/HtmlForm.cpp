@@ -27,11 +27,9 @@ bool EqualsIgnoringCase(std::string_view first, std::string_view second)
 
 }  // namespace
 
-ThtmlForm& ThtmlForm::Create(TSectionList& owner, const TAttributeList& attributes)
+ThtmlForm& ThtmlForm::Create(TSectionList& owner, TFormList& forms, const TAttributeList& attributes)
 {
-    auto form = std::make_shared<ThtmlForm>(owner, attributes);
-    owner.FormList.push_back(form);
-    return *form;
+    return *forms.emplace_back(std::make_unique<ThtmlForm>(owner, attributes));
 }
 
 ThtmlForm::ThtmlForm(TSectionList& owner, const TAttributeList& attributes)

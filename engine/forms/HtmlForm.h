@@ -13,6 +13,10 @@ class TImageFormControlObj;
 class TRadioButtonFormControlObj;
 class TSectionList;
 
+class ThtmlForm;
+// The forms of a page; the shown page owns them.
+using TFormList = std::vector<std::unique_ptr<ThtmlForm>>;
+
 class ThtmlForm {
 public:
     // METHOD is kept to this many characters.
@@ -20,7 +24,7 @@ public:
 
     // Makes a form from the FORM tag's attributes and adds it to the
     // document's form list, which owns it.
-    static ThtmlForm& Create(TSectionList& owner, const TAttributeList& attributes);
+    static ThtmlForm& Create(TSectionList& owner, TFormList& forms, const TAttributeList& attributes);
 
     ThtmlForm(TSectionList& owner, const TAttributeList& attributes);
     ThtmlForm(const ThtmlForm&) = delete;

@@ -51,7 +51,6 @@ void TSectionList::Clear()
 {
     SetBackgroundImage({});
     FormControlList.clear();
-    FormList.clear();
     AnimatedImages.clear();
     SelectionBegin = 0;
     SelectionEnd = 0;

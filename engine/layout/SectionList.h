@@ -123,9 +123,6 @@ public:
     QImage BackgroundImage;          // null when there is none
     std::string BackgroundImageName; // empty when there is none
     bool BackgroundRequested = false;
-    // Forms are owned here. shared_ptr only so that the list can be destroyed
-    // where the form class is not known; the list is the only owner.
-    std::vector<std::shared_ptr<ThtmlForm>> FormList;
     // Animated images in the document; their inline images own them.
     std::vector<TGIFImage*> AnimatedImages;
     // Client-side image maps.

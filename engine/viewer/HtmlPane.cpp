@@ -27,11 +27,11 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
       imageCache_(imageCache),
       panel_(new TPaintPanel(this)),
       host_(*panel_),
-      document_(std::make_unique<TSectionList>(&host_, errorBox)),
-      view_(*this, *panel_, *document_, measure_, busy_),
-      loader_(*document_, nameList_, imageCache_, view_, busy_, *this),
-      selection_(*document_, measure_),
-      mouse_(*this, view_, selection_, *document_, measure_, busy_, *this),
+      page_(std::make_unique<TShownPage>(host_, errorBox)),
+      view_(*this, *panel_, page_->Document(), measure_, busy_),
+      loader_(*page_, imageCache_, view_, busy_, *this),
+      selection_(page_->Document(), measure_),
+      mouse_(*this, view_, selection_, page_->Document(), measure_, busy_, *this),
       defFontName_("Times New Roman"),
       defPreFontName_("Courier New")
 {
@@ -43,16 +43,16 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
             OnProcessing(*this, on);
     };
 
-    host_.Serve(*document_, view_.Animations());
-    document_->ImageCache = &imageCache_;
-    document_->ShowImages = false;
-    document_->OnBackgroundChange = [this](TSectionList& document) {
+    host_.Serve(page_->Document(), view_.Animations());
+    page_->Document().ImageCache = &imageCache_;
+    page_->Document().ShowImages = false;
+    page_->Document().OnBackgroundChange = [this](TSectionList& document) {
         panel_->Color = document.Background | kPaletteRelative;
     };
-    document_->FormFocusHandler = [this](TFormControlObj& control) { view_.ScrollFormControlIntoView(control); };
-    panel_->OnFocusNextControl = [this](bool forward) { return FocusNextFormControl(*document_, forward); };
-    document_->ExpandLinkName = [this](const std::string& reference) { return ExpandLinkName(reference); };
-    document_->OnItemDropped = [this](const TSectionBase& item) { nameList_.Forget(item); };
+    page_->Document().FormFocusHandler = [this](TFormControlObj& control) { view_.ScrollFormControlIntoView(control); };
+    panel_->OnFocusNextControl = [this](bool forward) { return FocusNextFormControl(page_->Document(), forward); };
+    page_->Document().ExpandLinkName = [this](const std::string& reference) { return ExpandLinkName(reference); };
+    page_->Document().OnItemDropped = [this](const TSectionBase& item) { page_->Anchors().Forget(item); };
 
     SetDefBackground(clBtnFace);
     SetDefFontColor(kSystemColorFlag | 0x12);
@@ -67,7 +67,7 @@ THtmlPane::~THtmlPane()
     // goes first, while the panel still exists. Hiding a focused control
     // moves the focus on, which must not reach a document being freed.
     panel_->OnFocusNextControl = nullptr;
-    document_.reset();
+    page_.reset();
 }
 
 // ---- Handlers the document keeps --------------------------------------------
@@ -76,7 +76,7 @@ void THtmlPane::SetOnFormSubmit(TFormSubmitEvent handler)
 {
     onFormSubmit_ = std::move(handler);
     if (onFormSubmit_)
-        document_->SubmitHandler = [this](std::string action, std::string target, std::string encType,
+        page_->Document().SubmitHandler = [this](std::string action, std::string target, std::string encType,
                                           std::string method, std::vector<std::string> results) {
             // Delivered once the click that caused it has finished.
             QMetaObject::invokeMethod(
@@ -89,41 +89,41 @@ void THtmlPane::SetOnFormSubmit(TFormSubmitEvent handler)
                 Qt::QueuedConnection);
         };
     else
-        document_->SubmitHandler = nullptr;
+        page_->Document().SubmitHandler = nullptr;
 }
 
 void THtmlPane::SetOnImageRequest(TImageRequest handler)
 {
-    document_->OnImageRequest = std::move(handler);
+    page_->Document().OnImageRequest = std::move(handler);
 }
 
 void THtmlPane::SetOnScript(decltype(TSectionList::OnScript) handler)
 {
-    document_->OnScript = std::move(handler);
+    page_->Document().OnScript = std::move(handler);
 }
 
 void THtmlPane::SetOnObjectClick(decltype(TSectionList::OnObjectClick) handler)
 {
-    document_->OnObjectClick = std::move(handler);
+    page_->Document().OnObjectClick = std::move(handler);
 }
 
 // ---- Settings ---------------------------------------------------------------
 
 void THtmlPane::ApplyDefaultFonts()
 {
-    document_->FontName = defFontName_.substr(0, TSectionList::kMaxFontNameLength);
-    document_->FixedFontName = defPreFontName_.substr(0, TSectionList::kMaxFontNameLength);
-    document_->BaseFontSize = defFontSize_;
-    document_->Charset = charSet_;
-    document_->FontColor = defFontColor_;
-    document_->LinkColor = defHotSpotColor_;
-    document_->ApplyDefaultFonts();
+    page_->Document().FontName = defFontName_.substr(0, TSectionList::kMaxFontNameLength);
+    page_->Document().FixedFontName = defPreFontName_.substr(0, TSectionList::kMaxFontNameLength);
+    page_->Document().BaseFontSize = defFontSize_;
+    page_->Document().Charset = charSet_;
+    page_->Document().FontColor = defFontColor_;
+    page_->Document().LinkColor = defHotSpotColor_;
+    page_->Document().ApplyDefaultFonts();
 }
 
 void THtmlPane::DefaultFontsChanged()
 {
     ApplyDefaultFonts();
-    if (!document_->Items.empty())
+    if (!page_->Document().Items.empty())
         view_.RelayoutKeepPosition();
     panel_->update();
 }
@@ -133,7 +133,7 @@ void THtmlPane::SetDefBackground(TColor color)
     if (busy_.On())
         return;
     defBackground_ = color;
-    document_->SetBackground(color);
+    page_->Document().SetBackground(color);
     Repaint();
 }
 
@@ -148,7 +148,7 @@ void THtmlPane::SetHistoryMaxCount(int count)
 
 void THtmlPane::SetDefFontName(const std::string& name)
 {
-    if (EqualIgnoringCase(name, document_->FontName))
+    if (EqualIgnoringCase(name, page_->Document().FontName))
         return;
     defFontName_ = name;
     DefaultFontsChanged();
@@ -156,7 +156,7 @@ void THtmlPane::SetDefFontName(const std::string& name)
 
 void THtmlPane::SetDefPreFontName(const std::string& name)
 {
-    if (EqualIgnoringCase(name, document_->FixedFontName))
+    if (EqualIgnoringCase(name, page_->Document().FixedFontName))
         return;
     defPreFontName_ = name;
     DefaultFontsChanged();
@@ -245,14 +245,14 @@ void THtmlPane::LeavePage()
 
 void THtmlPane::SetDocumentDefaults()
 {
-    document_->SetFonts(defFontName_, defPreFontName_, defBackground_, defHotSpotColor_, defFontColor_,
+    page_->Document().SetFonts(defFontName_, defPreFontName_, defBackground_, defHotSpotColor_, defFontColor_,
                         defFontSize_);
 }
 
 void THtmlPane::PageCleared()
 {
     SetDocumentDefaults();
-    document_->Charset = charSet_;
+    page_->Document().Charset = charSet_;
     selection_.Reset();
 }
 
@@ -306,9 +306,8 @@ void THtmlPane::Clear()
     if (busy_.On())
         return;
     LeavePage();
-    document_->Clear();
+    page_->Clear();
     SetDocumentDefaults();
-    nameList_.Clear();
     loader_.ForgetPage();
     view_.ShowEmpty();
     selection_.Reset();

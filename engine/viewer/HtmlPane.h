@@ -22,6 +22,7 @@
 #include "engine/images/ImageCache.h"
 #include "engine/layout/SectionList.h"
 #include "engine/viewer/PageHost.h"
+#include "engine/viewer/ShownPage.h"
 #include "engine/base/ViewedFileType.h"
 #include "engine/viewer/BusyFlag.h"
 #include "engine/viewer/PageHistory.h"
@@ -84,7 +85,7 @@ public:
     void SetOnFormSubmit(TFormSubmitEvent handler);
     const TFormSubmitEvent& OnFormSubmit() const { return onFormSubmit_; }
     void SetOnImageRequest(TImageRequest handler);
-    const TImageRequest& OnImageRequest() const { return document_->OnImageRequest; }
+    const TImageRequest& OnImageRequest() const { return page_->Document().OnImageRequest; }
     void SetOnScript(decltype(TSectionList::OnScript) handler);
     void SetOnObjectClick(decltype(TSectionList::OnObjectClick) handler);
 
@@ -123,8 +124,9 @@ public:
     const std::string& Base() const { return loader_.Base(); }
     const std::string& BaseTarget() const { return loader_.BaseTarget(); }
     bool Processing() const { return busy_.On(); }
-    TSectionList& Document() { return *document_; }
-    const TAnchorList& NameList() const { return nameList_; }
+    TSectionList& Document() { return page_->Document(); }
+    TShownPage& Page() { return *page_; }
+    const TAnchorList& NameList() const { return page_->Anchors(); }
     TPaintPanel& PaintPanel() { return *panel_; }
     QScrollBar& VerticalBar() { return view_.VerticalBar(); }
     QScrollBar& HorizontalBar() { return view_.HorizontalBar(); }
@@ -153,7 +155,7 @@ public:
     int HScrollPos() const { return view_.HScrollPos(); }
 
     // ---- Settings ----------------------------------------------------------
-    bool ViewImages() const { return document_->ShowImages; }
+    bool ViewImages() const { return page_->Document().ShowImages; }
     void SetViewImages(bool value) { view_.SetShowImages(value); }
     TColor DefBackground() const { return defBackground_; }
     void SetDefBackground(TColor color);
@@ -256,8 +258,7 @@ private:
     TImageCache& imageCache_;
     TPaintPanel* panel_;
     TPageHost host_;
-    std::unique_ptr<TSectionList> document_;
-    TAnchorList nameList_;
+    std::unique_ptr<TShownPage> page_;
     // A canvas that only measures, for the document's point queries.
     TCanvas measure_;
     TBusyFlag busy_;

@@ -72,9 +72,9 @@ bool IsImageExtension(std::string_view extension)
 
 } // namespace
 
-TPageLoader::TPageLoader(TSectionList& document, TAnchorList& nameList, TImageCache& imageCache, TPageView& view,
+TPageLoader::TPageLoader(TShownPage& page, TImageCache& imageCache, TPageView& view,
                          TBusyFlag& busy, TPageLoadSteps& steps)
-    : document_(document), nameList_(nameList), imageCache_(imageCache), view_(view), busy_(busy), steps_(steps)
+    : page_(page), document_(page.Document()), imageCache_(imageCache), view_(view), busy_(busy), steps_(steps)
 {
 }
 
@@ -111,10 +111,9 @@ std::string TPageLoader::ReadableFile(const std::string& fileName, TViewedFileTy
 void TPageLoader::StartPage()
 {
     steps_.LeavePage();
-    document_.Clear();
+    page_.Clear();
     imageCache_.Cache().Age();
     fileNameCase_.Forget();
-    nameList_.Clear();
     steps_.PageCleared();
 }
 
@@ -169,10 +168,10 @@ void TPageLoader::Build(TViewedFileType type, const std::string& fileName)
     case TViewedFileType::Html:
         // The previous page's background sound stops.
         steps_.StopBackgroundSound();
-        builder_.ParseHtmlFile(document_, nameList_, fileName, steps_.PageHandlers());
+        builder_.ParseHtmlFile(page_.Parts(), fileName, steps_.PageHandlers());
         break;
     case TViewedFileType::Text:
-        builder_.ParseTextFile(document_, nameList_, fileName);
+        builder_.ParseTextFile(page_.Parts(), fileName);
         break;
     case TViewedFileType::Image: {
         // A page of one image tag, not cut to any length, so that long names
@@ -180,7 +179,7 @@ void TPageLoader::Build(TViewedFileType type, const std::string& fileName)
         // keeps it independent of the page being left.
         THtmlHandlers handlers;
         handlers.OnInclude = steps_.PageHandlers().OnInclude;
-        builder_.ParseHtmlText(document_, nameList_, THtmlBuilder::ImagePageText(FullPath(fileName)), handlers);
+        builder_.ParseHtmlText(page_.Parts(), THtmlBuilder::ImagePageText(FullPath(fileName)), handlers);
         break;
     }
     }
@@ -196,7 +195,7 @@ void TPageLoader::LoadFromText(std::string_view text)
         steps_.StopBackgroundSound();
         try {
             // The text reaches the builder in full: nothing is cut.
-            builder_.ParseHtmlText(document_, nameList_, std::string(text), steps_.PageHandlers());
+            builder_.ParseHtmlText(page_.Parts(), std::string(text), steps_.PageHandlers());
         } catch (...) {
             failure = std::current_exception();
         }
@@ -225,7 +224,7 @@ bool TPageLoader::ScrollToAnchor(std::string_view name)
         name.remove_prefix(1);
     if (name.empty())
         return false;
-    const TSectionBase* item = nameList_.Find(Upper(name));
+    const TSectionBase* item = page_.Anchors().Find(Upper(name));
     if (!item)
         return false;
     view_.ScrollToLeftAt(item->Y);

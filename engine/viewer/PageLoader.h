@@ -11,6 +11,7 @@
 #include "engine/base/ViewedFileType.h"
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/lexer/LinkNames.h"
+#include "engine/viewer/ShownPage.h"
 
 #include <cstdint>
 #include <string>
@@ -44,7 +45,7 @@ enum class TLinkedFile : std::uint8_t { Page, Image, Other };
 
 class TPageLoader {
 public:
-    TPageLoader(TSectionList& document, TAnchorList& nameList, TImageCache& imageCache, TPageView& view,
+    TPageLoader(TShownPage& page, TImageCache& imageCache, TPageView& view,
                 TBusyFlag& busy, TPageLoadSteps& steps);
 
     const std::string& CurrentFile() const { return currentFile_; }
@@ -89,8 +90,8 @@ private:
     // Takes the title and base the builder found and lays the page out.
     void FinishLoad();
 
+    TShownPage& page_;
     TSectionList& document_;
-    TAnchorList& nameList_;
     TImageCache& imageCache_;
     TPageView& view_;
     TBusyFlag& busy_;

@@ -90,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TImageCache cache;
     QWidget panel;
     TPageHost host(panel);
+    TFormList forms;
     TSectionList document(&host, errors);
     document.ImageCache = &cache;
     document.SetFonts("Times New Roman", "Courier New", kSystemColorFlag | 0x0F, 0x00FF0000,
@@ -99,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TAnchorList anchors;
     THtmlBuilder builder;
     try {
-        builder.ParseHtmlText(document, anchors, std::string(reinterpret_cast<const char*>(data), size));
+        builder.ParseHtmlText({document, forms, anchors}, std::string(reinterpret_cast<const char*>(data), size));
     } catch (const EParseError&) {
         // The page ended inside a comment: what was built is laid out.
     }

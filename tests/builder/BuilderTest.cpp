@@ -101,7 +101,7 @@ TEST(BuilderBody, TitleBaseAndTargetAreKeptForTheViewer)
     EXPECT_EQ(page.Builder.Base(), "/site/");
     EXPECT_EQ(page.Builder.BaseTarget(), "main");
     page.Document.Clear();
-    page.Builder.ParseHtmlText(page.Document, page.Anchors, "y");
+    page.Builder.ParseHtmlText(page.Parts(), "y");
     EXPECT_EQ(page.Builder.Title(), "");
     EXPECT_EQ(page.Builder.Base(), "");
     EXPECT_EQ(page.Builder.BaseTarget(), "");
@@ -392,8 +392,8 @@ TEST(BuilderInline, FormControlsJoinTheCurrentForm)
     TBuiltPage page("<FORM ACTION=\"go\" METHOD=post><INPUT NAME=a VALUE=1>"
                     "<SELECT NAME=s><OPTION VALUE=v1>One<OPTION SELECTED> Two <B>bold</B><OPTION></SELECT>"
                     "<TEXTAREA NAME=t>line1\nline2</TEXTAREA>after</FORM><INPUT TYPE=hidden NAME=h>");
-    ASSERT_EQ(page.Document.FormList.size(), 2u);
-    const ThtmlForm& form = *page.Document.FormList[0];
+    ASSERT_EQ(page.Forms.size(), 2u);
+    const ThtmlForm& form = *page.Forms[0];
     EXPECT_EQ(form.Action, "go");
     ASSERT_EQ(form.Controls().size(), 3u);
     const auto* list = dynamic_cast<const TListBoxFormControlObj*>(form.Controls()[1].get());
@@ -407,7 +407,7 @@ TEST(BuilderInline, FormControlsJoinTheCurrentForm)
     EXPECT_EQ(area->InitialLines, (std::vector<std::string>{"line1", "line2"}));
     const TSection& section = page.SectionAt(0);
     EXPECT_EQ(section.Text(), std::string(3, TSection::kControlMark) + "after");
-    EXPECT_EQ(page.Document.FormList[1]->Controls().size(), 1u);
+    EXPECT_EQ(page.Forms[1]->Controls().size(), 1u);
 }
 
 TEST(BuilderInline, MapsAreKeptOnlyWhenClosed)
@@ -458,7 +458,7 @@ TEST(BuilderHandlers, ScriptGoesToTheHandlerOrIsSkipped)
     page.Document.OnScript = [&](const std::string& language, const std::string& script) {
         scripts.emplace_back(language, script);
     };
-    page.Builder.ParseHtmlText(page.Document, page.Anchors, html);
+    page.Builder.ParseHtmlText(page.Parts(), html);
     ASSERT_EQ(scripts.size(), 1u);
     EXPECT_EQ(scripts[0].first, "JavaScript");
     EXPECT_EQ(scripts[0].second, "if (a<b) x();\r\n<!-- y -->\r\n");
@@ -468,7 +468,7 @@ TEST(BuilderHandlers, ScriptGoesToTheHandlerOrIsSkipped)
     // whole, as it does after a line break; without a handler it is skipped.
     const std::string hidden = "<SCRIPT LANGUAGE=\"JavaScript\"><!-- \nif (a<b) go();\n// --></SCRIPT>c";
     page.Document.Clear();
-    page.Builder.ParseHtmlText(page.Document, page.Anchors, hidden);
+    page.Builder.ParseHtmlText(page.Parts(), hidden);
     ASSERT_EQ(scripts.size(), 2u);
     EXPECT_EQ(scripts[1].second, "<!-- \r\nif (a<b) go();\r\n// -->");
     EXPECT_EQ(page.Shape(), "S:c");
@@ -479,12 +479,12 @@ TEST(BuilderHandlers, ScriptHandlerErrorPassesOnAndTheNextParseIsClean)
 {
     TBuiltPage page;
     page.Document.OnScript = [](const std::string&, const std::string&) { throw std::runtime_error("boom"); };
-    EXPECT_THROW(page.Builder.ParseHtmlText(page.Document, page.Anchors, "a<SCRIPT>x</SCRIPT>b"),
+    EXPECT_THROW(page.Builder.ParseHtmlText(page.Parts(), "a<SCRIPT>x</SCRIPT>b"),
                  std::runtime_error);
     EXPECT_EQ(page.Shape(), "S:a");
     page.Document.Clear();
     page.Document.OnScript = nullptr;
-    page.Builder.ParseHtmlText(page.Document, page.Anchors, "<!-- c --><B>d</B>");
+    page.Builder.ParseHtmlText(page.Parts(), "<!-- c --><B>d</B>");
     EXPECT_EQ(page.Shape(), "S:d");
 }
 
@@ -492,11 +492,12 @@ TEST(BuilderHandlers, HandlerCannotStartASecondParseOnTheSameBuilder)
 {
     TBuiltPage page;
     page.Document.OnScript = [&](const std::string&, const std::string&) {
+        TFormList forms;
         TSectionList other(nullptr, page.Errors);
         TAnchorList anchors;
-        page.Builder.ParseHtmlText(other, anchors, "nested");
+        page.Builder.ParseHtmlText({other, forms, anchors}, "nested");
     };
-    EXPECT_THROW(page.Builder.ParseHtmlText(page.Document, page.Anchors, "a<SCRIPT>x</SCRIPT>b"), std::logic_error);
+    EXPECT_THROW(page.Builder.ParseHtmlText(page.Parts(), "a<SCRIPT>x</SCRIPT>b"), std::logic_error);
     EXPECT_EQ(page.Shape(), "S:a");
 }
 
@@ -507,32 +508,32 @@ TEST(BuilderEntry, UnclosedCommentEndsFilesQuietlyButNotMemoryText)
     QTemporaryDir dir;
     const std::string html = WriteFile(dir, "open.htm", "<B>kept</B><P>too<!-- never closed");
     TBuiltPage file;
-    file.Builder.ParseHtmlFile(file.Document, file.Anchors, html);
+    file.Builder.ParseHtmlFile(file.Parts(), html);
     EXPECT_EQ(file.Shape(), "S:kept|P|S:too");
 
     // Preformatted text and a text box keep what comes before the comment too.
     TBuiltPage pre;
-    pre.Builder.ParseHtmlFile(pre.Document, pre.Anchors,
+    pre.Builder.ParseHtmlFile(pre.Parts(),
                               WriteFile(dir, "pre.htm", "<PRE>first line\nsecond part <!-- unclosed\nmore</PRE>"));
     EXPECT_EQ(pre.Shape(), "S:|F:first line|F:second part ");
     TBuiltPage box;
     std::vector<std::string> submitted;
     box.Document.SubmitHandler = [&](const std::string&, const std::string&, const std::string&, const std::string&,
                                      std::vector<std::string> results) { submitted = std::move(results); };
-    box.Builder.ParseHtmlFile(box.Document, box.Anchors,
+    box.Builder.ParseHtmlFile(box.Parts(),
                               WriteFile(dir, "box.htm", "<FORM><TEXTAREA NAME=t>abc <!-- x"));
     ASSERT_EQ(box.Document.FormControlList.size(), 1u);
     box.Document.FormControlList[0]->Form->Submit();
     EXPECT_EQ(submitted, std::vector<std::string>{"t=abc "});
 
     TBuiltPage memory;
-    EXPECT_THROW(memory.Builder.ParseHtmlText(memory.Document, memory.Anchors, "<B>kept</B><P>too<!-- x"),
+    EXPECT_THROW(memory.Builder.ParseHtmlText(memory.Parts(), "<B>kept</B><P>too<!-- x"),
                  EParseError);
     EXPECT_EQ(memory.Shape(), "S:kept|P|S:too");
 
     const std::string text = WriteFile(dir, "open.txt", "line\nlast <!-- never closed");
     TBuiltPage plain;
-    plain.Builder.ParseTextFile(plain.Document, plain.Anchors, text);
+    plain.Builder.ParseTextFile(plain.Parts(), text);
     EXPECT_EQ(plain.Shape(), "F:line\rlast ");
 }
 
@@ -540,16 +541,16 @@ TEST(BuilderEntry, MissingFileIsAClearError)
 {
     TBuiltPage page;
     try {
-        page.Builder.ParseHtmlFile(page.Document, page.Anchors, "/no/such/page.htm");
+        page.Builder.ParseHtmlFile(page.Parts(), "/no/such/page.htm");
         FAIL() << "no error";
     } catch (const EFileError& error) {
         EXPECT_STREQ(error.what(), "Can't locate file: /no/such/page.htm");
     }
-    EXPECT_THROW(page.Builder.ParseTextFile(page.Document, page.Anchors, "/no/such/file.txt"), EFileError);
+    EXPECT_THROW(page.Builder.ParseTextFile(page.Parts(), "/no/such/file.txt"), EFileError);
     const QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    EXPECT_THROW(page.Builder.ParseHtmlFile(page.Document, page.Anchors, folder.path().toStdString()), EFileError);
-    EXPECT_THROW(page.Builder.ParseTextFile(page.Document, page.Anchors, folder.path().toStdString()), EFileError);
+    EXPECT_THROW(page.Builder.ParseHtmlFile(page.Parts(), folder.path().toStdString()), EFileError);
+    EXPECT_THROW(page.Builder.ParseTextFile(page.Parts(), folder.path().toStdString()), EFileError);
     EXPECT_TRUE(page.Document.Items.empty());
 }
 
@@ -559,7 +560,7 @@ TEST(BuilderEntry, PlainTextFilesAreLinesWithoutComments)
     const std::string text = WriteFile(dir, "notes.txt", "a <B>b</B> &amp;\r\n\r\nx<!-- hidden -->y\n" +
                                                              std::string(450, 'z'));
     TBuiltPage page;
-    page.Builder.ParseTextFile(page.Document, page.Anchors, text);
+    page.Builder.ParseTextFile(page.Parts(), text);
     // One preformatted item, its lines ended by line ends; the empty line holds a space.
     ASSERT_EQ(page.Shape(), "F:a <B>b</B> &amp;\r \rxy\r" + std::string(450, 'z'));
     const TSection& first = page.SectionAt(0);
@@ -584,15 +585,15 @@ TEST(BuilderEntry, FilesAreReadInTheirOwnEncoding)
         return params[0] == "FILE=\"latin.htm\"" ? std::string(" caf\xE9") : std::string("cr\xC3\xA8me \xC2\xB6");
     };
     TBuiltPage utf8;
-    utf8.Builder.ParseHtmlFile(utf8.Document, utf8.Anchors, utf8Page, handlers);
+    utf8.Builder.ParseHtmlFile(utf8.Parts(), utf8Page, handlers);
     EXPECT_EQ(utf8.Shape(), "S:Chapter\xA0" "1. \x93H\xE4ufig\x94 ??[??]? end caf\xE9");
     TBuiltPage latin;
-    latin.Builder.ParseHtmlFile(latin.Document, latin.Anchors, latinPage, handlers);
+    latin.Builder.ParseHtmlFile(latin.Parts(), latinPage, handlers);
     EXPECT_EQ(latin.Shape(), "S:|P|S:caf\xE9 cr\xE8me \xB6");
 
     const std::string text = WriteFile(dir, "notes.txt", "\xEF\xBB\xBFna\xC3\xAFve\r\n\xE2\x80\x94 fin\n");
     TBuiltPage plain;
-    plain.Builder.ParseTextFile(plain.Document, plain.Anchors, text);
+    plain.Builder.ParseTextFile(plain.Parts(), text);
     EXPECT_EQ(plain.Shape(), "F:na\xEFve\r\x97 fin\r ");
 }
 

@@ -26,14 +26,18 @@ public:
     }
     explicit TBuiltPage(const std::string& html, const THtmlHandlers& handlers = {}) : TBuiltPage()
     {
-        Builder.ParseHtmlText(Document, Anchors, html, handlers);
+        Builder.ParseHtmlText(Parts(), html, handlers);
     }
 
     TRecordingErrorBox Errors;
     TImageCache Cache;
+    TFormList Forms;
     TSectionList Document{nullptr, Errors};
     TAnchorList Anchors;
     THtmlBuilder Builder;
+
+    // What a parse fills.
+    TPageParts Parts() { return {Document, Forms, Anchors}; }
 
     // The items of a cell in one line, "|" between items: "S:text" for a text
     // section, "P" a paragraph space, "H2" a heading space, "R" a rule,

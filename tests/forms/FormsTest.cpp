@@ -63,7 +63,7 @@ protected:
     std::vector<TFormControlObj*> Read(const std::string& html)
     {
         const auto before = static_cast<std::ptrdiff_t>(Document.FormControlList.size());
-        Builder.ParseHtmlText(Document, Anchors, html);
+        Builder.ParseHtmlText({Document, Forms, Anchors}, html);
         return {Document.FormControlList.begin() + before, Document.FormControlList.end()};
     }
 
@@ -113,6 +113,7 @@ protected:
     // Before the document, which lets go of its pictures when it is freed.
     TImageCache Cache;
     TFakeDocumentHost Host{&Panel};
+    TFormList Forms;
     TSectionList Document{&Host, Errors};
     THtmlBuilder Builder;
     TAnchorList Anchors;
@@ -146,7 +147,7 @@ TEST_F(FormsTest, ControlsOutsideAnyFormShareAnImplicitFormUntilTheNextFormTag)
                            "<input name=d><input name=e>"
                            "<form action=y><input name=f>");
     ASSERT_EQ(made.size(), 6u);
-    EXPECT_EQ(Document.FormList.size(), 4u);
+    EXPECT_EQ(Forms.size(), 4u);
     EXPECT_EQ(made[0]->Form, made[1]->Form);
     EXPECT_NE(made[1]->Form, made[2]->Form);
     EXPECT_EQ(made[2]->Form->Action, "x");
@@ -211,10 +212,10 @@ TEST_F(FormsTest, SubmissionGathersPairsInControlOrderAndTheButtonPairLast)
 TEST_F(FormsTest, MethodIsCutToFourCharactersAndDefaultsToGet)
 {
     Read("<form method=POST><form method=Delete><form>");
-    ASSERT_EQ(Document.FormList.size(), 3u);
-    EXPECT_EQ(Document.FormList[0]->Method, "POST");
-    EXPECT_EQ(Document.FormList[1]->Method, "Dele");
-    EXPECT_EQ(Document.FormList[2]->Method, "Get");
+    ASSERT_EQ(Forms.size(), 3u);
+    EXPECT_EQ(Forms[0]->Method, "POST");
+    EXPECT_EQ(Forms[1]->Method, "Dele");
+    EXPECT_EQ(Forms[2]->Method, "Get");
 }
 
 TEST_F(FormsTest, WithoutReceiverSubmittingDoesNothing)
@@ -458,10 +459,14 @@ TEST_F(FormsTest, ClickHandlersHearCheckBoxesAndRadioButtons)
 TEST_F(FormsTest, AClickHandlerThatClearsThePageEndsTheClick)
 {
     const auto made = Read("<form><input type=submit name=go onclick=leave></form>");
-    Document.OnObjectClick = [this](TFormControlObj&, const std::string&) { Document.Clear(); };
+    // As the viewer clears a page: the document, then its forms.
+    Document.OnObjectClick = [this](TFormControlObj&, const std::string&) {
+        Document.Clear();
+        Forms.clear();
+    };
     dynamic_cast<TButtonFormControlObj&>(*made[0]).Button()->click();
     EXPECT_THAT(Submissions, IsEmpty());
-    EXPECT_TRUE(Document.FormList.empty());
+    EXPECT_TRUE(Forms.empty());
 }
 
 TEST_F(FormsTest, EditWidthInCharacters)
@@ -546,8 +551,9 @@ TEST_F(FormsTest, FocusTellsTheViewerAndKeepsUnplacedWidgetsReachable)
 TEST_F(FormsTest, LayoutSizesTheControlsOfTheDocument)
 {
     TRecordingErrorBox errors;
+    TFormList forms;
     TSectionList document(&Host, errors);
-    TFormControlFactory factory(document);
+    TFormControlFactory factory(document, forms);
     auto section = std::make_unique<TSection>(0, TParaAlign::Left, nullptr, TMyFont("Times New Roman", 12), Style);
     Lexer.StartMemory("<textarea rows=3 cols=7></textarea>");
     Lexer.NextSymbol();
@@ -647,8 +653,9 @@ TEST_F(FormsTest, WidgetsMadeOutOfOrderKeepThePagesTabOrder)
 TEST_F(FormsTest, ADocumentWithoutDrawingSurfaceMakesNoWindows)
 {
     TRecordingErrorBox errors;
+    TFormList forms;
     TSectionList document(nullptr, errors);
-    TFormControlFactory factory(document);
+    TFormControlFactory factory(document, forms);
     Lexer.StartMemory("<input name=q value=v>");
     Lexer.NextSymbol();
     TFormControlObj& control = factory.CreateInput(Section, nullptr, Lexer.Attributes());

@@ -330,8 +330,8 @@ TEST_F(TLoadingTest, FormSubmissionIsDeliveredAfterTheClick)
         delivered.insert(delivered.end(), results.begin(), results.end());
     });
     Pane().LoadFromBuffer("<FORM ACTION=\"go\" METHOD=POST><INPUT NAME=q VALUE=v></FORM>");
-    ASSERT_FALSE(Document().FormList.empty());
-    Document().FormList.front()->Submit();
+    ASSERT_FALSE(Pane().Page().Forms().empty());
+    Pane().Page().Forms().front()->Submit();
     EXPECT_TRUE(delivered.empty());
     QApplication::processEvents();
     EXPECT_EQ(delivered, (std::vector<std::string>{"go POST", "q=v"}));
