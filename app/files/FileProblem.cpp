@@ -1,5 +1,6 @@
 #include "app/files/FileProblem.h"
 
+#include "engine/base/Cp1252.h"
 #include <array>
 #include <cerrno>
 #include <filesystem>
@@ -13,37 +14,37 @@ namespace {
 
 struct TCause {
     int ErrorNumber;
-    const char* Text; // Windows-1252
+    TCp1252Text<48> Text;
 };
 
 constexpr std::array<TCause, 17> kCauses{{
     {ENOENT, "fichier introuvable"},
-    {EACCES, "permission refus\xE9" "e"},
-    {EPERM, "permission refus\xE9" "e"},
+    {EACCES, "permission refusée"},
+    {EPERM, "permission refusée"},
     {ENOSPC, "disque plein"},
-    {EDQUOT, "quota de disque d\xE9" "pass\xE9"},
+    {EDQUOT, "quota de disque dépassé"},
     {EISDIR, "c'est un dossier"},
-    {ENOTDIR, "un \xE9l\xE9ment du chemin n'est pas un dossier"},
+    {ENOTDIR, "un élément du chemin n'est pas un dossier"},
     {EROFS, "disque en lecture seule"},
     {ENAMETOOLONG, "nom trop long"},
     {ELOOP, "trop de liens symboliques"},
     {EMFILE, "trop de fichiers ouverts"},
     {ENFILE, "trop de fichiers ouverts"},
     {EFBIG, "fichier trop grand"},
-    {EIO, "erreur d'entr\xE9" "e-sortie"},
-    {ENOMEM, "m\xE9moire insuffisante"},
-    {EBUSY, "fichier occup\xE9"},
-    {ETXTBSY, "fichier occup\xE9"},
+    {EIO, "erreur d'entrée-sortie"},
+    {ENOMEM, "mémoire insuffisante"},
+    {EBUSY, "fichier occupé"},
+    {ETXTBSY, "fichier occupé"},
 }};
 
-constexpr const char* kDevice = "c'est un p\xE9riph\xE9rique";
-constexpr const char* kFifo = "c'est un tube nomm\xE9";
-constexpr const char* kSocket = "c'est une prise de communication";
-constexpr const char* kPseudoFile = "fichier virtuel du syst\xE8me (/proc, /sys), pas un fichier ordinaire";
-constexpr const char* kMissingFolder = "dossier introuvable";
-constexpr const char* kNotRegular = "ce n'est pas un fichier ordinaire";
-constexpr const char* kUnknownWriteFailure = "\xE9" "criture impossible";
-constexpr const char* kOtherError = "erreur syst\xE8me ";
+constexpr TCp1252Text kDevice("c'est un périphérique");
+constexpr TCp1252Text kFifo("c'est un tube nommé");
+constexpr TCp1252Text kSocket("c'est une prise de communication");
+constexpr TCp1252Text kPseudoFile("fichier virtuel du système (/proc, /sys), pas un fichier ordinaire");
+constexpr TCp1252Text kMissingFolder("dossier introuvable");
+constexpr TCp1252Text kNotRegular("ce n'est pas un fichier ordinaire");
+constexpr TCp1252Text kUnknownWriteFailure("écriture impossible");
+constexpr TCp1252Text kOtherError("erreur système ");
 
 std::filesystem::path FolderOf(const std::string& fileName)
 {
@@ -58,7 +59,7 @@ std::string FrenchCause(int errorNumber)
     for (const TCause& cause : kCauses)
         if (cause.ErrorNumber == errorNumber)
             return cause.Text;
-    return kOtherError + std::to_string(errorNumber);
+    return std::string(kOtherError) + std::to_string(errorNumber);
 }
 
 std::string FileKindCause(unsigned mode)

@@ -96,7 +96,7 @@ void AppendReference(const TReference& reference, TTextEncoding encoding, std::s
 }
 
 constexpr const char* kCannotRead = "Impossible d'ouvrir le fichier ";
-constexpr const char* kSameFile = "La page ne peut pas \xEAtre enregistr\xE9" "e sur elle-m\xEAme : ";
+constexpr TCp1252Text kSameFile("La page ne peut pas être enregistrée sur elle-même : ");
 
 std::string RemoveMarkup(const std::string& line, std::uint8_t& flag)
 {
@@ -296,7 +296,7 @@ std::optional<std::string> ExportPageFile(const std::string& sourceFileName, con
     // its own export would lose it.
     std::error_code error;
     if (std::filesystem::equivalent(sourceFileName, targetFileName, error))
-        return kSameFile + FileNameForMessage(targetFileName);
+        return std::string(kSameFile) + FileNameForMessage(targetFileName);
     const auto cannotRead = [&] {
         return kCannotRead + FileNameForMessage(sourceFileName) + " : " + WhyUnreadable(sourceFileName);
     };

@@ -65,7 +65,7 @@ std::string TPageIncludes::IncludedFile(const std::string& fileName)
     const std::uint64_t left = kPageIncludeBudget - std::min(includedBytes_, kPageIncludeBudget);
     std::optional<std::string> bytes = ReadRegularFile(fileName, left, &refusal);
     if (!bytes)
-        return refusal == TFileRefusal::TooLarge ? kBudgetNote : std::string();
+        return refusal == TFileRefusal::TooLarge ? std::string(kBudgetNote) : std::string();
     includedBytes_ += bytes->size();
     return std::move(*bytes);
 }

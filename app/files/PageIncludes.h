@@ -8,6 +8,7 @@
 // above kMaxIncludeBytes) includes nothing. All the files one page includes
 // share one budget: past it an include gives a short note instead.
 
+#include "engine/base/Cp1252.h"
 #include "engine/lexer/Lexer.h"
 
 #include <QDateTime>
@@ -38,12 +39,11 @@ public:
     // Twenty includes of 64 MB each would pass any page's size: together the
     // files of one page stay within the page limit of a text that is shown.
     static constexpr std::uint64_t kPageIncludeBudget = std::uint64_t{256} << 20;
-    // Written in the page for an include past the budget (Windows-1252).
-    static constexpr const char* kBudgetNote =
-        "[fichier inclus omis : la page d\xE9passe 256 Mo d'inclusions]";
+    // Written in the page for an include past the budget.
+    static constexpr TCp1252Text kBudgetNote{"[fichier inclus omis : la page dépasse 256 Mo d'inclusions]"};
 
     // Written for an include of /proc, /sys and their like.
-    static constexpr const char* kPseudoFileNote = "[fichier inclus refus\xE9 : fichier virtuel du syst\xE8me]";
+    static constexpr TCp1252Text kPseudoFileNote{"[fichier inclus refusé : fichier virtuel du système]"};
 
     std::string Answer(const std::string& command, const std::vector<std::string>& params,
                        const std::string& pageFile);

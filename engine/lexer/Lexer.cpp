@@ -83,12 +83,14 @@ struct THtmlLexer::TFlagScope {
 namespace {
 
 // A file of /proc or /sys is there, but never shown: saying it cannot be
-// found would be untrue (Windows-1252, like every text of the interface).
+// found would be untrue.
+constexpr TCp1252Text kPseudoFileRefused("Fichier virtuel du système, refusé : ");
+
 std::string FileErrorText(TFileRefusal refusal)
 {
     switch (refusal) {
     case TFileRefusal::TooLarge: return "File too large: ";
-    case TFileRefusal::PseudoFile: return "Fichier virtuel du syst\xE8me, refus\xE9 : ";
+    case TFileRefusal::PseudoFile: return std::string(kPseudoFileRefused);
     default: return "Can't locate file: ";
     }
 }

@@ -31,10 +31,10 @@ TEST(PageIncludes, TheIncludesOfOnePageShareOneBudget)
     std::vector<std::size_t> sizes;
     for (int include = 0; include < 5; ++include)
         sizes.push_back(includes.Answer("INCLUDE", large, page).size());
-    const std::size_t note = std::string_view(TPageIncludes::kBudgetNote).size();
+    const std::size_t note = TPageIncludes::kBudgetNote.View().size();
     EXPECT_EQ(sizes, (std::vector<std::size_t>{kMaxIncludeBytes, kMaxIncludeBytes, kMaxIncludeBytes,
                                                kMaxIncludeBytes, note}));
-    EXPECT_EQ(includes.Answer("INCLUDE", small, page), TPageIncludes::kBudgetNote);
+    EXPECT_EQ(includes.Answer("INCLUDE", small, page), TPageIncludes::kBudgetNote.View());
     EXPECT_EQ(includes.Answer("DATE", {}, page).size(), 10u);
 
     includes.StartPage();
@@ -45,7 +45,7 @@ TEST(PageIncludes, FilesTheKernelMakesUpAreNotIncluded)
 {
     TPageIncludes includes;
     EXPECT_EQ(includes.Answer("INCLUDE", {"FILE=\"/proc/self/environ\""}, "/tmp/page.htm"),
-              TPageIncludes::kPseudoFileNote);
+              TPageIncludes::kPseudoFileNote.View());
 }
 
 } // namespace
