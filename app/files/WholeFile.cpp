@@ -2,6 +2,7 @@
 
 #include "app/files/FileNameText.h"
 #include "app/files/FileProblem.h"
+#include "engine/base/Cp1252.h"
 
 #include <cerrno>
 #include <optional>
@@ -17,14 +18,14 @@ namespace fs = std::filesystem;
 namespace {
 
 // Windows-1252, like every text of the interface.
-constexpr const char* kCannotWrite = "Impossible d'\xE9" "crire le fichier ";
+constexpr TCp1252Text kCannotWrite("Impossible d'écrire le fichier ");
 
 // Names a temporary file may take before the folder is deemed unwritable.
 constexpr int kTemporaryNameTries = 100;
 
 std::string FailureMessage(const std::string& fileName, int errorNumber)
 {
-    return kCannotWrite + FileNameForMessage(fileName) + " : " + WriteProblem(fileName, errorNumber);
+    return std::string(kCannotWrite) + FileNameForMessage(fileName) + " : " + WriteProblem(fileName, errorNumber);
 }
 
 // Links followed before a chain is taken for a loop, as the system does.
@@ -156,7 +157,7 @@ std::optional<std::string> WriteFileAtomically(
 {
     const TSaveTarget target = ResolveSaveTarget(fileName);
     if (target.Refusal)
-        return kCannotWrite + FileNameForMessage(fileName) + " : " + *target.Refusal;
+        return std::string(kCannotWrite) + FileNameForMessage(fileName) + " : " + *target.Refusal;
     TTemporaryFile file(target.Path);
     int error = file.OpenError;
     if (error == 0) {
