@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <malloc.h>
 #include <memory>
 #include <new>
 #include <vector>
@@ -29,6 +30,11 @@ constexpr std::size_t kGrain = alignof(void*);
 // Larger objects are few: they come from the general allocator.
 constexpr std::size_t kLargestBlock = 256;
 constexpr std::size_t kChunkSize = 64 * 1024;
+// A page of some 100 000 sections: less is not worth a trim.
+constexpr std::size_t kTrimThreshold = 16 * 1024 * 1024;
+
+// The bytes of chunks let go since the last release.
+std::size_t releasedBytes = 0;
 
 struct TFreeBlock {
     TFreeBlock* Next;
@@ -64,6 +70,7 @@ public:
             // The chunks go: the blocks on the free list are all in them.
             for (const auto& chunk : chunks_)
                 ZEF_UNPOISON(chunk.get(), kChunkSize);
+            releasedBytes += chunks_.size() * kChunkSize;
             chunks_.clear();
             free_ = nullptr;
             unused_ = chunkEnd_ = nullptr;
@@ -116,6 +123,14 @@ void Free(void* block, std::size_t size)
         ::operator delete(block);
     else
         ClassOf(blockSize).Free(block, blockSize);
+}
+
+void ReleaseFreedMemory()
+{
+    if (releasedBytes < kTrimThreshold)
+        return;
+    releasedBytes = 0;
+    malloc_trim(0);
 }
 
 } // namespace BlockPool

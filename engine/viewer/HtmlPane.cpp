@@ -1,5 +1,6 @@
 #include "engine/viewer/HtmlPane.h"
 
+#include "engine/base/BlockPool.h"
 #include "engine/base/RegularFile.h"
 #include "engine/forms/FormControlObj.h"
 #include "engine/lexer/LinkNames.h"
@@ -310,6 +311,7 @@ void THtmlPane::Clear()
     SetDocumentDefaults();
     nameList_.Clear();
     loader_.ForgetPage();
+    BlockPool::ReleaseFreedMemory();
     view_.ShowEmpty();
     selection_.Reset();
     StopBackgroundSound();

@@ -1,5 +1,6 @@
 #include "engine/viewer/PageLoader.h"
 
+#include "engine/base/BlockPool.h"
 #include "engine/base/RegularFile.h"
 #include "engine/images/ImageCache.h"
 #include "engine/layout/SectionList.h"
@@ -115,6 +116,8 @@ void TPageLoader::StartPage()
     imageCache_.Cache().Age();
     fileNameCase_.Forget();
     nameList_.Clear();
+    // What the page before held, once it is all gone.
+    BlockPool::ReleaseFreedMemory();
     steps_.PageCleared();
 }
 
