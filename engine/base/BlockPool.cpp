@@ -33,8 +33,9 @@ constexpr std::size_t kChunkSize = 64 * 1024;
 // A page of some 100 000 sections: less is not worth a trim.
 constexpr std::size_t kTrimThreshold = 16 * 1024 * 1024;
 
-// The bytes of chunks let go since the last release.
-std::size_t releasedBytes = 0;
+// The bytes of chunks taken since the last release: many mean a large page,
+// whose memory, once freed, is worth handing back.
+std::size_t takenBytes = 0;
 
 struct TFreeBlock {
     TFreeBlock* Next;
@@ -54,6 +55,7 @@ public:
         }
         if (unused_ == chunkEnd_) {
             chunks_.push_back(std::make_unique_for_overwrite<std::byte[]>(kChunkSize));
+            takenBytes += kChunkSize;
             unused_ = chunks_.back().get();
             ZEF_POISON(unused_, kChunkSize);
             chunkEnd_ = unused_ + kChunkSize / blockSize * blockSize;
@@ -70,7 +72,6 @@ public:
             // The chunks go: the blocks on the free list are all in them.
             for (const auto& chunk : chunks_)
                 ZEF_UNPOISON(chunk.get(), kChunkSize);
-            releasedBytes += chunks_.size() * kChunkSize;
             chunks_.clear();
             free_ = nullptr;
             unused_ = chunkEnd_ = nullptr;
@@ -127,9 +128,9 @@ void Free(void* block, std::size_t size)
 
 void ReleaseFreedMemory()
 {
-    if (releasedBytes < kTrimThreshold)
+    if (takenBytes < kTrimThreshold)
         return;
-    releasedBytes = 0;
+    takenBytes = 0;
     malloc_trim(0);
 }
 

@@ -16,9 +16,10 @@ void* Allocate(std::size_t size);
 void Free(void* block, std::size_t size);
 
 // The C allocator keeps what it is given back (the pool's chunks are below the
-// size it maps on its own): once the pool has let go of many chunks since the
-// last call, as after a large page, the allocator's free memory goes back to
-// the system. After a small page, this costs nothing.
+// size it maps on its own): once the pool has taken many chunks since the
+// last call, as for a large page, the allocator's free memory goes back to
+// the system. Called when a page has been freed; after a small page, it costs
+// nothing.
 void ReleaseFreedMemory();
 
 // A class that derives from this one takes its objects from the pool (sized
