@@ -5,9 +5,13 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFutureWatcher>
 #include <QMessageBox>
+#include <QPromise>
+#include <QThreadPool>
 
 #include <algorithm>
+#include <memory>
 
 const char* const kSelfCheckWarning =
     "Le fichier du programme a été modifié depuis sa création : "
@@ -68,13 +72,29 @@ std::filesystem::path OwnProgramFile()
     return std::filesystem::read_symlink("/proc/self/exe", error);
 }
 
-bool OwnProgramIsIntact(QWidget* parent)
+void CheckProgramFileInBackground(const std::filesystem::path& program, QObject* context,
+                                  std::function<void(TSelfCheck)> done)
 {
-    if (CheckProgramFile(OwnProgramFile()) == TSelfCheck::Intact)
-        return true;
+    // The watcher belongs to the context: if the context goes first, so does
+    // the watcher, and `done` never runs.
+    auto* watcher = new QFutureWatcher<TSelfCheck>(context);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, context, [watcher, done = std::move(done)] {
+        watcher->deleteLater();
+        done(watcher->result());
+    });
+    auto promise = std::make_shared<QPromise<TSelfCheck>>();
+    watcher->setFuture(promise->future());
+    QThreadPool::globalInstance()->start([promise, program] {
+        promise->start();
+        promise->addResult(CheckProgramFile(program));
+        promise->finish();
+    });
+}
+
+void WarnProgramChanged(QWidget* parent)
+{
     QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), QString::fromUtf8(kSelfCheckWarning),
                     QMessageBox::NoButton, parent);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
-    return false;
 }

@@ -5,13 +5,21 @@
 // match may have been infected; the window program then warns and ends.
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
+class QObject;
 class QWidget;
 
 enum class TSelfCheck { Intact, Unreadable, NoTrailer, WrongDigest };
 
 TSelfCheck CheckProgramFile(const std::filesystem::path& program);
+
+// The same check on a worker thread, so that hashing a large program does not
+// hold the interface up; `done` then runs on the thread of `context`, unless
+// the context is gone by then.
+void CheckProgramFileInBackground(const std::filesystem::path& program, QObject* context,
+                                  std::function<void(TSelfCheck)> done);
 
 // The magic word that opens the trailer (the same as the build's).
 std::string_view DigestMagic();
@@ -22,6 +30,5 @@ std::filesystem::path OwnProgramFile();
 // Windows-1252.
 extern const char* const kSelfCheckWarning;
 
-// Checks the running program; when it is not intact, shows the warning in a
-// message box and returns false: the caller then ends the program.
-bool OwnProgramIsIntact(QWidget* parent);
+// Shows the warning in a message box; the caller then ends the program.
+void WarnProgramChanged(QWidget* parent);

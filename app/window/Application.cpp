@@ -107,12 +107,17 @@ std::optional<QDateTime> FixedMomentFromEnvironment()
     return moment;
 }
 
-bool CheckOwnProgram(QWidget* parent)
+// The program's file is hashed off the interface thread: a large program
+// would otherwise hold the first page up for as long as it takes to read.
+void CheckOwnProgram(QWidget* parent, std::function<void()> failed)
 {
-    if (CheckProgramFile(OwnProgramFile()) == TSelfCheck::Intact)
-        return true;
-    std::cerr << "zefweb: " << kSelfCheckWarning << '\n';
-    return OwnProgramIsIntact(parent);
+    CheckProgramFileInBackground(OwnProgramFile(), parent, [parent, failed = std::move(failed)](TSelfCheck result) {
+        if (result == TSelfCheck::Intact)
+            return;
+        std::cerr << "zefweb: " << kSelfCheckWarning << std::endl;
+        WarnProgramChanged(parent);
+        failed();
+    });
 }
 
 } // namespace
@@ -160,7 +165,5 @@ int RunWindowProgram(int argc, char* argv[], std::vector<std::string> arguments)
     splash.reset();
 
     shell.MainForm().show();
-    if (shell.MainForm().EndRequested())
-        return 1;
     return application.exec();
 }

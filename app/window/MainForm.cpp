@@ -15,6 +15,7 @@
 #include "engine/viewer/HtmlPane.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -406,17 +407,22 @@ void TMainForm::FormShow()
     setWindowState(windowState() | Qt::WindowMaximized);
     startupFolder_ = QFile::encodeName(QDir::currentPath()).toStdString();
     helpFileName_ = startupFolder_ + kHelpFile;
-    if (services_.SelfCheck && !services_.SelfCheck(this)) {
-        // The start-up code sees this before it runs the message loop.
-        endRequested_ = true;
-        return;
-    }
     if (!arguments_.empty()) {
         lastOpen_ = TOpenChoice{arguments_.front(), 1};
         windows_.Viewer->Ouvrir(lastOpen_);
         Valide();
     }
     commands_.ViewImages->setChecked(windows_.Viewer->Pane().ViewImages());
+    // Started after the page, so that the first page never waits for it.
+    if (services_.SelfCheck)
+        services_.SelfCheck(this, [this] { EndForChangedProgram(); });
+}
+
+void TMainForm::EndForChangedProgram()
+{
+    endRequested_ = true;
+    // Without a message loop yet (in tests), nothing runs to end.
+    QCoreApplication::exit(1);
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event)

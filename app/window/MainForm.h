@@ -88,8 +88,8 @@ public:
     QLabel& StatusPanel(int index) const { return index == 0 ? *hintPanel_ : *clockPanel_; }
     const std::string& StartupFolder() const { return startupFolder_; }
     const std::string& HelpFileName() const { return helpFileName_; }
-    // The program's own file failed its check when the window was first
-    // shown: the program ends without running its message loop.
+    // The program's own file failed its check: the message loop is told to
+    // end, with exit code 1.
     bool EndRequested() const { return endRequested_; }
 
 protected:
@@ -107,6 +107,7 @@ private:
     QToolButton* AddToolButton(QWidget* panel, int x, const char* hint, const QIcon& picture,
                                void (TMainForm::*action)());
     void FormShow();
+    void EndForChangedProgram();
     void ShowTime();
 
     // Menu and button actions.

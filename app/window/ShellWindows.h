@@ -37,9 +37,10 @@ struct TShellServices {
     TClockSetter& ClockSetter;
     // The options remembered between runs.
     TSettings& Settings;
-    // The check of the program's own file, run when the main window is first
-    // shown; false (after warning the user) ends the program.
-    std::function<bool(QWidget* parent)> SelfCheck;
+    // Starts the check of the program's own file once the main window is first
+    // shown and its page opened; when the file has changed, the check warns
+    // the user and then calls `failed`, which ends the program.
+    std::function<void(QWidget* parent, std::function<void()> failed)> SelfCheck;
     // The moment include comments give for DATE and TIME (ZEF_DATE); the
     // clock's when empty.
     std::optional<QDateTime> FixedMoment;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <malloc.h>
 #include <memory>
 #include <new>
 #include <vector>
@@ -29,6 +30,12 @@ constexpr std::size_t kGrain = alignof(void*);
 // Larger objects are few: they come from the general allocator.
 constexpr std::size_t kLargestBlock = 256;
 constexpr std::size_t kChunkSize = 64 * 1024;
+// A page of some 100 000 sections: less is not worth a trim.
+constexpr std::size_t kTrimThreshold = 16 * 1024 * 1024;
+
+// The bytes of chunks taken since the last release: many mean a large page,
+// whose memory, once freed, is worth handing back.
+std::size_t takenBytes = 0;
 
 struct TFreeBlock {
     TFreeBlock* Next;
@@ -48,6 +55,7 @@ public:
         }
         if (unused_ == chunkEnd_) {
             chunks_.push_back(std::make_unique_for_overwrite<std::byte[]>(kChunkSize));
+            takenBytes += kChunkSize;
             unused_ = chunks_.back().get();
             ZEF_POISON(unused_, kChunkSize);
             chunkEnd_ = unused_ + kChunkSize / blockSize * blockSize;
@@ -116,6 +124,14 @@ void Free(void* block, std::size_t size)
         ::operator delete(block);
     else
         ClassOf(blockSize).Free(block, blockSize);
+}
+
+void ReleaseFreedMemory()
+{
+    if (takenBytes < kTrimThreshold)
+        return;
+    takenBytes = 0;
+    malloc_trim(0);
 }
 
 } // namespace BlockPool

@@ -1,5 +1,6 @@
 #include "engine/viewer/HtmlPane.h"
 
+#include "engine/base/BlockPool.h"
 #include "engine/base/RegularFile.h"
 #include "engine/forms/FormControlObj.h"
 #include "engine/lexer/LinkNames.h"
@@ -309,6 +310,7 @@ void THtmlPane::Clear()
     page_->Clear();
     SetDocumentDefaults();
     loader_.ForgetPage();
+    BlockPool::ReleaseFreedMemory();
     view_.ShowEmpty();
     selection_.Reset();
     StopBackgroundSound();

@@ -1,5 +1,6 @@
 #include "engine/viewer/PageLoader.h"
 
+#include "engine/base/BlockPool.h"
 #include "engine/base/RegularFile.h"
 #include "engine/images/ImageCache.h"
 #include "engine/layout/SectionList.h"
@@ -114,6 +115,8 @@ void TPageLoader::StartPage()
     page_.Clear();
     imageCache_.Cache().Age();
     fileNameCase_.Forget();
+    // What the page before held, once it is all gone.
+    BlockPool::ReleaseFreedMemory();
     steps_.PageCleared();
 }
 

@@ -71,7 +71,10 @@ protected:
     void StartWith(TDesktop& desktop, std::vector<std::string> arguments = {})
     {
         const TShellServices services{desktop, Errors, Dialogs, ImageCache, ClockSetter, Settings,
-                                      [this](QWidget*) { return SelfCheckPasses; }, FixedMoment};
+                                      [this](QWidget*, const std::function<void()>& failed) {
+                                          if (!SelfCheckPasses)
+                                              failed();
+                                      }, FixedMoment};
         Shell = std::make_unique<TShell>(services, std::move(arguments));
         Shell->MainForm().show();
     }
