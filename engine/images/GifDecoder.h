@@ -85,8 +85,6 @@ public:
 
 // Fills the given image with what the page shows under the picture.
 using TBackgroundPainter = std::function<void(QImage& background)>;
-// Asks the window to repaint a rectangle.
-using TInvalidator = std::function<void(const TRect& rect)>;
 
 // A GIF picture with all its frames, still or animated.
 class TGIFImage {

@@ -278,7 +278,8 @@ void TImageObj::Draw(TCanvas& canvas, int x, const TFontObj& run, int baselineY,
     const bool tooSmall = ImageHeight <= kPlaceholderSmallest || ImageWidth <= kPlaceholderSmallest;
     if (Document->ImageCache && !(placeholderMode && tooSmall)) {
         try {
-            DrawPicture(canvas, x + PictureInset(), top + PictureInset());
+            const int pictureInset = PictureInset();
+            DrawPicture(canvas, x + pictureInset, top + pictureInset);
         } catch (const std::exception&) {
             // The rest of the page is painted all the same.
         }
@@ -341,8 +342,9 @@ bool TImageObj::Contains(int boxLeft, int boxTop, int x, int y, int& xInImage, i
 {
     const int width = Bordered ? TotalWidth - 2 : TotalWidth;
     const int height = Bordered ? TotalHeight - 2 : TotalHeight;
-    const int dx = x - boxLeft - PictureInset();
-    const int dy = y - boxTop - PictureInset();
+    const int pictureInset = PictureInset();
+    const int dx = x - boxLeft - pictureInset;
+    const int dy = y - boxTop - pictureInset;
     if (dx < 0 || dx >= width || dy < 0 || dy >= height)
         return false;
     xInImage = dx;
