@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Writes what a zefweb program shows of a set of pages into a folder: the
-# --dump and the --render picture of each at widths 800 and 400, and its
-# --text. Two snapshots of the same pages, taken before and after a change
-# that must not change the output, are compared with compare.
+# --dump and the --render picture of each at widths 800 and 400, its --text
+# and its --tokens. Two snapshots of the same pages, taken before and after a
+# change that must not change the output, are compared with compare.
 #
 #     scripts/output-snapshot.sh ZEFWEB OUT [DOC_PAGES]
 #     scripts/output-snapshot.sh compare OLD NEW
@@ -68,6 +68,7 @@ while IFS= read -r page; do
       fi
     done
     "$zefweb" --text "$page" --date "01/01/2000 12:00:00" >"$out/$key.txt" 2>&1 || true
+    "$zefweb" --tokens "$page" >"$out/$key.tokens" 2>&1 || true
   )
   count=$((count + 1))
 done <"$list"

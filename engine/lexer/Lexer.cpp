@@ -8,6 +8,10 @@
 #include <array>
 #include <charconv>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Files are read in blocks of this size.
@@ -48,6 +52,41 @@ constexpr std::array<bool, 256> kOrdinaryTextBytes = [] {
         table[static_cast<std::size_t>(byte)] = byte != '&' && byte != '<' && byte != '>';
     return table;
 }();
+
+#if defined(__SSE2__)
+// Most text is words with one space between them: blocks of 16 bytes that
+// hold nothing else are copied whole. A block is taken when every byte is
+// ordinary text or a space and, where spaces fold, no two spaces touch and
+// none follows the space that ends the token. Gives back where it stopped.
+const unsigned char* CopyWordBlocks(const unsigned char* from, const unsigned char* end, char*& to, char* full,
+                                    bool folding, bool& inSpaces)
+{
+    constexpr int kBlock = 16;
+    const __m128i firstOrdinary = _mm_set1_epi8('!');
+    while (end - from >= kBlock && full - to >= kBlock) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i aboveSpace = _mm_cmpeq_epi8(_mm_max_epu8(bytes, firstOrdinary), bytes);
+        const __m128i markup = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('&')),
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('<')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('>'))));
+        const int ordinary = _mm_movemask_epi8(_mm_andnot_si128(markup, aboveSpace));
+        const int space = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')));
+        if ((ordinary | space) != 0xFFFF)
+            break;
+        if (folding && ((space & (space >> 1)) != 0 || (inSpaces && (space & 1) != 0)))
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
+        to += kBlock;
+        from += kBlock;
+        inSpaces = folding && (space & 0x8000) != 0;
+    }
+    return from;
+}
+#else
+const unsigned char* CopyWordBlocks(const unsigned char* from, const unsigned char*, char*&, char*, bool, bool&)
+{
+    return from;
+}
+#endif
 
 bool IsContentSymbol(TSymbol symbol)
 {
@@ -221,9 +260,13 @@ void THtmlLexer::FetchChar()
     }
     if (c == '\n' || c == '\r') {
         const unsigned char partner = c == '\n' ? '\r' : '\n';
-        const unsigned char next = RawByte();
-        if (next != partner)
-            Pushback = next;
+        if (Cursor != End) {
+            Cursor += *Cursor == partner ? 1 : 0;
+        } else {
+            const unsigned char next = RawByte();
+            if (next != partner)
+                Pushback = next;
+        }
         c = '\r';
     } else if (c == '\t') {
         c = ' ';
@@ -240,8 +283,13 @@ void THtmlLexer::NextCharFolding()
         FetchChar();
         if (Char != '<' || ScriptMode)
             return;
-        const unsigned char next = RawByte();
-        if (next != '!') {
+        // The fetch keeps no pushback after a "<", so the byte after it is
+        // the next one of the input.
+        if (Cursor != End) {
+            if (*Cursor != '!')
+                return;
+            ++Cursor;
+        } else if (const unsigned char next = RawByte(); next != '!') {
             Pushback = next;
             return;
         }
@@ -275,8 +323,10 @@ void THtmlLexer::SkipCommentOrDeclaration()
 void THtmlLexer::SkipCommentBody()
 {
     for (;;) {
-        while (Char != '-')
+        while (Char != '-') {
+            SkipRawUpToDash();
             FetchChar();
+        }
         FetchChar();
         if (Char != '-')
             continue;
@@ -287,6 +337,19 @@ void THtmlLexer::SkipCommentBody()
         if (Char == '>')
             return;
     }
+}
+
+// Inside a comment nothing is read but the dashes: the bytes before the next
+// one (or the end marker) are passed over at once. Their line ends need no
+// folding, since nothing of them is kept.
+void THtmlLexer::SkipRawUpToDash()
+{
+    if (Pushback >= 0)
+        return;
+    const unsigned char* from = Cursor;
+    while (from != End && *from != '-' && *from != kEndOfInput)
+        ++from;
+    Cursor = from;
 }
 
 void THtmlLexer::ReadIncludeDirective()
@@ -322,8 +385,7 @@ void THtmlLexer::StartInclude(std::string text)
 
 void THtmlLexer::SkipWhiteSpace()
 {
-    while (Char == ' ' || Char == '\r')
-        NextChar();
+    TakeWhile([](unsigned char c) { return c == ' ' || c == '\r'; }, [](std::string_view) {});
 }
 
 TSymbol THtmlLexer::NextSymbol()
@@ -366,11 +428,10 @@ void THtmlLexer::ReadTag()
     }
     char name[kMaxNameLength];
     int nameLength = 0;
-    while (IsLetter()) {
-        if (nameLength < kMaxNameLength)
-            name[nameLength++] = static_cast<char>(Upper);
-        NextChar();
-    }
+    TakeWhile(IsAsciiLetter, [&](std::string_view letters) {
+        for (const char c : letters.substr(0, static_cast<std::size_t>(kMaxNameLength - nameLength)))
+            name[nameLength++] = ToUpperAscii(c);
+    });
     Current = LookupTag(std::string_view(name, static_cast<std::size_t>(nameLength)), endTag);
     SkipWhiteSpace();
     if ((Current == TSymbol::H || Current == TSymbol::HEnd) && Char >= '1' && Char <= '6') {
@@ -382,10 +443,9 @@ void THtmlLexer::ReadTag()
     const bool keeps = KeepsAttributes(Current);
     if (keeps)
         AttributeList.Clear();
-    TAttribute attribute;
-    while (ReadAttribute(attribute))
+    while (ReadAttribute(AttributeRead))
         if (keeps)
-            AttributeList.Add(std::move(attribute));
+            AttributeList.AddReusing(AttributeRead);
     while (Char != '>' && Char != kEndOfInput)
         NextChar();
     if (Char != '>')
@@ -404,11 +464,11 @@ bool THtmlLexer::ReadAttribute(TAttribute& attribute)
     if (!IsLetter())
         return false;
     AttributeNameRead.clear();
-    while (IsLetter() || Char == '-') {
-        if (AttributeNameRead.size() < kMaxNameLength)
-            AttributeNameRead += static_cast<char>(Upper);
-        NextChar();
-    }
+    TakeWhile([](unsigned char c) { return IsAsciiLetter(static_cast<char>(c)) || c == '-'; },
+              [this](std::string_view letters) {
+                  for (const char c : letters.substr(0, kMaxNameLength - AttributeNameRead.size()))
+                      AttributeNameRead += ToUpperAscii(c);
+              });
     attribute.Symbol = LookupAttribute(AttributeNameRead);
     attribute.Value = attribute.Symbol == TSymbol::Border ? 1 : 0; // a bare BORDER is 1 wide
     attribute.Text.clear();
@@ -441,8 +501,8 @@ void THtmlLexer::ReadQuotedValue(TAttribute& attribute)
             if (decoded != "\r") // dropped like the line ends written as such
                 text += decoded;
         } else {
-            text += static_cast<char>(Char);
-            NextChar();
+            TakeWhile([quote](unsigned char c) { return c != quote && c != '\r' && c != '&' && c != kEndOfInput; },
+                      [&text](std::string_view piece) { text += piece; });
         }
     }
     if (Char == quote)
@@ -459,10 +519,8 @@ void THtmlLexer::ReadNumberValue(TAttribute& attribute)
         text += static_cast<char>(Char);
         NextChar();
     }
-    while (Char != ' ' && Char != '\r' && Char != kEndOfInput && Char != '%' && Char != '>') {
-        text += static_cast<char>(Char);
-        NextChar();
-    }
+    TakeWhile([](unsigned char c) { return c != ' ' && c != '\r' && c != kEndOfInput && c != '%' && c != '>'; },
+              [&text](std::string_view piece) { text += piece; });
     SkipWhiteSpace();
     attribute.Value = DecimalOrZero(text);
     if (Char == '%') {
@@ -474,10 +532,8 @@ void THtmlLexer::ReadNumberValue(TAttribute& attribute)
 void THtmlLexer::ReadWordValue(TAttribute& attribute)
 {
     std::string& text = attribute.Text;
-    while (Char != ' ' && Char != '\r' && Char != kEndOfInput && Char != '>') {
-        text += static_cast<char>(Char);
-        NextChar();
-    }
+    TakeWhile([](unsigned char c) { return c != ' ' && c != '\r' && c != kEndOfInput && c != '>'; },
+              [&text](std::string_view piece) { text += piece; });
 }
 
 void THtmlLexer::ReadEntity()
@@ -604,36 +660,64 @@ bool THtmlLexer::CollectText()
 
 void THtmlLexer::CollectTextRun()
 {
-    while (TokenLength < kMaxTextRun) {
+    bool inSpaces = false; // the token ends with the space that stands for a run of them
+    for (;;) {
         const unsigned char c = Char;
-        if ((c < 32 && c != '\r') || c == '&' || c == '<' || c == '>')
-            break;
         if (!Preformatted && (c == ' ' || c == '\r')) {
-            Token[TokenLength++] = ' ';
-            do
-                NextChar();
-            while (Char == ' ' || Char == '\r');
+            if (!inSpaces) {
+                if (TokenLength == kMaxTextRun)
+                    return;
+                Token[TokenLength++] = ' ';
+                inSpaces = true;
+            }
         } else {
+            if (TokenLength == kMaxTextRun || (c < 32 && c != '\r') || c == '&' || c == '<' || c == '>')
+                return;
             Token[TokenLength++] = static_cast<char>(c);
-            TakeOrdinaryText();
-            NextChar();
+            inSpaces = false;
         }
+        TakeTextBytes(inSpaces);
+        NextChar();
     }
 }
 
-// Ordinary text bytes need no folding: they are copied straight from the input.
-void THtmlLexer::TakeOrdinaryText()
+// Ordinary text bytes and white space need no fetch of their own: they are
+// taken straight from the input. Outside preformatted text every white space
+// byte is one more of a run that becomes one space, so line ends need no
+// folding there either.
+void THtmlLexer::TakeTextBytes(bool& inSpaces)
 {
     if (Pushback >= 0)
         return;
-    const std::ptrdiff_t room = std::min<std::ptrdiff_t>(End - Cursor, kMaxTextRun - TokenLength);
-    const unsigned char* const stop = Cursor + room;
+    const bool folding = !Preformatted;
+    bool spaces = inSpaces;
     const unsigned char* from = Cursor;
     char* to = Token + TokenLength;
-    while (from != stop && kOrdinaryTextBytes[*from])
-        *to++ = static_cast<char>(*from++);
-    TokenLength += static_cast<int>(from - Cursor);
+    char* const full = Token + kMaxTextRun;
+    // Blocks are tried at the start and after each space, where words begin.
+    from = CopyWordBlocks(from, End, to, full, folding, spaces);
+    for (; from != End; ++from) {
+        const unsigned char c = *from;
+        if (kOrdinaryTextBytes[c]) {
+            if (to == full)
+                break;
+            *to++ = static_cast<char>(c);
+            spaces = false;
+        } else if (c == ' ' || c == '\t' || (folding && (c == '\r' || c == '\n'))) {
+            if (!spaces) {
+                if (to == full)
+                    break;
+                *to++ = ' ';
+                spaces = folding;
+                from = CopyWordBlocks(from + 1, End, to, full, folding, spaces) - 1;
+            }
+        } else {
+            break;
+        }
+    }
     Cursor = from;
+    TokenLength = static_cast<int>(to - Token);
+    inSpaces = spaces;
 }
 
 TSymbol THtmlLexer::NextTextAreaSymbol()
@@ -669,10 +753,11 @@ TSymbol THtmlLexer::NextTextAreaSymbol()
 
 void THtmlLexer::CollectTextAreaRun()
 {
-    while (TokenLength < kMaxTextRun && Char != '\r' && Char != kEndOfInput && Char != '&' && Char != '<') {
-        AppendToken(Char);
-        NextChar();
-    }
+    TakeWhile(
+        [this](unsigned char c) {
+            return TokenLength < kMaxTextRun && c != '\r' && c != kEndOfInput && c != '&' && c != '<';
+        },
+        [this](std::string_view piece) { AppendToken(piece); });
 }
 
 TSymbol THtmlLexer::NextScriptSymbol()
@@ -700,10 +785,8 @@ TSymbol THtmlLexer::NextScriptSymbol()
         Current = EqualsIgnoringCase(TokenText(), "</script>") ? TSymbol::ScriptEnd : TSymbol::UnknownTag;
     } else {
         // Script text is passed on as written: entities are not decoded.
-        while (TokenLength < kMaxTextRun && Char != '\r' && Char != kEndOfInput && Char != '<') {
-            AppendToken(Char);
-            NextChar();
-        }
+        TakeWhile([this](unsigned char c) { return TokenLength < kMaxTextRun && c != '\r' && c != kEndOfInput && c != '<'; },
+                  [this](std::string_view piece) { AppendToken(piece); });
         Current = TSymbol::TextRun;
     }
     return Current;

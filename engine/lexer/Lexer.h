@@ -8,6 +8,7 @@
 #include "engine/base/TextEncoding.h"
 #include "engine/lexer/Symbols.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -130,15 +131,36 @@ private:
     {
         return c > kEndOfInput ? c != '<' : c != '\r' && c != '\n' && c != '\t' && c != kEndOfInput;
     }
+    // Hands `keep` the current character and every following one that
+    // `accept` takes, as pieces of text, and leaves the first one it refuses
+    // current. Runs of plain bytes are taken straight from the input, without
+    // a fetch each.
+    template <typename Accept, typename Keep>
+    void TakeWhile(Accept accept, Keep keep)
+    {
+        while (accept(Char)) {
+            const char current = static_cast<char>(Char);
+            keep(std::string_view(&current, 1));
+            if (Pushback < 0) {
+                const unsigned char* from = Cursor;
+                while (from != End && IsPlainByte(*from) && accept(*from))
+                    ++from;
+                keep(std::string_view(reinterpret_cast<const char*>(Cursor), static_cast<std::size_t>(from - Cursor)));
+                Cursor = from;
+            }
+            NextChar();
+        }
+    }
     void SkipCommentOrDeclaration();
     void SkipCommentBody();
+    void SkipRawUpToDash();
     void ReadIncludeDirective();
     void StartInclude(std::string text);
 
     void ReadKeepingText(void (THtmlLexer::*reader)());
     void CollectTextRun();
+    void TakeTextBytes(bool& inSpaces);
     void CollectTextAreaRun();
-    void TakeOrdinaryText();
     void ReadTag();
     bool ReadAttribute(TAttribute& attribute);
     void ReadQuotedValue(TAttribute& attribute);
@@ -166,8 +188,9 @@ private:
     }
     void AppendToken(std::string_view text)
     {
-        for (char c : text)
-            AppendToken(static_cast<unsigned char>(c));
+        const std::size_t kept = std::min(text.size(), static_cast<std::size_t>(kMaxNameLength - TokenLength));
+        std::copy_n(text.data(), kept, Token + TokenLength);
+        TokenLength += static_cast<int>(kept);
     }
 
     // Input: the bytes in [Cursor, End) come from the active source.
@@ -201,6 +224,7 @@ private:
     int TokenLength = 0;
     int Level = 0;
     TAttributeList AttributeList;
+    TAttribute AttributeRead;      // the attribute being read, kept for its text's room
     std::string AttributeNameRead; // upper case, for include parameters
 
     bool Preformatted = false;

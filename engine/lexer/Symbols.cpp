@@ -273,7 +273,7 @@ std::string LowerCasePrefix(std::string_view text, std::size_t limit)
 
 const TAttribute* TAttributeList::Find(TSymbol symbol) const
 {
-    for (const TAttribute& attribute : Items)
+    for (const TAttribute& attribute : *this)
         if (attribute.Symbol == symbol)
             return &attribute;
     return nullptr;

@@ -81,20 +81,31 @@ struct TAttribute {
 
 // The attributes of one tag in source order. Duplicates are all kept; Find
 // answers the first.
+// The list keeps the slots of earlier tags, so that reading a tag's
+// attributes allocates nothing once their texts have been that long before.
 class TAttributeList {
 public:
     const TAttribute* Find(TSymbol symbol) const;
 
-    void Clear() { Items.clear(); }
-    void Add(TAttribute attribute) { Items.push_back(std::move(attribute)); }
-    std::size_t Size() const { return Items.size(); }
-    bool Empty() const { return Items.empty(); }
+    void Clear() { Count = 0; }
+    void Add(TAttribute attribute) { AddReusing(attribute); }
+    // Takes the attribute, and gives back in its place a used one whose text
+    // can be reused.
+    void AddReusing(TAttribute& attribute)
+    {
+        if (Count == Items.size())
+            Items.emplace_back();
+        std::swap(Items[Count++], attribute);
+    }
+    std::size_t Size() const { return Count; }
+    bool Empty() const { return Count == 0; }
     const TAttribute& operator[](std::size_t index) const { return Items[index]; }
     auto begin() const { return Items.begin(); }
-    auto end() const { return Items.end(); }
+    auto end() const { return Items.begin() + static_cast<std::ptrdiff_t>(Count); }
 
 private:
     std::vector<TAttribute> Items;
+    std::size_t Count = 0;
 };
 
 // Tag lookups. Names are given in upper case; the result is the start or end

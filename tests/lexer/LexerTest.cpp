@@ -7,6 +7,7 @@
 
 #include <gmock/gmock.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,7 +23,7 @@ std::string Dump(std::string page)
 }
 
 // The symbols of a page read in one of the special modes, as "symbol:text".
-enum class TMode { Pre, TextArea, Script, ScriptWithHandler };
+enum class TMode { Text, Pre, TextArea, Script, ScriptWithHandler };
 
 std::vector<std::string> ReadInMode(std::string page, TMode mode)
 {
@@ -32,9 +33,9 @@ std::vector<std::string> ReadInMode(std::string page, TMode mode)
     lexer.SetScriptMode(mode == TMode::ScriptWithHandler);
     std::vector<std::string> symbols;
     for (;;) {
-        const TSymbol symbol = mode == TMode::TextArea ? lexer.NextTextAreaSymbol()
-            : mode == TMode::Pre                      ? lexer.NextSymbol()
-                                                      : lexer.NextScriptSymbol();
+        const TSymbol symbol = mode == TMode::TextArea                 ? lexer.NextTextAreaSymbol()
+            : mode == TMode::Pre || mode == TMode::Text ? lexer.NextSymbol()
+                                                          : lexer.NextScriptSymbol();
         const std::string text(lexer.TokenText());
         switch (symbol) {
         case TSymbol::EndOfInput:
@@ -81,6 +82,35 @@ TEST(Lexer, TextRunsAreCutAtAHundredCharacters)
     const std::string run(250, 'x');
     EXPECT_EQ(Dump(run), "text \"" + run.substr(0, 100) + "\"\ntext \"" + run.substr(0, 100) + "\"\ntext \""
             + run.substr(0, 50) + "\"\neof\n");
+}
+
+// Running text with single and doubled spaces, tabs and line ends at every
+// offset: the runs join to the text with each stretch of white space folded
+// to one space, and every run but the last is a hundred characters long.
+TEST(Lexer, LongRunningTextFoldsItsSpacesWhereverTheyFall)
+{
+    for (const bool pre : {false, true}) {
+        std::string page;
+        std::string expected;
+        for (int index = 0; page.size() < 20000; ++index) {
+            const std::string word = "w" + std::string(static_cast<std::size_t>(index % 11), 'o') + "rd";
+            static const std::array<std::string_view, 5> kSpaces = {" ", " ", "  ", "\t", " \r\n "};
+            const std::string_view spaces = kSpaces[static_cast<std::size_t>(index % 5)];
+            page += word;
+            page += spaces;
+            expected += word;
+            expected += pre ? (spaces.size() == 4 ? " \r " : std::string(spaces.size(), ' ')) : " ";
+        }
+        std::string joined;
+        std::vector<std::string> runs = ReadInMode(page, pre ? TMode::Pre : TMode::Text);
+        for (std::size_t index = 0; index < runs.size(); ++index) {
+            ASSERT_EQ(runs[index].substr(0, 5), "text:");
+            if (index + 1 < runs.size())
+                EXPECT_EQ(runs[index].size(), 105u) << "run " << index;
+            joined += runs[index].substr(5);
+        }
+        EXPECT_EQ(joined, expected) << (pre ? "pre" : "text");
+    }
 }
 
 TEST(Lexer, NamedEntities)
