@@ -85,13 +85,15 @@ namespace {
 // A file of /proc or /sys is there, but never shown: saying it cannot be
 // found would be untrue.
 constexpr TCp1252Text kPseudoFileRefused("Fichier virtuel du système, refusé : ");
+constexpr TCp1252Text kFileTooLarge("Fichier trop gros : ");
+constexpr TCp1252Text kFileNotFound("Fichier introuvable : ");
 
 std::string FileErrorText(TFileRefusal refusal)
 {
     switch (refusal) {
-    case TFileRefusal::TooLarge: return "File too large: ";
+    case TFileRefusal::TooLarge: return std::string(kFileTooLarge);
     case TFileRefusal::PseudoFile: return std::string(kPseudoFileRefused);
-    default: return "Can't locate file: ";
+    default: return std::string(kFileNotFound);
     }
 }
 
@@ -330,6 +332,7 @@ TSymbol THtmlLexer::NextSymbol()
 {
     ClearToken();
     Level = 0;
+    IdRead.clear();
     if (Char == kEndOfInput) {
         ThrowIfErrorPending();
         Current = TSymbol::EndOfInput;
@@ -383,9 +386,12 @@ void THtmlLexer::ReadTag()
     if (keeps)
         AttributeList.Clear();
     TAttribute attribute;
-    while (ReadAttribute(attribute))
+    while (ReadAttribute(attribute)) {
+        if (attribute.Symbol == TSymbol::Id && !endTag && IdRead.empty())
+            IdRead = attribute.Text;
         if (keeps)
             AttributeList.Add(std::move(attribute));
+    }
     while (Char != '>' && Char != kEndOfInput)
         NextChar();
     if (Char != '>')
@@ -640,6 +646,7 @@ TSymbol THtmlLexer::NextTextAreaSymbol()
 {
     ClearToken();
     Level = 0;
+    IdRead.clear();
     if (Char == kEndOfInput) {
         ThrowIfErrorPending();
         Current = TSymbol::EndOfInput;
@@ -680,6 +687,7 @@ TSymbol THtmlLexer::NextScriptSymbol()
     constexpr int kMaxEndTagChars = 7; // "/script"
     ClearToken();
     Level = 0;
+    IdRead.clear();
     if (Char == kEndOfInput) {
         ThrowIfErrorPending();
         Current = TSymbol::EndOfInput;
