@@ -56,7 +56,9 @@ void SavePageWithDialog(TShellDialogs& dialogs, QWidget* parent, const std::stri
     const TSaveRequest request{Cp1252ToQString(kCaption),
                                {Cp1252ToQString(kSaveFilterHtml), Cp1252ToQString(kSaveFilterText)},
                                page.absolutePath(), page.fileName()};
-    const auto finalName = [](const TSaveChoice& chosen) { return ExportFileName(chosen.FileName, chosen.FilterIndex); };
+    const auto finalName = [](const TSaveChoice& chosen) {
+        return ExportFileName(chosen.FileName, chosen.FilterIndex);
+    };
     const auto ontoThePage = [&](const std::string& target) {
         const std::optional<std::string> refusal = SelfExportRefusal(sourceFileName, target);
         if (refusal)

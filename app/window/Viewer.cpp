@@ -507,13 +507,14 @@ void TViewer::htmlPane1HotSpotClick(const std::string& url, bool& handled)
 void TViewer::OpenAddressOnDesktop(const std::string& link)
 {
     const std::string address = Cp1252ToUtf8IfNeeded(link);
+    const QString shown = QString::fromUtf8(address);
     const std::string scheme = SchemeOf(link);
-    if (scheme.empty() || !QUrl(QString::fromUtf8(address), QUrl::StrictMode).isValid()) {
-        services_.ErrorBox.ShowError(QStringToCp1252(Cp1252ToQString(kInvalidAddress).arg(QString::fromUtf8(address))));
+    if (scheme.empty() || !QUrl(shown, QUrl::StrictMode).isValid()) {
+        services_.ErrorBox.ShowError(QStringToCp1252(Cp1252ToQString(kInvalidAddress).arg(shown)));
         return;
     }
     if (!IsNetworkScheme(scheme) &&
-        !services_.Dialogs.AskYesNo(this, QStringToCp1252(Cp1252ToQString(kOpenOtherScheme).arg(QString::fromUtf8(address)))))
+        !services_.Dialogs.AskYesNo(this, QStringToCp1252(Cp1252ToQString(kOpenOtherScheme).arg(shown))))
         return;
     if (!services_.Desktop.OpenAddress(address))
         TellNoDesktopProgram(address);
