@@ -3,6 +3,7 @@
 #include "accessories/ClockSetter.h"
 #include "accessories/WindowColors.h"
 #include "engine/base/Cp1252.h"
+#include "engine/base/ErrorBox.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -22,6 +23,7 @@ namespace {
 constexpr char kCaption[] = "Horloge";
 constexpr char kSetCaption[] = "Set";
 constexpr char kCloseCaption[] = "Fermer";
+constexpr TCp1252Text kClockRefused("Impossible de régler l'horloge : opération non permise");
 constexpr std::array<const char*, 5> kFieldCaptions = { "Hr", "Mn", "Jo", "Mo", "An" };
 
 constexpr int kTickMilliseconds = 1000;
@@ -35,9 +37,9 @@ struct TFieldRule {
     int highest;
 };
 constexpr std::array<TFieldRule, 5> kFieldRules = { {
-    { false, 0, 2, 0, 24 },     // hours
+    { false, 0, 2, 0, 23 },     // hours
     { false, 3, 2, 0, 59 },     // minutes
-    { true, 0, 2, 1, 31 },      // day
+    { true, 0, 2, 1, 31 },      // day, within the shown month's days
     { true, 3, 2, 1, 12 },      // month
     { true, 6, 4, 1900, 2099 }, // year
 } };
@@ -83,9 +85,10 @@ QLabel* AddDisplay(QWidget* parent, int y)
 
 } // namespace
 
-THorloge::THorloge(TClockSetter& clockSetter, TTimeSource timeSource, QWidget* parent)
+THorloge::THorloge(TClockSetter& clockSetter, TErrorBox& errorBox, TTimeSource timeSource, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint)
     , mClockSetter(clockSetter)
+    , mErrorBox(errorBox)
     , mTimeSource(std::move(timeSource))
 {
     setWindowTitle(Cp1252ToQString(kCaption));
@@ -139,7 +142,20 @@ void THorloge::FormActivate()
 {
     mTimer->start();
     ShowCurrentTime();
-    mEditMode = false;
+    SetEditMode(false);
+}
+
+void THorloge::SetEditMode(bool on)
+{
+    mEditMode = on;
+    // The displays turn yellow, so that frozen figures are never taken for the time.
+    for (QLabel* display : {mTimeLabel, mDateLabel})
+        SetTextColor(display, on ? clYellow : clLime);
+}
+
+QColor THorloge::DisplayColor() const
+{
+    return mTimeLabel->palette().color(QPalette::WindowText);
 }
 
 void THorloge::FormDeactivate() { mTimer->stop(); }
@@ -180,17 +196,26 @@ void THorloge::Adjust(int step)
     else if (step < 0 && value > rule.lowest)
         --value;
     WriteNumber(text, rule.start, rule.width, value);
+    KeepDayInMonth();
     ShowTexts();
+}
+
+void THorloge::KeepDayInMonth()
+{
+    const int days = QDate(ShownField(TClockField::Year), ShownField(TClockField::Month), 1).daysInMonth();
+    const TFieldRule& rule = kFieldRules[static_cast<std::size_t>(TClockField::Day)];
+    if (days > 0 && ShownField(TClockField::Day) > days)
+        WriteNumber(mDateText, rule.start, rule.width, days);
 }
 
 void THorloge::SetClick()
 {
     if (!mEditMode) {
-        mEditMode = true;
+        SetEditMode(true);
         mTimer->stop();
         return;
     }
-    mEditMode = false;
+    SetEditMode(false);
     Modifie();
     mTimer->start();
 }
@@ -203,21 +228,15 @@ int THorloge::ShownField(TClockField field) const
 
 void THorloge::Modifie()
 {
-    QDate date(ShownField(TClockField::Year), ShownField(TClockField::Month), ShownField(TClockField::Day));
-    int hours = ShownField(TClockField::Hours);
-    if (!date.isValid())
-        return;
-    if (hours == 24) { // the hour field goes up to 24: midnight ending the shown day
-        date = date.addDays(1);
-        hours = 0;
-    }
+    const QDate date(ShownField(TClockField::Year), ShownField(TClockField::Month), ShownField(TClockField::Day));
     constexpr std::size_t kSecondsStart = 6;
-    const QTime time(hours, ShownField(TClockField::Minutes), ReadNumber(mTimeText, kSecondsStart, 2));
-    if (!time.isValid())
+    const QTime time(ShownField(TClockField::Hours), ShownField(TClockField::Minutes),
+                     ReadNumber(mTimeText, kSecondsStart, 2));
+    if (!date.isValid() || !time.isValid())
         return;
     const QDateTime local(date, time, mTimeSource.zone);
-    if (local.isValid())
-        mClockSetter.SetSystemClock(local.toUTC());
+    if (local.isValid() && !mClockSetter.SetSystemClock(local.toUTC()))
+        mErrorBox.ShowError(kClockRefused);
 }
 
 void THorloge::showEvent(QShowEvent* event)

@@ -13,6 +13,7 @@ class QButtonGroup;
 class QLabel;
 class QTimer;
 class TClockSetter;
+class TErrorBox;
 
 // Where the clock reads the time: the current instant, and the zone in which
 // the time is shown and in which the shown time is read back.
@@ -26,7 +27,8 @@ enum class TClockField { None = -1, Hours, Minutes, Day, Month, Year };
 class THorloge : public QDialog {
     Q_OBJECT
 public:
-    explicit THorloge(TClockSetter& clockSetter, TTimeSource timeSource = {}, QWidget* parent = nullptr);
+    // A clock the system refuses to set is reported in the error box.
+    THorloge(TClockSetter& clockSetter, TErrorBox& errorBox, TTimeSource timeSource = {}, QWidget* parent = nullptr);
 
     // "HH:mm:ss" and "dd/MM/yyyy", as shown (Windows-1252).
     const std::string& TimeText() const { return mTimeText; }
@@ -41,8 +43,11 @@ public:
     void FormDeactivate();
     void Timer1Timer();
     // Sets the system clock from the shown date and time, read as local time
-    // in the source's zone. A date or time that does not exist changes nothing.
+    // in the source's zone. A time that does not exist (skipped by summer
+    // time) changes nothing.
     void Modifie();
+    // The displays' colour: lime, yellow while the fields are being edited.
+    QColor DisplayColor() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -52,11 +57,15 @@ private:
     TClockField ChosenField() const;
     int ShownField(TClockField field) const;
     void Adjust(int step);
+    // The day is kept within the shown month's days.
+    void KeepDayInMonth();
+    void SetEditMode(bool on);
     void SetClick();
     void ShowCurrentTime();
     void ShowTexts();
 
     TClockSetter& mClockSetter;
+    TErrorBox& mErrorBox;
     TTimeSource mTimeSource;
     std::string mTimeText;
     std::string mDateText;

@@ -12,7 +12,7 @@ packages=(
   libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   xvfb xauth xdotool xclip imagemagick poppler-utils desktop-file-utils python3 groff-base
-  time
+  time xdg-utils
   dpkg-dev file lintian appstream
 )
 

@@ -289,14 +289,21 @@ std::string ExportPageText(std::string_view source, TExportFormat format)
     return output;
 }
 
-std::optional<std::string> ExportPageFile(const std::string& sourceFileName, const std::string& targetFileName,
-                                          TExportFormat format)
+std::optional<std::string> SelfExportRefusal(const std::string& sourceFileName, const std::string& targetFileName)
 {
     // Whatever the spelling or the links on the way, replacing the page by
     // its own export would lose it.
     std::error_code error;
     if (std::filesystem::equivalent(sourceFileName, targetFileName, error))
         return std::string(kSameFile) + FileNameForMessage(targetFileName);
+    return std::nullopt;
+}
+
+std::optional<std::string> ExportPageFile(const std::string& sourceFileName, const std::string& targetFileName,
+                                          TExportFormat format)
+{
+    if (std::optional<std::string> refusal = SelfExportRefusal(sourceFileName, targetFileName))
+        return refusal;
     const auto cannotRead = [&] {
         return kCannotRead + FileNameForMessage(sourceFileName) + " : " + WhyUnreadable(sourceFileName);
     };

@@ -27,6 +27,10 @@ void VireBalises(std::string& line, std::uint8_t& flag, TTextEncoding encoding =
 // with CR LF after every line.
 std::string ExportPageText(std::string_view source, TExportFormat format);
 
+// Why the target may not be written: it is the source file itself, under
+// any spelling or link. Nothing when it may.
+std::optional<std::string> SelfExportRefusal(const std::string& sourceFileName, const std::string& targetFileName);
+
 // Reads the source file, exports it and writes the result over the target
 // without ever leaving a half-written target. Returns a French message on
 // failure, also when the target is the source file itself.

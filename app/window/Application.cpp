@@ -130,12 +130,15 @@ TShell::TShell(const TShellServices& services, std::vector<std::string> argument
     windows_.AboutBox = new TAboutBox(owner);
     windows_.Viewer = new TViewer(windows_, services);
     windows_.Calendrier = new TCalendrier(QDate::currentDate(), owner);
-    windows_.Blocnotes = new TBlocnotes(services.ErrorBox, DefaultPrinter, owner);
-    windows_.Horloge = new THorloge(services.ClockSetter, TTimeSource{}, owner);
+    windows_.Blocnotes = new TBlocnotes(services.ErrorBox, services.Settings.NotesFile(), DefaultPrinter, owner);
+    windows_.Horloge = new THorloge(services.ClockSetter, services.ErrorBox, TTimeSource{}, owner);
     windows_.Pocket = new TPocket(services.ErrorBox, owner);
     windows_.FontForm = new TFontForm(services.ImageCache, services.ErrorBox, owner);
     windows_.SubmitForm = new TSubmitForm(owner);
     windows_.Editeur = new TEditeur(services.ErrorBox, services.Dialogs, AskPrinter, owner);
+    windows_.Editeur->OnSaved = [viewer = windows_.Viewer](const std::string& fileName) {
+        viewer->PageFileSaved(fileName);
+    };
     windows_.ImageForm = new TImageForm(owner);
     windows_.Propriete = new TPropriete(owner);
 }

@@ -185,6 +185,8 @@ bool TEditeur::SaveTo(const std::string& fileName)
         ErrorBox.ShowError(*failure);
         return false;
     }
+    if (OnSaved)
+        OnSaved(fileName);
     return true;
 }
 

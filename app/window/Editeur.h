@@ -39,6 +39,9 @@ public:
     // did not edit as the bytes it was read from; false (after telling the
     // user) when the file cannot be written.
     bool SaveTo(const std::string& fileName);
+    // Told the name of every file written, so that a page shown from it can
+    // be shown again.
+    std::function<void(const std::string& fileName)> OnSaved;
 
     // Whether the window may close: true without unsaved edits, else after
     // "Enregistrer les modifications ?" is answered by saving them (the save

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -120,11 +121,25 @@ bool IsNegative(TColor color)
     return static_cast<std::int32_t>(color) < 0;
 }
 
+// The chosen swatch carries a black and a white frame, one of which stands
+// out on any colour: a sunken button alone can hardly be seen.
 QIcon Swatch(TColor color)
 {
-    QPixmap pixmap(kSwatchSize, kSwatchSize);
-    pixmap.fill(QColor(RedOf(color), GreenOf(color), BlueOf(color)));
-    return QIcon(pixmap);
+    const QColor fill(RedOf(color), GreenOf(color), BlueOf(color));
+    QPixmap plain(kSwatchSize, kSwatchSize);
+    plain.fill(fill);
+    QPixmap marked = plain;
+    QPainter painter(&marked);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, kSwatchSize - 1, kSwatchSize - 1);
+    painter.drawRect(2, 2, kSwatchSize - 5, kSwatchSize - 5);
+    painter.setPen(Qt::white);
+    painter.drawRect(1, 1, kSwatchSize - 3, kSwatchSize - 3);
+    painter.end();
+    QIcon icon(plain);
+    icon.addPixmap(marked, QIcon::Normal, QIcon::On);
+    icon.addPixmap(marked, QIcon::Active, QIcon::On);
+    return icon;
 }
 
 // Removes the mark of an exclusive group.

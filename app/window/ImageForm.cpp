@@ -19,6 +19,9 @@ constexpr int kExtraHeight = 35;
 constexpr int kCloseFromRight = 90;
 // Around the button when the window is only as wide as the button needs.
 constexpr int kButtonMargin = 10;
+// A window as narrow as a small picture leaves the desktop's frame no room
+// for its caption and buttons: a narrower picture stands in the middle.
+constexpr int kMinimumWidth = 240;
 
 // The bitmap with its transparent pixels made transparent, so that the
 // window's colour shows through them instead of the colour stored there.
@@ -60,7 +63,7 @@ int TImageForm::CloseButtonOffset() const
 
 void TImageForm::showEvent(QShowEvent* event)
 {
-    const int width = std::max(Bitmap.width(), CloseButtonOffset() + kButtonMargin);
+    const int width = std::max({Bitmap.width(), CloseButtonOffset() + kButtonMargin, kMinimumWidth});
     ImageArea->setPixmap(QPixmap::fromImage(Bitmap));
     // A picture narrower than the button row stands in the middle.
     ImageArea->setGeometry((width - Bitmap.width()) / 2, kExtraHeight, Bitmap.width(), Bitmap.height());

@@ -1,6 +1,7 @@
 #pragma once
 // The image window: shows one bitmap at its own size under a panel with a
-// "Fermer" button, never narrower than that button needs.
+// "Fermer" button, never narrower than that button and the desktop's frame
+// need.
 
 #include <QDialog>
 #include <QImage>

@@ -237,8 +237,9 @@ void TMainForm::CreateShortcuts()
     commands_.Reload->setShortcut(QKeySequence(Qt::Key_F5));
     commands_.Back->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
     commands_.Forward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
-    // The document window lives as long as the program: closing it is quitting.
-    commands_.Quit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    // Ctrl+Q is the desktops' quit key; Ctrl+W, which closes a document
+    // there, never ends the program.
+    commands_.Quit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
 
     commands_.FindNext = new QAction(this);
     commands_.FindNext->setShortcut(QKeySequence(Qt::Key_F3));
@@ -439,6 +440,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // The notepad's text is kept for the next run.
+    windows_.Blocnotes->SaveNotes();
     // The file dialogs may have moved the current folder.
     if (!startupFolder_.empty())
         QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(startupFolder_)));

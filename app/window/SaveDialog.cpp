@@ -25,14 +25,15 @@ bool IsExistingFile(const std::string& fileName)
 } // namespace
 
 std::optional<TSaveChoice> AskSaveTarget(TShellDialogs& dialogs, QWidget* parent, TSaveRequest request,
-                                         const TFinalName& finalName)
+                                         const TFinalName& finalName, const TRefusedName& refused)
 {
     for (;;) {
         std::optional<TSaveChoice> choice = dialogs.AskSaveFileName(parent, request);
         if (!choice)
             return std::nullopt;
         choice->FileName = finalName(*choice);
-        if (!IsExistingFile(choice->FileName) || dialogs.AskReplace(parent, choice->FileName))
+        const bool refusedOutright = refused && refused(choice->FileName);
+        if (!refusedOutright && (!IsExistingFile(choice->FileName) || dialogs.AskReplace(parent, choice->FileName)))
             return choice;
         const QFileInfo refused(FileNameForDisplay(choice->FileName));
         request.Folder = refused.absolutePath();
@@ -51,12 +52,20 @@ void SavePageAs(const TSaveChoice& choice, const std::string& sourceFileName, TE
 void SavePageWithDialog(TShellDialogs& dialogs, QWidget* parent, const std::string& sourceFileName,
                         TErrorBox& errorBox)
 {
+    const QFileInfo page(FileNameForDisplay(sourceFileName));
     const TSaveRequest request{Cp1252ToQString(kCaption),
-                               {Cp1252ToQString(kSaveFilterHtml), Cp1252ToQString(kSaveFilterText)}, QString(),
-                               QString()};
-    const std::optional<TSaveChoice> choice = AskSaveTarget(dialogs, parent, request, [](const TSaveChoice& chosen) {
+                               {Cp1252ToQString(kSaveFilterHtml), Cp1252ToQString(kSaveFilterText)},
+                               page.absolutePath(), page.fileName()};
+    const auto finalName = [](const TSaveChoice& chosen) {
         return ExportFileName(chosen.FileName, chosen.FilterIndex);
-    });
+    };
+    const auto ontoThePage = [&](const std::string& target) {
+        const std::optional<std::string> refusal = SelfExportRefusal(sourceFileName, target);
+        if (refusal)
+            errorBox.ShowError(*refusal);
+        return refusal.has_value();
+    };
+    const std::optional<TSaveChoice> choice = AskSaveTarget(dialogs, parent, request, finalName, ontoThePage);
     if (choice)
         SavePageAs(*choice, sourceFileName, errorBox);
 }

@@ -1,5 +1,9 @@
 #include "app/window/Settings.h"
 
+#include "accessories/Blocnotes.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -12,10 +16,13 @@ constexpr const char* kPngPicturesKey = "Options/ImagesPNG";
 
 TSettings::TSettings()
     : Store(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication))
+    , NotesFileName(DefaultNotesFile())
 {
 }
 
-TSettings::TSettings(const QString& fileName) : Store(std::make_unique<QSettings>(fileName, QSettings::IniFormat))
+TSettings::TSettings(const QString& fileName)
+    : Store(std::make_unique<QSettings>(fileName, QSettings::IniFormat))
+    , NotesFileName(QFileInfo(fileName).absoluteDir().filePath(QStringLiteral("blocnotes.txt")))
 {
 }
 

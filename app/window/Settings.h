@@ -20,10 +20,15 @@ public:
     TSettings(const TSettings&) = delete;
     TSettings& operator=(const TSettings&) = delete;
 
+    // Where the notepad keeps its text: the user's data folder, or beside
+    // the INI file given by name.
+    const QString& NotesFile() const { return NotesFileName; }
+
     // "Afficher les images PNG": off until the user turns it on.
     bool PngPictures() const;
     void SetPngPictures(bool shown);
 
 private:
     std::unique_ptr<QSettings> Store;
+    QString NotesFileName;
 };

@@ -9,7 +9,10 @@
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
@@ -56,6 +59,31 @@ public:
     }
 };
 
+// Qt's file model writes sizes and dates in the system's locale, English
+// where none is set: the dialog shows them in the program's own, French.
+class TFrenchFileColumns final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || files == nullptr)
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        if (index.column() == kSizeColumn && !files->isDir(source))
+            return QLocale().formattedDataSize(files->size(source));
+        if (index.column() == kDateColumn)
+            return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    // The columns of QFileSystemModel.
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kDateColumn = 3;
+};
+
 // Qt's own file dialog, the same on every desktop. The mode comes first: it
 // resets the accept button's text, which would otherwise fall back to Qt's.
 void PrepareFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode mode, QFileDialog::FileMode fileMode,
@@ -72,6 +100,7 @@ void PrepareFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode mode, QFileD
     dialog.setLabelText(QFileDialog::Accept, Cp1252ToQString(acceptText));
     dialog.setLabelText(QFileDialog::Reject, Cp1252ToQString(kCancel));
     dialog.setIconProvider(&types);
+    dialog.setProxyModel(new TFrenchFileColumns(&dialog));
     dialog.resize(kFileDialogSize);
     if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter")))
         splitter->setSizes({kPlacesWidth, kFileDialogSize.width() - kPlacesWidth});

@@ -14,10 +14,12 @@
 #include "engine/base/Cp1252.h"
 #include "engine/base/ErrorBox.h"
 #include "engine/base/RegularFile.h"
+#include "engine/canvas/Canvas.h"
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/viewer/HtmlPane.h"
 #include "engine/text/ImageObj.h"
 #include "engine/lexer/LinkNames.h"
+#include "engine/viewer/PageLoader.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -27,16 +29,23 @@
 #include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPainter>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <climits>
 #include <filesystem>
+
+#include <unistd.h>
 
 namespace {
 
@@ -44,7 +53,6 @@ namespace {
 constexpr const char* kAddressCaption = "Adresse";
 constexpr const char* kDefFontName = "Times New Roman";
 constexpr const char* kDefPreFontName = "Courier New";
-constexpr TCp1252Text kBufferWarning("La sélection dépasse la taille du buffer size et peut être tronquée");
 constexpr const char* kNotFound = "Pas d'autres occurences de ";
 constexpr const char* kViewImage = "&Voir image";
 constexpr const char* kViewImageHint = "Voir l'image";
@@ -55,6 +63,12 @@ constexpr const char* kSaveImageHint = "Enregistrer l'image";
 constexpr const char* kCannotSaveImage = "Impossible d'enregistrer l'image dans ";
 constexpr TCp1252Text kRunProgramStart("Exécuter le programme « ");
 constexpr TCp1252Text kRunProgramEnd(" » ?");
+constexpr TCp1252Text kInvalidAddress("Adresse non valide : %1");
+constexpr TCp1252Text kOpenOtherScheme("Ouvrir l'adresse « %1 » avec le programme du bureau ?");
+constexpr TCp1252Text kNoDesktopProgram("Aucun programme du bureau n'ouvre « %1 »");
+constexpr TCp1252Text kNotExecutable("Le programme « %1 » n'est pas exécutable");
+constexpr TCp1252Text kProgramNotStarted("Le programme « %1 » n'a pas pu être lancé");
+constexpr TCp1252Text kTypedFileMissing("Fichier introuvable : %1");
 constexpr const char* kPictureFilter = "Bitmaps (*.bmp)";
 constexpr const char* kPictureExtension = ".bmp";
 
@@ -74,12 +88,29 @@ bool Contains(const std::string& text, const char* part)
     return text.find(part) != std::string::npos;
 }
 
-// Web and mail addresses are recognised by their start only: a reference of
-// another scheme that merely mentions one is not handed to the desktop.
-bool IsWebOrMailAddress(const std::string& link)
+// The schemes of network addresses, which the desktop opens in a browser, a
+// mail or news reader or a file transfer program. Any other scheme may start
+// a program of the user's desktop: it is asked about first.
+constexpr std::array<std::string_view, 8> kNetworkSchemes = {"HTTP", "HTTPS", "FTP", "FTPS",
+                                                             "SFTP", "MAILTO", "NEWS", "NNTP"};
+
+// The scheme before the first colon, upper-cased; empty when it is no scheme
+// (a letter, then letters, digits, "+", "-" or ".").
+std::string SchemeOf(const std::string& address)
 {
-    const std::string start = UpperCase(TrimName(link).substr(0, 7));
-    return start.starts_with("HTTP:") || start.starts_with("MAILTO:");
+    const std::size_t colon = address.find(':');
+    if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(address[0])))
+        return {};
+    const std::string scheme = UpperCase(address.substr(0, colon));
+    const bool valid = std::all_of(scheme.begin(), scheme.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '+' || c == '-' || c == '.';
+    });
+    return valid ? scheme : std::string();
+}
+
+bool IsNetworkScheme(const std::string& scheme)
+{
+    return std::find(kNetworkSchemes.begin(), kNetworkSchemes.end(), scheme) != kNetworkSchemes.end();
 }
 
 // Local links name files: no colon at all, a drive letter's colon (one or two
@@ -106,6 +137,41 @@ std::string WithDefaultExtension(const std::string& fileName, const char* extens
     const std::size_t slash = fileName.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     return fileName.find('.', nameStart) == std::string::npos ? fileName + extension : fileName;
+}
+
+bool IsFolder(const std::string& fileName)
+{
+    std::error_code error;
+    return !fileName.empty() && !HasControlCharacter(fileName) && std::filesystem::is_directory(fileName, error);
+}
+
+// A BMP file keeps no transparency: what was transparent takes the page's
+// background colour, as it looked on the page.
+QImage OnBackground(const QImage& picture, const QImage& mask, const QColor& background)
+{
+    QImage opaque = picture.convertToFormat(QImage::Format_RGB32);
+    if (picture.hasAlphaChannel()) {
+        opaque.fill(background);
+        QPainter painter(&opaque);
+        painter.drawImage(0, 0, picture);
+    }
+    if (mask.size() == opaque.size())
+        for (int y = 0; y < opaque.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(opaque.scanLine(y));
+            for (int x = 0; x < opaque.width(); ++x)
+                if (qGray(mask.pixel(x, y)) > 127)
+                    line[x] = background.rgb();
+        }
+    return opaque;
+}
+
+// Without "." and ".." steps, nor a last "/".
+std::string FolderName(const std::string& folder)
+{
+    std::string normal = std::filesystem::path(folder).lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/')
+        normal.pop_back();
+    return normal;
 }
 
 bool IsExistingFile(const std::string& fileName)
@@ -138,6 +204,7 @@ TViewer::TViewer(TShellWindows& windows, const TShellServices& services)
     addressBox_->setObjectName("addressBox");
     addressBox_->move(kAddressBoxX, kAddressBoxTop);
     connect(addressBox_, &QLineEdit::returnPressed, this, &TViewer::AddressBoxEnter);
+    addressBox_->installEventFilter(this);
 
     htmlPane1_ = new THtmlPane(services_.ImageCache, services_.ErrorBox, this);
     htmlPane1_->setObjectName("htmlPane1");
@@ -266,8 +333,6 @@ void TViewer::Copier()
 {
     if (fileName_.empty())
         return;
-    if (htmlPane1_->SelLength() > kCopyBufferSize && !services_.Dialogs.AskOkCancel(this, kBufferWarning))
-        return;
     htmlPane1_->CopyToClipboard();
 }
 
@@ -353,6 +418,13 @@ void TViewer::Source()
     services_.Dialogs.ShowModal(*windows_.Editeur);
 }
 
+void TViewer::PageFileSaved(const std::string& fileName)
+{
+    std::error_code error;
+    if (!htmlPane1_->CurrentFile().empty() && std::filesystem::equivalent(fileName, htmlPane1_->CurrentFile(), error))
+        Recharger();
+}
+
 void TViewer::Attributs()
 {
     windows_.Propriete->Init(htmlPane1_->CurrentFile());
@@ -376,16 +448,17 @@ void TViewer::htmlPane1HotSpotCovered(const std::string& url)
 
 void TViewer::htmlPane1HotSpotClick(const std::string& url, bool& handled)
 {
+    // Whatever the link does, the address box names the page shown.
+    addressBox_->setText(FileNameForDisplay(htmlPane1_->CurrentFile()));
     handled = false;
     if (!IsLocalLink(url)) {
-        if (IsWebOrMailAddress(url)) {
-            services_.Desktop.OpenAddress(Cp1252ToUtf8IfNeeded(TrimName(url)));
-            handled = true;
-        } else {
-            addressBox_->setText(FileNameForDisplay(url));
-        }
+        handled = true;
+        OpenAddressOnDesktop(TrimName(url));
         return;
     }
+    // An anchor of the page shown is the control's to follow.
+    if (url.starts_with('#'))
+        return;
 
     // A program may be followed by its arguments, a page by a query.
     std::string name = url;
@@ -402,6 +475,7 @@ void TViewer::htmlPane1HotSpotClick(const std::string& url, bool& handled)
     // one whose extension is tested below: such a link names no file.
     if (HasControlCharacter(name) || HasControlCharacter(arguments))
         throw EFileError(name);
+    fileName_ = LinkToPath(url);
     // The desktop gets exactly the name whose extension is tested, its letter
     // case resolved by the expansion.
     const std::string extension = ExtensionOf(name);
@@ -414,10 +488,42 @@ void TViewer::htmlPane1HotSpotClick(const std::string& url, bool& handled)
         RunProgram(name, arguments);
     } else if (extension == ".MID" || extension == ".AVI") {
         handled = true;
-        services_.Desktop.OpenFile(name);
+        if (!services_.Desktop.OpenFile(name))
+            TellNoDesktopProgram(name);
+    } else if (name.find('#') == std::string::npos && IsFolder(name)) {
+        // A folder opens in the desktop's file manager.
+        handled = true;
+        const std::string folder = FolderName(name);
+        if (!services_.Desktop.OpenFile(folder))
+            TellNoDesktopProgram(folder);
+    } else if (extension == ".TXT") {
+        handled = true;
+        htmlPane1_->LoadTextFile(name);
     }
-    addressBox_->setText(FileNameForDisplay(url));
-    fileName_ = LinkToPath(url);
+}
+
+// Every scheme but a local file's is the desktop's: web, mail, FTP, news
+// at once, any other once the user agrees.
+void TViewer::OpenAddressOnDesktop(const std::string& link)
+{
+    const std::string address = Cp1252ToUtf8IfNeeded(link);
+    const QString shown = QString::fromUtf8(address);
+    const std::string scheme = SchemeOf(link);
+    if (scheme.empty() || !QUrl(shown, QUrl::StrictMode).isValid()) {
+        services_.ErrorBox.ShowError(QStringToCp1252(Cp1252ToQString(kInvalidAddress).arg(shown)));
+        return;
+    }
+    if (!IsNetworkScheme(scheme) &&
+        !services_.Dialogs.AskYesNo(this, QStringToCp1252(Cp1252ToQString(kOpenOtherScheme).arg(shown))))
+        return;
+    if (!services_.Desktop.OpenAddress(address))
+        TellNoDesktopProgram(address);
+}
+
+void TViewer::TellNoDesktopProgram(const std::string& target)
+{
+    services_.ErrorBox.ShowError(
+        QStringToCp1252(Cp1252ToQString(kNoDesktopProgram).arg(QString::fromUtf8(target))));
 }
 
 void TViewer::RunProgram(const std::string& program, const std::string& arguments)
@@ -427,11 +533,17 @@ void TViewer::RunProgram(const std::string& program, const std::string& argument
     std::error_code error;
     if (!std::filesystem::is_regular_file(fullName, error))
         throw EFileError(fullName);
+    const QString shownName = FileNameForDisplay(fullName);
+    if (access(fullName.c_str(), X_OK) != 0) {
+        services_.ErrorBox.ShowError(QStringToCp1252(Cp1252ToQString(kNotExecutable).arg(shownName)));
+        return;
+    }
     std::string commandLine = FileNameForMessage(fullName);
     if (!arguments.empty())
         commandLine += " " + FileNameForMessage(arguments);
-    if (services_.Dialogs.AskYesNo(this, std::string(kRunProgramStart) + commandLine + std::string(kRunProgramEnd)))
-        services_.Desktop.StartProgram(fullName, Cp1252ToUtf8IfNeeded(arguments));
+    if (services_.Dialogs.AskYesNo(this, std::string(kRunProgramStart) + commandLine + std::string(kRunProgramEnd)) &&
+        !services_.Desktop.StartProgram(fullName, Cp1252ToUtf8IfNeeded(arguments)))
+        services_.ErrorBox.ShowError(QStringToCp1252(Cp1252ToQString(kProgramNotStarted).arg(shownName)));
 }
 
 void TViewer::htmlPane1HistoryChange()
@@ -449,6 +561,11 @@ void TViewer::htmlPane1Processing(bool processingOn)
     // one is shown the page commands serve it.
     if (!processingOn && !htmlPane1_->CurrentFile().empty())
         windows_.MainForm->Valide();
+    // The link last pointed at belongs to the page that goes.
+    if (processingOn)
+        windows_.MainForm->SetStatusText(QString());
+    else
+        ShowPageCaption();
     if (fileName_.empty())
         return;
     if (processingOn) {
@@ -514,9 +631,9 @@ void TViewer::RefreshTimerTimer()
         htmlPane1_->LoadHtmlFile(refreshTarget_);
     } catch (const std::exception&) {
     }
-    setWindowTitle(Cp1252ToQString(htmlPane1_->DocumentTitle()));
-    // The frame merges a maximised child's caption into its own; it shows
-    // the page's title once, as after every other page change.
+    // The document window keeps no caption of its own: the frame would merge
+    // it into its own caption and bring it back, stale, whenever the focus
+    // returns.
     ShowPageCaption();
 }
 
@@ -529,6 +646,7 @@ void TViewer::htmlPane1ImageClick(TImageObj& image, Qt::MouseButton button)
     // frame comes on its transparent colour already.
     const bool transparentStill = image.Kind == TPictureKind::Bitmap && image.Transparent != TTransparency::None;
     clickedMask_ = transparentStill ? image.Mask : QImage();
+    clickedBackground_ = ToQColor(htmlPane1_->Document().Background);
     // The placeholder of a picture that failed to load has nothing to offer.
     for (QAction* item : imageMenu_->actions())
         item->setEnabled(!clickedImage_.isNull());
@@ -544,18 +662,59 @@ void TViewer::htmlPane1FormSubmit(const std::string& action, const std::string& 
 
 void TViewer::AddressBoxEnter()
 {
-    const QString text = addressBox_->text();
-    if (!text.isEmpty()) {
-        const std::string name = LinkToPath(QFile::encodeName(text).toStdString());
-        if (IsExistingFile(name)) {
-            fileName_ = name;
-            try {
-                htmlPane1_->LoadHtmlFile(fileName_);
-            } catch (const std::exception&) {
-            }
-        }
+    const QString text = addressBox_->text().trimmed();
+    if (text.isEmpty() || text == FileNameForDisplay(htmlPane1_->CurrentFile())) {
+        ShowPageAddress();
+        return;
     }
+    const std::string name = TypedFileName(LinkToPath(QFile::encodeName(text).toStdString()));
+    if (!IsExistingFile(name)) {
+        // Left as typed, selected, for the user to correct.
+        windows_.MainForm->SetStatusText(Cp1252ToQString(kTypedFileMissing).arg(text));
+        addressBox_->selectAll();
+        return;
+    }
+    fileName_ = name;
+    ReportingErrors([this] { LoadByExtension(fileName_); });
+    ShowPageAddress();
+}
+
+std::string TViewer::TypedFileName(const std::string& typed) const
+{
+    const std::filesystem::path path(typed);
+    if (path.is_absolute() || htmlPane1_->CurrentFile().empty())
+        return typed;
+    const std::string besidePage =
+        (std::filesystem::path(htmlPane1_->CurrentFile()).parent_path() / path).lexically_normal().string();
+    return IsExistingFile(besidePage) ? besidePage : typed;
+}
+
+// As links decide: a picture shows as one, a ".txt" file as text, anything
+// else as a page.
+void TViewer::LoadByExtension(const std::string& fileName)
+{
+    if (TPageLoader::LinkedFileKind(fileName) == TLinkedFile::Image)
+        htmlPane1_->LoadImageFile(fileName);
+    else if (ExtensionOf(fileName) == ".TXT")
+        htmlPane1_->LoadTextFile(fileName);
+    else
+        htmlPane1_->LoadHtmlFile(fileName);
+}
+
+void TViewer::ShowPageAddress()
+{
     addressBox_->setText(FileNameForDisplay(htmlPane1_->CurrentFile()));
+}
+
+bool TViewer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == addressBox_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        ShowPageAddress();
+        addressBox_->selectAll();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // ---- Image menu ----------------------------------------------------------
@@ -587,7 +746,7 @@ void TViewer::SaveImage()
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!clickedImage_.save(&buffer, "BMP")) {
+    if (!OnBackground(clickedImage_, clickedMask_, clickedBackground_).save(&buffer, "BMP")) {
         services_.ErrorBox.ShowError(kCannotSaveImage + FileNameForMessage(choice->FileName));
         return;
     }

@@ -8,6 +8,7 @@
 #include "app/window/ShellDialogs.h"
 #include "app/window/ShellWindows.h"
 
+#include <QColor>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -33,8 +34,6 @@ public:
     // The address box leaves this much of the window's width.
     static constexpr int kAddressBoxMargin = 80;
     static constexpr int kHistoryMaxCount = 10;
-    // Larger selections are copied only after the user agrees.
-    static constexpr int kCopyBufferSize = 32000;
     // A negative LOOP plays a background sound this many times.
     static constexpr int kEndlessRepeats = 9999;
     // Link arguments are cut to this many characters.
@@ -60,6 +59,9 @@ public:
     void Suivant();
     void Historique(int index);
     void Source();
+    // A file the source editor wrote: the page shown from it is shown again,
+    // at the same place.
+    void PageFileSaved(const std::string& fileName);
     void Attributs();
     void Sauver();
 
@@ -78,6 +80,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Escape in the address box puts back the name of the page shown.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateImageMenu();
@@ -90,8 +94,11 @@ private:
     // The control's events.
     void htmlPane1HotSpotCovered(const std::string& url);
     void htmlPane1HotSpotClick(const std::string& url, bool& handled);
-    // Asks first; a program that is no file is refused as a missing page is.
+    // Asks first; a program that is no file is refused as a missing page is,
+    // one that may not be run is refused with its cause.
     void RunProgram(const std::string& program, const std::string& arguments);
+    void OpenAddressOnDesktop(const std::string& link);
+    void TellNoDesktopProgram(const std::string& target);
     void htmlPane1HistoryChange();
     void htmlPane1Processing(bool processingOn);
     void htmlPane1SoundRequest(THtmlPane& sender, const std::string& url, int loop, bool terminate);
@@ -101,6 +108,10 @@ private:
                              const std::vector<std::string>& results);
     void MediaNotify(TMediaNotice notice);
     void AddressBoxEnter();
+    // A relative name typed is looked for in the shown page's folder first.
+    std::string TypedFileName(const std::string& typed) const;
+    void LoadByExtension(const std::string& fileName);
+    void ShowPageAddress();
     void FindNext(const std::string& text, bool matchCase);
 
     // The image menu.
@@ -122,6 +133,7 @@ private:
     // the menu never reaches into a page that has been replaced since.
     QImage clickedImage_;
     QImage clickedMask_;  // white where a still picture is transparent
+    QColor clickedBackground_;
     std::string refreshTarget_;
     std::string refreshOrigin_;
     TPageIncludes includes_;

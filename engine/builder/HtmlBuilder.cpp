@@ -195,6 +195,7 @@ void THtmlBuilder::StartParse(const TPageParts& page, const THtmlHandlers& handl
     nesting_ = 0;
     forms_ = std::make_unique<TFormControlFactory>(document, page.Forms);
     sectionAnchors_.clear();
+    pendingIds_.clear();
 
     StartSection(0, TParaAlign::Left);
     lexer_.SetPreformatted(false);
@@ -208,6 +209,9 @@ void THtmlBuilder::EndParse(TEnd end)
         section_.reset();
         sectionAnchors_.clear();
     }
+    if (section_)
+        AdoptPendingIds();
+    pendingIds_.clear();
     CloseSection();
     fonts_.clear();
     link_.Clear();
@@ -223,6 +227,19 @@ void THtmlBuilder::EndParse(TEnd end)
 }
 
 // ---- Small helpers ----
+
+// An element's ID is a link target as A NAME is, at the element's place. A
+// heading, a paragraph or a cell starts its section when its handler runs,
+// after the tag has been read: the ID waits until then.
+TSymbol THtmlBuilder::Next()
+{
+    if (section_)
+        AdoptPendingIds();
+    const TSymbol symbol = lexer_.NextSymbol();
+    if (!lexer_.ElementId().empty())
+        pendingIds_.push_back(UpperAscii(lexer_.ElementId()));
+    return symbol;
+}
 
 std::string THtmlBuilder::AttributeText(TSymbol attribute) const
 {
@@ -258,6 +275,13 @@ void THtmlBuilder::CloseSection()
     for (std::string& name : sectionAnchors_)
         anchors_->Add(std::move(name), added);
     sectionAnchors_.clear();
+}
+
+void THtmlBuilder::AdoptPendingIds()
+{
+    for (std::string& name : pendingIds_)
+        sectionAnchors_.push_back(std::move(name));
+    pendingIds_.clear();
 }
 
 void THtmlBuilder::StartSection(int indent, TParaAlign alignment)

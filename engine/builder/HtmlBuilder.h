@@ -50,7 +50,7 @@ struct THtmlHandlers {
     THtmlPane* Sender = nullptr;
 };
 
-// The anchor names of a page (NAME of A), upper case, in sorted order, each
+// The anchor names of a page (NAME of A, ID of any element), upper case, in sorted order, each
 // with the document item that holds the anchor. A name given twice keeps its
 // first item. The list does not own the items: its keeper forgets the items
 // the document drops (TSectionList::OnItemDropped).
@@ -165,7 +165,7 @@ private:
 
     // Symbols and stop sets.
     TSymbol Sym() const { return lexer_.Symbol(); }
-    TSymbol Next() { return lexer_.NextSymbol(); }
+    TSymbol Next();
     const TAttributeList& Attributes() const { return lexer_.Attributes(); }
     std::string AttributeText(TSymbol attribute) const;
     static bool Has(const TStopSet& set, TSymbol symbol) { return set.test(static_cast<std::size_t>(symbol)); }
@@ -174,6 +174,7 @@ private:
 
     // The current section and the current cell.
     void CloseSection();
+    void AdoptPendingIds();
     void StartSection(int indent, TParaAlign alignment);
     void EnsureSection(int indent);
     void AddItem(std::unique_ptr<TSectionBase> item);
@@ -270,6 +271,9 @@ private:
     std::unique_ptr<TFormControlFactory> forms_;
     // Anchor names waiting for the current section to reach its cell.
     std::vector<std::string> sectionAnchors_;
+    // IDs of elements whose handler has not run yet: they join the section
+    // current after it, or the next one started.
+    std::vector<std::string> pendingIds_;
 
     std::string title_;
     std::string base_;

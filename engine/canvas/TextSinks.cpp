@@ -5,6 +5,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include <algorithm>
+#include <climits>
+
 void TTextSink::AddTextCR(const char* text, int count)
 {
     AddText(text, count);
@@ -40,12 +43,17 @@ int SelTextBuf::Finish()
     return count_ + 1;
 }
 
-ClipBuffer::ClipBuffer() : SelTextBuf(Bytes.data(), kBufferSize) {}
+void ClipBuffer::AddText(const char* text, int count)
+{
+    for (int index = 0; index < count; ++index)
+        if (!IsMark(text[index]))
+            text_ += text[index];
+    count_ = static_cast<int>(std::min<std::size_t>(text_.size(), INT_MAX - 1));
+}
 
 int ClipBuffer::Finish()
 {
-    Terminate();
-    PutOnClipboard(Cp1252ToQString(Text()));
+    PutOnClipboard(Cp1252ToQString(text_));
     return count_ + 1;
 }
 

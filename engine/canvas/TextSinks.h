@@ -4,6 +4,7 @@
 // image mark (4) the sections keep in their text never reach a sink's output.
 
 #include <QString>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -61,23 +62,21 @@ private:
     int length_;
 };
 
-// The clipboard buffer's own bytes, a base so that they exist before the
-// SelTextBuf part takes their address.
-struct TClipStorage {
-    static constexpr int kBufferSize = 32500;
-    std::vector<char> Bytes = std::vector<char>(kBufferSize);
-};
-
-// A SelTextBuf with its own 32500-byte buffer; finishing puts the text on the
-// clipboard (at most 32499 characters, converted from Windows-1252).
-class ClipBuffer : private TClipStorage, public SelTextBuf {
+// Collects the whole selection, however long; finishing puts it on the
+// clipboard, converted from Windows-1252.
+class ClipBuffer : public SelTextCount {
 public:
-    using TClipStorage::kBufferSize;
-
-    ClipBuffer();
+    void AddText(const char* text, int count) override;
+    // The count + 1, as for a buffer with its terminating zero.
     int Finish() override;
+    std::string_view Text() const { return text_; }
+
+    using TTextSink::AddText;
 
 protected:
     // The one place the clipboard is written: the application's clipboard.
     virtual void PutOnClipboard(const QString& text);
+
+private:
+    std::string text_;
 };

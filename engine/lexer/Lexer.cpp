@@ -124,13 +124,15 @@ namespace {
 // A file of /proc or /sys is there, but never shown: saying it cannot be
 // found would be untrue.
 constexpr TCp1252Text kPseudoFileRefused("Fichier virtuel du système, refusé : ");
+constexpr TCp1252Text kFileTooLarge("Fichier trop gros : ");
+constexpr TCp1252Text kFileNotFound("Fichier introuvable : ");
 
 std::string FileErrorText(TFileRefusal refusal)
 {
     switch (refusal) {
-    case TFileRefusal::TooLarge: return "File too large: ";
+    case TFileRefusal::TooLarge: return std::string(kFileTooLarge);
     case TFileRefusal::PseudoFile: return std::string(kPseudoFileRefused);
-    default: return "Can't locate file: ";
+    default: return std::string(kFileNotFound);
     }
 }
 
@@ -392,6 +394,7 @@ TSymbol THtmlLexer::NextSymbol()
 {
     ClearToken();
     Level = 0;
+    IdRead.clear();
     if (Char == kEndOfInput) {
         ThrowIfErrorPending();
         Current = TSymbol::EndOfInput;
@@ -443,9 +446,12 @@ void THtmlLexer::ReadTag()
     const bool keeps = KeepsAttributes(Current);
     if (keeps)
         AttributeList.Clear();
-    while (ReadAttribute(AttributeRead))
+    while (ReadAttribute(AttributeRead)) {
+        if (AttributeRead.Symbol == TSymbol::Id && !endTag && IdRead.empty())
+            IdRead = AttributeRead.Text;
         if (keeps)
             AttributeList.AddReusing(AttributeRead);
+    }
     while (Char != '>' && Char != kEndOfInput)
         NextChar();
     if (Char != '>')
@@ -724,6 +730,7 @@ TSymbol THtmlLexer::NextTextAreaSymbol()
 {
     ClearToken();
     Level = 0;
+    IdRead.clear();
     if (Char == kEndOfInput) {
         ThrowIfErrorPending();
         Current = TSymbol::EndOfInput;
@@ -765,6 +772,7 @@ TSymbol THtmlLexer::NextScriptSymbol()
     constexpr int kMaxEndTagChars = 7; // "/script"
     ClearToken();
     Level = 0;
+    IdRead.clear();
     if (Char == kEndOfInput) {
         ThrowIfErrorPending();
         Current = TSymbol::EndOfInput;

@@ -109,6 +109,10 @@ public:
     TSymbol Symbol() const { return Current; }
     std::string_view TokenText() const { return {Token, static_cast<std::size_t>(TokenLength)}; }
     int HeadingLevel() const { return Level; }
+    // The ID of the start tag just read, whatever the tag; empty for any
+    // other symbol. Attribute lists are kept only by some tags, but any
+    // element may be a link target.
+    const std::string& ElementId() const { return IdRead; }
     const TAttributeList& Attributes() const { return AttributeList; }
     char CurrentChar() const { return static_cast<char>(Char); }
     char CurrentUpper() const { return static_cast<char>(Upper); }
@@ -226,6 +230,7 @@ private:
     TAttributeList AttributeList;
     TAttribute AttributeRead;      // the attribute being read, kept for its text's room
     std::string AttributeNameRead; // upper case, for include parameters
+    std::string IdRead;
 
     bool Preformatted = false;
     bool ScriptMode = false;

@@ -67,7 +67,7 @@ constexpr std::array<TNamedSymbol, kAttributeCount> kAttributeTable = {{
     {"MARGINHEIGHT", TSymbol::MarginHeight}, {"LOOP", TSymbol::Loop},
     {"ONCLICK", TSymbol::OnClick}, {"WRAP", TSymbol::Wrap}, {"NOSHADE", TSymbol::NoShade},
     {"HTTP-EQUIV", TSymbol::HttpEquiv}, {"CONTENT", TSymbol::Content},
-    {"ENCTYPE", TSymbol::EncType},
+    {"ENCTYPE", TSymbol::EncType}, {"ID", TSymbol::Id},
 }};
 
 // The Latin-1 entity names for the codes 160 to 255, in code order.

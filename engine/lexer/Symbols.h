@@ -39,7 +39,7 @@ enum class TSymbol : std::uint8_t {
     Radio, Method, Action, Checked, Size, MaxLength, Cols, Rows, Multiple, Face, Color,
     Transp, Clear, IsMap, BorderColor, UseMap, Shape, Coords, NoHref, Height, Plain,
     Target, NoResize, Scrolling, HSpace, Language, FrameBorder, MarginWidth,
-    MarginHeight, Loop, OnClick, NoShade, HttpEquiv, Content, EncType,
+    MarginHeight, Loop, OnClick, NoShade, HttpEquiv, Content, EncType, Id,
 
     // Symbols that are neither tags nor attributes.
     TextRun,          // a run of text or a decoded entity, in the token text
@@ -52,7 +52,7 @@ enum class TSymbol : std::uint8_t {
 
 constexpr int kTagCount = 64;
 constexpr int kTagsWithEnd = 48;
-constexpr int kAttributeCount = 57;
+constexpr int kAttributeCount = 58;
 
 // The ranges that numbers read from attributes are kept to, by the reader of
 // each attribute. Layout and painting add a few of them to window coordinates

@@ -91,8 +91,8 @@ public:
 
     // ---- Loading ----------------------------------------------------------
     // The file loaders do nothing while busy or for an empty name; a missing
-    // file, or one that is no regular file, throws EFileError ("Can't locate
-    // file: "), a page above kMaxPageBytes EFileError ("File too large: "),
+    // file, or one that is no regular file, throws EFileError ("Fichier
+    // introuvable : "), a page above kMaxPageBytes EFileError ("Fichier trop gros : "),
     // and nothing changes.
     // A name may end in '#' and an anchor name (HTML files).
     void LoadHtmlFile(const std::string& fileName);

@@ -18,9 +18,10 @@ public:
     bool SetSystemClock(const QDateTime& instant) override
     {
         requests.push_back(instant);
-        return true;
+        return allowed;
     }
     std::vector<QDateTime> requests;
+    bool allowed = true; // false as for a user without the right
 };
 
 QDateTime Utc(int year, int month, int day, int hours, int minutes, int seconds = 0)
@@ -34,7 +35,7 @@ protected:
     {
         const QTimeZone zone(zoneName);
         ASSERT_TRUE(zone.isValid()) << zoneName << ": no time zone data";
-        horloge = std::make_unique<THorloge>(clockSetter, TTimeSource { [this] { return now; }, zone });
+        horloge = std::make_unique<THorloge>(clockSetter, errorBox, TTimeSource { [this] { return now; }, zone });
         ShowActive(*horloge);
     }
 
@@ -65,6 +66,7 @@ protected:
 
     QDateTime now = Utc(2025, 1, 15, 9, 0, 0);
     TRecordingClockSetter clockSetter;
+    TRecordingErrorBox errorBox;
     std::unique_ptr<THorloge> horloge;
 };
 
@@ -94,7 +96,7 @@ TEST_F(HorlogeTest, FieldsStopAtTheirUpperLimits)
         Choose(field);
         Up(2);
     }
-    EXPECT_EQ(horloge->TimeText(), "24:59:30");
+    EXPECT_EQ(horloge->TimeText(), "23:59:30");
     EXPECT_EQ(horloge->DateText(), "31/12/2099");
 }
 
@@ -173,32 +175,53 @@ TEST_F(HorlogeTest, SetGivesTheShownLocalTimeAsUtc)
     EXPECT_EQ(clockSetter.requests[1], Utc(2025, 7, 15, 12, 0, 0));
 }
 
-TEST_F(HorlogeTest, SetInAnotherZoneAndAtHourTwentyFour)
+TEST_F(HorlogeTest, SetInAnotherZone)
 {
     now = Utc(2025, 1, 15, 4, 30, 0);
     Open("America/New_York");
     EXPECT_EQ(horloge->TimeText(), "23:30:00");
     EXPECT_EQ(horloge->DateText(), "14/01/2025");
     Set();
-    Choose("Hr");
-    Up();
-    EXPECT_EQ(horloge->TimeText(), "24:30:00"); // half past midnight ending the 14th
+    Choose("Mn");
+    Up(5);
     Set();
     ASSERT_EQ(clockSetter.requests.size(), 1u);
-    EXPECT_EQ(clockSetter.requests[0], Utc(2025, 1, 15, 5, 30, 0));
+    EXPECT_EQ(clockSetter.requests[0], Utc(2025, 1, 15, 4, 35, 0));
 }
 
-TEST_F(HorlogeTest, ADayTheMonthDoesNotHaveSetsNothing)
+TEST_F(HorlogeTest, DaysTheMonthDoesNotHaveCannotBeShown)
 {
-    now = Utc(1999, 2, 28, 12, 0, 0);
+    now = Utc(1999, 1, 31, 12, 0, 0);
     Open();
     Set();
+    Choose("Mo");
+    Up();
+    EXPECT_EQ(horloge->DateText(), "28/02/1999");
     Choose("Jo");
     Up(3);
-    EXPECT_EQ(horloge->DateText(), "31/02/1999");
+    EXPECT_EQ(horloge->DateText(), "28/02/1999");
+    Choose("An");
+    Up();
+    Choose("Jo");
+    Up();
+    EXPECT_EQ(horloge->DateText(), "29/02/2000");
     Set();
-    EXPECT_TRUE(clockSetter.requests.empty());
-    EXPECT_FALSE(horloge->EditMode());
+    ASSERT_EQ(clockSetter.requests.size(), 1u);
+    EXPECT_EQ(clockSetter.requests[0], Utc(2000, 2, 29, 12, 0, 0));
+}
+
+TEST_F(HorlogeTest, EditModeShowsAndARefusedSetIsExplained)
+{
+    Open();
+    const QColor shown = horloge->DisplayColor();
+    Set();
+    EXPECT_NE(horloge->DisplayColor(), shown);
+    clockSetter.allowed = false;
+    Set();
+    EXPECT_EQ(horloge->DisplayColor(), shown);
+    ASSERT_EQ(clockSetter.requests.size(), 1u);
+    EXPECT_EQ(errorBox.Messages,
+              std::vector<std::string> { "Impossible de r\xE9gler l'horloge : op\xE9ration non permise" });
 }
 
 TEST_F(HorlogeTest, ATimeSkippedBySummerTimeSetsNothing)

@@ -171,12 +171,16 @@ protected:
     void Open()
     {
         // The page is wider than the box: its lines print unchanged.
-        blocnotes = std::make_unique<TBlocnotes>(errorBox, [this] { return PdfPrinter(printFile, QSizeF(210, 100)); });
+        blocnotes = std::make_unique<TBlocnotes>(errorBox, NotesFile(), [this](QWidget*) {
+            return printFile.isEmpty() ? nullptr : PdfPrinter(printFile, QSizeF(210, 100));
+        });
         QFont font(QStringLiteral("Liberation Mono"));
         font.setPixelSize(13);
         blocnotes->TextBox()->setFont(font);
         ShowActive(*blocnotes);
     }
+
+    QString NotesFile() const { return folder.filePath(QStringLiteral("donnees/blocnotes.txt")); }
 
     TRecordingErrorBox errorBox;
     QString printFile;
@@ -198,6 +202,32 @@ TEST_F(BlocnotesTest, KeepsItsTextWhileHidden)
 
     blocnotes->resize(700, 400);
     EXPECT_EQ(blocnotes->CloseButton()->x(), 700 - 125);
+}
+
+TEST_F(BlocnotesTest, KeepsItsTextFromOneRunToTheNext)
+{
+    Open();
+    const QString notes = QStringLiteral("Acheter du pain\n") + QString(35000, u'n');
+    blocnotes->TextBox()->setPlainText(notes);
+    blocnotes->CloseButton()->click();
+    EXPECT_TRUE(errorBox.Messages.empty());
+
+    // A run that never opens the notepad leaves the notes alone.
+    blocnotes = std::make_unique<TBlocnotes>(errorBox, NotesFile());
+    blocnotes->SaveNotes();
+    blocnotes.reset();
+
+    Open();
+    EXPECT_EQ(blocnotes->TextBox()->toPlainText(), notes);
+
+    // A folder where the notes should be is reported, and the box stays empty.
+    blocnotes.reset();
+    QFile::remove(NotesFile());
+    QDir().mkpath(NotesFile());
+    Open();
+    EXPECT_TRUE(blocnotes->TextBox()->toPlainText().isEmpty());
+    ASSERT_EQ(errorBox.Messages.size(), 1u);
+    EXPECT_NE(errorBox.Messages[0].find("Impossible de lire le bloc-notes"), std::string::npos);
 }
 
 TEST_F(BlocnotesTest, PrintsTheLinesAsTheBoxShowsThem)
@@ -242,8 +272,15 @@ TEST_F(BlocnotesTest, PrintFailureIsReportedAndTheTextStays)
     blocnotes->TextBox()->setPlainText(QStringLiteral("garder"));
     printFile = PdfPath("absent/folder/notes.pdf");
     blocnotes->Imprimer();
-    ASSERT_EQ(errorBox.Messages, std::vector<std::string> { "L'impression a \xE9" "chou\xE9" });
+    const std::string folderName = PdfPath("absent/folder").toStdString();
+    ASSERT_EQ(errorBox.Messages, std::vector<std::string> { "L'impression a \xE9" "chou\xE9 : le dossier \xAB " +
+                                                            folderName + " \xBB n'existe pas" });
     EXPECT_EQ(blocnotes->TextBox()->toPlainText(), QStringLiteral("garder"));
+
+    // The print dialog cancelled: nothing printed, nothing said.
+    printFile.clear();
+    blocnotes->Imprimer();
+    EXPECT_EQ(errorBox.Messages.size(), 1u);
 }
 
 } // namespace

@@ -544,7 +544,7 @@ TEST(BuilderEntry, MissingFileIsAClearError)
         page.Builder.ParseHtmlFile(page.Parts(), "/no/such/page.htm");
         FAIL() << "no error";
     } catch (const EFileError& error) {
-        EXPECT_STREQ(error.what(), "Can't locate file: /no/such/page.htm");
+        EXPECT_STREQ(error.what(), "Fichier introuvable : /no/such/page.htm");
     }
     EXPECT_THROW(page.Builder.ParseTextFile(page.Parts(), "/no/such/file.txt"), EFileError);
     const QTemporaryDir folder;

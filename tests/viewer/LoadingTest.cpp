@@ -24,7 +24,7 @@ TEST_F(TLoadingTest, MissingFileChangesNothing)
         Pane().LoadHtmlFile(Folder() + "/x.htm#part");
         FAIL() << "no exception";
     } catch (const EFileError& error) {
-        EXPECT_EQ(std::string(error.what()), "Can't locate file: " + Folder() + "/x.htm");
+        EXPECT_EQ(std::string(error.what()), "Fichier introuvable : " + Folder() + "/x.htm");
     }
     EXPECT_EQ(Pane().CurrentFile(), page);
     EXPECT_EQ(Pane().VScrollPos(), 100);
@@ -44,7 +44,7 @@ TEST_F(TLoadingTest, AFolderCountsAsAMissingFile)
         Pane().LoadHtmlFile(folder);
         FAIL() << "no exception";
     } catch (const EFileError& error) {
-        EXPECT_EQ(std::string(error.what()), "Can't locate file: " + folder);
+        EXPECT_EQ(std::string(error.what()), "Fichier introuvable : " + folder);
     }
     EXPECT_THROW(Pane().LoadTextFile(Folder()), EFileError);
     EXPECT_EQ(Pane().CurrentFile(), page);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -77,12 +78,19 @@ TEST(French, QtsDialogsAndMenusAndTheProgramsFileDialogsSpeakIt)
         auto& details = *dialog.findChild<QTreeView*>("treeView");
         EXPECT_EQ(details.model()->headerData(0, Qt::Horizontal).toString(), "Nom");
         // The folder is read in the background.
-        const QModelIndex row = qobject_cast<QFileSystemModel*>(details.model())->index(QString::fromStdString(page));
+        const auto& shown = *qobject_cast<QAbstractProxyModel*>(details.model());
+        const auto& files = *qobject_cast<QFileSystemModel*>(shown.sourceModel());
+        const QModelIndex row = shown.mapFromSource(files.index(QString::fromStdString(page)));
         EXPECT_TRUE(QTest::qWaitFor([&] { return details.visualRect(row).isValid(); }));
         for (int column = 1; column < 4; ++column) {
             const QString text = row.siblingAtColumn(column).data().toString();
             EXPECT_GT(details.columnWidth(column), details.fontMetrics().horizontalAdvance(text)) << text.toStdString();
         }
+        // Sizes and dates are written the French way, whatever the system's locale.
+        const QLocale french(QLocale::French, QLocale::France);
+        EXPECT_EQ(row.siblingAtColumn(1).data().toString(), french.formattedDataSize(5000));
+        EXPECT_EQ(row.siblingAtColumn(3).data().toString(),
+                  french.toString(files.lastModified(files.index(QString::fromStdString(page))), QLocale::ShortFormat));
         dialog.reject();
     });
     EXPECT_FALSE(dialogs.AskOpenFileName(nullptr, {page, 1}));

@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QStatusTipEvent>
 #include <QTest>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -98,7 +99,7 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsShortcutsAndHints)
               QStringList({"&Calendrier", "C&alculatrice", "&Horloge", "&Bloc-notes"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Aide")), QStringList({"&A propos..."}));
 
-    // Every key is shown beside its menu item; Ctrl+W quits too.
+    // Every key is shown beside its menu item; Ctrl+Q quits too.
     QStringList keys;
     for (const QAction* menu : bar.actions())
         for (const QAction* action : menu->menu()->actions())
@@ -107,7 +108,7 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsShortcutsAndHints)
     EXPECT_EQ(keys, QStringList({"&Ouvrir... Ctrl+O", "&Quitter Alt+X", "Co&pier Ctrl+C",
                                  Text("&Tout s\xE9lectionner Ctrl+A"), "&Rechercher... Ctrl+F",
                                  Text("&Pr\xE9" "c\xE9" "dente Alt+Left"), "&Suivante Alt+Right", "&Recharger F5"}));
-    EXPECT_EQ(Commands().Quit->shortcuts().value(1), QKeySequence("Ctrl+W"));
+    EXPECT_EQ(Commands().Quit->shortcuts().value(1), QKeySequence("Ctrl+Q"));
 
     EXPECT_EQ(Commands().Save->statusTip(), "Enregistrer le fichier en cours");
     EXPECT_EQ(Commands().Font->statusTip(), Text("Police et couleurs par d\xE9" "faut"));
@@ -277,8 +278,45 @@ TEST_F(StandardKeysTest, EachKeyDoesItsCommand)
     EXPECT_EQ(QApplication::focusWidget(), &Viewer().AddressBox());
     EXPECT_EQ(Viewer().AddressBox().selectedText(), Viewer().AddressBox().text());
 
+    // Ctrl+W closes a document on the desktop: here it never quits.
+    Pane().setFocus();
     Press(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(Main().isVisible());
+    Press(Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(Main().isVisible());
+}
+
+TEST_F(StandardKeysTest, QuittingKeepsTheNotepadsTextForTheNextRun)
+{
+    const QString notes = QStringLiteral("Acheter du pain ") + QString(35000, u'n');
+    Dialogs.OnShowModal = [&notes](QDialog& notepad) {
+        notepad.show();
+        auto* text = notepad.findChild<QPlainTextEdit*>();
+        text->setPlainText(notes);
+        text->moveCursor(QTextCursor::End);
+        QTest::keyClicks(text, " fin");
+        return QDialog::Rejected;
+    };
+    Commands().Notepad->trigger();
+    // Quitting with the notepad still open.
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    Pane().setFocus();
+    Press(Qt::Key_X, Qt::AltModifier);
+    ASSERT_FALSE(Main().isVisible());
+    EXPECT_TRUE(Errors.Messages.empty());
+
+    Shell.reset();
+    Start();
+    QString shown;
+    Dialogs.OnShowModal = [&shown](QDialog& notepad) {
+        notepad.show();
+        shown = notepad.findChild<QPlainTextEdit*>()->toPlainText();
+        notepad.hide();
+        return QDialog::Rejected;
+    };
+    Commands().Notepad->trigger();
+    EXPECT_EQ(shown, notes + QStringLiteral(" fin"));
 }
 
 TEST_F(StandardKeysTest, ATextBoxKeepsTheKeysItUses)

@@ -97,14 +97,16 @@ TEST(Propriete, UnknownTypesAndMissingFilesAreShownAsSuch)
 
 TEST(ImageForm, ClientAreaIsTheBitmapAnd35PixelsMore)
 {
+    // A small picture stands in the middle of a window wide enough for the
+    // desktop's frame.
     TImageForm window;
     QImage bitmap(120, 80, QImage::Format_RGB32);
     bitmap.fill(Qt::red);
     window.SetBitmap(bitmap);
     window.show();
-    EXPECT_EQ(window.size(), QSize(120, 115));
-    EXPECT_EQ(window.findChild<QPushButton*>("closeButton")->x(), 30);
-    EXPECT_EQ(window.findChild<QLabel*>("image")->geometry(), QRect(0, 35, 120, 80));
+    EXPECT_EQ(window.size(), QSize(240, 115));
+    EXPECT_EQ(window.findChild<QPushButton*>("closeButton")->x(), 150);
+    EXPECT_EQ(window.findChild<QLabel*>("image")->geometry(), QRect(60, 35, 120, 80));
     window.close();
 
     bitmap = QImage(300, 20, QImage::Format_RGB32);
