@@ -4,6 +4,7 @@
 #include "engine/base/Cp1252.h"
 #include "engine/lexer/Lexer.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QDir>
 #include <QStandardPaths>
@@ -43,6 +44,11 @@ public:
     TStatement& Bind(int index, std::string_view text)
     {
         sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    TStatement& BindBlob(int index, const QByteArray& bytes)
+    {
+        sqlite3_bind_blob(statement_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
         return *this;
     }
     TStatement& Bind(int index, std::int64_t number)
@@ -98,10 +104,14 @@ std::string FailureText(int code)
     return std::string("l'index n'a pu être écrit : ") + sqlite3_errstr(code);
 }
 
-// Writes a page's text in rows of kChunkBytes, cut between UTF-8 characters.
+// Writes a page's text in rows of kChunkBytes, cut between UTF-8 characters:
+// each row compressed into `chunks`, and its words into the full-text index.
 class TChunkWriter {
 public:
-    TChunkWriter(TStatement& insert, std::int64_t page) : insert_(insert), page_(page) {}
+    TChunkWriter(sqlite3* db, TStatement& addChunk, TStatement& addText, std::int64_t page)
+        : db_(db), addChunk_(addChunk), addText_(addText), page_(page)
+    {
+    }
     void Add(std::string_view text)
     {
         pending_.append(text);
@@ -124,14 +134,28 @@ public:
 private:
     void Write(std::string_view body)
     {
-        insert_.Reset();
-        insert_.Bind(1, title_).Bind(2, body).Bind(3, page_).Step();
+        const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(body.data()), static_cast<qsizetype>(body.size()));
+        addChunk_.Reset();
+        addChunk_.Bind(1, page_).Bind(2, title_).BindBlob(3, packed).Step();
+        addText_.Reset();
+        addText_.Bind(1, static_cast<std::int64_t>(sqlite3_last_insert_rowid(db_))).Bind(2, title_).Bind(3, body).Step();
     }
-    TStatement& insert_;
+    sqlite3* db_;
+    TStatement& addChunk_;
+    TStatement& addText_;
     std::int64_t page_;
     std::string title_;
     std::string pending_;
 };
+
+// zef_unzip(BLOB): the text a chunk was compressed from.
+void UnzipFunction(sqlite3_context* context, int, sqlite3_value** values)
+{
+    const auto* bytes = static_cast<const uchar*>(sqlite3_value_blob(values[0]));
+    const int size = sqlite3_value_bytes(values[0]);
+    const QByteArray text = bytes ? qUncompress(bytes, size) : QByteArray();
+    sqlite3_result_text(context, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
 
 } // namespace
 
@@ -194,6 +218,8 @@ void TSearchIndex::Open()
         throw ESearchIndexError("impossible d'ouvrir l'index " + file_ + " : " + message);
     }
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_create_function(db_, "zef_unzip", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, UnzipFunction, nullptr,
+                            nullptr);
 }
 
 // A database of our version with sound pages, or an empty file to fill.
@@ -248,12 +274,21 @@ void TSearchIndex::Execute(const char* sql)
 void TSearchIndex::CreateTables()
 {
     Execute("PRAGMA journal_mode=WAL");
+    // With the log, a commit needs no wait for the disk: a crash may lose the
+    // last batches, never the index.
+    Execute("PRAGMA synchronous=NORMAL");
     Execute("BEGIN IMMEDIATE");
     try {
         Execute("CREATE TABLE IF NOT EXISTS pages(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE,"
                 " size INTEGER NOT NULL, modified INTEGER NOT NULL, title TEXT NOT NULL)");
-        Execute("CREATE VIRTUAL TABLE IF NOT EXISTS texts USING fts5(title, body, page UNINDEXED,"
-                " tokenize = 'unicode61 remove_diacritics 2')");
+        // The words are indexed, the text kept compressed beside them: the
+        // index reads it back through the view for snippets and deletions.
+        Execute("CREATE TABLE IF NOT EXISTS chunks(id INTEGER PRIMARY KEY, page INTEGER NOT NULL,"
+                " title TEXT NOT NULL, body BLOB NOT NULL)");
+        Execute("CREATE INDEX IF NOT EXISTS chunks_page ON chunks(page)");
+        Execute("CREATE VIEW IF NOT EXISTS chunk_texts AS SELECT id, title, zef_unzip(body) AS body FROM chunks");
+        Execute("CREATE VIRTUAL TABLE IF NOT EXISTS texts USING fts5(title, body, content = 'chunk_texts',"
+                " content_rowid = 'id', tokenize = 'unicode61 remove_diacritics 2')");
         Execute(("PRAGMA user_version = " + std::to_string(kVersion)).c_str());
         Execute("COMMIT");
     } catch (...) {
@@ -287,15 +322,19 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
         known[select.Text(1)] = {select.Integer(0), select.Integer(2), select.Integer(3)};
 
     TStatement removePage(db_, "DELETE FROM pages WHERE id = ?1");
-    TStatement removeText(db_, "DELETE FROM texts WHERE page = ?1");
+    // The index forgets a row given its words as they were indexed.
+    TStatement removeText(db_, "INSERT INTO texts(texts, rowid, title, body) SELECT 'delete', id, title, body"
+                               " FROM chunk_texts WHERE id IN (SELECT id FROM chunks WHERE page = ?1)");
+    TStatement removeChunks(db_, "DELETE FROM chunks WHERE page = ?1");
     TStatement addPage(db_, "INSERT INTO pages(path, size, modified, title) VALUES (?1, ?2, ?3, '')");
     TStatement setTitle(db_, "UPDATE pages SET title = ?2 WHERE id = ?1");
-    TStatement addText(db_, "INSERT INTO texts(title, body, page) VALUES (?1, ?2, ?3)");
+    TStatement addChunk(db_, "INSERT INTO chunks(page, title, body) VALUES (?1, ?2, ?3)");
+    TStatement addText(db_, "INSERT INTO texts(rowid, title, body) VALUES (?1, ?2, ?3)");
     const auto forget = [&](std::int64_t id) {
-        removeText.Reset();
-        removeText.Bind(1, id).Step();
-        removePage.Reset();
-        removePage.Bind(1, id).Step();
+        for (TStatement* statement : {&removeText, &removeChunks, &removePage}) {
+            statement->Reset();
+            statement->Bind(1, id).Step();
+        }
     };
 
     // Pages gone first, then each new or changed page, batch by batch.
@@ -335,7 +374,7 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
                 addPage.Reset();
                 addPage.Bind(1, page->Path).Bind(2, page->Size).Bind(3, page->ModifiedNs).Step();
                 const std::int64_t id = sqlite3_last_insert_rowid(db_);
-                TChunkWriter writer(addText, id);
+                TChunkWriter writer(db_, addChunk, addText, id);
                 const std::string title =
                     ReadPageText(page->Path, [&writer](std::string_view text) { writer.Add(text); });
                 writer.Finish(title);
@@ -388,20 +427,25 @@ std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::
     // Ranked rows first, without their snippets: a word found in many pages
     // makes snippets only for those shown. A large page's rows all point at
     // it; it is listed once, at its best row.
-    TStatement ranked(db_, (std::string("SELECT texts.rowid, pages.path, pages.title, bm25(texts, ") + kRankWeights +
-                            ") AS score FROM texts JOIN pages ON pages.id = texts.page"
-                            " WHERE texts MATCH ?1 AND pages.path >= ?2 AND pages.path < ?3 ORDER BY score")
+    TStatement ranked(db_, (std::string("SELECT rowid, bm25(texts, ") + kRankWeights +
+                            ") AS score FROM texts WHERE texts MATCH ?1 ORDER BY score")
                                .c_str());
-    ranked.Bind(1, match).Bind(2, from).Bind(3, to);
+    ranked.Bind(1, match);
+    TStatement pageOf(db_, "SELECT pages.path, pages.title FROM chunks JOIN pages ON pages.id = chunks.page"
+                           " WHERE chunks.id = ?1 AND pages.path >= ?2 AND pages.path < ?3");
     std::vector<std::int64_t> rows;
     std::set<std::string> listed;
     try {
         while (static_cast<int>(hits.size()) < limit && ranked.Step() == SQLITE_ROW) {
-            std::string path = ranked.Text(1);
+            pageOf.Reset();
+            pageOf.Bind(1, ranked.Integer(0)).Bind(2, from).Bind(3, to);
+            if (pageOf.Step() != SQLITE_ROW)
+                continue;
+            std::string path = pageOf.Text(0);
             if (!listed.insert(path).second)
                 continue;
             rows.push_back(ranked.Integer(0));
-            hits.push_back({RelativeToFolder(path, root), ranked.Text(2), {}, ranked.Real(3)});
+            hits.push_back({RelativeToFolder(path, root), pageOf.Text(1), {}, ranked.Real(1)});
         }
     } catch (const TStatement::TStepError& error) {
         if (error.Code != SQLITE_ERROR)

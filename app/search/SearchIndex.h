@@ -51,8 +51,9 @@ public:
     // The layout of the database; a file of another one is set aside.
     static constexpr int kVersion = 1;
     // A page's text is stored in rows of at most this many bytes, so that a
-    // very large page is read and written in bounded pieces.
-    static constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
+    // very large page is written in bounded pieces, and a snippet, which
+    // looks at every match in its row, stays quick.
+    static constexpr std::size_t kChunkBytes = std::size_t{8} << 10;
 
     // Done and total pages of an update.
     using TProgress = std::function<void(int done, int total)>;
