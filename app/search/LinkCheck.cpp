@@ -222,9 +222,14 @@ private:
             anchor = name.substr(hash + 1);
             name.resize(hash);
         }
-        // A page may be followed by a query, as the viewer reads links.
-        if (const std::size_t query = name.find('?'); query != std::string::npos)
-            name.resize(query);
+        // A program may be followed by its arguments, a page by a query: the
+        // viewer names the file by what comes before the first space, else
+        // before the first "?".
+        std::size_t split = name.find(' ');
+        if (split == std::string::npos)
+            split = name.find('?');
+        if (split != std::string::npos)
+            name.resize(split);
         const std::string target = name.empty() ? path : ExpandLinkToFile(name, {}, page.Base, path, fileNameCase_);
         if (!TargetExists(target))
             return reference.Kind;

@@ -277,6 +277,11 @@ void TSearchIndex::CreateTables()
     // With the log, a commit needs no wait for the disk: a crash may lose the
     // last batches, never the index.
     Execute("PRAGMA synchronous=NORMAL");
+    // An index of this version needs nothing written: opening it never waits
+    // for another program that is updating it.
+    TStatement version(db_, "PRAGMA user_version");
+    if (version.Step() == SQLITE_ROW && version.Integer(0) == kVersion)
+        return;
     Execute("BEGIN IMMEDIATE");
     try {
         Execute("CREATE TABLE IF NOT EXISTS pages(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE,"

@@ -19,6 +19,27 @@
 
 namespace {
 
+// The window's texts.
+constexpr const char* kFolderDialogCaption = "Dossier des pages";
+constexpr const char* kCaption = "Rechercher dans les pages";
+constexpr const char* kQueryLabel = "&Mots :";
+constexpr const char* kQueryHint = "des mots, \"une expression\", un début de mot*";
+constexpr const char* kFolderLabel = "Dossier :";
+constexpr const char* kBrowse = "&Parcourir...";
+constexpr const char* kCheckLinks = "&Vérifier les liens";
+constexpr const char* kResultsTab = "Résultats";
+constexpr const char* kBrokenLinksTab = "Liens brisés";
+constexpr const char* kCancel = "Annuler";
+constexpr const char* kNothingFound = "Aucune page trouvée";
+constexpr const char* kFound = "%1 page(s) trouvée(s)";
+constexpr const char* kIndexing = "Indexation : %1 / %2 pages";
+constexpr const char* kUpdating = "Mise à jour de l'index...";
+constexpr const char* kUpdateCancelled = "Mise à jour annulée : %1 page(s) indexée(s)";
+constexpr const char* kUpdated = "Index à jour : %1 page(s) lue(s), %2 inchangée(s), %3 retirée(s), %4 ignorée(s)";
+constexpr const char* kChecking = "Vérification des liens...";
+constexpr const char* kChecked = "%1 page(s) vérifiée(s), %2 lien(s) brisé(s)%3";
+constexpr const char* kCheckCancelled = " (vérification annulée)";
+
 constexpr int kWindowWidth = 760;
 constexpr int kWindowHeight = 480;
 constexpr int kTitleColumnWidth = 200;
@@ -50,7 +71,7 @@ std::string FullPath(const std::string& folder, const std::string& relative)
 
 std::optional<std::string> AskFolderWithDialog(QWidget* parent, const std::string& current)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(parent, QStringLiteral("Dossier des pages"), Utf8(current));
+    const QString chosen = QFileDialog::getExistingDirectory(parent, QString::fromUtf8(kFolderDialogCaption), Utf8(current));
     if (chosen.isEmpty())
         return std::nullopt;
     return chosen.toStdString();
@@ -73,28 +94,28 @@ TSearchWindow::TSearchWindow(QWidget* parent, std::string indexFile, TOpenPage o
     , openPage_(std::move(openPage))
     , askFolder_(AskFolderWithDialog)
 {
-    setWindowTitle(QStringLiteral("Rechercher dans les pages"));
+    setWindowTitle(QString::fromUtf8(kCaption));
     resize(kWindowWidth, kWindowHeight);
     auto* layout = new QVBoxLayout(this);
 
     auto* queryRow = new QHBoxLayout;
-    auto* queryLabel = new QLabel(QStringLiteral("&Mots :"), this);
+    auto* queryLabel = new QLabel(QString::fromUtf8(kQueryLabel), this);
     queryBox_ = new QLineEdit(this);
     queryBox_->setObjectName("queryBox");
-    queryBox_->setPlaceholderText(QStringLiteral("des mots, \"une expression\", un début de mot*"));
+    queryBox_->setPlaceholderText(QString::fromUtf8(kQueryHint));
     queryLabel->setBuddy(queryBox_);
     queryRow->addWidget(queryLabel);
     queryRow->addWidget(queryBox_, 1);
     layout->addLayout(queryRow);
 
     auto* folderRow = new QHBoxLayout;
-    folderRow->addWidget(new QLabel(QStringLiteral("Dossier :"), this));
+    folderRow->addWidget(new QLabel(QString::fromUtf8(kFolderLabel), this));
     folderLabel_ = new QLabel(this);
     folderLabel_->setObjectName("folderLabel");
     folderLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     folderRow->addWidget(folderLabel_, 1);
-    browseButton_ = new QPushButton(QStringLiteral("&Parcourir..."), this);
-    checkButton_ = new QPushButton(QStringLiteral("&Vérifier les liens"), this);
+    browseButton_ = new QPushButton(QString::fromUtf8(kBrowse), this);
+    checkButton_ = new QPushButton(QString::fromUtf8(kCheckLinks), this);
     checkButton_->setObjectName("checkButton");
     folderRow->addWidget(browseButton_);
     folderRow->addWidget(checkButton_);
@@ -113,14 +134,14 @@ TSearchWindow::TSearchWindow(QWidget* parent, std::string indexFile, TOpenPage o
         {QStringLiteral("Page"), QStringLiteral("Ligne"), QStringLiteral("Type"), QStringLiteral("Cible")});
     brokenLinks_->setRootIsDecorated(false);
     brokenLinks_->setColumnWidth(0, kPathColumnWidth);
-    tabs_->addTab(results_, QStringLiteral("Résultats"));
-    tabs_->addTab(brokenLinks_, QStringLiteral("Liens brisés"));
+    tabs_->addTab(results_, QString::fromUtf8(kResultsTab));
+    tabs_->addTab(brokenLinks_, QString::fromUtf8(kBrokenLinksTab));
     layout->addWidget(tabs_, 1);
 
     statusBar_ = new QStatusBar(this);
     progress_ = new QProgressBar(statusBar_);
     progress_->setMaximumWidth(200);
-    cancelButton_ = new QPushButton(QStringLiteral("Annuler"), statusBar_);
+    cancelButton_ = new QPushButton(QString::fromUtf8(kCancel), statusBar_);
     cancelButton_->setObjectName("cancelButton");
     statusBar_->addPermanentWidget(progress_);
     statusBar_->addPermanentWidget(cancelButton_);
@@ -219,8 +240,8 @@ void TSearchWindow::ShowResults()
         results_->setCurrentItem(results_->topLevelItem(0));
     tabs_->setCurrentWidget(results_);
     if (!Busy())
-        statusBar_->showMessage(hits.empty() ? QStringLiteral("Aucune page trouvée")
-                                             : QStringLiteral("%1 page(s) trouvée(s)").arg(hits.size()));
+        statusBar_->showMessage(hits.empty() ? QString::fromUtf8(kNothingFound)
+                                             : QString::fromUtf8(kFound).arg(hits.size()));
 }
 
 void TSearchWindow::OpenResult(QTreeWidgetItem* item)
@@ -277,29 +298,41 @@ void TSearchWindow::ShowProgress(int done, int total)
 {
     progress_->setRange(0, total);
     progress_->setValue(done);
-    statusBar_->showMessage(QStringLiteral("Indexation : %1 / %2 pages").arg(done).arg(total));
+    statusBar_->showMessage(QString::fromUtf8(kIndexing).arg(done).arg(total));
 }
 
 void TSearchWindow::StartUpdate()
 {
     if (!Index())
         return;
-    statusBar_->showMessage(QStringLiteral("Mise à jour de l'index..."));
-    RunInBackground([this, folder = folder_, file = indexFile_] {
+    statusBar_->showMessage(QString::fromUtf8(kUpdating));
+    const int number = ++workNumber_;
+    RunInBackground([this, number, folder = folder_, file = indexFile_] {
         TIndexReport report;
         try {
             TSearchIndex index(file);
             report = index.Update(
                 folder,
-                [this](int done, int total) {
-                    QMetaObject::invokeMethod(this, [this, done, total] { ShowProgress(done, total); },
-                                              Qt::QueuedConnection);
+                [this, number](int done, int total) {
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, number, done, total] {
+                            if (number == workNumber_)
+                                ShowProgress(done, total);
+                        },
+                        Qt::QueuedConnection);
                 },
                 &cancel_);
         } catch (const ESearchIndexError& error) {
             report.Failure = error.what();
         }
-        QMetaObject::invokeMethod(this, [this, report] { UpdateEnded(report); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, number, report] {
+                if (number == workNumber_)
+                    UpdateEnded(report);
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -311,9 +344,9 @@ void TSearchWindow::UpdateEnded(const TIndexReport& report)
     if (!report.Failure.empty())
         message = Utf8(report.Failure);
     else if (report.Cancelled)
-        message = QStringLiteral("Mise à jour annulée : %1 page(s) indexée(s)").arg(report.Indexed);
+        message = QString::fromUtf8(kUpdateCancelled).arg(report.Indexed);
     else
-        message = QStringLiteral("Index à jour : %1 page(s) lue(s), %2 inchangée(s), %3 retirée(s), %4 ignorée(s)")
+        message = QString::fromUtf8(kUpdated)
                       .arg(report.Indexed)
                       .arg(report.Unchanged)
                       .arg(report.Removed)
@@ -327,10 +360,17 @@ void TSearchWindow::CheckLinks()
         return;
     brokenLinks_->clear();
     tabs_->setCurrentWidget(brokenLinks_);
-    statusBar_->showMessage(QStringLiteral("Vérification des liens..."));
-    RunInBackground([this, folder = folder_] {
+    statusBar_->showMessage(QString::fromUtf8(kChecking));
+    const int number = ++workNumber_;
+    RunInBackground([this, number, folder = folder_] {
         const TLinkReport report = CheckFolderLinks(folder, &cancel_);
-        QMetaObject::invokeMethod(this, [this, report] { LinksChecked(report); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, number, report] {
+                if (number == workNumber_)
+                    LinksChecked(report);
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -349,8 +389,8 @@ void TSearchWindow::LinksChecked(const TLinkReport& report)
     }
     tabs_->setCurrentWidget(brokenLinks_);
     statusBar_->showMessage(
-        QStringLiteral("%1 page(s) vérifiée(s), %2 lien(s) brisé(s)%3")
+        QString::fromUtf8(kChecked)
             .arg(report.Pages)
             .arg(report.Broken.size())
-            .arg(report.Cancelled ? QStringLiteral(" (vérification annulée)") : QString()));
+            .arg(report.Cancelled ? QString::fromUtf8(kCheckCancelled) : QString()));
 }

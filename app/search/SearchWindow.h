@@ -53,6 +53,7 @@ public:
     QLineEdit& QueryBox() const { return *queryBox_; }
     QTreeWidget& Results() const { return *results_; }
     QTreeWidget& BrokenLinks() const { return *brokenLinks_; }
+    QPushButton& BrowseButton() const { return *browseButton_; }
     QPushButton& CheckButton() const { return *checkButton_; }
     QPushButton& CancelButton() const { return *cancelButton_; }
     QStatusBar& StatusBar() const { return *statusBar_; }
@@ -85,8 +86,9 @@ private:
     std::unique_ptr<TSearchIndex> index_;
     std::thread worker_;
     std::atomic<bool> cancel_ = false;
-    // Set when the index changed under the shown results.
-    bool updateAgain_ = false;
+    // Numbers each background work: the reports of one stopped for a newer
+    // one (another folder chosen) are dropped when they arrive.
+    int workNumber_ = 0;
 
     QLineEdit* queryBox_;
     QLabel* folderLabel_;

@@ -134,6 +134,21 @@ TEST_F(SearchWindowTest, TheUpdateRunsInTheBackgroundAndCanBeCancelled)
     window.Start(Folder.path().toStdString());
     window.WaitForWork();
     EXPECT_EQ(window.Results().topLevelItemCount(), TSearchWindow::kResultLimit);
+
+    // Another folder chosen while pages are read: the reading stops and
+    // starts over there, and the report of the stopped one is not shown.
+    Write("lot/p0.html", "<title>Changée</title>ardoise " + text + " encore");
+    const std::string other = Write("autre/seule.html", "<title>Seule</title>ardoise");
+    window.Start(Folder.path().toStdString());
+    EXPECT_TRUE(window.Busy());
+    window.SetAskFolder([&](QWidget*, const std::string&) {
+        return std::optional<std::string>(std::filesystem::path(other).parent_path().string());
+    });
+    QTest::mouseClick(&window.BrowseButton(), Qt::LeftButton);
+    window.WaitForWork();
+    EXPECT_EQ(window.Folder(), std::filesystem::path(other).parent_path().string());
+    ASSERT_EQ(window.Results().topLevelItemCount(), 1);
+    EXPECT_EQ(window.Results().topLevelItem(0)->text(1), QStringLiteral("seule.html"));
 }
 
 } // namespace
