@@ -302,6 +302,12 @@ void TSearchIndex::CreateTables()
     }
 }
 
+bool TSearchIndex::CheckIntegrity()
+{
+    return sqlite3_exec(db_, "INSERT INTO texts(texts, rank) VALUES ('integrity-check', 1)", nullptr, nullptr,
+                        nullptr) == SQLITE_OK;
+}
+
 void TSearchIndex::LimitPages(int pages)
 {
     Execute(("PRAGMA max_page_count = " + std::to_string(pages)).c_str());

@@ -84,6 +84,10 @@ public:
     // NOT; a query that is not valid is taken as plain words.
     std::vector<TSearchHit> Search(const std::string& folder, const std::string& query, int limit = 50);
 
+    // Whether the word index agrees with the stored text, row by row (the
+    // full-text engine's own check; it reads the whole index).
+    bool CheckIntegrity();
+
     // Keeps the database to this many pages of storage, as a full disk would.
     void LimitPages(int pages);
 

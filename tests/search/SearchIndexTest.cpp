@@ -116,6 +116,14 @@ TEST_F(SearchIndexTest, ChangedPagesAreReadAgainAndDeletedOnesForgotten)
     EXPECT_TRUE(index.Search(Site, "tomates").empty());
     EXPECT_TRUE(index.Search(Site, "basilic").empty());
     EXPECT_EQ(Paths(index.Search(Site, "pommes")), (std::vector<std::string>{"jardin.html"}));
+    // The words of the old texts went with them; a text dropped behind the
+    // index's back is seen.
+    EXPECT_TRUE(index.CheckIntegrity());
+    sqlite3* db = nullptr;
+    sqlite3_open(IndexFile.c_str(), &db);
+    sqlite3_exec(db, "DELETE FROM chunks WHERE id = (SELECT max(id) FROM chunks)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_FALSE(index.CheckIntegrity());
 }
 
 TEST_F(SearchIndexTest, HostileQueriesAreSearchedAsWords)
@@ -244,6 +252,10 @@ TEST_F(SearchIndexTest, LargePagesAreStoredInPieces)
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_EQ(hits[0].Title, "Long");
     EXPECT_EQ(Paths(index.Search(Site, "introuvable")), (std::vector<std::string>{"long.html"}));
+    std::filesystem::remove(Site + "/long.html");
+    index.Update(Site);
+    EXPECT_TRUE(index.Search(Site, "ligne").empty());
+    EXPECT_TRUE(index.CheckIntegrity());
 }
 
 TEST_F(SearchIndexTest, PageTextIsWhatTheViewerShows)
