@@ -182,15 +182,15 @@ std::string PlainWordsQuery(const std::string& query)
     return plain.toStdString();
 }
 
-TSearchIndex::TSearchIndex(std::string databaseFile) : file_(std::move(databaseFile))
+TSearchIndex::TSearchIndex(std::string databaseFile, TOpenCheck check) : file_(std::move(databaseFile))
 {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(file_).parent_path(), error);
     Open();
-    if (!IsUsable()) {
+    if (!IsUsable(check)) {
         SetAside();
         Open();
-        if (!IsUsable())
+        if (!IsUsable(check))
             throw ESearchIndexError("impossible de créer l'index " + file_);
     }
     CreateTables();
@@ -223,7 +223,7 @@ void TSearchIndex::Open()
 }
 
 // A database of our version with sound pages, or an empty file to fill.
-bool TSearchIndex::IsUsable()
+bool TSearchIndex::IsUsable(TOpenCheck check)
 {
     try {
         TStatement version(db_, "PRAGMA user_version");
@@ -233,8 +233,10 @@ bool TSearchIndex::IsUsable()
         tables.Step();
         if (found != kVersion && !(found == 0 && tables.Integer(0) == 0))
             return false;
-        TStatement check(db_, "PRAGMA quick_check");
-        return check.Step() == SQLITE_ROW && check.Text(0) == "ok";
+        if (check == TOpenCheck::Layout)
+            return true;
+        TStatement pages(db_, "PRAGMA quick_check");
+        return pages.Step() == SQLITE_ROW && pages.Text(0) == "ok";
     } catch (const ESearchIndexError&) {
         return false;
     }

@@ -10,6 +10,7 @@
 #include "app/search/PageFolder.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -58,11 +59,16 @@ public:
     // Done and total pages of an update.
     using TProgress = std::function<void(int done, int total)>;
 
+    // How much of the file is checked when it is opened: its header and
+    // layout only, or every page of it as well (which reads the whole file:
+    // for the background thread, not for a window).
+    enum class TOpenCheck : std::uint8_t { Layout, Pages };
+
     // Opens (or creates) the index file. A file that is damaged, of another
     // version or no database is renamed beside itself and a new one made;
     // Notice() then says so. Throws ESearchIndexError when no index can be
     // opened at all.
-    explicit TSearchIndex(std::string databaseFile);
+    explicit TSearchIndex(std::string databaseFile, TOpenCheck check = TOpenCheck::Pages);
     ~TSearchIndex();
     TSearchIndex(const TSearchIndex&) = delete;
     TSearchIndex& operator=(const TSearchIndex&) = delete;
@@ -93,7 +99,7 @@ public:
 
 private:
     void Open();
-    bool IsUsable();
+    bool IsUsable(TOpenCheck check);
     void SetAside();
     void CreateTables();
     void Execute(const char* sql);

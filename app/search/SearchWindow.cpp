@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -173,9 +174,11 @@ TSearchIndex* TSearchWindow::Index()
 {
     if (!index_) {
         try {
-            index_ = std::make_unique<TSearchIndex>(indexFile_);
-            if (!index_->Notice().empty())
-                statusBar_->showMessage(Utf8(index_->Notice()));
+            // The background update checks the whole file; the window, which
+            // must answer at once, its layout.
+            index_ = std::make_unique<TSearchIndex>(indexFile_, TSearchIndex::TOpenCheck::Layout);
+            // Said with the end of the update, whose messages would hide it.
+            notice_ = index_->Notice();
         } catch (const ESearchIndexError& error) {
             statusBar_->showMessage(Utf8(error.what()));
         }
@@ -309,8 +312,10 @@ void TSearchWindow::StartUpdate()
     const int number = ++workNumber_;
     RunInBackground([this, number, folder = folder_, file = indexFile_] {
         TIndexReport report;
+        std::string notice;
         try {
             TSearchIndex index(file);
+            notice = index.Notice();
             report = index.Update(
                 folder,
                 [this, number](int done, int total) {
@@ -328,25 +333,32 @@ void TSearchWindow::StartUpdate()
         }
         QMetaObject::invokeMethod(
             this,
-            [this, number, report] {
+            [this, number, report, notice] {
                 if (number == workNumber_)
-                    UpdateEnded(report);
+                    UpdateEnded(report, notice);
             },
             Qt::QueuedConnection);
     });
 }
 
-void TSearchWindow::UpdateEnded(const TIndexReport& report)
+void TSearchWindow::UpdateEnded(const TIndexReport& report, const std::string& notice)
 {
     EndWork();
+    // A file the update found damaged was set aside and made again: the
+    // window's connection still reads the old one.
+    if (!notice.empty())
+        index_.reset();
     ShowResults();
     QString message;
+    for (const std::string& said : {std::exchange(notice_, {}), notice})
+        if (!said.empty())
+            message += Utf8(said) + QLatin1Char(' ');
     if (!report.Failure.empty())
-        message = Utf8(report.Failure);
+        message += Utf8(report.Failure);
     else if (report.Cancelled)
-        message = QString::fromUtf8(kUpdateCancelled).arg(report.Indexed);
+        message += QString::fromUtf8(kUpdateCancelled).arg(report.Indexed);
     else
-        message = QString::fromUtf8(kUpdated)
+        message += QString::fromUtf8(kUpdated)
                       .arg(report.Indexed)
                       .arg(report.Unchanged)
                       .arg(report.Removed)

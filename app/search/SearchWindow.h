@@ -72,7 +72,7 @@ private:
     void Browse();
     void CheckLinks();
     void StartUpdate();
-    void UpdateEnded(const TIndexReport& report);
+    void UpdateEnded(const TIndexReport& report, const std::string& notice);
     void LinksChecked(const TLinkReport& report);
     template <typename TWork> void RunInBackground(TWork work);
     void EndWork();
@@ -84,6 +84,8 @@ private:
     TAskFolder askFolder_;
     std::string folder_;
     std::unique_ptr<TSearchIndex> index_;
+    // What opening the index had to say (a damaged file set aside).
+    std::string notice_;
     std::thread worker_;
     std::atomic<bool> cancel_ = false;
     // Numbers each background work: the reports of one stopped for a newer

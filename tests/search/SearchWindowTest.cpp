@@ -152,3 +152,21 @@ TEST_F(SearchWindowTest, TheUpdateRunsInTheBackgroundAndCanBeCancelled)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SearchWindowTest, ADamagedIndexIsSetAsideWithAMessage)
+{
+    const std::string start = Write("page.html", "<title>Page</title>Du texte retrouvé.");
+    const std::filesystem::path index = Cache.filePath("zefweb/pages.sqlite").toStdString();
+    std::filesystem::create_directories(index.parent_path());
+    std::ofstream(index, std::ios::binary) << "ceci n'est pas une base";
+    Start({start});
+    TSearchWindow& window = OpenSearchWindow();
+    EXPECT_TRUE(window.StatusBar().currentMessage().startsWith(QString::fromUtf8("L'index était abîmé")))
+        << window.StatusBar().currentMessage().toStdString();
+    window.QueryBox().setText(QStringLiteral("retrouve"));
+    EXPECT_EQ(window.Results().topLevelItemCount(), 1);
+}
+
+} // namespace
