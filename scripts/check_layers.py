@@ -42,8 +42,9 @@ LAYERS = {
     # includes find their files as pages name files (link names, letter case).
     "app/files": ["engine/base", "engine/lexer"],
     "app/desktop": ["engine/base"],
-    "app/batch": ENGINE_ALL + ["engine/ui", "app/files"],
-    "app/window": ENGINE_ALL + ["engine/ui", "accessories", "app/files", "app/desktop"],
+    "app/search": ENGINE_ALL + ["engine/ui", "app/files"],
+    "app/batch": ENGINE_ALL + ["engine/ui", "app/files", "app/search"],
+    "app/window": ENGINE_ALL + ["engine/ui", "accessories", "app/files", "app/desktop", "app/search"],
     "app": ["app/window", "app/batch"],
 }
 

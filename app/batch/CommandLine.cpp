@@ -3,6 +3,7 @@
 #include "app/batch/BatchOptions.h"
 #include "app/batch/BatchViewer.h"
 #include "app/batch/DumpCommand.h"
+#include "app/batch/SearchCommands.h"
 #include "app/files/PageExport.h"
 #include "engine/base/Cp1252.h"
 #include "engine/lexer/TokenDump.h"
@@ -33,7 +34,14 @@ const char* const kHelpText =
     "                    que donnent les commentaires DATE et TIME (sinon ZEF_DATE,\n"
     "                    sinon l'horloge)\n"
     "  --png             avec --render, --text, --bench et --dump : les images PNG\n"
-    "                    sont affichées (sans elle, elles donnent l'image d'erreur)\n";
+    "                    sont affichées (sans elle, elles donnent l'image d'erreur)\n"
+    "  --index DOSSIER   met à jour l'index des pages du dossier (et de ses sous-dossiers)\n"
+    "  --search DOSSIER MOTS... [--limit N]\n"
+    "                    cherche les mots dans les pages du dossier : rang, chemin, titre,\n"
+    "                    extrait (code de sortie 1 quand rien n'est trouvé)\n"
+    "  --check-links DOSSIER\n"
+    "                    liste les liens, images, fonds, inclusions et ancres introuvables\n"
+    "                    (code de sortie 1 quand il y en a)\n";
 
 namespace {
 
@@ -93,6 +101,12 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         return BenchCommand(arguments, out, err);
     if (arguments[0] == "--dump")
         return DumpCommand(arguments, out, err);
+    if (arguments[0] == "--index")
+        return IndexCommand(arguments, out, err);
+    if (arguments[0] == "--search")
+        return SearchCommand(arguments, out, err);
+    if (arguments[0] == "--check-links")
+        return CheckLinksCommand(arguments, out, err);
     err << "zefweb: option inconnue : " << arguments[0] << "\n\n" << kHelpText;
     return 2;
 }

@@ -13,6 +13,8 @@ constexpr const char* kShortDateFormat = "dd/MM/yyyy";
 constexpr const char* kLongTimeFormat = "HH:mm:ss";
 constexpr std::string_view kFileParameter = "FILE=\"";
 
+} // namespace
+
 // The name of FILE="name" when it is the first parameter, else nothing.
 std::optional<std::string> IncludedFileName(const std::vector<std::string>& params)
 {
@@ -22,8 +24,6 @@ std::optional<std::string> IncludedFileName(const std::vector<std::string>& para
     name.resize(std::min(name.size(), name.find('"')));
     return Cp1252ToUtf8IfNeeded(name);
 }
-
-} // namespace
 
 std::optional<QDateTime> ParseFixedMoment(std::string_view text)
 {

@@ -27,6 +27,10 @@ constexpr const char* kFixedMomentVariable = "ZEF_DATE";
 // "dd/mm/yyyy HH:mm:ss" as a moment; nothing when the text is no such moment.
 std::optional<QDateTime> ParseFixedMoment(std::string_view text);
 
+// The file an INCLUDE command names: FILE="name" as its first parameter (cut
+// to TPageIncludes::kMaxNameLength, in UTF-8), else nothing.
+std::optional<std::string> IncludedFileName(const std::vector<std::string>& params);
+
 class TPageIncludes {
 public:
     // File names are cut to this many characters.

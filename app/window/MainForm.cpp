@@ -5,6 +5,8 @@
 #include "app/window/AboutBox.h"
 #include "app/window/Editeur.h"
 #include "app/files/FileNameText.h"
+#include "app/search/PageText.h"
+#include "app/search/SearchWindow.h"
 #include "app/window/ToolPictures.h"
 #include "app/window/Viewer.h"
 #include "accessories/Blocnotes.h"
@@ -18,6 +20,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMdiArea>
@@ -52,6 +55,7 @@ constexpr TMenuText kQuit{"&Quitter", "Quitter l'application"};
 constexpr TMenuText kCopy{"Co&pier", "Copier"};
 constexpr TMenuText kSelectAll{"&Tout sélectionner", "Tout sélectionner"};
 constexpr TMenuText kFind{"&Rechercher...", "Rechercher"};
+constexpr TMenuText kSearchPages{"Rechercher dans les pa&ges...", "Rechercher dans les pages d'un dossier"};
 constexpr TMenuText kSource{"&Source", "Voir source"};
 constexpr TMenuText kBack{"&Précédente", "Page précédente"};
 constexpr TMenuText kForward{"&Suivante", "Page suivante"};
@@ -170,6 +174,8 @@ void TMainForm::CreateMenus()
     commands_.EditMenu->addSeparator();
     commands_.Find = AddCommand(commands_.EditMenu, kFind);
     connect(commands_.Find, &QAction::triggered, this, &TMainForm::FindCommand);
+    commands_.SearchPages = AddCommand(commands_.EditMenu, kSearchPages);
+    connect(commands_.SearchPages, &QAction::triggered, this, &TMainForm::SearchPagesCommand);
     commands_.EditMenu->addSeparator();
     commands_.Source = AddCommand(commands_.EditMenu, kSource);
     connect(commands_.Source, &QAction::triggered, this, &TMainForm::SourceCommand);
@@ -247,7 +253,10 @@ void TMainForm::CreateShortcuts()
     commands_.GoToAddress = new QAction(this);
     commands_.GoToAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(commands_.GoToAddress, &QAction::triggered, this, [this] { windows_.Viewer->ActiverAdresse(); });
-    addActions({commands_.FindNext, commands_.GoToAddress});
+    // Searching the pages of a folder needs no page shown: its key works
+    // while the "Edition" menu waits for a first file.
+    commands_.SearchPages->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    addActions({commands_.FindNext, commands_.GoToAddress, commands_.SearchPages});
 
     // The page commands wait for a first file.
     for (QAction* action : {commands_.Save, commands_.Properties, commands_.Copy, commands_.SelectAll,
@@ -470,6 +479,31 @@ void TMainForm::SelectAllCommand() { windows_.Viewer->Toutsel(); }
 void TMainForm::FindCommand() { windows_.Viewer->Rechercher(); }
 void TMainForm::FindNextCommand() { windows_.Viewer->RechercherSuivant(); }
 void TMainForm::SourceCommand() { windows_.Viewer->Source(); }
+
+// The folder of the page shown, else the one the program started in.
+void TMainForm::SearchPagesCommand()
+{
+    if (!searchWindow_)
+        searchWindow_ = new TSearchWindow(this, TSearchIndex::DefaultFile(),
+                                          [this](const std::string& path, const std::string& found, int line) {
+                                              OpenFoundPage(path, found, line);
+                                          });
+    const std::string& shown = windows_.Viewer->Pane().CurrentFile();
+    searchWindow_->Start(shown.empty() ? startupFolder_ : QFileInfo(QString::fromStdString(shown)).absolutePath().toStdString());
+}
+
+// The page of a result or a broken link, its match or link text marked as
+// the find command marks it.
+void TMainForm::OpenFoundPage(const std::string& path, const std::string& found, int line)
+{
+    windows_.Viewer->Ouvrir({path, IsPlainTextPage(path) ? 3 : 1});
+    Valide();
+    if (!found.empty())
+        windows_.Viewer->Pane().Find(QStringToCp1252(QString::fromStdString(found)), false);
+    if (line > 0)
+        SetStatusText(QStringLiteral("%1, ligne %2").arg(FileNameForDisplay(path)).arg(line));
+    activateWindow();
+}
 void TMainForm::BackCommand() { windows_.Viewer->Precedent(); }
 void TMainForm::ForwardCommand() { windows_.Viewer->Suivant(); }
 void TMainForm::ReloadCommand() { windows_.Viewer->Recharger(); }

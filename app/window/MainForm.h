@@ -18,6 +18,7 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QToolButton;
+class TSearchWindow;
 
 // The commands of the menus and the tool bar, for the document window and tests.
 struct TMainCommands {
@@ -32,6 +33,7 @@ struct TMainCommands {
     QAction* SelectAll = nullptr;
     QAction* Find = nullptr;
     QAction* FindNext = nullptr;     // F3, in no menu
+    QAction* SearchPages = nullptr;
     QAction* GoToAddress = nullptr;  // Ctrl+L, in no menu
     QAction* Source = nullptr;
     QAction* Back = nullptr;
@@ -88,6 +90,8 @@ public:
     QLabel& StatusPanel(int index) const { return index == 0 ? *hintPanel_ : *clockPanel_; }
     const std::string& StartupFolder() const { return startupFolder_; }
     const std::string& HelpFileName() const { return helpFileName_; }
+    // "Rechercher dans les pages", made when first asked for; null before.
+    TSearchWindow* SearchWindow() const { return searchWindow_; }
     // The program's own file failed its check: the message loop is told to
     // end, with exit code 1.
     bool EndRequested() const { return endRequested_; }
@@ -118,6 +122,8 @@ private:
     void SelectAllCommand();
     void FindCommand();
     void FindNextCommand();
+    void SearchPagesCommand();
+    void OpenFoundPage(const std::string& path, const std::string& found, int line);
     void SourceCommand();
     void BackCommand();
     void ForwardCommand();
@@ -137,6 +143,7 @@ private:
     QLabel* clockPanel_ = nullptr;
     QTimer clockTimer_;
     TOpenChoice lastOpen_;
+    TSearchWindow* searchWindow_ = nullptr;
     std::string startupFolder_;
     std::string helpFileName_;
     bool shownBefore_ = false;

@@ -35,7 +35,7 @@ constexpr std::size_t kTrimThreshold = 16 * 1024 * 1024;
 
 // The bytes of chunks taken since the last release: many mean a large page,
 // whose memory, once freed, is worth handing back.
-std::size_t takenBytes = 0;
+thread_local std::size_t takenBytes = 0;
 
 struct TFreeBlock {
     TFreeBlock* Next;
@@ -98,8 +98,10 @@ std::size_t BlockSize(std::size_t size)
 TSizeClass& ClassOf(std::size_t blockSize)
 {
     // Never destroyed: objects of static storage may give blocks back after
-    // the end of main.
-    static auto* classes = new std::array<TSizeClass, kLargestBlock / kGrain>;
+    // the end of main. Each thread has its own classes, so a page built on a
+    // worker thread (the search index reads pages so) takes no lock and
+    // meets no other thread's blocks; it is freed on the thread that built it.
+    static thread_local auto* classes = new std::array<TSizeClass, kLargestBlock / kGrain>;
     return (*classes)[blockSize / kGrain - 1];
 }
 

@@ -3,7 +3,8 @@
 // one size are cut from large chunks and kept on a free list, without the
 // bytes of bookkeeping the general allocator adds to every block. A size's
 // chunks go back when its last block does, so closing a large page gives its
-// memory back. The engine works on one thread: the pool takes no lock.
+// memory back. Each thread has its own pool, which takes no lock: a block
+// goes back on the thread that took it.
 
 #include <cstddef>
 

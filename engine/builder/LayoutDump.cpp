@@ -249,13 +249,6 @@ private:
     std::string pageFolder_;
 };
 
-void SetViewerDefaults(TSectionList& document)
-{
-    document.ShowImages = true;
-    document.SetFonts(kDefaultFontName, kDefaultFixedFontName, kDefaultBackground, kDefaultLinkColor,
-                      kDefaultFontColor, kDefaultFontSize);
-}
-
 std::string FullPath(const std::string& fileName)
 {
     return QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
@@ -346,6 +339,13 @@ void TDumpWriter::WriteTable(const ThtmlTable& table, int y, int depth)
 }
 
 } // namespace
+
+void SetViewerDefaults(TSectionList& document)
+{
+    document.ShowImages = true;
+    document.SetFonts(kDefaultFontName, kDefaultFixedFontName, kDefaultBackground, kDefaultLinkColor,
+                      kDefaultFontColor, kDefaultFontSize);
+}
 
 void WriteLayoutDump(const TSectionList& document, const THtmlBuilder& builder, const TAnchorList& anchors,
                      std::ostream& out, std::string_view pageFolder)

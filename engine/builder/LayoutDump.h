@@ -24,6 +24,10 @@ struct TDumpOptions {
     TPngPictures Png = TPngPictures::Refused;
 };
 
+// The viewer's default fonts, colours and pictures, set on a new document
+// before a build.
+void SetViewerDefaults(TSectionList& document);
+
 // The viewer's default margins, in pixels.
 constexpr int kDumpMarginWidth = 10;
 constexpr int kDumpMarginHeight = 5;

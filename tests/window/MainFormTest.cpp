@@ -90,7 +90,8 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsShortcutsAndHints)
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Fichier")),
               QStringList({"&Ouvrir...", "&Enregistrer", "-", Text("&Propri\xE9t\xE9s"), "-", "&Quitter"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Edition")),
-              QStringList({"Co&pier", Text("&Tout s\xE9lectionner"), "-", "&Rechercher...", "-", "&Source"}));
+              QStringList({"Co&pier", Text("&Tout s\xE9lectionner"), "-", "&Rechercher...",
+                           "Rechercher dans les pa&ges...", "-", "&Source"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Navigation")),
               QStringList({Text("&Pr\xE9" "c\xE9" "dente"), "&Suivante", "-", "&Recharger"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Options")),
@@ -107,6 +108,7 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsShortcutsAndHints)
                 keys << action->text() + " " + action->shortcut().toString();
     EXPECT_EQ(keys, QStringList({"&Ouvrir... Ctrl+O", "&Quitter Alt+X", "Co&pier Ctrl+C",
                                  Text("&Tout s\xE9lectionner Ctrl+A"), "&Rechercher... Ctrl+F",
+                                 "Rechercher dans les pa&ges... Ctrl+Shift+F",
                                  Text("&Pr\xE9" "c\xE9" "dente Alt+Left"), "&Suivante Alt+Right", "&Recharger F5"}));
     EXPECT_EQ(Commands().Quit->shortcuts().value(1), QKeySequence("Ctrl+Q"));
 

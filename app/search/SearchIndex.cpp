@@ -1,0 +1,489 @@
+#include "app/search/SearchIndex.h"
+
+#include "app/search/PageText.h"
+#include "engine/base/Cp1252.h"
+#include "engine/lexer/Lexer.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QDir>
+#include <QStandardPaths>
+#include <QString>
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <utility>
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+// A batch of pages is committed at once: fewer commits, and a cancelled or
+// failed update keeps every batch before it.
+constexpr int kPagesPerCommit = 200;
+// The title weighs this many times the text in the ranking.
+constexpr const char* kRankWeights = "10.0, 1.0";
+constexpr int kSnippetWords = 16;
+
+// A prepared statement, finalised when it goes.
+class TStatement {
+public:
+    TStatement(sqlite3* db, const char* sql) : db_(db)
+    {
+        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK)
+            throw ESearchIndexError(sqlite3_errmsg(db));
+    }
+    ~TStatement() { sqlite3_finalize(statement_); }
+    TStatement(const TStatement&) = delete;
+    TStatement& operator=(const TStatement&) = delete;
+
+    TStatement& Bind(int index, std::string_view text)
+    {
+        sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    TStatement& BindBlob(int index, const QByteArray& bytes)
+    {
+        sqlite3_bind_blob(statement_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    TStatement& Bind(int index, std::int64_t number)
+    {
+        sqlite3_bind_int64(statement_, index, number);
+        return *this;
+    }
+    // SQLITE_ROW or SQLITE_DONE; any other code throws unless asked for.
+    int Step()
+    {
+        const int code = sqlite3_step(statement_);
+        if (code != SQLITE_ROW && code != SQLITE_DONE)
+            throw TStepError(code, sqlite3_errmsg(db_));
+        return code;
+    }
+    void Reset()
+    {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+    }
+    std::int64_t Integer(int column) const { return sqlite3_column_int64(statement_, column); }
+    double Real(int column) const { return sqlite3_column_double(statement_, column); }
+    std::string Text(int column) const
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+        return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement_, column))) : std::string();
+    }
+
+    struct TStepError : ESearchIndexError {
+        TStepError(int code, const char* message) : ESearchIndexError(message), Code(code) {}
+        int Code;
+    };
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* statement_ = nullptr;
+};
+
+// The paths below a folder are those in [folder + "/", folder + "0"): "0"
+// follows "/" in byte order.
+std::pair<std::string, std::string> PathRange(const std::string& folder)
+{
+    const std::string start = folder == "/" ? folder : folder + "/";
+    std::string end = start;
+    end.back() = '0';
+    return {start, end};
+}
+
+std::string FailureText(int code)
+{
+    if (code == SQLITE_FULL)
+        return "le disque est plein : l'index n'a été mis à jour qu'en partie";
+    return std::string("l'index n'a pu être écrit : ") + sqlite3_errstr(code);
+}
+
+// Writes a page's text in rows of kChunkBytes, cut between UTF-8 characters:
+// each row compressed into `chunks`, and its words into the full-text index.
+class TChunkWriter {
+public:
+    TChunkWriter(sqlite3* db, TStatement& addChunk, TStatement& addText, std::int64_t page)
+        : db_(db), addChunk_(addChunk), addText_(addText), page_(page)
+    {
+    }
+    void Add(std::string_view text)
+    {
+        pending_.append(text);
+        while (pending_.size() >= TSearchIndex::kChunkBytes) {
+            std::size_t cut = TSearchIndex::kChunkBytes;
+            while (cut > 0 && (static_cast<unsigned char>(pending_[cut]) & 0xC0) == 0x80)
+                --cut;
+            Write(std::string_view(pending_).substr(0, cut));
+            pending_.erase(0, cut);
+        }
+    }
+    // The last row, with the title: written last so that the title is known.
+    void Finish(const std::string& title)
+    {
+        title_ = title;
+        Write(pending_);
+        pending_.clear();
+    }
+
+private:
+    void Write(std::string_view body)
+    {
+        const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(body.data()), static_cast<qsizetype>(body.size()));
+        addChunk_.Reset();
+        addChunk_.Bind(1, page_).Bind(2, title_).BindBlob(3, packed).Step();
+        addText_.Reset();
+        addText_.Bind(1, static_cast<std::int64_t>(sqlite3_last_insert_rowid(db_))).Bind(2, title_).Bind(3, body).Step();
+    }
+    sqlite3* db_;
+    TStatement& addChunk_;
+    TStatement& addText_;
+    std::int64_t page_;
+    std::string title_;
+    std::string pending_;
+};
+
+// zef_unzip(BLOB): the text a chunk was compressed from.
+void UnzipFunction(sqlite3_context* context, int, sqlite3_value** values)
+{
+    const auto* bytes = static_cast<const uchar*>(sqlite3_value_blob(values[0]));
+    const int size = sqlite3_value_bytes(values[0]);
+    const QByteArray text = bytes ? qUncompress(bytes, size) : QByteArray();
+    sqlite3_result_text(context, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+std::string PlainWordsQuery(const std::string& query)
+{
+    const QString text = QString::fromUtf8(query);
+    QString plain;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (!text[i].isLetterOrNumber()) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < text.size() && (text[end].isLetterOrNumber() || text[end].isMark()))
+            ++end;
+        if (!plain.isEmpty())
+            plain += QLatin1Char(' ');
+        plain += QLatin1Char('"') + text.mid(i, end - i) + QLatin1Char('"');
+        if (end < text.size() && text[end] == QLatin1Char('*'))
+            plain += QLatin1Char('*');
+        i = end;
+    }
+    return plain.toStdString();
+}
+
+TSearchIndex::TSearchIndex(std::string databaseFile, TOpenCheck check) : file_(std::move(databaseFile))
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(file_).parent_path(), error);
+    Open();
+    if (!IsUsable(check)) {
+        SetAside();
+        Open();
+        if (!IsUsable(check))
+            throw ESearchIndexError("impossible de créer l'index " + file_);
+    }
+    CreateTables();
+}
+
+TSearchIndex::~TSearchIndex()
+{
+    sqlite3_close_v2(db_);
+}
+
+std::string TSearchIndex::DefaultFile()
+{
+    // The window and the command line share it whatever the program is called.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return (cache + QStringLiteral("/zefweb/pages.sqlite")).toStdString();
+}
+
+void TSearchIndex::Open()
+{
+    if (sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        const std::string message = db_ ? sqlite3_errmsg(db_) : "mémoire épuisée";
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw ESearchIndexError("impossible d'ouvrir l'index " + file_ + " : " + message);
+    }
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_create_function(db_, "zef_unzip", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, UnzipFunction, nullptr,
+                            nullptr);
+}
+
+// A database of our version with sound pages, or an empty file to fill.
+bool TSearchIndex::IsUsable(TOpenCheck check)
+{
+    try {
+        TStatement version(db_, "PRAGMA user_version");
+        version.Step();
+        const std::int64_t found = version.Integer(0);
+        TStatement tables(db_, "SELECT count(*) FROM sqlite_schema");
+        tables.Step();
+        if (found != kVersion && !(found == 0 && tables.Integer(0) == 0))
+            return false;
+        if (check == TOpenCheck::Layout)
+            return true;
+        TStatement pages(db_, "PRAGMA quick_check");
+        return pages.Step() == SQLITE_ROW && pages.Text(0) == "ok";
+    } catch (const ESearchIndexError&) {
+        return false;
+    }
+}
+
+void TSearchIndex::SetAside()
+{
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    const std::string stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")).toStdString();
+    std::string aside = file_ + ".abime-" + stamp;
+    // Nothing set aside before is replaced.
+    for (int other = 2; std::filesystem::exists(aside); ++other)
+        aside = file_ + ".abime-" + stamp + "-" + std::to_string(other);
+    std::error_code error;
+    std::filesystem::rename(file_, aside, error);
+    if (error)
+        throw ESearchIndexError("l'index " + file_ + " est abîmé et n'a pu être mis de côté : " + error.message());
+    // The log belongs to the file set aside; the shared-memory file is
+    // rebuilt from it.
+    std::filesystem::rename(file_ + "-wal", aside + "-wal", error);
+    std::filesystem::remove(file_ + "-shm", error);
+    notice_ = "L'index était abîmé ou d'une autre version : il a été mis de côté (" + aside + ") et refait.";
+}
+
+void TSearchIndex::Execute(const char* sql)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message ? message : "erreur inconnue";
+        sqlite3_free(message);
+        throw ESearchIndexError("index " + file_ + " : " + text);
+    }
+}
+
+void TSearchIndex::CreateTables()
+{
+    Execute("PRAGMA journal_mode=WAL");
+    // With the log, a commit needs no wait for the disk: a crash may lose the
+    // last batches, never the index.
+    Execute("PRAGMA synchronous=NORMAL");
+    // An index of this version needs nothing written: opening it never waits
+    // for another program that is updating it.
+    TStatement version(db_, "PRAGMA user_version");
+    if (version.Step() == SQLITE_ROW && version.Integer(0) == kVersion)
+        return;
+    Execute("BEGIN IMMEDIATE");
+    try {
+        Execute("CREATE TABLE IF NOT EXISTS pages(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE,"
+                " size INTEGER NOT NULL, modified INTEGER NOT NULL, title TEXT NOT NULL)");
+        // The words are indexed, the text kept compressed beside them: the
+        // index reads it back through the view for snippets and deletions.
+        Execute("CREATE TABLE IF NOT EXISTS chunks(id INTEGER PRIMARY KEY, page INTEGER NOT NULL,"
+                " title TEXT NOT NULL, body BLOB NOT NULL)");
+        Execute("CREATE INDEX IF NOT EXISTS chunks_page ON chunks(page)");
+        Execute("CREATE VIEW IF NOT EXISTS chunk_texts AS SELECT id, title, zef_unzip(body) AS body FROM chunks");
+        Execute("CREATE VIRTUAL TABLE IF NOT EXISTS texts USING fts5(title, body, content = 'chunk_texts',"
+                " content_rowid = 'id', tokenize = 'unicode61 remove_diacritics 2')");
+        Execute(("PRAGMA user_version = " + std::to_string(kVersion)).c_str());
+        Execute("COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+bool TSearchIndex::CheckIntegrity()
+{
+    return sqlite3_exec(db_, "INSERT INTO texts(texts, rank) VALUES ('integrity-check', 1)", nullptr, nullptr,
+                        nullptr) == SQLITE_OK;
+}
+
+void TSearchIndex::LimitPages(int pages)
+{
+    Execute(("PRAGMA max_page_count = " + std::to_string(pages)).c_str());
+}
+
+TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& progress,
+                                  const std::atomic<bool>* cancel)
+{
+    const auto started = std::chrono::steady_clock::now();
+    const std::string root = NormalFolder(folder);
+    TPageFolderListing listing = ListPageFolder(root);
+    TIndexReport report;
+    report.Skipped = std::move(listing.Skipped);
+
+    struct TKnown {
+        std::int64_t Id, Size, Modified;
+    };
+    std::map<std::string, TKnown> known;
+    const auto [from, to] = PathRange(root);
+    TStatement select(db_, "SELECT id, path, size, modified FROM pages WHERE path >= ?1 AND path < ?2");
+    select.Bind(1, from).Bind(2, to);
+    while (select.Step() == SQLITE_ROW)
+        known[select.Text(1)] = {select.Integer(0), select.Integer(2), select.Integer(3)};
+
+    TStatement removePage(db_, "DELETE FROM pages WHERE id = ?1");
+    // The index forgets a row given its words as they were indexed.
+    TStatement removeText(db_, "INSERT INTO texts(texts, rowid, title, body) SELECT 'delete', id, title, body"
+                               " FROM chunk_texts WHERE id IN (SELECT id FROM chunks WHERE page = ?1)");
+    TStatement removeChunks(db_, "DELETE FROM chunks WHERE page = ?1");
+    TStatement addPage(db_, "INSERT INTO pages(path, size, modified, title) VALUES (?1, ?2, ?3, '')");
+    TStatement setTitle(db_, "UPDATE pages SET title = ?2 WHERE id = ?1");
+    TStatement addChunk(db_, "INSERT INTO chunks(page, title, body) VALUES (?1, ?2, ?3)");
+    TStatement addText(db_, "INSERT INTO texts(rowid, title, body) VALUES (?1, ?2, ?3)");
+    const auto forget = [&](std::int64_t id) {
+        for (TStatement* statement : {&removeText, &removeChunks, &removePage}) {
+            statement->Reset();
+            statement->Bind(1, id).Step();
+        }
+    };
+
+    // Pages gone first, then each new or changed page, batch by batch.
+    std::set<std::string> present;
+    for (const TFoundPage& page : listing.Pages)
+        present.insert(page.Path);
+    std::vector<const TFoundPage*> toRead;
+    for (const TFoundPage& page : listing.Pages) {
+        const auto old = known.find(page.Path);
+        if (old != known.end() && old->second.Size == page.Size && old->second.Modified == page.ModifiedNs)
+            ++report.Unchanged;
+        else
+            toRead.push_back(&page);
+    }
+    const int total = static_cast<int>(toRead.size());
+    bool inTransaction = false;
+    try {
+        Execute("BEGIN IMMEDIATE");
+        inTransaction = true;
+        for (const auto& [path, page] : known)
+            if (!present.contains(path)) {
+                forget(page.Id);
+                ++report.Removed;
+            }
+        int done = 0;
+        for (const TFoundPage* page : toRead) {
+            if (cancel && cancel->load()) {
+                report.Cancelled = true;
+                break;
+            }
+            if (const auto old = known.find(page->Path); old != known.end())
+                forget(old->second.Id);
+            const int savepoint = sqlite3_exec(db_, "SAVEPOINT page", nullptr, nullptr, nullptr);
+            if (savepoint != SQLITE_OK)
+                throw TStatement::TStepError(savepoint, sqlite3_errmsg(db_));
+            try {
+                addPage.Reset();
+                addPage.Bind(1, page->Path).Bind(2, page->Size).Bind(3, page->ModifiedNs).Step();
+                const std::int64_t id = sqlite3_last_insert_rowid(db_);
+                TChunkWriter writer(db_, addChunk, addText, id);
+                const std::string title =
+                    ReadPageText(page->Path, [&writer](std::string_view text) { writer.Add(text); });
+                writer.Finish(title);
+                setTitle.Reset();
+                setTitle.Bind(1, id).Bind(2, title).Step();
+                Execute("RELEASE page");
+                ++report.Indexed;
+            } catch (const EFileError& error) {
+                Execute("ROLLBACK TO page");
+                Execute("RELEASE page");
+                report.Skipped.push_back({page->Path, Cp1252ToQString(error.what()).toStdString()});
+            } catch (const std::bad_alloc&) {
+                Execute("ROLLBACK TO page");
+                Execute("RELEASE page");
+                report.Skipped.push_back({page->Path, "mémoire insuffisante"});
+            }
+            ++done;
+            if (done % kPagesPerCommit == 0) {
+                Execute("COMMIT");
+                Execute("BEGIN IMMEDIATE");
+            }
+            if (progress)
+                progress(done, total);
+        }
+        Execute("COMMIT");
+        inTransaction = false;
+    } catch (const TStatement::TStepError& error) {
+        report.Failure = FailureText(error.Code);
+    } catch (const ESearchIndexError& error) {
+        report.Failure = error.what();
+    }
+    if (inTransaction && sqlite3_get_autocommit(db_) == 0)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!report.Failure.empty() && report.Failure.find("plein") == std::string::npos &&
+        sqlite3_extended_errcode(db_) == SQLITE_FULL)
+        report.Failure = FailureText(SQLITE_FULL);
+    report.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return report;
+}
+
+std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::string& match, int limit,
+                                          bool& syntaxError)
+{
+    std::vector<TSearchHit> hits;
+    syntaxError = false;
+    if (match.empty() || limit <= 0)
+        return hits;
+    const std::string root = NormalFolder(folder);
+    const auto [from, to] = PathRange(root);
+    // Ranked rows first, without their snippets: a word found in many pages
+    // makes snippets only for those shown. A large page's rows all point at
+    // it; it is listed once, at its best row.
+    TStatement ranked(db_, (std::string("SELECT rowid, bm25(texts, ") + kRankWeights +
+                            ") AS score FROM texts WHERE texts MATCH ?1 ORDER BY score")
+                               .c_str());
+    ranked.Bind(1, match);
+    TStatement pageOf(db_, "SELECT pages.path, pages.title FROM chunks JOIN pages ON pages.id = chunks.page"
+                           " WHERE chunks.id = ?1 AND pages.path >= ?2 AND pages.path < ?3");
+    std::vector<std::int64_t> rows;
+    std::set<std::string> listed;
+    try {
+        while (static_cast<int>(hits.size()) < limit && ranked.Step() == SQLITE_ROW) {
+            pageOf.Reset();
+            pageOf.Bind(1, ranked.Integer(0)).Bind(2, from).Bind(3, to);
+            if (pageOf.Step() != SQLITE_ROW)
+                continue;
+            std::string path = pageOf.Text(0);
+            if (!listed.insert(path).second)
+                continue;
+            rows.push_back(ranked.Integer(0));
+            hits.push_back({RelativeToFolder(path, root), pageOf.Text(1), {}, ranked.Real(1)});
+        }
+    } catch (const TStatement::TStepError& error) {
+        if (error.Code != SQLITE_ERROR)
+            throw;
+        syntaxError = true;
+        return {};
+    }
+    TStatement snippet(db_, (std::string("SELECT snippet(texts, 1, char(1), char(2), '…', ") +
+                             std::to_string(kSnippetWords) + ") FROM texts WHERE texts MATCH ?1 AND rowid = ?2")
+                                .c_str());
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        snippet.Reset();
+        snippet.Bind(1, match).Bind(2, rows[i]);
+        // Line ends and indents of the text are no part of a one-line snippet.
+        if (snippet.Step() == SQLITE_ROW)
+            hits[i].Snippet = QString::fromStdString(snippet.Text(0)).simplified().toStdString();
+    }
+    return hits;
+}
+
+std::vector<TSearchHit> TSearchIndex::Search(const std::string& folder, const std::string& query, int limit)
+{
+    bool syntaxError = false;
+    std::vector<TSearchHit> hits = Run(folder, query, limit, syntaxError);
+    if (syntaxError)
+        hits = Run(folder, PlainWordsQuery(query), limit, syntaxError);
+    return hits;
+}
