@@ -994,6 +994,15 @@ bool TSection::PositionToPoint(TCanvas&, int cellLeft, int position, int& y, int
     return true;
 }
 
+int TSection::PageBreakAbove(int limit) const
+{
+    // A limit below the last line cuts none.
+    const int offset = limit - Y;
+    const auto cut = std::partition_point(Lines.begin(), Lines.end(),
+                                          [offset](const LineRec& line) { return line.Top + line.FullHeight() <= offset; });
+    return cut == Lines.end() ? limit : Y + (*cut).Top;
+}
+
 bool TSection::CharAt(int position, char& ch, TSectionBase*& item)
 {
     if (position < StartPosition || position >= StartPosition + Length)

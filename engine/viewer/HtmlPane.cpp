@@ -8,6 +8,7 @@
 
 #include <QKeyEvent>
 #include <QMetaObject>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cctype>
@@ -45,6 +46,7 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
     };
 
     host_.Serve(page_->Document(), view_.Animations());
+    host_.ShowAt(view_.Zoom());
     page_->Document().ImageCache = &imageCache_;
     page_->Document().ShowImages = false;
     page_->Document().OnBackgroundChange = [this](TSectionList& document) {
@@ -476,7 +478,45 @@ void THtmlPane::keyPressEvent(QKeyEvent* event)
 
 void THtmlPane::wheelEvent(QWheelEvent* event)
 {
-    view_.Wheel(*event);
+    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+        view_.Wheel(*event);
+        return;
+    }
+    event->accept();
+    zoomWheelRemainder_ += event->angleDelta().y();
+    constexpr int kNotch = QWheelEvent::DefaultDeltasPerStep;
+    for (; zoomWheelRemainder_ >= kNotch; zoomWheelRemainder_ -= kNotch)
+        ZoomIn();
+    for (; zoomWheelRemainder_ <= -kNotch; zoomWheelRemainder_ += kNotch)
+        ZoomOut();
+}
+
+std::optional<QString> THtmlPane::Print(QPagedPaintDevice& device, const TPrintOptions& options)
+{
+    if (busy_.On())
+        return QStringLiteral("une page est en cours de chargement");
+    std::optional<QString> failure;
+    {
+        const TWaitCursor wait;
+        const TBusyScope busy(busy_);
+        const int position = view_.Position();
+        {
+            const TSuppressDrawing suppressed(*panel_);
+            failure = TPagePrinter(page_->Document(), measure_, options).Print(device);
+        }
+        view_.DoLayout();
+        view_.SetPosition(position);
+    }
+    view_.Repaint();
+    return failure;
+}
+
+void THtmlPane::SetZoomPercent(int percent)
+{
+    const int before = ZoomPercent();
+    view_.SetZoomPercent(percent);
+    if (ZoomPercent() != before && OnZoomChange)
+        OnZoomChange(*this, ZoomPercent());
 }
 
 void THtmlPane::paintEvent(QPaintEvent*)
