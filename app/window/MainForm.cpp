@@ -344,12 +344,14 @@ TPagePrinting TMainForm::Printing()
     return {windows_.Viewer->Pane(), services_.Dialogs, services_.ErrorBox, this, options};
 }
 
-// Ctrl++ is Ctrl+Shift+= on many layouts: Ctrl+= zooms in as well.
+// Ctrl++ is Ctrl+Shift+= on many layouts: Ctrl+= and the shifted plus zoom
+// in as well.
 void TMainForm::CreateZoomMenu(QMenu* optionsMenu)
 {
     QMenu* zoomMenu = optionsMenu->addMenu(QString::fromUtf8(kZoomMenu));
     commands_.ZoomIn = AddCommand(zoomMenu, kZoomIn);
-    commands_.ZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    commands_.ZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
+                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus)});
     connect(commands_.ZoomIn, &QAction::triggered, this, [this] { windows_.Viewer->Pane().ZoomIn(); });
     commands_.ZoomOut = AddCommand(zoomMenu, kZoomOut);
     commands_.ZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
