@@ -6,6 +6,7 @@
 #include "engine/lexer/LinkNames.h"
 #include "engine/viewer/PaintPanel.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QWheelEvent>
@@ -57,6 +58,7 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
     page_->Document().ExpandLinkName = [this](const std::string& reference) { return ExpandLinkName(reference); };
     page_->Document().OnItemDropped = [this](const TSectionBase& item) { page_->Anchors().Forget(item); };
 
+    QApplication::instance()->installEventFilter(this);
     SetDefBackground(clBtnFace);
     SetDefFontColor(kSystemColorFlag | 0x12);
     SetDefHotSpotColor(clBlue);
@@ -509,6 +511,17 @@ std::optional<QString> THtmlPane::Print(QPagedPaintDevice& device, const TPrintO
     }
     view_.Repaint();
     return failure;
+}
+
+bool THtmlPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::Wheel || !static_cast<QWheelEvent*>(event)->modifiers().testFlag(Qt::ControlModifier))
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget == panel_ || !panel_->isAncestorOf(widget))
+        return false;
+    wheelEvent(static_cast<QWheelEvent*>(event));
+    return true;
 }
 
 void THtmlPane::SetZoomPercent(int percent)

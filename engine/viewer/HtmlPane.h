@@ -236,6 +236,9 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // Ctrl and the wheel over a form control of the page zoom the page rather
+    // than change the control.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Loading.

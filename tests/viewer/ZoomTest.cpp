@@ -5,6 +5,7 @@
 
 #include "engine/forms/FormControlObj.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QSpontaneKeyEvent>
 #include <QStyle>
@@ -139,7 +140,8 @@ TEST_F(TZoomTest, ClicksAndFormWidgetsFollowTheZoom)
 {
     const std::string other = WriteFile("other.htm", "<P>Autre page");
     Pane().LoadHtmlFile(WriteFile("links.htm", "<P>Du texte puis <A HREF=\"other.htm\">le lien</A>."
-                                               "<P><INPUT NAME=champ SIZE=10 VALUE=abc>"));
+                                               "<P><INPUT NAME=champ SIZE=10 VALUE=abc>"
+                                               "<P><SELECT NAME=choix><OPTION>un<OPTION>deux<OPTION>trois</SELECT>"));
     Paint();
     auto* edit = Pane().PaintPanel().findChild<QLineEdit*>();
     ASSERT_NE(edit, nullptr);
@@ -158,6 +160,14 @@ TEST_F(TZoomTest, ClicksAndFormWidgetsFollowTheZoom)
     EXPECT_EQ(Document().FormControlList.front()->Width(), normalSize.width());
     EXPECT_NEAR(edit->x(), 2 * normalPlace.x(), 2);
     EXPECT_NEAR(edit->y(), 2 * normalPlace.y(), 2);
+
+    // Ctrl and the wheel over a drop-down zoom the page and leave the choice.
+    auto* choice = Pane().PaintPanel().findChild<QComboBox*>();
+    ASSERT_NE(choice, nullptr);
+    CtrlWheel(*choice, -1);
+    EXPECT_EQ(Pane().ZoomPercent(), 175);
+    EXPECT_EQ(choice->currentIndex(), 0);
+    Pane().SetZoomPercent(200);
 
     const QPoint link = PointOfText("le lien");
     Click(link * 2);
