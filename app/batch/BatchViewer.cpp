@@ -217,7 +217,8 @@ int PdfCommand(const std::vector<std::string>& arguments, std::ostream&, std::os
                 TPrintOptions print;
                 print.Background = options.Has("--background");
                 if (const std::optional<QString> failure = pane.Print(writer, print))
-                    throw std::runtime_error("impossible d'écrire " + *output + " : " + failure->toStdString());
+                    throw std::runtime_error(QStringToCp1252(
+                        QStringLiteral("impossible d'écrire %1 : %2").arg(QString::fromStdString(*output), *failure)));
             }
             if (const std::optional<std::string> failure =
                     WriteFileAtomically(*output, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
