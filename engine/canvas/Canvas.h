@@ -67,6 +67,9 @@ public:
     // Where a view's painting notes the animated pictures it draws (the
     // images layer's notes); null on canvases that animate nothing.
     TAnimationNotes* AnimationNotes = nullptr;
+    // Set on a printout's canvas: form controls are drawn into it rather
+    // than placed on the view's surface.
+    bool DrawsControls = false;
 
     // Font and text state. The text colour is the font's colour. As on the
     // design's canvas, the text background colour is the brush colour (both

@@ -249,6 +249,16 @@ void TFormControlObj::Place(int left, int top, TColor background)
     Shown = true;
 }
 
+void TFormControlObj::Draw(TCanvas& canvas, int left, int top)
+{
+    QPainter* painter = canvas.Painter();
+    if (painter == nullptr || !EnsureWidget())
+        return;
+    // At the page's own size: the canvas scales it as it scales the text.
+    FollowScale(1.0);
+    Widget->render(painter, QPoint(left, top));
+}
+
 bool FocusNextFormControl(TSectionList& document, bool forward)
 {
     const QWidget* focus = QApplication::focusWidget();

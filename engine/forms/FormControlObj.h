@@ -70,6 +70,7 @@ public:
     // Puts the widget at the window point, shows it and marks it shown. A
     // panel that takes the background is filled with `background`.
     void Place(int left, int top, TColor background) override;
+    void Draw(TCanvas& canvas, int left, int top) override;
     // Sizes and letters the widget for the surface's scale, if it changed.
     void FollowScale(double scale);
 

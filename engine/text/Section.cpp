@@ -767,7 +767,10 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line
         if (character == kControlMark) {
             if (TInlineControl* control = ControlAt(index)) {
                 const int top = textBottom - control->Height() - (control->SitsOnBaseline ? line.Descent : 0);
-                control->Place(x, top - offset, Document->Background);
+                if (canvas.DrawsControls)
+                    control->Draw(canvas, x, top - offset);
+                else
+                    control->Place(x, top - offset, Document->Background);
                 x += control->Width();
             }
             atLineStart = false;

@@ -111,6 +111,7 @@ std::optional<QString> TPagePrinter::Print(QPagedPaintDevice& device)
     TCanvas canvas(&device);
     if (!canvas.HasDevice())
         return QStringLiteral("l'imprimante refuse le travail");
+    canvas.DrawsControls = true;
     for (std::size_t sheet = 0; sheet < sheetTops_.size(); ++sheet) {
         if (sheet > 0 && !device.newPage()) {
             document_.SetYOffset(yOffset);

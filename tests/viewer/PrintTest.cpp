@@ -4,6 +4,7 @@
 
 #include "tests/viewer/ViewerFixture.h"
 
+#include <QLineEdit>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -115,6 +116,27 @@ TEST_F(TPrintTest, APictureTallerThanASheetIsCutAndTheTextGoesOn)
     ASSERT_GE(sheets.size(), 3u);
     EXPECT_TRUE(sheets.front().contains(QStringLiteral("Avant l'image")));
     EXPECT_TRUE(sheets.back().contains(QStringLiteral("Après l'image")));
+}
+
+TEST_F(TPrintTest, FormControlsArePrintedWithWhatWasTyped)
+{
+    Pane().LoadHtmlFile(WriteFile("form.htm", "<FORM><P>Nom : <INPUT NAME=nom VALUE=Dupont>"
+                                              "<P><INPUT TYPE=SUBMIT VALUE=\"Envoyer le message\"></FORM>"));
+    Paint();
+    auto* edit = Pane().PaintPanel().findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    edit->setText(QStringLiteral("Durand"));
+    const QPoint place = edit->pos();
+
+    const std::vector<QStringList> sheets = PrintSheets();
+    ASSERT_EQ(sheets.size(), 1u);
+    const QString text = sheets.front().join(u'\n');
+    EXPECT_TRUE(text.contains(QStringLiteral("Durand"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Envoyer le message"))) << text.toStdString();
+    // The widget is back where the view shows it.
+    Paint();
+    EXPECT_EQ(edit->pos(), place);
+    EXPECT_TRUE(edit->isVisible());
 }
 
 TEST_F(TPrintTest, AFailureSaysWhyAndKeepsTheView)
