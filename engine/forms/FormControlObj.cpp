@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPixmap>
 #include <QPalette>
 #include <QWidget>
 
@@ -256,7 +259,12 @@ void TFormControlObj::Draw(TCanvas& canvas, int left, int top)
         return;
     // At the page's own size: the canvas scales it as it scales the text.
     FollowScale(1.0);
-    Widget->render(painter, QPoint(left, top));
+    // A PDF takes the widget's own drawing, its text staying text; a device
+    // that records the drawing (a print preview) takes its picture.
+    if (painter->paintEngine() != nullptr && painter->paintEngine()->type() == QPaintEngine::Pdf)
+        Widget->render(painter, QPoint(left, top));
+    else
+        painter->drawPixmap(left, top, Widget->grab());
 }
 
 bool FocusNextFormControl(TSectionList& document, bool forward)
