@@ -34,7 +34,7 @@ const char* const kHelpText =
     "  --dump FICHIER [--width L] [--as html|text|image] [--png] [--zoom POURCENT]\n"
     "                    affiche le modèle de la page mise en forme, un élément par ligne\n"
     "  --date \"jj/mm/aaaa hh:mm:ss\"\n"
-    "                    avec --render, --text, --bench ou --dump : la date et l'heure\n"
+    "                    avec --render, --text, --bench, --dump ou --pdf : la date et l'heure\n"
     "                    que donnent les commentaires DATE et TIME (sinon ZEF_DATE,\n"
     "                    sinon l'horloge)\n"
     "  --zoom POURCENT   avec --render, --bench et --dump : la page agrandie ou réduite\n"

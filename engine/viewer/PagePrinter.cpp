@@ -146,12 +146,13 @@ void TPagePrinter::PaintSheet(TCanvas& canvas, int sheet, int width, int sheetHe
     const int top = sheetTops_[index];
     const int bottom = index + 1 < sheetTops_.size() ? sheetTops_[index + 1] : std::min(documentHeight_, top + sheetHeight);
     canvas.SetScale(scale_);
+    // The background covers the whole sheet, the last one too.
+    if (options_.Background)
+        PaintBackground(canvas, {0, 0, width, sheetHeight}, top);
     // Window Y is document Y less the sheet's top, as a view scrolled there.
     const TRect clip{0, 0, width, bottom - top};
     canvas.SetClipRect(clip);
     document_.SetYOffset(top);
-    if (options_.Background)
-        PaintBackground(canvas, clip, top);
     document_.Paint(canvas, clip, 0, 0, width);
     canvas.ClearClip();
 }

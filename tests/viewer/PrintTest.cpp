@@ -20,16 +20,32 @@ protected:
         TViewerTest::SetUp();
     }
 
+    QString PrintToPdf(const TPrintOptions& options)
+    {
+        const QString path = QString::fromStdString(Folder() + "/out.pdf");
+        QPdfWriter writer(path);
+        SetUpPdfWriter(writer, QPageSize(QPageSize::A4), QStringLiteral("Essai"));
+        const std::optional<QString> failure = Pane().Print(writer, options);
+        EXPECT_FALSE(failure.has_value()) << failure->toStdString();
+        return path;
+    }
+
+    // The first sheet as a small picture (pdftoppm); null without the program.
+    QImage FirstSheetPicture(const TPrintOptions& options)
+    {
+        const QString path = PrintToPdf(options);
+        const QString picture = QString::fromStdString(Folder() + "/sheet");
+        QProcess process;
+        process.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-png"),
+                                                   QStringLiteral("-singlefile"), path, picture});
+        process.waitForFinished();
+        return QImage(picture + QStringLiteral(".png"));
+    }
+
     // Prints the shown page on A4; the text of each sheet, as pdftotext reads it.
     std::vector<QStringList> PrintSheets(const TPrintOptions& options = {})
     {
-        const QString path = QString::fromStdString(Folder() + "/out.pdf");
-        {
-            QPdfWriter writer(path);
-            SetUpPdfWriter(writer, QPageSize(QPageSize::A4), QStringLiteral("Essai"));
-            const std::optional<QString> failure = Pane().Print(writer, options);
-            EXPECT_FALSE(failure.has_value()) << failure->toStdString();
-        }
+        const QString path = PrintToPdf(options);
         QProcess process;
         process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
         process.waitForFinished();
@@ -137,6 +153,20 @@ TEST_F(TPrintTest, FormControlsArePrintedWithWhatWasTyped)
     Paint();
     EXPECT_EQ(edit->pos(), place);
     EXPECT_TRUE(edit->isVisible());
+}
+
+TEST_F(TPrintTest, ThePageBackgroundOnlyOnRequest)
+{
+    Pane().LoadHtmlFile(WriteFile("red.htm", "<BODY BGCOLOR=\"#FF0000\" TEXT=BLACK><P>Sur fond rouge"));
+    const QImage plain = FirstSheetPicture({});
+    if (plain.isNull())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is needed to look at a printed sheet";
+    // Inside the margins, away from the text and the number.
+    const QPoint inside(plain.width() / 2, plain.height() / 2);
+    EXPECT_EQ(plain.pixelColor(inside), QColor(Qt::white));
+    TPrintOptions background;
+    background.Background = true;
+    EXPECT_EQ(FirstSheetPicture(background).pixelColor(inside), QColor(Qt::red));
 }
 
 TEST_F(TPrintTest, AFailureSaysWhyAndKeepsTheView)
