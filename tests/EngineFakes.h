@@ -29,6 +29,7 @@ public:
     void RepaintBand(const TRect& band) override { Repainted.push_back(band); }
     TControlSurface* ControlSurface() override { return panel_ ? this : nullptr; }
     QWidget& ControlParent() override { return *panel_; }
+    double ControlScale() const override { return 1.0; }
     void StartAnimationClock(int intervalMs) override { ClockInterval = intervalMs; }
     void StopAnimationClock() override { ClockInterval = 0; }
 

@@ -1,5 +1,7 @@
 #include "app/batch/BatchOptions.h"
 
+#include "engine/viewer/Zoom.h"
+
 #include "app/files/FileNameText.h"
 #include "app/files/FileProblem.h"
 #include "app/files/PageIncludes.h"
@@ -62,6 +64,15 @@ int TBatchOptions::Number(const std::string& name, int fallback, int minimum) co
     if (error != std::errc() || !whole || value < minimum)
         throw EUsage(name + " attend un nombre entier d'au moins " + std::to_string(minimum));
     return value;
+}
+
+int ZoomPercentOf(const TBatchOptions& options)
+{
+    const int percent = options.Number("--zoom", TZoom::kNormalPercent, 1);
+    if (percent < TZoom::kMinPercent || percent > TZoom::kMaxPercent)
+        throw EUsage("--zoom attend un pourcentage de " + std::to_string(TZoom::kMinPercent) + " à " +
+                     std::to_string(TZoom::kMaxPercent));
+    return percent;
 }
 
 TBatchOptions ParseBatchOptions(const std::vector<std::string>& arguments, const std::vector<std::string>& valued,

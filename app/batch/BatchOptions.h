@@ -64,6 +64,9 @@ std::optional<QDateTime> FixedMomentOf(const TBatchOptions& options);
 // in a window where "Afficher les images PNG" is off.
 TPngPictures PngPicturesOf(const TBatchOptions& options);
 
+// --zoom PERCENT, 100 without it; EUsage outside the zoom's limits.
+int ZoomPercentOf(const TBatchOptions& options);
+
 // The QApplication fonts and the control need: the running one, else one of
 // our own on the offscreen platform (unless a platform is chosen), with the
 // Fusion style and its standard palette so that pictures are the same on

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
+#include <QPdfWriter>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -146,7 +147,8 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
     return ReportErrors(
         [&] {
             const TBatchOptions options = ParseBatchOptions(
-                arguments, {"--output", "--width", "--height", "--as", "--scroll", "--date"}, {"--full", "--no-images", "--png"});
+                arguments, {"--output", "--width", "--height", "--as", "--scroll", "--date", "--zoom"},
+                {"--full", "--no-images", "--png"});
             const std::optional<std::string> output = options.Value("--output");
             if (!output)
                 throw EUsage("--render attend --output FICHIER.png");
@@ -158,11 +160,12 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
             const TBatchApplication application;
             TBatchPane batch(err, options, width, height, !options.Has("--no-images"));
             THtmlPane& pane = batch.Pane;
+            pane.SetZoomPercent(ZoomPercentOf(options));
             Load(pane, options.File, type);
             if (options.Has("--full")) {
                 // Tall enough that the whole page fits without a vertical bar;
                 // the width, and so the layout, stays.
-                const int fullHeight = std::max(height, pane.DocHeight() + 3);
+                const int fullHeight = std::max(height, pane.Zoom().ToScreen(pane.DocHeight()) + 3);
                 if (!PictureFits(width, fullHeight)) {
                     err << "zefweb: --full : la page fait " << fullHeight << " pixels de haut et "
                         << PictureLimits() << " ; --scroll et --height en dessinent une partie\n";
@@ -182,6 +185,43 @@ int RenderCommand(const std::vector<std::string>& arguments, std::ostream&, std:
                 throw std::runtime_error("impossible d'enregistrer " + *output);
             if (const std::optional<std::string> failure =
                     WriteFileAtomically(*output, std::string_view(png.constData(), static_cast<std::size_t>(png.size()))))
+                throw std::runtime_error(*failure);
+            return 0;
+        },
+        err);
+}
+
+int PdfCommand(const std::vector<std::string>& arguments, std::ostream&, std::ostream& err)
+{
+    return ReportErrors(
+        [&] {
+            const TBatchOptions options =
+                ParseBatchOptions(arguments, {"--output", "--paper", "--as", "--date"}, {"--png", "--background"});
+            const std::optional<std::string> output = options.Value("--output");
+            if (!output)
+                throw EUsage("--pdf attend --output FICHIER.pdf");
+            const std::optional<QPageSize> paper = PaperSizeNamed(options.Value("--paper").value_or("A4"));
+            if (!paper)
+                throw EUsage("--paper attend A4 ou Letter");
+            const TViewedFileType type = FileTypeOf(options);
+            const TBatchApplication application;
+            TBatchPane batch(err, options, kDefaultWidth, kDefaultHeight, true, TPaneWindow::None);
+            THtmlPane& pane = batch.Pane;
+            Load(pane, options.File, type);
+            QByteArray pdf;
+            QBuffer buffer(&pdf);
+            buffer.open(QIODevice::WriteOnly);
+            {
+                QPdfWriter writer(&buffer);
+                SetUpPdfWriter(writer, *paper, Cp1252ToQString(pane.DocumentTitle()));
+                TPrintOptions print;
+                print.Background = options.Has("--background");
+                if (const std::optional<QString> failure = pane.Print(writer, print))
+                    throw std::runtime_error(QStringToCp1252(
+                        QStringLiteral("impossible d'écrire %1 : %2").arg(QString::fromStdString(*output), *failure)));
+            }
+            if (const std::optional<std::string> failure =
+                    WriteFileAtomically(*output, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
                 throw std::runtime_error(*failure);
             return 0;
         },
@@ -214,11 +254,14 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
     return ReportErrors(
         [&] {
             const TBatchOptions options =
-                ParseBatchOptions(arguments, {"--width", "--repeat", "--as", "--find", "--date"}, {"--png"});
+                ParseBatchOptions(arguments, {"--width", "--repeat", "--as", "--find", "--date", "--zoom"}, {"--png"});
             const int width = options.Number("--width", kDefaultWidth, 101);
             const int repeat = options.Number("--repeat", 5, 1);
             const TViewedFileType type = FileTypeOf(options);
             const std::optional<std::string> searched = options.Value("--find");
+            const int zoom = ZoomPercentOf(options);
+            // The zoom phase goes a step away from the zoom asked for.
+            const int otherZoom = zoom == TZoom::kMaxPercent ? TZoom::StepDown(zoom) : TZoom::StepUp(zoom);
             RequireReadableFile(options.File);
             const TBatchApplication application;
             TPhaseTimes times;
@@ -235,6 +278,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                     pane.Clear();
                 batch.Includes.StartPage();
                 pane.resize(width, kDefaultHeight);
+                pane.SetZoomPercent(zoom);
 
                 times.Start();
                 pane.Page().Clear();
@@ -262,6 +306,10 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                 pane.resize(width - 100, kDefaultHeight);
                 times.Record("relayout");
 
+                times.Start();
+                pane.SetZoomPercent(otherZoom);
+                times.Record("zoom");
+
                 pane.ScrollTo(pane.DocHeight());
                 times.Start();
                 PaintView(pane);
@@ -269,7 +317,7 @@ int BenchCommand(const std::vector<std::string>& arguments, std::ostream& out, s
                 // What the window's event loop does once a page is shown.
                 QApplication::processEvents();
             }
-            times.Print(out, {"build", "layout", "paint-top", "find", "relayout", "paint-bottom"});
+            times.Print(out, {"build", "layout", "paint-top", "find", "relayout", "zoom", "paint-bottom"});
             return 0;
         },
         err);

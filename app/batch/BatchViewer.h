@@ -11,6 +11,8 @@
 // zefweb --render FILE --output OUT.png [--width W] [--height H] [--full]
 //        [--as html|text|image] [--no-images] [--scroll Y]
 int RenderCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// zefweb --pdf FILE --output OUT.pdf [--paper A4|Letter] [--background]
+int PdfCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 // zefweb --text FILE [--as html|text|image] [--width W]
 int TextCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 // zefweb --bench FILE [--width W] [--repeat N]

@@ -22,18 +22,25 @@ const char* const kHelpText =
     "                    enregistre PAGE en texte brut dans SORTIE\n"
     "  --render FICHIER --output IMAGE.png [--width L] [--height H] [--full]\n"
     "           [--as html|text|image] [--no-images] [--png] [--scroll Y]\n"
+    "           [--zoom POURCENT]\n"
     "                    dessine la page comme la fenêtre l'affiche, en PNG\n"
+    "  --pdf FICHIER --output SORTIE.pdf [--paper A4|Letter] [--background]\n"
+    "                    imprime la page dans un PDF (avec --background, les couleurs\n"
+    "                    et images de fond de la page)\n"
     "  --text FICHIER [--as html|text|image] [--width L] [--png]\n"
     "                    affiche le texte que « Tout sélectionner » puis « Copier » donnerait\n"
     "  --bench FICHIER [--width L] [--repeat N] [--as html|text|image] [--find MOT] [--png]\n"
+    "           [--zoom POURCENT]\n"
     "                    mesure les phases d'affichage d'une page (ms, médiane)\n"
-    "  --dump FICHIER [--width L] [--as html|text|image] [--png]\n"
+    "  --dump FICHIER [--width L] [--as html|text|image] [--png] [--zoom POURCENT]\n"
     "                    affiche le modèle de la page mise en forme, un élément par ligne\n"
     "  --date \"jj/mm/aaaa hh:mm:ss\"\n"
-    "                    avec --render, --text, --bench ou --dump : la date et l'heure\n"
+    "                    avec --render, --text, --bench, --dump ou --pdf : la date et l'heure\n"
     "                    que donnent les commentaires DATE et TIME (sinon ZEF_DATE,\n"
     "                    sinon l'horloge)\n"
-    "  --png             avec --render, --text, --bench et --dump : les images PNG\n"
+    "  --zoom POURCENT   avec --render, --bench et --dump : la page agrandie ou réduite\n"
+    "                    (de 50 à 300), mise en forme pour la largeur qu'elle a alors\n"
+    "  --png             avec --render, --text, --bench, --dump et --pdf : les images PNG\n"
     "                    sont affichées (sans elle, elles donnent l'image d'erreur)\n"
     "  --index DOSSIER   met à jour l'index des pages du dossier (et de ses sous-dossiers)\n"
     "  --search DOSSIER MOTS... [--limit N]\n"
@@ -95,6 +102,8 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         return ExportText(arguments, err);
     if (arguments[0] == "--render")
         return RenderCommand(arguments, out, err);
+    if (arguments[0] == "--pdf")
+        return PdfCommand(arguments, out, err);
     if (arguments[0] == "--text")
         return TextCommand(arguments, out, err);
     if (arguments[0] == "--bench")

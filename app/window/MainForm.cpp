@@ -63,6 +63,13 @@ constexpr TMenuText kReload{"&Recharger", "Recharger la page"};
 constexpr TMenuText kViewImages{"&Afficher les images", "Afficher les images"};
 constexpr TMenuText kViewPngImages{"Afficher les images P&NG", "Afficher les images PNG"};
 constexpr TMenuText kFont{"&Police...", "Police et couleurs par défaut"};
+constexpr TMenuText kPrint{"&Imprimer...", "Imprimer la page"};
+constexpr TMenuText kPrintPreview{"Aperçu a&vant impression", "Voir la page telle qu'elle sera imprimée"};
+constexpr TMenuText kExportPdf{"Exporter en P&DF...", "Enregistrer la page imprimée dans un fichier PDF"};
+constexpr TMenuText kZoomIn{"A&grandir", "Agrandir la page"};
+constexpr TMenuText kZoomOut{"&Réduire", "Réduire la page"};
+constexpr TMenuText kZoomNormal{"&Taille normale", "La page à 100 %"};
+constexpr TMenuText kPrintBackground{"Imprimer les &fonds", "Imprimer les couleurs et images de fond des pages"};
 constexpr TMenuText kCalendar{"&Calendrier", "Calendrier"};
 constexpr TMenuText kCalculator{"C&alculatrice", "Calculatrice"};
 constexpr TMenuText kClock{"&Horloge", "Horloge"};
@@ -73,6 +80,7 @@ constexpr const char* kFileMenu = "&Fichier";
 constexpr const char* kEditMenu = "&Edition";
 constexpr const char* kNavigationMenu = "&Navigation";
 constexpr const char* kOptionsMenu = "&Options";
+constexpr const char* kZoomMenu = "&Zoom";
 constexpr const char* kToolsMenu = "&Utilitaires";
 constexpr const char* kHelpMenu = "&Aide";
 
@@ -162,6 +170,8 @@ void TMainForm::CreateMenus()
     commands_.Properties = AddCommand(fileMenu, kProperties);
     connect(commands_.Properties, &QAction::triggered, this, &TMainForm::PropertiesCommand);
     fileMenu->addSeparator();
+    CreatePrintCommands(fileMenu);
+    fileMenu->addSeparator();
     commands_.Quit = AddCommand(fileMenu, kQuit);
     commands_.Quit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
     connect(commands_.Quit, &QAction::triggered, this, &QWidget::close);
@@ -215,6 +225,7 @@ void TMainForm::CreateMenus()
     connect(commands_.ViewPngImages, &QAction::triggered, this, &TMainForm::ViewPngImagesCommand);
     commands_.Font = AddCommand(optionsMenu, kFont);
     connect(commands_.Font, &QAction::triggered, this, &TMainForm::FontCommand);
+    CreateZoomMenu(optionsMenu);
 
     QMenu* toolsMenu = menuBar()->addMenu(QString::fromUtf8(kToolsMenu));
     commands_.Calendar = AddCommand(toolsMenu, kCalendar);
@@ -261,7 +272,7 @@ void TMainForm::CreateShortcuts()
     // The page commands wait for a first file.
     for (QAction* action : {commands_.Save, commands_.Properties, commands_.Copy, commands_.SelectAll,
                             commands_.Find, commands_.FindNext, commands_.Source, commands_.Back, commands_.Forward,
-                            commands_.Reload})
+                            commands_.Reload, commands_.Print, commands_.PrintPreview, commands_.ExportPdf})
         action->setEnabled(false);
     commands_.EditMenu->menuAction()->setEnabled(false);
 }
@@ -316,15 +327,76 @@ void TMainForm::CreateStatusBar()
     const int timeWidth = clockPanel_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00"))
         + 2 * clockPanel_->frameWidth() + 4;
     clockPanel_->setFixedWidth(std::max(kClockPanelWidth, timeWidth));
+    zoomPanel_ = new QLabel(this);
+    zoomPanel_->setObjectName("zoomPanel");
+    zoomPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    zoomPanel_->hide();
     statusBar()->addWidget(hintPanel_);
+    statusBar()->addWidget(zoomPanel_);
     statusBar()->addWidget(clockPanel_);
+}
+
+void TMainForm::CreatePrintCommands(QMenu* fileMenu)
+{
+    commands_.Print = AddCommand(fileMenu, kPrint);
+    commands_.Print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(commands_.Print, &QAction::triggered, this, [this] { Printing().Print(); });
+    commands_.PrintPreview = AddCommand(fileMenu, kPrintPreview);
+    connect(commands_.PrintPreview, &QAction::triggered, this, [this] { Printing().Preview(); });
+    commands_.ExportPdf = AddCommand(fileMenu, kExportPdf);
+    connect(commands_.ExportPdf, &QAction::triggered, this, [this] { Printing().ExportPdf(); });
+}
+
+TPagePrinting TMainForm::Printing()
+{
+    TPrintOptions options;
+    options.Background = commands_.PrintBackground->isChecked();
+    return {windows_.Viewer->Pane(), services_.Dialogs, services_.ErrorBox, this, options};
+}
+
+// Ctrl++ is Ctrl+Shift+= on many layouts: Ctrl+= and the shifted plus zoom
+// in as well.
+void TMainForm::CreateZoomMenu(QMenu* optionsMenu)
+{
+    QMenu* zoomMenu = optionsMenu->addMenu(QString::fromUtf8(kZoomMenu));
+    commands_.ZoomIn = AddCommand(zoomMenu, kZoomIn);
+    commands_.ZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
+                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus)});
+    connect(commands_.ZoomIn, &QAction::triggered, this, [this] { windows_.Viewer->Pane().ZoomIn(); });
+    commands_.ZoomOut = AddCommand(zoomMenu, kZoomOut);
+    commands_.ZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    connect(commands_.ZoomOut, &QAction::triggered, this, [this] { windows_.Viewer->Pane().ZoomOut(); });
+    commands_.ZoomNormal = AddCommand(zoomMenu, kZoomNormal);
+    commands_.ZoomNormal->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(commands_.ZoomNormal, &QAction::triggered, this,
+            [this] { windows_.Viewer->Pane().SetZoomPercent(TZoom::kNormalPercent); });
+    commands_.PrintBackground = AddCommand(optionsMenu, kPrintBackground);
+    commands_.PrintBackground->setCheckable(true);
+}
+
+void TMainForm::ConnectZoom()
+{
+    THtmlPane& pane = windows_.Viewer->Pane();
+    pane.OnZoomChange = [this](THtmlPane&, int percent) {
+        ShowZoom(percent);
+        services_.Settings.SetZoomPercent(percent);
+    };
+    pane.SetZoomPercent(services_.Settings.ZoomPercent());
+    ShowZoom(pane.ZoomPercent());
+}
+
+void TMainForm::ShowZoom(int percent)
+{
+    zoomPanel_->setText(QStringLiteral("Zoom : %1 %").arg(percent));
+    zoomPanel_->setVisible(percent != TZoom::kNormalPercent);
 }
 
 void TMainForm::Valide()
 {
     for (QAction* action : {commands_.Save, commands_.EditMenu->menuAction(), commands_.Copy,
                             commands_.SelectAll, commands_.Find, commands_.FindNext, commands_.Reload,
-                            commands_.Source, commands_.Properties})
+                            commands_.Source, commands_.Properties, commands_.Print, commands_.PrintPreview,
+                            commands_.ExportPdf})
         action->setEnabled(true);
     commands_.SaveButton->setEnabled(true);
     commands_.ReloadButton->setEnabled(true);
@@ -417,6 +489,7 @@ void TMainForm::FormShow()
     setWindowState(windowState() | Qt::WindowMaximized);
     startupFolder_ = QFile::encodeName(QDir::currentPath()).toStdString();
     helpFileName_ = startupFolder_ + kHelpFile;
+    ConnectZoom();
     if (!arguments_.empty()) {
         lastOpen_ = TOpenChoice{arguments_.front(), 1};
         windows_.Viewer->Ouvrir(lastOpen_);

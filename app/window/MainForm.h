@@ -5,6 +5,7 @@
 // every page command calls the document window.
 
 #include "app/window/ShellDialogs.h"
+#include "app/window/PagePrinting.h"
 #include "app/window/ShellWindows.h"
 
 #include <QMainWindow>
@@ -27,6 +28,9 @@ struct TMainCommands {
     QAction* Open = nullptr;
     QAction* Save = nullptr;
     QAction* Properties = nullptr;
+    QAction* Print = nullptr;         // Ctrl+P
+    QAction* PrintPreview = nullptr;
+    QAction* ExportPdf = nullptr;
     QAction* Quit = nullptr;
     QMenu* EditMenu = nullptr;
     QAction* Copy = nullptr;
@@ -44,6 +48,10 @@ struct TMainCommands {
     QAction* ViewImages = nullptr;
     QAction* ViewPngImages = nullptr;
     QAction* Font = nullptr;
+    QAction* ZoomIn = nullptr;        // Ctrl++ and Ctrl+=
+    QAction* ZoomOut = nullptr;       // Ctrl+-
+    QAction* ZoomNormal = nullptr;    // Ctrl+0
+    QAction* PrintBackground = nullptr;
     QAction* Calendar = nullptr;
     QAction* Calculator = nullptr;
     QAction* Clock = nullptr;
@@ -88,6 +96,8 @@ public:
     QMdiArea& MdiArea() const { return *mdiArea_; }
     const TMainCommands& Commands() const { return commands_; }
     QLabel& StatusPanel(int index) const { return index == 0 ? *hintPanel_ : *clockPanel_; }
+    // Shows the zoom while it is not 100 %.
+    QLabel& ZoomPanel() const { return *zoomPanel_; }
     const std::string& StartupFolder() const { return startupFolder_; }
     const std::string& HelpFileName() const { return helpFileName_; }
     // "Rechercher dans les pages", made when first asked for; null before.
@@ -108,6 +118,12 @@ private:
     void CreateShortcuts();
     void CreateToolPanel(QWidget* parent);
     void CreateStatusBar();
+    void CreatePrintCommands(QMenu* fileMenu);
+    void CreateZoomMenu(QMenu* optionsMenu);
+    // The page's zoom from the settings, and the page telling its changes.
+    void ConnectZoom();
+    void ShowZoom(int percent);
+    TPagePrinting Printing();
     QToolButton* AddToolButton(QWidget* panel, int x, const char* hint, const QIcon& picture,
                                void (TMainForm::*action)());
     void FormShow();
@@ -141,6 +157,7 @@ private:
     QMdiArea* mdiArea_ = nullptr;
     QLabel* hintPanel_ = nullptr;
     QLabel* clockPanel_ = nullptr;
+    QLabel* zoomPanel_ = nullptr;
     QTimer clockTimer_;
     TOpenChoice lastOpen_;
     TSearchWindow* searchWindow_ = nullptr;

@@ -1,6 +1,7 @@
 #include "app/window/Settings.h"
 
 #include "accessories/Blocnotes.h"
+#include "engine/viewer/Zoom.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +12,7 @@ namespace {
 constexpr const char* kOrganisation = "ZefWeb";
 constexpr const char* kApplication = "zefweb";
 constexpr const char* kPngPicturesKey = "Options/ImagesPNG";
+constexpr const char* kZoomKey = "Options/Zoom";
 
 } // namespace
 
@@ -37,5 +39,18 @@ bool TSettings::PngPictures() const
 void TSettings::SetPngPictures(bool shown)
 {
     Store->setValue(kPngPicturesKey, shown);
+    Store->sync();
+}
+
+int TSettings::ZoomPercent() const
+{
+    bool number = false;
+    const int percent = Store->value(kZoomKey, TZoom::kNormalPercent).toInt(&number);
+    return number ? TZoom::Clamped(percent) : TZoom::kNormalPercent;
+}
+
+void TSettings::SetZoomPercent(int percent)
+{
+    Store->setValue(kZoomKey, TZoom::Clamped(percent));
     Store->sync();
 }

@@ -27,6 +27,9 @@ public:
     // "Afficher les images PNG": off until the user turns it on.
     bool PngPictures() const;
     void SetPngPictures(bool shown);
+    // The page's zoom in percent: 100 until changed, kept within the zoom's limits.
+    int ZoomPercent() const;
+    void SetZoomPercent(int percent);
 
 private:
     std::unique_ptr<QSettings> Store;

@@ -14,6 +14,9 @@
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTreeView>
@@ -213,4 +216,19 @@ TUnsavedChoice TQtShellDialogs::AskSaveChanges(QWidget* parent)
     if (box.clickedButton() == save)
         return TUnsavedChoice::Save;
     return box.clickedButton() == discard ? TUnsavedChoice::Discard : TUnsavedChoice::Cancel;
+}
+
+bool TQtShellDialogs::AskPrinter(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void TQtShellDialogs::ShowPrintPreview(QWidget* parent, QPrinter& printer,
+                                       const std::function<void(QPrinter&)>& paint)
+{
+    QPrintPreviewDialog dialog(&printer, parent);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* shown) { paint(*shown); });
+    dialog.exec();
 }

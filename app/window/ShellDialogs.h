@@ -6,10 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <string>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 // What the open dialog gives back: the chosen name (UTF-8) and the chosen
@@ -57,6 +59,11 @@ public:
     virtual bool AskReplace(QWidget* parent, const std::string& fileName) = 0;
     // "Enregistrer les modifications ?" before unsaved edits are closed.
     virtual TUnsavedChoice AskSaveChanges(QWidget* parent) = 0;
+    // The platform's print dialog over the printer; true to print.
+    virtual bool AskPrinter(QWidget* parent, QPrinter& printer) = 0;
+    // The print preview of what `paint` prints on the printer; the user may
+    // print from it.
+    virtual void ShowPrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint) = 0;
 };
 
 // Qt's message boxes and file dialogs, with French labels.
@@ -70,4 +77,6 @@ public:
     std::optional<TSaveChoice> AskSaveFileName(QWidget* parent, const TSaveRequest& request) override;
     bool AskReplace(QWidget* parent, const std::string& fileName) override;
     TUnsavedChoice AskSaveChanges(QWidget* parent) override;
+    bool AskPrinter(QWidget* parent, QPrinter& printer) override;
+    void ShowPrintPreview(QWidget* parent, QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
 };

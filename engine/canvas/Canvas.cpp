@@ -448,9 +448,23 @@ void TCanvas::ClearClip()
 
 void TCanvas::SetWindowOrigin(int x, int y)
 {
+    originX_ = x;
+    originY_ = y;
+    ApplyTransform();
+}
+
+void TCanvas::SetScale(double scale)
+{
+    scale_ = scale;
+    ApplyTransform();
+}
+
+void TCanvas::ApplyTransform()
+{
     if (painter_ == nullptr)
         return;
-    QTransform transform = baseTransform_;
-    transform.translate(-x, -y);
-    painter_->setTransform(transform);
+    // Scaled first, then moved by the origin in device pixels, then the
+    // device's own transform (a printer's dots per inch).
+    painter_->setTransform(QTransform::fromScale(scale_, scale_) * QTransform::fromTranslate(-originX_, -originY_) *
+                           baseTransform_);
 }

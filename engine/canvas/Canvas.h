@@ -67,6 +67,9 @@ public:
     // Where a view's painting notes the animated pictures it draws (the
     // images layer's notes); null on canvases that animate nothing.
     TAnimationNotes* AnimationNotes = nullptr;
+    // Set on a printout's canvas: form controls are drawn into it rather
+    // than placed on the view's surface.
+    bool DrawsControls = false;
 
     // Font and text state. The text colour is the font's colour. As on the
     // design's canvas, the text background colour is the brush colour (both
@@ -143,6 +146,11 @@ public:
     void ClearClip();
     // Logical (x, y) is drawn at the device's (0, 0) from now on.
     void SetWindowOrigin(int x, int y);
+    // Logical lengths are drawn this many times larger from now on (a zoomed
+    // view, a page laid out for paper); the window origin stays in device
+    // pixels. Text keeps its logical advances, its glyphs drawn at the size
+    // the scale makes them.
+    void SetScale(double scale);
 
     // The display is true colour: selecting and realising palettes does nothing.
     void SelectPalette() {}
@@ -157,6 +165,7 @@ private:
     void DrawTextDecorations(int x, int baselineY, int width);
     int BaselineOf(int y) const;
     void DrawPenLine(int x1, int y1, int x2, int y2);
+    void ApplyTransform();
 
     std::unique_ptr<QPainter> ownPainter_;
     QPainter* painter_ = nullptr;
@@ -170,5 +179,8 @@ private:
     TBrushStyle brushStyle_ = TBrushStyle::Solid;
     int penX_ = 0;
     int penY_ = 0;
+    int originX_ = 0;
+    int originY_ = 0;
+    double scale_ = 1.0;
     QTransform baseTransform_;  // the device's own, before any window origin
 };

@@ -10,6 +10,9 @@ class QWidget;
 class TControlSurface {
 public:
     virtual QWidget& ControlParent() = 0;
+    // Surface pixels per page pixel: the widgets of a zoomed view are placed,
+    // sized and lettered that much larger.
+    virtual double ControlScale() const = 0;
 
 protected:
     ~TControlSurface() = default;
@@ -21,4 +24,10 @@ inline QWidget* ControlParentOf(const TSectionList& document)
 {
     TControlSurface* surface = document.Host ? document.Host->ControlSurface() : nullptr;
     return surface ? &surface->ControlParent() : nullptr;
+}
+
+inline double ControlScaleOf(const TSectionList& document)
+{
+    TControlSurface* surface = document.Host ? document.Host->ControlSurface() : nullptr;
+    return surface ? surface->ControlScale() : 1.0;
 }

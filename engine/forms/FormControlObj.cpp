@@ -6,10 +6,14 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPixmap>
 #include <QPalette>
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -97,6 +101,11 @@ public:
 
 const TFormControlPlacement kFormControlPlacement;
 
+int ScaledLength(int length, double scale)
+{
+    return scale == 1.0 ? length : static_cast<int>(std::lround(length * scale));
+}
+
 bool HoldsFocus(const TFormControlObj& control, const QWidget* focus)
 {
     return control.Widget && (control.Widget == focus || control.Widget->isAncestorOf(focus));
@@ -164,6 +173,7 @@ QWidget* TFormControlObj::EnsureWidget()
         return nullptr;
     Widget = widget;
     widget->setGeometry(0, kUnplacedTop, width_, height_);
+    fontPixels_ = widget->font().pixelSize();
     KeepFocusChainInDocumentOrder();
     new TFocusWatcher(*this, FocusWidget());
     return widget;
@@ -194,14 +204,15 @@ void TFormControlObj::KeepFocusChainInDocumentOrder()
     }
 }
 
+// The page's own size: a zoomed widget is larger on its surface.
 int TFormControlObj::Width() const
 {
-    return Widget ? Widget->width() : width_;
+    return width_;
 }
 
 int TFormControlObj::Height() const
 {
-    return Widget ? Widget->height() : height_;
+    return height_;
 }
 
 void TFormControlObj::Resize(int width, int height)
@@ -209,7 +220,20 @@ void TFormControlObj::Resize(int width, int height)
     width_ = width;
     height_ = height;
     if (Widget)
-        Widget->resize(width, height);
+        Widget->resize(ScaledLength(width, widgetScale_), ScaledLength(height, widgetScale_));
+}
+
+void TFormControlObj::FollowScale(double scale)
+{
+    if (scale == widgetScale_)
+        return;
+    widgetScale_ = scale;
+    Widget->resize(ScaledLength(width_, scale), ScaledLength(height_, scale));
+    if (fontPixels_ > 0) {
+        QFont font = Widget->font();
+        font.setPixelSize(std::max(1, ScaledLength(fontPixels_, scale)));
+        Widget->setFont(font);
+    }
 }
 
 void TFormControlObj::Place(int left, int top, TColor background)
@@ -222,9 +246,25 @@ void TFormControlObj::Place(int left, int top, TColor background)
         Widget->setPalette(palette);
         Widget->setAutoFillBackground(true);
     }
-    Widget->move(left, top);
+    FollowScale(ControlScaleOf(*Owner));
+    Widget->move(ScaledLength(left, widgetScale_), ScaledLength(top, widgetScale_));
     Widget->show();
     Shown = true;
+}
+
+void TFormControlObj::Draw(TCanvas& canvas, int left, int top)
+{
+    QPainter* painter = canvas.Painter();
+    if (painter == nullptr || !EnsureWidget())
+        return;
+    // At the page's own size: the canvas scales it as it scales the text.
+    FollowScale(1.0);
+    // A PDF takes the widget's own drawing, its text staying text; a device
+    // that records the drawing (a print preview) takes its picture.
+    if (painter->paintEngine() != nullptr && painter->paintEngine()->type() == QPaintEngine::Pdf)
+        Widget->render(painter, QPoint(left, top));
+    else
+        painter->drawPixmap(left, top, Widget->grab());
 }
 
 bool FocusNextFormControl(TSectionList& document, bool forward)

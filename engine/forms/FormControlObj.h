@@ -70,6 +70,9 @@ public:
     // Puts the widget at the window point, shows it and marks it shown. A
     // panel that takes the background is filled with `background`.
     void Place(int left, int top, TColor background) override;
+    void Draw(TCanvas& canvas, int left, int top) override;
+    // Sizes and letters the widget for the surface's scale, if it changed.
+    void FollowScale(double scale);
 
 protected:
     // For controls with a widget: the size it starts with.
@@ -88,6 +91,10 @@ private:
     bool makesWidget_ = false;
     int width_ = 0;
     int height_ = 0;
+    // The scale the widget was last sized and lettered at, and its font's
+    // pixel size at 100 % (none for a font given in points).
+    double widgetScale_ = 1.0;
+    int fontPixels_ = -1;
 };
 
 // Moves the keyboard focus from the document control that has it to the next

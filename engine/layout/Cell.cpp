@@ -175,6 +175,20 @@ bool TCell::CharAt(int position, char& ch, TSectionBase*& item)
     return false;
 }
 
+int TCell::PageBreakAbove(int limit) const
+{
+    // Items follow each other down the cell: the last one starting above the
+    // limit is the only one it can cut.
+    const auto after = std::partition_point(Items.begin(), Items.end(),
+                                            [limit](const auto& item) { return item->Y < limit; });
+    if (after == Items.begin())
+        return limit;
+    const TSectionBase& item = **std::prev(after);
+    if (item.Y + item.SectionHeight <= limit)
+        return limit;
+    return item.PageBreakAbove(limit);
+}
+
 void TCell::CopySelection(TTextSink& sink)
 {
     const int begin = Document->SelectionBegin;

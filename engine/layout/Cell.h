@@ -66,6 +66,9 @@ public:
     int Search(int start, std::string_view text, bool matchCase);
     bool PositionToPoint(TCanvas& canvas, int left, int position, int& y, int& x);
     bool CharAt(int position, char& ch, TSectionBase*& item);
+    // The lowest document Y at or above `limit` where a printed page may end
+    // between items or within the item `limit` falls in.
+    int PageBreakAbove(int limit) const;
     // Copies the items that overlap the document's selection into the sink.
     void CopySelection(TTextSink& sink);
     void ApplyDefaultFonts();

@@ -100,6 +100,11 @@ public:
     // The character at `position` and the item that owns it.
     virtual bool CharAt(int position, char& ch, TSectionBase*& item);
 
+    // The lowest document Y at or above `limit` where a printed page may end
+    // without cutting a line, a row or a picture of the item (its top when
+    // none); `limit` lies within the item.
+    virtual int PageBreakAbove([[maybe_unused]] int limit) const { return Y; }
+
     // Re-applies the document's default fonts and colours. The base recomputes
     // the size-dependent spacing.
     virtual void ApplyDefaultFonts();

@@ -774,6 +774,18 @@ bool ThtmlTable::PositionToPoint(TCanvas& canvas, int cellLeft, int position, in
     return !CaptionOnTop && inPart(Caption.Cell, captionLeft);
 }
 
+int ThtmlTable::PageBreakAbove(int limit) const
+{
+    int rowTop = Y + RowsStart;
+    for (const auto& row : Rows) {
+        if (rowTop + row->RowHeight > limit)
+            return rowTop > limit ? Y : rowTop;
+        rowTop += row->RowHeight;
+    }
+    // Below the last row: the bottom spacing or a caption underneath.
+    return rowTop;
+}
+
 bool ThtmlTable::CharAt(int position, char& ch, TSectionBase*& item)
 {
     if (Rows.empty() || position < StartPosition || position > StartPosition + Length)

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+class TCanvas;
+
 class TInlineControl {
 public:
     TInlineControl() = default;
@@ -32,6 +34,9 @@ public:
     // Puts the control at the window point and shows it; a control whose
     // panel takes the page background is filled with `background`.
     virtual void Place(int left, int top, TColor background) = 0;
+    // Draws the control as it looks at the point of the canvas (a printout),
+    // leaving its widget where it is.
+    virtual void Draw(TCanvas& canvas, int left, int top) = 0;
 };
 
 // The controls that stand in one section's text, in the order of their

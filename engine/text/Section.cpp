@@ -767,7 +767,10 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line
         if (character == kControlMark) {
             if (TInlineControl* control = ControlAt(index)) {
                 const int top = textBottom - control->Height() - (control->SitsOnBaseline ? line.Descent : 0);
-                control->Place(x, top - offset, Document->Background);
+                if (canvas.DrawsControls)
+                    control->Draw(canvas, x, top - offset);
+                else
+                    control->Place(x, top - offset, Document->Background);
                 x += control->Width();
             }
             atLineStart = false;
@@ -992,6 +995,15 @@ bool TSection::PositionToPoint(TCanvas&, int cellLeft, int position, int& y, int
     y = Y + line.Top;
     x = LineLeft(cellLeft, line) + TextWidth(line.Start, index - line.Start);
     return true;
+}
+
+int TSection::PageBreakAbove(int limit) const
+{
+    // A limit below the last line cuts none.
+    const int offset = limit - Y;
+    const auto cut = std::partition_point(Lines.begin(), Lines.end(),
+                                          [offset](const LineRec& line) { return line.Top + line.FullHeight() <= offset; });
+    return cut == Lines.end() ? limit : Y + (*cut).Top;
 }
 
 bool TSection::CharAt(int position, char& ch, TSectionBase*& item)

@@ -137,6 +137,7 @@ public:
     int Search(int start, std::string_view text, bool matchCase) override;
     bool PositionToPoint(TCanvas& canvas, int cellLeft, int position, int& y, int& x) override;
     bool CharAt(int position, char& ch, TSectionBase*& item) override;
+    int PageBreakAbove(int limit) const override;
     void ApplyDefaultFonts() override;
     void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
     // The runs take the document's looks, which runs of other sections share.

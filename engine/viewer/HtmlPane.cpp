@@ -6,8 +6,10 @@
 #include "engine/lexer/LinkNames.h"
 #include "engine/viewer/PaintPanel.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMetaObject>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cctype>
@@ -45,6 +47,7 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
     };
 
     host_.Serve(page_->Document(), view_.Animations());
+    host_.ShowAt(view_.Zoom());
     page_->Document().ImageCache = &imageCache_;
     page_->Document().ShowImages = false;
     page_->Document().OnBackgroundChange = [this](TSectionList& document) {
@@ -55,6 +58,7 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
     page_->Document().ExpandLinkName = [this](const std::string& reference) { return ExpandLinkName(reference); };
     page_->Document().OnItemDropped = [this](const TSectionBase& item) { page_->Anchors().Forget(item); };
 
+    QApplication::instance()->installEventFilter(this);
     SetDefBackground(clBtnFace);
     SetDefFontColor(kSystemColorFlag | 0x12);
     SetDefHotSpotColor(clBlue);
@@ -476,7 +480,56 @@ void THtmlPane::keyPressEvent(QKeyEvent* event)
 
 void THtmlPane::wheelEvent(QWheelEvent* event)
 {
-    view_.Wheel(*event);
+    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+        view_.Wheel(*event);
+        return;
+    }
+    event->accept();
+    zoomWheelRemainder_ += event->angleDelta().y();
+    constexpr int kNotch = QWheelEvent::DefaultDeltasPerStep;
+    for (; zoomWheelRemainder_ >= kNotch; zoomWheelRemainder_ -= kNotch)
+        ZoomIn();
+    for (; zoomWheelRemainder_ <= -kNotch; zoomWheelRemainder_ += kNotch)
+        ZoomOut();
+}
+
+std::optional<QString> THtmlPane::Print(QPagedPaintDevice& device, const TPrintOptions& options)
+{
+    if (busy_.On())
+        return QStringLiteral("une page est en cours de chargement");
+    std::optional<QString> failure;
+    {
+        const TWaitCursor wait;
+        const TBusyScope busy(busy_);
+        const int position = view_.Position();
+        {
+            const TSuppressDrawing suppressed(*panel_);
+            failure = TPagePrinter(page_->Document(), measure_, options).Print(device);
+        }
+        view_.DoLayout();
+        view_.SetPosition(position);
+    }
+    view_.Repaint();
+    return failure;
+}
+
+bool THtmlPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::Wheel || !static_cast<QWheelEvent*>(event)->modifiers().testFlag(Qt::ControlModifier))
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget == panel_ || !panel_->isAncestorOf(widget))
+        return false;
+    wheelEvent(static_cast<QWheelEvent*>(event));
+    return true;
+}
+
+void THtmlPane::SetZoomPercent(int percent)
+{
+    const int before = ZoomPercent();
+    view_.SetZoomPercent(percent);
+    if (ZoomPercent() != before && OnZoomChange)
+        OnZoomChange(*this, ZoomPercent());
 }
 
 void THtmlPane::paintEvent(QPaintEvent*)

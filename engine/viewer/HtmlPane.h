@@ -28,6 +28,7 @@
 #include "engine/viewer/PageHistory.h"
 #include "engine/viewer/PageLoader.h"
 #include "engine/viewer/PageMouse.h"
+#include "engine/viewer/PagePrinter.h"
 #include "engine/viewer/PageSelection.h"
 #include "engine/viewer/PageView.h"
 
@@ -36,9 +37,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+class QPagedPaintDevice;
 class QScrollBar;
 class TErrorBox;
 class TImageObj;
@@ -77,6 +80,8 @@ public:
     std::function<void(THtmlPane& sender, const QMouseEvent& event)> OnMouseMove;
     std::function<void(THtmlPane& sender, const QMouseEvent& event)> OnMouseUp;
     std::function<void(THtmlPane& sender, const QKeyEvent& event)> OnKeyDown;
+    // The zoom changed (the keys of the owner, Ctrl and the wheel).
+    std::function<void(THtmlPane& sender, int percent)> OnZoomChange;
 
     using TFormSubmitEvent = std::function<void(THtmlPane& sender, const std::string& action,
                                                 const std::string& target, const std::string& encType,
@@ -184,6 +189,13 @@ public:
     int MarginHeight() const { return view_.MarginHeight(); }
     void SetMarginHeight(int margin) { view_.SetMarginHeight(margin); }
     int MarginWidth() const { return view_.MarginWidth(); }
+    // The page drawn that many percent of its size (TZoom's limits), laid out
+    // for the width it then has; the paragraph at the top stays there.
+    const TZoom& Zoom() const { return view_.Zoom(); }
+    int ZoomPercent() const { return view_.Zoom().Percent(); }
+    void SetZoomPercent(int percent);
+    void ZoomIn() { SetZoomPercent(TZoom::StepUp(ZoomPercent())); }
+    void ZoomOut() { SetZoomPercent(TZoom::StepDown(ZoomPercent())); }
     void SetMarginWidth(int margin) { view_.SetMarginWidth(margin); }
     const std::string& ServerRoot() const { return loader_.ServerRoot(); }
     void SetServerRoot(std::string_view root) { loader_.SetServerRoot(root); }
@@ -201,6 +213,11 @@ public:
     void BumpHistory(const std::string& oldFile, const std::string& oldTitle, TViewedFileType oldType,
                      int oldPosition);
 
+    // Prints the page on the device (a printer, a PDF writer), laid out for
+    // its paper, then lays it out for the view again at the same paragraph;
+    // why it failed, in French.
+    std::optional<QString> Print(QPagedPaintDevice& device, const TPrintOptions& options);
+
     // Paints the part of the panel as the panel's paint would, into an image
     // of that size (batch rendering; the rectangle is in panel coordinates).
     void PaintPanelInto(QImage& image, const QRect& rectangle) { view_.PaintPanelInto(image, rectangle); }
@@ -214,10 +231,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    // Over the page, and over a form control that has no use for it.
+    // Over the page, and over a form control that has no use for it; with
+    // Ctrl it zooms, a step a notch.
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // Ctrl and the wheel over a form control of the page zoom the page rather
+    // than change the control.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Loading.
@@ -275,6 +296,8 @@ private:
     TColor defBackground_ = 0;
     int defFontSize_ = 0;
     int charSet_ = 1;
+    // What a fine-stepping wheel turned with Ctrl short of a whole notch.
+    int zoomWheelRemainder_ = 0;
     int imageCacheCount_ = 0;
     TFormSubmitEvent onFormSubmit_;
     // Counts the pages shown. User handlers may load another page; whoever

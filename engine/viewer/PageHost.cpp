@@ -16,7 +16,7 @@ TPageHost::TPageHost(QWidget& surface) : surface_(surface)
 
 void TPageHost::RepaintBand(const TRect& band)
 {
-    surface_.update(ToQRect(band));
+    surface_.update(zoom_ ? zoom_->ToScreen(band) : ToQRect(band));
 }
 
 void TPageHost::StartAnimationClock(int intervalMs)

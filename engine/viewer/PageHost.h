@@ -6,6 +6,8 @@
 #include "engine/forms/ControlSurface.h"
 #include "engine/layout/DocumentHost.h"
 
+#include "engine/viewer/Zoom.h"
+
 #include <QTimer>
 
 class QWidget;
@@ -24,9 +26,14 @@ public:
         drawn_ = &drawn;
     }
 
+    // The view's zoom: bands and widgets are in page pixels, the surface shows
+    // them that much larger.
+    void ShowAt(const TZoom& zoom) { zoom_ = &zoom; }
+
     void RepaintBand(const TRect& band) override;
     TControlSurface* ControlSurface() override { return this; }
     QWidget& ControlParent() override { return surface_; }
+    double ControlScale() const override { return zoom_ ? zoom_->Scale() : 1.0; }
     void StartAnimationClock(int intervalMs) override;
     void StopAnimationClock() override;
 
@@ -34,5 +41,6 @@ private:
     QWidget& surface_;
     TSectionList* document_ = nullptr;
     const TAnimationNotes* drawn_ = nullptr;
+    const TZoom* zoom_ = nullptr;
     QTimer animationClock_;
 };

@@ -13,15 +13,6 @@
 
 #include <algorithm>
 
-namespace {
-
-QPoint PanelPoint(const QMouseEvent& event)
-{
-    return event.position().toPoint();
-}
-
-} // namespace
-
 TPageMouse::TPageMouse(QWidget& control, TPageView& view, TPageSelection& selection, TSectionList& document,
                        TCanvas& measure, TBusyFlag& busy, TPageMouseListener& listener)
     : control_(control),
@@ -46,6 +37,13 @@ void TPageMouse::ForgetPress()
     clickCandidate_ = false;
     selecting_ = false;
     StopAutoScroll();
+}
+
+QPoint TPageMouse::PagePoint(const QMouseEvent& event)
+{
+    const QPoint panelPoint = event.position().toPoint();
+    lastPointer_ = panelPoint + view_.Panel().pos();
+    return view_.PagePoint(panelPoint);
 }
 
 int TPageMouse::DocumentY(int panelY) const
@@ -80,8 +78,7 @@ void TPageMouse::Down(QMouseEvent& event)
         return;
     control_.setFocus();
     linkFollowed_ = false;
-    const QPoint point = PanelPoint(event);
-    lastPointer_ = point + view_.Panel().pos();
+    const QPoint point = PagePoint(event);
     if (event.button() != Qt::LeftButton)
         return;
     clickCandidate_ = true;
@@ -127,8 +124,7 @@ void TPageMouse::Move(QMouseEvent& event)
 {
     if (!listener_.MouseMove(event))
         return;
-    const QPoint point = PanelPoint(event);
-    lastPointer_ = point + view_.Panel().pos();
+    const QPoint point = PagePoint(event);
     if (!ShowPointerShape(event, point) || !(event.buttons() & Qt::LeftButton))
         return;
     if (!autoScrollActive_ && (lastPointer_.y() <= 0 || lastPointer_.y() > control_.height())) {
@@ -143,7 +139,7 @@ void TPageMouse::ExtendSelection(int x, int y)
 {
     if (!selecting_ || selection_.Anchor() < 0)
         return;
-    y = std::clamp(y, 0, control_.height());
+    y = std::clamp(y, 0, view_.Zoom().ToPage(control_.height()));
     bool insideText = false;
     int lineTop = 0;
     const int position = PositionAtPanel(x, y, insideText, lineTop);
@@ -169,8 +165,8 @@ void TPageMouse::AutoScrollStep()
     else
         position += TPageView::kVerticalLineStep;
     view_.SetVerticalPosition(std::clamp(position, 0, view_.MaxVerticalPosition()));
-    const QPoint panelPoint = lastPointer_ - view_.Panel().pos();
-    ExtendSelection(panelPoint.x(), panelPoint.y());
+    const QPoint pagePoint = view_.PagePoint(lastPointer_ - view_.Panel().pos());
+    ExtendSelection(pagePoint.x(), pagePoint.y());
     view_.Panel().update();
 }
 
@@ -209,8 +205,7 @@ void TPageMouse::Up(QMouseEvent& event)
 {
     if (!listener_.MouseUp(event))
         return;
-    const QPoint point = PanelPoint(event);
-    lastPointer_ = point + view_.Panel().pos();
+    const QPoint point = PagePoint(event);
     int xInImage = 0;
     int yInImage = 0;
     TImageObj* image = ReleasedImage(point, xInImage, yInImage);
@@ -255,7 +250,7 @@ void TPageMouse::DoubleClick(QMouseEvent& event)
 {
     if (selection_.NoSelect() || busy_.On() || linkFollowed_)
         return;
-    const QPoint point = PanelPoint(event);
+    const QPoint point = PagePoint(event);
     bool insideText = false;
     int lineTop = 0;
     const int position = PositionAtPanel(point.x(), point.y(), insideText, lineTop);

@@ -77,6 +77,8 @@ public:
     void DoubleClick(QMouseEvent& event);
 
 private:
+    // The event's point in page pixels; notes where the pointer is on the control.
+    QPoint PagePoint(const QMouseEvent& event);
     int DocumentY(int panelY) const;
     int PositionAtPanel(int x, int y, bool& insideText, int& lineTop);
     // The pointer's shape over what lies at the point; false when a handler

@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -120,7 +121,44 @@ bool TPageView::HorizontalAllowed() const
 
 int TPageView::PanelHeight() const
 {
-    return panel_.height();
+    return zoom_.ToPage(panel_.height());
+}
+
+int TPageView::PanelWidth() const
+{
+    return zoom_.ToPage(panel_.width());
+}
+
+void TPageView::SetZoomPercent(int percent)
+{
+    percent = TZoom::Clamped(percent);
+    if (percent == zoom_.Percent() || busy_.On())
+        return;
+    if (document_.Items.empty()) {
+        zoom_.SetPercent(percent);
+        Repaint();
+        return;
+    }
+    RelayoutWithCursor([this, percent] { zoom_.SetPercent(percent); });
+}
+
+QPoint TPageView::PagePoint(const QPoint& panelPoint) const
+{
+    if (zoom_.IsNormal())
+        return panelPoint;
+    // Rounded down, also left of and above the panel.
+    const double scale = zoom_.Scale();
+    return {static_cast<int>(std::floor(panelPoint.x() / scale)), static_cast<int>(std::floor(panelPoint.y() / scale))};
+}
+
+TRect TPageView::PageDamage(TCanvas& canvas, const TRect& damaged) const
+{
+    if (zoom_.IsNormal())
+        return damaged;
+    const double scale = zoom_.Scale();
+    canvas.SetScale(scale);
+    return {static_cast<int>(std::floor(damaged.Left / scale)), static_cast<int>(std::floor(damaged.Top / scale)),
+            static_cast<int>(std::ceil(damaged.Right / scale)), static_cast<int>(std::ceil(damaged.Bottom / scale))};
 }
 
 void TPageView::DoLayout()
@@ -131,11 +169,11 @@ void TPageView::DoLayout()
     int position = 0;
     int maxWidth = 0;
     if (VerticalAllowed()) {
-        const int layoutWidth = control_.width() - scrollBarWidth_ - border - 2 * marginWidth_;
+        const int layoutWidth = zoom_.ToPage(control_.width() - scrollBarWidth_ - border) - 2 * marginWidth_;
         docHeight_ = document_.Layout(measure_, marginHeight_, layoutWidth, position, maxWidth) + 2 * marginHeight_;
     } else {
         // Without a vertical bar the page ends at its last item: one margin.
-        const int layoutWidth = control_.width() - border - 2 * marginWidth_;
+        const int layoutWidth = zoom_.ToPage(control_.width() - border) - 2 * marginWidth_;
         docHeight_ = document_.Layout(measure_, marginHeight_, layoutWidth, position, maxWidth) + marginHeight_;
     }
     scrollWidth_ = maxWidth;
@@ -149,18 +187,21 @@ void TPageView::ArrangeScrollBars()
     const int fullWidth = control_.width();
     const int fullHeight = control_.height();
     const int barWidth = scrollBarWidth_;
+    // The page's extent on screen decides the bars; their ranges are in page pixels.
     const int contentWidth = 2 * marginWidth_ + scrollWidth_;
+    const int screenContentWidth = zoom_.ToScreen(contentWidth);
+    const int screenDocHeight = zoom_.ToScreen(docHeight_);
 
     bool vertical = false;
     bool horizontal = false;
     if (VerticalAllowed()) {
-        vertical = docHeight_ >= fullHeight - 2 ||
-                   (HorizontalAllowed() && docHeight_ >= fullHeight - 2 - barWidth &&
-                    contentWidth > fullWidth - barWidth);
-        horizontal = HorizontalAllowed() &&
-                     (contentWidth > fullWidth || (vertical && contentWidth > fullWidth - barWidth));
+        vertical = screenDocHeight >= fullHeight - 2 ||
+                   (HorizontalAllowed() && screenDocHeight >= fullHeight - 2 - barWidth &&
+                    screenContentWidth > fullWidth - barWidth);
+        horizontal = HorizontalAllowed() && (screenContentWidth > fullWidth ||
+                                             (vertical && screenContentWidth > fullWidth - barWidth));
     } else {
-        horizontal = HorizontalAllowed() && contentWidth > fullWidth;
+        horizontal = HorizontalAllowed() && screenContentWidth > fullWidth;
     }
 
     const int visibleWidth = vertical ? fullWidth - barWidth : fullWidth;
@@ -170,13 +211,13 @@ void TPageView::ArrangeScrollBars()
 
     movingBar_ = true;
     horizontalBar_->setVisible(horizontal);
-    horizontalBar_->setPageStep(std::max(1, visibleWidth - 20));
+    horizontalBar_->setPageStep(std::max(1, zoom_.ToPage(visibleWidth - 20)));
     horizontalBar_->setGeometry(frame, fullHeight - barWidth - frame, std::max(0, visibleWidth - frame), barWidth);
-    const int horizontalMaximum = std::max(0, std::max(contentWidth, visibleWidth - 2 * frame));
-    horizontalBar_->setRange(0, std::max(0, horizontalMaximum - panelWidth));
+    const int horizontalMaximum = std::max(0, std::max(contentWidth, zoom_.ToPage(visibleWidth - 2 * frame)));
+    horizontalBar_->setRange(0, std::max(0, horizontalMaximum - zoom_.ToPage(panelWidth)));
 
     verticalBar_->setGeometry(fullWidth - barWidth - frame, frame, barWidth, panelHeight);
-    verticalBar_->setPageStep(std::max(1, panelHeight - kVerticalLineStep));
+    verticalBar_->setPageStep(std::max(1, zoom_.ToPage(panelHeight) - kVerticalLineStep));
     verticalBar_->setVisible(vertical);
     verticalBar_->setRange(0, MaxVerticalPosition());
     movingBar_ = false;
@@ -226,7 +267,7 @@ void TPageView::ShowEmpty()
     const int frame = borderStyle_ == THTMLBorderStyle::None ? 0 : 1;
     panel_.setGeometry(frame, frame, std::max(0, control_.width() - 2 * frame),
                        std::max(0, control_.height() - 2 * frame));
-    verticalBar_->resize(verticalBar_->width(), PanelHeight());
+    verticalBar_->resize(verticalBar_->width(), panel_.height());
 }
 
 void TPageView::Resized()
@@ -291,7 +332,15 @@ void TPageView::VerticalBarMoved(int value)
     // The user moved the bar: the existing pixels move, the uncovered strip is painted.
     const int old = document_.YOffset;
     document_.SetYOffset(value);
-    panel_.scroll(0, old - value);
+    ScrollPanelBy(old - value);
+}
+
+void TPageView::ScrollPanelBy(int pagePixels)
+{
+    if (zoom_.MovesWholeScreenPixels(pagePixels))
+        panel_.scroll(0, pagePixels * zoom_.Percent() / 100);
+    else
+        panel_.update();
 }
 
 void TPageView::MoveVertically(int y)
@@ -300,7 +349,7 @@ void TPageView::MoveVertically(int y)
     const int old = VScrollPos();
     SetVerticalPosition(y);
     if (std::abs(y - old) == kVerticalLineStep)
-        panel_.scroll(0, old - y);
+        ScrollPanelBy(old - y);
     else
         panel_.update();
 }
@@ -352,7 +401,7 @@ void TPageView::ScrollVerticallyBy(int pixels)
     if (y == old)
         return;
     SetVerticalPosition(y);
-    panel_.scroll(0, old - y);
+    ScrollPanelBy(old - y);
 }
 
 QPoint TPageView::WheelPixels(const QWheelEvent& event)
@@ -414,7 +463,7 @@ void TPageView::SetPosition(int position)
 
 void TPageView::ScrollDocumentYIntoView(int y)
 {
-    const int clientHeight = control_.height();
+    const int clientHeight = zoom_.ToPage(control_.height());
     if (y < VScrollPos() || y > VScrollPos() + clientHeight - kBottomSlack)
         SetVScrollPos(y - clientHeight / 2);
 }
@@ -453,10 +502,11 @@ void TPageView::PaintBorder()
     painter.drawRect(0, 0, control_.width() - 1, control_.height() - 1);
 }
 
-void TPageView::DrawBackground(TCanvas& canvas, const TRect& damaged)
+void TPageView::DrawBackground(TCanvas& canvas, const TRect& panelDamage)
 {
     if (!canvas.HasDevice())
         return;
+    const TRect damaged = PageDamage(canvas, panelDamage);
     const int vertical = VScrollPos();
     const int horizontal = HScrollPos();
     canvas.SetBrush(panel_.Color | kPaletteRelative);
@@ -478,11 +528,12 @@ void TPageView::DrawBackground(TCanvas& canvas, const TRect& damaged)
             canvas.Draw(x, y, tile);
 }
 
-void TPageView::PaintDocument(TCanvas& canvas, const TRect& damaged)
+void TPageView::PaintDocument(TCanvas& canvas, const TRect& panelDamage)
 {
     if (panel_.DrawingSuppressed)
         return;
-    TRect clip{marginWidth_, 1, panel_.width(), PanelHeight()};
+    const TRect damaged = PageDamage(canvas, panelDamage);
+    TRect clip{marginWidth_, 1, PanelWidth(), PanelHeight()};
     // Painting the whole view places every visible form control and marks
     // every visible animation as painted; without either, the items outside
     // the damaged rectangle can be skipped with the same pixels.

@@ -9,15 +9,16 @@
 #include "engine/base/Colors.h"
 #include "engine/base/Rect.h"
 #include "engine/images/AnimationNotes.h"
+#include "engine/viewer/Zoom.h"
 
 #include <QPoint>
+#include <QRect>
 
 #include <cstdint>
 #include <functional>
 
 class QImage;
 class QKeyEvent;
-class QRect;
 class QScrollBar;
 class QWheelEvent;
 class QWidget;
@@ -63,6 +64,12 @@ public:
     void SetMarginWidth(int margin);
     // Pictures shown, or their frames only: the page is laid out again.
     void SetShowImages(bool value);
+    // The page laid out for the control's width at that scale, the paragraph
+    // at the top of the view kept there.
+    const TZoom& Zoom() const { return zoom_; }
+    void SetZoomPercent(int percent);
+    // A point of the panel in page pixels (what the document's queries take).
+    QPoint PagePoint(const QPoint& panelPoint) const;
 
     // ---- Layout ----------------------------------------------------------------
     // Lays the document out for the current width and arranges the bars.
@@ -116,7 +123,15 @@ public:
 private:
     bool VerticalAllowed() const;
     bool HorizontalAllowed() const;
+    // The panel's size in page pixels.
     int PanelHeight() const;
+    int PanelWidth() const;
+    // The rectangle of the panel in page pixels, and the canvas set to draw
+    // page pixels there.
+    TRect PageDamage(TCanvas& canvas, const TRect& damaged) const;
+    // Moves the panel's pixels by so many page pixels where they land on
+    // whole screen pixels; paints it all again where they do not.
+    void ScrollPanelBy(int pagePixels);
     void SetMargin(int& margin, int value);
     void MoveVertically(int y);
     void MoveHorizontally(int x);
@@ -128,8 +143,8 @@ private:
     void VerticalBarMoved(int value);
     // Scrolls the document Y into the middle of the view unless it shows.
     void ScrollDocumentYIntoView(int y);
-    void DrawBackground(TCanvas& canvas, const TRect& damaged);
-    void PaintDocument(TCanvas& canvas, const TRect& damaged);
+    void DrawBackground(TCanvas& canvas, const TRect& panelDamage);
+    void PaintDocument(TCanvas& canvas, const TRect& panelDamage);
 
     QWidget& control_;
     TPaintPanel& panel_;
@@ -147,6 +162,7 @@ private:
     int scrollBarWidth_ = 0;
     int scrollWidth_ = 0;
     int docHeight_ = 0;
+    TZoom zoom_;
     // Set while the view moves its own vertical bar.
     bool movingBar_ = false;
     // What fine-stepping wheels turned short of a whole pixel, in eighths of

@@ -124,9 +124,64 @@ TEST(BatchCommands, TokensAndBenchPrintTheirReport)
         EXPECT_GE(value, 0) << name;
     }
     EXPECT_TRUE(lines.eof());
-    EXPECT_EQ(names, (std::vector<std::string>{"build", "layout", "paint-top", "relayout", "paint-bottom", "peak-mb"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"build", "layout", "paint-top", "relayout", "zoom", "paint-bottom", "peak-mb"}));
     EXPECT_EQ(Zefweb({"--bench", page + ".absent"}).Code, 1);
     EXPECT_EQ(Zefweb({"--bench", page, "--repeat", "0"}).Code, 2);
+}
+
+// A view at 200 % is a page of half the width drawn twice as large: the
+// dump says so in page pixels, and the picture is twice the pixels.
+TEST(BatchCommands, ZoomForRenderDumpAndBench)
+{
+    const QTemporaryDir folder;
+    const std::string page = folder.path().toStdString() + "/page.htm";
+    std::ofstream(page) << "<H1>Titre</H1><P>Un paragraphe qui se coupe en plusieurs lignes quand la page est "
+                           "assez \xE9troite pour cela, et encore un peu de texte.";
+    EXPECT_EQ(Zefweb({"--dump", page, "--width", "800", "--zoom", "200"}).Out,
+              Zefweb({"--dump", page, "--width", "400"}).Out);
+    const std::string large = folder.path().toStdString() + "/large.png";
+    const std::string small = folder.path().toStdString() + "/small.png";
+    ASSERT_EQ(Zefweb({"--render", page, "--output", large, "--width", "600", "--height", "300", "--zoom", "200"}).Code, 0);
+    ASSERT_EQ(Zefweb({"--render", page, "--output", small, "--width", "600", "--height", "300"}).Code, 0);
+    // The text's ink starts twice as far from the corner.
+    const auto inkTop = [](const QImage& picture) {
+        for (int y = 3; y < picture.height(); ++y)
+            for (int x = 3; x < picture.width() - 30; ++x)
+                if (qGray(picture.pixel(x, y)) < 100)
+                    return y;
+        return -1;
+    };
+    EXPECT_NEAR(inkTop(QImage(QString::fromStdString(large))), 2 * inkTop(QImage(QString::fromStdString(small))), 3);
+    EXPECT_EQ(Zefweb({"--bench", page, "--repeat", "1", "--zoom", "300"}).Code, 0);
+
+    for (const std::string wrong : {"49", "301", "cent"}) {
+        const TRun refused = Zefweb({"--dump", page, "--zoom", wrong});
+        EXPECT_EQ(refused.Code, 2) << wrong;
+        EXPECT_NE(refused.Err.find("--zoom"), std::string::npos) << refused.Err;
+    }
+}
+
+TEST(BatchCommands, PdfOnThePaperAskedFor)
+{
+    const QTemporaryDir folder;
+    const std::string page = folder.path().toStdString() + "/page.htm";
+    std::ofstream(page) << "<TITLE>Essai</TITLE><BODY BGCOLOR=NAVY TEXT=WHITE><P>Le texte de la page.";
+    const std::string pdf = folder.path().toStdString() + "/page.pdf";
+    const TRun letter = Zefweb({"--pdf", page, "--output", pdf, "--paper", "letter"});
+    ASSERT_EQ(letter.Code, 0) << letter.Err;
+    const std::string bytes = ReadFileBytes(pdf);
+    EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+    // Letter is 612 x 792 points.
+    EXPECT_NE(bytes.find("/MediaBox [0 0 612.000000 792.000000]"), std::string::npos);
+
+    const TRun noPaper = Zefweb({"--pdf", page, "--output", pdf, "--paper", "A3"});
+    EXPECT_EQ(noPaper.Code, 2);
+    EXPECT_EQ(noPaper.Err, "zefweb: --paper attend A4 ou Letter\n");
+    EXPECT_EQ(Zefweb({"--pdf", page}).Code, 2);
+    EXPECT_EQ(Zefweb({"--pdf", page + ".absent", "--output", pdf}).Code, 1);
+    const TRun unwritable = Zefweb({"--pdf", page, "--output", folder.path().toStdString() + "/absent/page.pdf"});
+    EXPECT_EQ(unwritable.Code, 1);
+    EXPECT_FALSE(unwritable.Err.empty());
 }
 
 } // namespace

@@ -41,6 +41,7 @@ public:
     int Width() const override { return width_; }
     int Height() const override { return height_; }
     void Place(int, int, TColor) override {}
+    void Draw(TCanvas&, int, int) override {}
 
 private:
     int width_;

@@ -5,6 +5,7 @@
 #include "app/window/ShellDialogs.h"
 
 #include <QDialog>
+#include <QPrinter>
 
 #include <deque>
 #include <functional>
@@ -30,6 +31,11 @@ public:
     std::deque<TSaveChoice> SaveAnswers;
     bool ReplaceAnswer = false;
     TUnsavedChoice SaveChangesAnswer = TUnsavedChoice::Cancel;
+    // The print dialog and the preview print into this PDF file; without a
+    // name the print dialog is cancelled and the preview prints nothing.
+    QString PrintToPdf;
+    int PrintDialogs = 0;
+    int Previews = 0;
 
     bool AskOkCancel(QWidget*, const std::string& message) override
     {
@@ -66,5 +72,23 @@ public:
     {
         ++SaveChangesQuestions;
         return SaveChangesAnswer;
+    }
+    bool AskPrinter(QWidget*, QPrinter& printer) override
+    {
+        ++PrintDialogs;
+        if (PrintToPdf.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(PrintToPdf);
+        return true;
+    }
+    void ShowPrintPreview(QWidget*, QPrinter& printer, const std::function<void(QPrinter&)>& paint) override
+    {
+        ++Previews;
+        if (PrintToPdf.isEmpty())
+            return;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(PrintToPdf);
+        paint(printer);
     }
 };

@@ -55,6 +55,7 @@ TEST_F(MainFormTest, StartsWithoutAPageAndWithEveryPageCommandDisabled)
     EXPECT_FALSE(Main().EndRequested());
     for (const QAction* action : {commands.Save, commands.Properties, commands.Copy, commands.SelectAll,
                                   commands.Find, commands.Source, commands.Back, commands.Forward, commands.Reload,
+                                  commands.Print, commands.PrintPreview, commands.ExportPdf,
                                   commands.EditMenu->menuAction()})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     for (const QToolButton* button :
@@ -88,14 +89,16 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsShortcutsAndHints)
         titles << action->text();
     EXPECT_EQ(titles, QStringList({"&Fichier", "&Edition", "&Navigation", "&Options", "&Utilitaires", "&Aide"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Fichier")),
-              QStringList({"&Ouvrir...", "&Enregistrer", "-", Text("&Propri\xE9t\xE9s"), "-", "&Quitter"}));
+              QStringList({"&Ouvrir...", "&Enregistrer", "-", Text("&Propri\xE9t\xE9s"), "-", "&Imprimer...",
+                           Text("Aper\xE7u a&vant impression"), "Exporter en P&DF...", "-", "&Quitter"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Edition")),
               QStringList({"Co&pier", Text("&Tout s\xE9lectionner"), "-", "&Rechercher...",
                            "Rechercher dans les pa&ges...", "-", "&Source"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Navigation")),
               QStringList({Text("&Pr\xE9" "c\xE9" "dente"), "&Suivante", "-", "&Recharger"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Options")),
-              QStringList({"&Afficher les images", "Afficher les images P&NG", "&Police..."}));
+              QStringList({"&Afficher les images", "Afficher les images P&NG", "&Police...", "&Zoom",
+                           "Imprimer les &fonds"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Utilitaires")),
               QStringList({"&Calendrier", "C&alculatrice", "&Horloge", "&Bloc-notes"}));
     EXPECT_EQ(VisibleCaptions(*MenuNamed(bar, "&Aide")), QStringList({"&A propos..."}));
@@ -106,7 +109,7 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsShortcutsAndHints)
         for (const QAction* action : menu->menu()->actions())
             if (!action->shortcut().isEmpty())
                 keys << action->text() + " " + action->shortcut().toString();
-    EXPECT_EQ(keys, QStringList({"&Ouvrir... Ctrl+O", "&Quitter Alt+X", "Co&pier Ctrl+C",
+    EXPECT_EQ(keys, QStringList({"&Ouvrir... Ctrl+O", "&Imprimer... Ctrl+P", "&Quitter Alt+X", "Co&pier Ctrl+C",
                                  Text("&Tout s\xE9lectionner Ctrl+A"), "&Rechercher... Ctrl+F",
                                  "Rechercher dans les pa&ges... Ctrl+Shift+F",
                                  Text("&Pr\xE9" "c\xE9" "dente Alt+Left"), "&Suivante Alt+Right", "&Recharger F5"}));
