@@ -175,6 +175,17 @@ bool TCell::CharAt(int position, char& ch, TSectionBase*& item)
     return false;
 }
 
+void TCell::RangeBoxes(int left, int begin, int end, std::vector<TRect>& boxes)
+{
+    for (const auto& item : Items) {
+        if (item->StartPosition + item->Length <= begin)
+            continue;
+        if (item->StartPosition >= end)
+            break;
+        item->RangeBoxes(left, begin, end, boxes);
+    }
+}
+
 void TCell::CopySelection(TTextSink& sink)
 {
     const int begin = Document->SelectionBegin;

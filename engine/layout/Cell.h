@@ -66,6 +66,8 @@ public:
     int Search(int start, std::string_view text, bool matchCase);
     bool PositionToPoint(TCanvas& canvas, int left, int position, int& y, int& x);
     bool CharAt(int position, char& ch, TSectionBase*& item);
+    // The boxes of the items' characters from begin to end (TSectionBase::RangeBoxes).
+    void RangeBoxes(int left, int begin, int end, std::vector<TRect>& boxes);
     // Copies the items that overlap the document's selection into the sink.
     void CopySelection(TTextSink& sink);
     void ApplyDefaultFonts();

@@ -164,6 +164,7 @@ public:
     int Search(int start, std::string_view text, bool matchCase) override;
     bool PositionToPoint(TCanvas& canvas, int cellLeft, int position, int& y, int& x) override;
     bool CharAt(int position, char& ch, TSectionBase*& item) override;
+    void RangeBoxes(int cellLeft, int begin, int end, std::vector<TRect>& boxes) override;
     void ApplyDefaultFonts() override;
     void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
     void VisitItems(const std::function<void(const TSectionBase& item)>& visit) const override;

@@ -109,6 +109,22 @@ std::optional<int> TPageSelection::Find(std::string_view text, bool matchCase)
     return found;
 }
 
+void TPageSelection::SelectFound(int begin, int end)
+{
+    Select(begin, end);
+    caretPos_ = end;
+}
+
+int TPageSelection::SelectionBegin() const
+{
+    return document_.SelectionBegin;
+}
+
+int TPageSelection::SelectionEnd() const
+{
+    return document_.SelectionEnd;
+}
+
 bool TPageSelection::SelectAll()
 {
     if (document_.Items.empty() || noSelect_)

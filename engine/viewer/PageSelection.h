@@ -38,6 +38,11 @@ public:
     bool SelectWordAt(int position, int lineY);
     // Selects the next occurrence after the caret; its position, or nothing.
     std::optional<int> Find(std::string_view text, bool matchCase);
+    // Selects what find found, the caret after it.
+    void SelectFound(int begin, int end);
+    // The selection is empty: begin and end are the same.
+    int SelectionBegin() const;
+    int SelectionEnd() const;
     // False when there is nothing to select.
     bool SelectAll();
     void CopyToClipboard();
