@@ -72,6 +72,7 @@ THtmlPane::~THtmlPane()
     // goes first, while the panel still exists. Hiding a focused control
     // moves the focus on, which must not reach a document being freed.
     panel_->OnFocusNextControl = nullptr;
+    pageGoing_ = true;
     page_.reset();
 }
 
@@ -246,6 +247,8 @@ void THtmlPane::LeavePage()
 {
     ++pageSerial_;
     mouse_.ForgetPress();
+    pageGoing_ = true;
+    focus_.Reset();
 }
 
 void THtmlPane::SetDocumentDefaults()
@@ -261,6 +264,7 @@ void THtmlPane::PageCleared()
     selection_.Reset();
     focus_.Reset();
     find_.Reset();
+    pageGoing_ = false;
 }
 
 THtmlHandlers THtmlPane::PageHandlers()
@@ -314,6 +318,7 @@ void THtmlPane::Clear()
         return;
     LeavePage();
     page_->Clear();
+    pageGoing_ = false;
     SetDocumentDefaults();
     loader_.ForgetPage();
     BlockPool::ReleaseFreedMemory();
@@ -617,6 +622,10 @@ bool THtmlPane::LeavePage(bool forward)
 
 bool THtmlPane::focusNextPrevChild(bool next)
 {
+    // Hiding the controls of a page being freed moves the focus on: the
+    // usual way, never into that page.
+    if (pageGoing_)
+        return QWidget::focusNextPrevChild(next);
     if (!MoveFocus(next))
         LeavePage(next);
     return true;

@@ -318,4 +318,7 @@ private:
     // calls one and then goes on with what it found checks that this has
     // not moved.
     std::uint64_t pageSerial_ = 0;
+    // From leaving a page until the next is cleared for building, or while
+    // the control goes: the page's stops must not be looked for.
+    bool pageGoing_ = false;
 };
