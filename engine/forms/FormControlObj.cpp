@@ -256,21 +256,6 @@ bool FocusFormControl(TFormControlObj& control, bool forward)
     return true;
 }
 
-bool FocusNextFormControl(TSectionList& document, bool forward)
-{
-    const TFormControlObj* focused = FocusedFormControl(document);
-    if (!focused)
-        return false;
-    const auto& controls = document.FormControlList;
-    const auto current = std::find(controls.begin(), controls.end(), focused);
-    const std::ptrdiff_t step = forward ? 1 : -1;
-    for (std::ptrdiff_t index = (current - controls.begin()) + step;
-         index >= 0 && index < static_cast<std::ptrdiff_t>(controls.size()); index += step)
-        if (FocusFormControl(*controls[static_cast<std::size_t>(index)], forward))
-            return true;
-    return false;
-}
-
 TImageFormControlObj::TImageFormControlObj(TSectionList* owner, ThtmlForm* form, int position)
     : TFormControlObj(owner, form, position)
 {

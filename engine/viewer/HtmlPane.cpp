@@ -472,7 +472,7 @@ int THtmlPane::FindStart(std::string_view text, const TFindOptions& options)
         return from;
     find_.Occurrences(text, options);
     const int y = options.Backward ? view_.ShownBottom() : view_.ShownTop();
-    return find_.FirstAtOrBelowY(measure_, view_.DocumentLeft(), y);
+    return find_.FirstAtOrBelowY(view_.DocumentLeft(), y);
 }
 
 TFindOutcome THtmlPane::FindText(std::string_view text, const TFindOptions& options)
@@ -667,7 +667,7 @@ void THtmlPane::ShowMenuByKey()
 void THtmlPane::PaintOver(TCanvas& canvas)
 {
     const int selected = selection_.SelectionBegin() < selection_.SelectionEnd() ? selection_.SelectionBegin() : -1;
-    find_.PaintMarks(canvas, measure_, view_.DocumentLeft(), view_.ShownTop(), view_.ShownBottom(),
+    find_.PaintMarks(canvas, view_.DocumentLeft(), view_.ShownTop(), view_.ShownBottom(),
                      page_->Document().YOffset, selected);
     const TFocusStop* stop = focus_.Current();
     if (!stop || stop->Control || !hasFocus())

@@ -3,23 +3,10 @@
 #include "engine/canvas/Canvas.h"
 #include "engine/layout/SectionList.h"
 #include "engine/text/Section.h"
+#include "engine/viewer/PageSelection.h"
 
 #include <algorithm>
 #include <climits>
-
-namespace {
-
-// Digits, ASCII letters and the accented letters of Windows-1252: what a
-// whole word may not touch on either side.
-bool IsWordCharacter(char ch)
-{
-    const auto code = static_cast<unsigned char>(ch);
-    if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z'))
-        return true;
-    return code >= 192 && code != 215 && code != 247;
-}
-
-} // namespace
 
 TPageFind::TPageFind(TSectionList& document) : document_(document) {}
 
@@ -29,19 +16,24 @@ void TPageFind::Reset()
     occurrences_.clear();
 }
 
-bool TPageFind::IsWholeWord(int position, int length)
+namespace {
+
+// Whether no letter or digit of the section touches the occurrence at the
+// text index (a character of another item counts as a space).
+bool StandsAlone(const TSection& section, std::size_t index, std::size_t length)
 {
-    // A character of another item counts as a space.
-    TSectionBase* owner = nullptr;
-    char first = 0;
-    if (!document_.CharAt(position, first, owner))
-        return false;
-    const auto wordAt = [this, owner](int at) {
-        char character = 0;
-        TSectionBase* item = nullptr;
-        return at >= 0 && document_.CharAt(at, character, item) && item == owner && IsWordCharacter(character);
-    };
-    return !wordAt(position - 1) && !wordAt(position + length);
+    const TCompactText& text = section.Text();
+    return (index == 0 || !IsWordCharacter(text[index - 1])) &&
+           (index + length >= text.size() || !IsWordCharacter(text[index + length]));
+}
+
+} // namespace
+
+int TPageFind::LineTop(int position, int left)
+{
+    std::vector<TRect> boxes;
+    document_.RangeBoxes(left, position, position + 1, boxes);
+    return boxes.empty() ? INT_MIN : boxes.front().Top;
 }
 
 const std::vector<int>& TPageFind::Occurrences(std::string_view text, const TFindOptions& options)
@@ -56,14 +48,21 @@ const std::vector<int>& TPageFind::Occurrences(std::string_view text, const TFin
     if (text.empty())
         return occurrences_;
     document_.VisitItems([&](const TSectionBase& item) {
-        if (const auto* section = dynamic_cast<const TSection*>(&item))
-            section->FindAll(text, options.MatchCase, occurrences_);
+        const auto* section = dynamic_cast<const TSection*>(&item);
+        if (!section)
+            return;
+        const auto first = static_cast<std::ptrdiff_t>(occurrences_.size());
+        section->FindAll(text, options.MatchCase, occurrences_);
+        if (options.WholeWord)
+            occurrences_.erase(std::remove_if(occurrences_.begin() + first, occurrences_.end(),
+                                              [&](int position) {
+                                                  return !StandsAlone(
+                                                      *section, static_cast<std::size_t>(position - section->StartPosition),
+                                                      text.size());
+                                              }),
+                               occurrences_.end());
     });
     std::sort(occurrences_.begin(), occurrences_.end());
-    if (options.WholeWord) {
-        const int length = static_cast<int>(text.size());
-        std::erase_if(occurrences_, [this, length](int position) { return !IsWholeWord(position, length); });
-    }
     return occurrences_;
 }
 
@@ -103,26 +102,22 @@ bool TPageFind::Unmark()
     return was;
 }
 
-std::size_t TPageFind::FirstAtOrBelow(TCanvas& measure, int left, int y)
+// Lines go down the page as positions grow (table cells side by side
+// aside, which the callers allow for).
+std::size_t TPageFind::FirstAtOrBelow(int left, int y)
 {
-    // Lines go down the page as positions grow, but for floats and table
-    // cells side by side: a little above is searched too.
-    const auto found = std::partition_point(occurrences_.begin(), occurrences_.end(), [&](int position) {
-        int lineY = 0;
-        int x = 0;
-        return document_.PositionToPoint(measure, left, position, lineY, x) && lineY < y;
-    });
+    const auto found = std::partition_point(occurrences_.begin(), occurrences_.end(),
+                                            [&](int position) { return LineTop(position, left) < y; });
     return static_cast<std::size_t>(found - occurrences_.begin());
 }
 
-int TPageFind::FirstAtOrBelowY(TCanvas& measure, int left, int y)
+int TPageFind::FirstAtOrBelowY(int left, int y)
 {
-    const std::size_t index = FirstAtOrBelow(measure, left, y);
+    const std::size_t index = FirstAtOrBelow(left, y);
     return index < occurrences_.size() ? occurrences_[index] : INT_MAX;
 }
 
-void TPageFind::PaintMarks(TCanvas& canvas, TCanvas& measure, int left, int top, int bottom, int yOffset,
-                           int selected)
+void TPageFind::PaintMarks(TCanvas& canvas, int left, int top, int bottom, int yOffset, int selected)
 {
     if (!marking_)
         return;
@@ -133,16 +128,14 @@ void TPageFind::PaintMarks(TCanvas& canvas, TCanvas& measure, int left, int top,
     constexpr int kSlack = 200;
     const int length = static_cast<int>(text_.size());
     std::vector<TRect> boxes;
-    for (std::size_t index = FirstAtOrBelow(measure, left, top - kSlack); index < occurrences_.size(); ++index) {
+    for (std::size_t index = FirstAtOrBelow(left, top - kSlack); index < occurrences_.size(); ++index) {
         const int position = occurrences_[index];
-        int lineY = 0;
-        int x = 0;
-        if (document_.PositionToPoint(measure, left, position, lineY, x) && lineY > bottom + kSlack)
+        boxes.clear();
+        document_.RangeBoxes(left, position, position + length, boxes);
+        if (!boxes.empty() && boxes.front().Top > bottom + kSlack)
             break;
         if (position == selected)
             continue;
-        boxes.clear();
-        document_.RangeBoxes(left, position, position + length, boxes);
         for (const TRect& box : boxes)
             if (box.Bottom > top && box.Top < bottom)
                 canvas.Tint(box.Translated(0, -yOffset), kMarkColor);

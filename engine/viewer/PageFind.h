@@ -41,7 +41,7 @@ public:
 
     // The position of the first occurrence whose line starts at or below the
     // document Y; INT_MAX when none does.
-    int FirstAtOrBelowY(TCanvas& measure, int left, int y);
+    int FirstAtOrBelowY(int left, int y);
 
     // Every occurrence of the text is tinted until Unmark.
     void Mark(std::string_view text, const TFindOptions& options);
@@ -50,13 +50,14 @@ public:
     // Tints the marked occurrences that lie between the document Ys top and
     // bottom, except the one selected; left is the document's left edge in
     // window X, yOffset the document's vertical scrolling.
-    void PaintMarks(TCanvas& canvas, TCanvas& measure, int left, int top, int bottom, int yOffset, int selected);
+    void PaintMarks(TCanvas& canvas, int left, int top, int bottom, int yOffset, int selected);
 
 private:
-    // Whether the occurrence at the position stands as a word of its own.
-    bool IsWholeWord(int position, int length);
+    // The document Y of the top of the position's line; INT_MIN when it is
+    // not laid out.
+    int LineTop(int position, int left);
     // The first occurrence at or below the document Y (by the top of its line).
-    std::size_t FirstAtOrBelow(TCanvas& measure, int left, int y);
+    std::size_t FirstAtOrBelow(int left, int y);
 
     TSectionList& document_;
     std::string text_;

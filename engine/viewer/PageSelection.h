@@ -12,6 +12,10 @@
 class TCanvas;
 class TSectionList;
 
+// Whether the character belongs to a word (a double click selects it, a
+// whole-word search wants none beside what it finds).
+bool IsWordCharacter(char ch);
+
 class TPageSelection {
 public:
     // Find copies the searched text into a buffer of this many characters.
