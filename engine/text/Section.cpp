@@ -1042,7 +1042,7 @@ void TSection::FindAll(std::string_view text, bool matchCase, std::vector<int>& 
 void TSection::RangeBoxes(int cellLeft, int begin, int end, std::vector<TRect>& boxes)
 {
     const int from = std::max(begin - StartPosition, 0);
-    const int to = std::min(end - StartPosition, Length);
+    const int to = std::min({end - StartPosition, Length, static_cast<int>(Text().size())});
     if (from >= to)
         return;
     // A lone picture is boxed where it is drawn, wherever its line puts it.
