@@ -353,8 +353,7 @@ void TMainForm::Valide()
 {
     for (QAction* action : {commands_.Save, commands_.EditMenu->menuAction(), commands_.Copy,
                             commands_.SelectAll, commands_.Find, commands_.FindNext, commands_.FindPrevious,
-                            commands_.Reload,
-                            commands_.Source, commands_.Properties})
+                            commands_.Reload, commands_.Source, commands_.Properties})
         action->setEnabled(true);
     commands_.SaveButton->setEnabled(true);
     commands_.ReloadButton->setEnabled(true);

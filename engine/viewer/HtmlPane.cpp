@@ -607,7 +607,7 @@ bool THtmlPane::MoveFocus(bool forward)
     return false;
 }
 
-bool THtmlPane::LeavePage(bool forward)
+bool THtmlPane::FocusOutsidePage(bool forward)
 {
     QWidget* next = this;
     do {
@@ -627,7 +627,7 @@ bool THtmlPane::focusNextPrevChild(bool next)
     if (pageGoing_)
         return QWidget::focusNextPrevChild(next);
     if (!MoveFocus(next))
-        LeavePage(next);
+        FocusOutsidePage(next);
     return true;
 }
 

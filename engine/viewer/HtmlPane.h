@@ -263,7 +263,7 @@ private:
     // The keyboard's way through the page.
     bool MoveFocus(bool forward);
     // Gives the focus to the next widget of the window outside the page.
-    bool LeavePage(bool forward);
+    bool FocusOutsidePage(bool forward);
     bool FollowFocusedLink();
     // The keys of the page beside the scroll keys; false for any other.
     bool PageKey(const QKeyEvent& event);
