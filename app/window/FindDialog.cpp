@@ -38,11 +38,13 @@ TFindDialog::TFindDialog(QWidget* parent)
     auto* label = new QLabel(Cp1252ToQString(kTextLabel), this);
     label->setBuddy(textBox_);
     wholeWordBox_ = new QCheckBox(Cp1252ToQString(kWholeWord), this);
+    wholeWordBox_->setObjectName("wholeWord");
     matchCaseBox_ = new QCheckBox(Cp1252ToQString(kMatchCase), this);
     matchCaseBox_->setObjectName("matchCase");
 
     auto* direction = new QGroupBox(Cp1252ToQString(kDirection), this);
     upButton_ = new QRadioButton(Cp1252ToQString(kUp), direction);
+    upButton_->setObjectName("up");
     downButton_ = new QRadioButton(Cp1252ToQString(kDown), direction);
     downButton_->setChecked(true);
     auto* directionLayout = new QHBoxLayout(direction);
@@ -65,10 +67,43 @@ TFindDialog::TFindDialog(QWidget* parent)
 
     connect(findButton_, &QPushButton::clicked, this, &TFindDialog::FindNext);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::hide);
+    connect(textBox_, &QLineEdit::textChanged, this, &TFindDialog::Changed);
+    connect(matchCaseBox_, &QCheckBox::toggled, this, &TFindDialog::Changed);
+    connect(wholeWordBox_, &QCheckBox::toggled, this, &TFindDialog::Changed);
+}
+
+std::string TFindDialog::Text() const
+{
+    return QStringToCp1252(textBox_->text());
+}
+
+TFindOptions TFindDialog::Options() const
+{
+    return {matchCaseBox_->isChecked(), wholeWordBox_->isChecked(), upButton_->isChecked()};
 }
 
 void TFindDialog::FindNext()
 {
     if (OnFind && !textBox_->text().isEmpty())
-        OnFind(QStringToCp1252(textBox_->text()), matchCaseBox_->isChecked());
+        OnFind(Text(), Options());
+}
+
+void TFindDialog::Changed()
+{
+    if (OnChange && isVisible())
+        OnChange();
+}
+
+void TFindDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (OnChange)
+        OnChange();
+}
+
+void TFindDialog::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (OnClose)
+        OnClose();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The find dialog of the document window: non-modal, with the search text,
-// the whole-word, match-case and direction choices the user expects. Only the
-// text and the match-case choice are handed on; searches always run forward.
+// the whole-word, match-case and direction choices the user expects, all
+// handed on with the text.
+
+#include "engine/viewer/PageFind.h"
 
 #include <QDialog>
 
@@ -20,15 +22,30 @@ public:
     explicit TFindDialog(QWidget* parent = nullptr);
 
     // Called by the "Suivant" button with the text (Windows-1252) and the
-    // match-case choice.
-    std::function<void(const std::string& text, bool matchCase)> OnFind;
+    // choices.
+    std::function<void(const std::string& text, const TFindOptions& options)> OnFind;
+    // The dialog was shown, or its text or choices changed while it shows.
+    std::function<void()> OnChange;
+    std::function<void()> OnClose;
+
+    // The text (Windows-1252) and the choices.
+    std::string Text() const;
+    TFindOptions Options() const;
 
     QLineEdit* TextBox() const { return textBox_; }
     QCheckBox* MatchCaseBox() const { return matchCaseBox_; }
+    QCheckBox* WholeWordBox() const { return wholeWordBox_; }
+    QRadioButton* UpButton() const { return upButton_; }
+    QRadioButton* DownButton() const { return downButton_; }
     QPushButton* FindButton() const { return findButton_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void FindNext();
+    void Changed();
 
     QLineEdit* textBox_;
     QCheckBox* wholeWordBox_;

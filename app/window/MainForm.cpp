@@ -17,6 +17,10 @@
 #include "engine/viewer/HtmlPane.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -32,6 +36,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -130,6 +135,22 @@ QString MenuCaptionText(const QString& text)
     return escaped.replace(u'&', QStringLiteral("&&"));
 }
 
+// The first local file the open dialog would offer; none when no filter
+// takes it (a folder, a document of another kind).
+std::optional<TOpenChoice> DroppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return std::nullopt;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const std::string name = QFile::encodeName(url.toLocalFile()).toStdString();
+        if (const int filter = OpenFilterIndexOf(name); filter > 0 && QFileInfo(url.toLocalFile()).isFile())
+            return TOpenChoice{name, filter};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 TMainForm::TMainForm(TShellWindows& windows, const TShellServices& services, std::vector<std::string> arguments)
@@ -149,6 +170,11 @@ TMainForm::TMainForm(TShellWindows& windows, const TShellServices& services, std
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(mdiArea_, 1);
     setCentralWidget(central);
+    setAcceptDrops(true);
+    recentFiles_ = services_.Settings.RecentFiles();
+    // The open dialog starts in the folder it showed last time.
+    if (const QString folder = services_.Settings.OpenFolder(); !folder.isEmpty())
+        lastOpen_.FileName = QFile::encodeName(folder + u'/').toStdString();
     CreateMenus();
     CreateShortcuts();
     CreateStatusBar();
@@ -172,6 +198,16 @@ void TMainForm::CreateMenus()
     fileMenu->addSeparator();
     CreatePrintCommands(fileMenu);
     fileMenu->addSeparator();
+    for (std::size_t entry = 0; entry < commands_.RecentFiles.size(); ++entry) {
+        QAction* action = fileMenu->addAction(QString());
+        connect(action, &QAction::triggered, this, [this, entry] {
+            if (entry < recentFiles_.size())
+                OpenFile(TOpenChoice(recentFiles_[entry]));
+        });
+        commands_.RecentFiles[entry] = action;
+    }
+    recentSeparator_ = fileMenu->addSeparator();
+    ShowRecentFiles();
     commands_.Quit = AddCommand(fileMenu, kQuit);
     commands_.Quit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
     connect(commands_.Quit, &QAction::triggered, this, &QWidget::close);
@@ -261,18 +297,22 @@ void TMainForm::CreateShortcuts()
     commands_.FindNext = new QAction(this);
     commands_.FindNext->setShortcut(QKeySequence(Qt::Key_F3));
     connect(commands_.FindNext, &QAction::triggered, this, &TMainForm::FindNextCommand);
+    commands_.FindPrevious = new QAction(this);
+    commands_.FindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    connect(commands_.FindPrevious, &QAction::triggered, this, [this] { windows_.Viewer->RechercherPrecedent(); });
     commands_.GoToAddress = new QAction(this);
     commands_.GoToAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(commands_.GoToAddress, &QAction::triggered, this, [this] { windows_.Viewer->ActiverAdresse(); });
     // Searching the pages of a folder needs no page shown: its key works
     // while the "Edition" menu waits for a first file.
     commands_.SearchPages->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    addActions({commands_.FindNext, commands_.GoToAddress, commands_.SearchPages});
+    addActions({commands_.FindNext, commands_.FindPrevious, commands_.GoToAddress, commands_.SearchPages});
 
     // The page commands wait for a first file.
     for (QAction* action : {commands_.Save, commands_.Properties, commands_.Copy, commands_.SelectAll,
-                            commands_.Find, commands_.FindNext, commands_.Source, commands_.Back, commands_.Forward,
-                            commands_.Reload, commands_.Print, commands_.PrintPreview, commands_.ExportPdf})
+                            commands_.Find, commands_.FindNext, commands_.FindPrevious, commands_.Source,
+                            commands_.Back, commands_.Forward, commands_.Reload, commands_.Print,
+                            commands_.PrintPreview, commands_.ExportPdf})
         action->setEnabled(false);
     commands_.EditMenu->menuAction()->setEnabled(false);
 }
@@ -394,9 +434,9 @@ void TMainForm::ShowZoom(int percent)
 void TMainForm::Valide()
 {
     for (QAction* action : {commands_.Save, commands_.EditMenu->menuAction(), commands_.Copy,
-                            commands_.SelectAll, commands_.Find, commands_.FindNext, commands_.Reload,
-                            commands_.Source, commands_.Properties, commands_.Print, commands_.PrintPreview,
-                            commands_.ExportPdf})
+                            commands_.SelectAll, commands_.Find, commands_.FindNext, commands_.FindPrevious,
+                            commands_.Reload, commands_.Source, commands_.Properties, commands_.Print,
+                            commands_.PrintPreview, commands_.ExportPdf})
         action->setEnabled(true);
     commands_.SaveButton->setEnabled(true);
     commands_.ReloadButton->setEnabled(true);
@@ -486,15 +526,14 @@ void TMainForm::showEvent(QShowEvent* event)
 
 void TMainForm::FormShow()
 {
-    setWindowState(windowState() | Qt::WindowMaximized);
+    // Where the user left the window, else over the whole screen.
+    if (!restoreGeometry(services_.Settings.WindowGeometry()))
+        setWindowState(windowState() | Qt::WindowMaximized);
     startupFolder_ = QFile::encodeName(QDir::currentPath()).toStdString();
     helpFileName_ = startupFolder_ + kHelpFile;
     ConnectZoom();
-    if (!arguments_.empty()) {
-        lastOpen_ = TOpenChoice{arguments_.front(), 1};
-        windows_.Viewer->Ouvrir(lastOpen_);
-        Valide();
-    }
+    if (!arguments_.empty())
+        OpenFile(TOpenChoice{arguments_.front(), 1});
     commands_.ViewImages->setChecked(windows_.Viewer->Pane().ViewImages());
     // Started after the page, so that the first page never waits for it.
     if (services_.SelfCheck)
@@ -524,6 +563,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
     }
     // The notepad's text is kept for the next run.
     windows_.Blocnotes->SaveNotes();
+    services_.Settings.SetWindowGeometry(saveGeometry());
     // The file dialogs may have moved the current folder.
     if (!startupFolder_.empty())
         QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(startupFolder_)));
@@ -540,9 +580,58 @@ void TMainForm::OpenCommand()
     const std::optional<TOpenChoice> choice = services_.Dialogs.AskOpenFileName(this, lastOpen_);
     if (!choice)
         return;
-    lastOpen_ = *choice;
-    windows_.Viewer->Ouvrir(*choice);
+    const QString folder = QFileInfo(QFile::decodeName(QByteArray::fromStdString(choice->FileName))).absolutePath();
+    services_.Settings.SetOpenFolder(folder);
+    OpenFile(*choice);
+}
+
+void TMainForm::OpenFile(const TOpenChoice& choice)
+{
+    lastOpen_ = choice;
+    const std::string before = windows_.Viewer->Pane().CurrentFile();
+    windows_.Viewer->Ouvrir(choice);
     Valide();
+    const std::string& shown = windows_.Viewer->Pane().CurrentFile();
+    if (!shown.empty() && (shown != before || shown == windows_.Viewer->FileName()))
+        RememberRecent({shown, choice.FilterIndex});
+}
+
+void TMainForm::RememberRecent(const TOpenChoice& choice)
+{
+    std::erase_if(recentFiles_, [&choice](const TOpenChoice& file) { return file.FileName == choice.FileName; });
+    recentFiles_.insert(recentFiles_.begin(), choice);
+    if (recentFiles_.size() > commands_.RecentFiles.size())
+        recentFiles_.resize(commands_.RecentFiles.size());
+    services_.Settings.SetRecentFiles(recentFiles_);
+    ShowRecentFiles();
+}
+
+void TMainForm::ShowRecentFiles()
+{
+    for (std::size_t entry = 0; entry < commands_.RecentFiles.size(); ++entry) {
+        QAction* action = commands_.RecentFiles[entry];
+        const bool used = entry < recentFiles_.size();
+        if (used)
+            action->setText(QStringLiteral("&%1 ").arg(entry + 1) +
+                            MenuCaptionText(FileNameForDisplay(recentFiles_[entry].FileName).left(kHistoryCaptionLength)));
+        action->setVisible(used);
+    }
+    recentSeparator_->setVisible(!recentFiles_.empty());
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (commands_.Open->isEnabled() && DroppedFile(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    const std::optional<TOpenChoice> choice = DroppedFile(event->mimeData());
+    if (!choice || !commands_.Open->isEnabled())
+        return;
+    event->acceptProposedAction();
+    OpenFile(*choice);
 }
 
 void TMainForm::SaveCommand() { windows_.Viewer->Sauver(); }

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -31,6 +33,9 @@ struct TMainCommands {
     QAction* Print = nullptr;         // Ctrl+P
     QAction* PrintPreview = nullptr;
     QAction* ExportPdf = nullptr;
+    // The pages opened last, newest first; hidden while unused.
+    static constexpr int kRecentFiles = 8;
+    std::array<QAction*, kRecentFiles> RecentFiles{};
     QAction* Quit = nullptr;
     QMenu* EditMenu = nullptr;
     QAction* Copy = nullptr;
@@ -38,6 +43,7 @@ struct TMainCommands {
     QAction* Find = nullptr;
     QAction* FindNext = nullptr;     // F3, in no menu
     QAction* SearchPages = nullptr;
+    QAction* FindPrevious = nullptr; // Shift+F3, in no menu
     QAction* GoToAddress = nullptr;  // Ctrl+L, in no menu
     QAction* Source = nullptr;
     QAction* Back = nullptr;
@@ -112,6 +118,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A file dropped on the window opens as the open dialog's filters say.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenus();
@@ -148,6 +157,10 @@ private:
     void ViewPngImagesCommand();
     void ApplyPngPictures();
     void FontCommand();
+    // Opens the file as the open dialog would, and lists it among the recent files.
+    void OpenFile(const TOpenChoice& choice);
+    void RememberRecent(const TOpenChoice& choice);
+    void ShowRecentFiles();
     void ShowModal(QDialog* window);
 
     TShellWindows& windows_;
@@ -161,6 +174,8 @@ private:
     QTimer clockTimer_;
     TOpenChoice lastOpen_;
     TSearchWindow* searchWindow_ = nullptr;
+    std::vector<TOpenChoice> recentFiles_;
+    QAction* recentSeparator_ = nullptr;
     std::string startupFolder_;
     std::string helpFileName_;
     bool shownBefore_ = false;

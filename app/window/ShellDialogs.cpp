@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -152,6 +153,20 @@ void TQtShellDialogs::Inform(QWidget* parent, const std::string& message)
                     QMessageBox::NoButton, parent);
     box.addButton(Cp1252ToQString(kOk), QMessageBox::AcceptRole);
     box.exec();
+}
+
+int OpenFilterIndexOf(const std::string& fileName)
+{
+    const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(fileName))).fileName();
+    for (std::size_t index = 0; index < std::size(kOpenFilters); ++index) {
+        const QString filter = QString::fromUtf8(kOpenFilters[index]);
+        const qsizetype open = filter.indexOf(u'(');
+        const QStringList patterns =
+            filter.mid(open + 1, filter.indexOf(u')') - open - 1).split(u' ', Qt::SkipEmptyParts);
+        if (QDir::match(patterns, name))
+            return static_cast<int>(index) + 1;
+    }
+    return 0;
 }
 
 int TQtShellDialogs::ShowModal(QDialog& dialog)

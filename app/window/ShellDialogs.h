@@ -21,6 +21,10 @@ struct TOpenChoice {
     int FilterIndex = 1;
 };
 
+// The open dialog's filter (1 to 3, as in TOpenChoice) whose patterns the
+// file's name matches, in any letter case; 0 when none does.
+int OpenFilterIndexOf(const std::string& fileName);
+
 // What a save dialog shows: its caption, its filters (Qt name filters such as
 // "Texte brut (*.txt)"), the folder it opens in and the name it proposes.
 struct TSaveRequest {

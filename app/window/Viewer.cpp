@@ -9,6 +9,7 @@
 #include "app/window/MainForm.h"
 #include "app/window/Propriete.h"
 #include "app/window/SaveDialog.h"
+#include "app/window/Settings.h"
 #include "app/window/SubmitForm.h"
 #include "app/files/WholeFile.h"
 #include "engine/base/Cp1252.h"
@@ -54,11 +55,20 @@ constexpr const char* kAddressCaption = "Adresse";
 constexpr const char* kDefFontName = "Times New Roman";
 constexpr const char* kDefPreFontName = "Courier New";
 constexpr const char* kNotFound = "Pas d'autres occurences de ";
-constexpr const char* kViewImage = "&Voir image";
+constexpr TCp1252Text kWrappedToTop("Recherche reprise au début de la page");
+constexpr TCp1252Text kWrappedToBottom("Recherche reprise à la fin de la page");
+constexpr TCp1252Text kBack("&Précédente");
+constexpr const char* kForward = "&Suivante";
+constexpr const char* kReload = "&Recharger";
+constexpr const char* kCopy = "Co&pier";
+constexpr TCp1252Text kSelectAll("&Tout sélectionner");
+constexpr const char* kOpenLink = "&Ouvrir le lien";
+constexpr const char* kCopyLink = "Copier l'&adresse du lien";
+constexpr const char* kViewImage = "&Voir l'image";
 constexpr const char* kViewImageHint = "Voir l'image";
-constexpr const char* kCopyImage = "&Copier image";
+constexpr const char* kCopyImage = "Copier l'&image";
 constexpr const char* kCopyImageHint = "Copier l'image dans le presse-papiers";
-constexpr const char* kSaveImage = "&Enregistrer l'image";
+constexpr const char* kSaveImage = "&Enregistrer l'image...";
 constexpr const char* kSaveImageHint = "Enregistrer l'image";
 constexpr const char* kCannotSaveImage = "Impossible d'enregistrer l'image dans ";
 constexpr TCp1252Text kRunProgramStart("Exécuter le programme « ");
@@ -222,9 +232,19 @@ TViewer::TViewer(TShellWindows& windows, const TShellServices& services)
     layout->addWidget(addressPanel);
     layout->addWidget(htmlPane1_, 1);
 
+    if (const std::optional<TPageLook> look = services_.Settings.PageLook())
+        ApplyPageLook(*look);
+
     findDialog_ = new TFindDialog(this);
-    findDialog_->OnFind = [this](const std::string& text, bool matchCase) { FindNext(text, matchCase); };
-    CreateImageMenu();
+    findDialog_->OnFind = [this](const std::string& text, const TFindOptions& options) { FindNext(text, options); };
+    findDialog_->OnChange = [this] { MarkFound(); };
+    findDialog_->OnClose = [this] { htmlPane1_->UnmarkFound(); };
+    pageMenu_ = new QMenu(this);
+    pageMenu_->setObjectName("pageMenu");
+    // A pop-up menu is a window of its own: its hints are passed on by hand.
+    connect(pageMenu_, &QMenu::hovered, this,
+            [this](QAction* item) { windows_.MainForm->SetStatusText(item->statusTip()); });
+    connect(pageMenu_, &QMenu::aboutToHide, this, [this] { windows_.MainForm->SetStatusText(QString()); });
     refreshTimer_.setSingleShot(true);
     connect(&refreshTimer_, &QTimer::timeout, this, &TViewer::RefreshTimerTimer);
     services_.Desktop.SetMediaNotify([this](TMediaNotice notice) { MediaNotify(notice); });
@@ -236,24 +256,6 @@ TViewer::TViewer(TShellWindows& windows, const TShellServices& services)
 TViewer::~TViewer()
 {
     services_.Desktop.SetMediaNotify({});
-}
-
-void TViewer::CreateImageMenu()
-{
-    imageMenu_ = new QMenu(this);
-    imageMenu_->setObjectName("imageMenu");
-    const auto addItem = [this](const char* caption, const char* hint, void (TViewer::*action)()) {
-        QAction* item = imageMenu_->addAction(Cp1252ToQString(caption));
-        item->setStatusTip(Cp1252ToQString(hint));
-        connect(item, &QAction::triggered, this, action);
-    };
-    addItem(kViewImage, kViewImageHint, &TViewer::ViewImage);
-    addItem(kCopyImage, kCopyImageHint, &TViewer::CopyImage);
-    addItem(kSaveImage, kSaveImageHint, &TViewer::SaveImage);
-    // A pop-up menu is a window of its own: its hints are passed on by hand.
-    connect(imageMenu_, &QMenu::hovered, this,
-            [this](QAction* item) { windows_.MainForm->SetStatusText(item->statusTip()); });
-    connect(imageMenu_, &QMenu::aboutToHide, this, [this] { windows_.MainForm->SetStatusText(QString()); });
 }
 
 void TViewer::ConnectPane()
@@ -274,8 +276,9 @@ void TViewer::ConnectPane()
         htmlPane1SoundRequest(sender ? *sender : *htmlPane1_, url, loop, terminate);
     };
     pane.OnMetaRefresh = [this](THtmlPane&, int delay, const std::string& url) { htmlPane1MetaRefresh(delay, url); };
-    pane.OnImageClick = [this](THtmlPane&, TImageObj& image, Qt::MouseButton button, Qt::KeyboardModifiers, int,
-                               int) { htmlPane1ImageClick(image, button); };
+    pane.OnRightClick = [this](THtmlPane&, const TRightClickParameters& parameters) {
+        htmlPane1RightClick(parameters);
+    };
     pane.SetOnFormSubmit([this](THtmlPane&, const std::string& action, const std::string&, const std::string&,
                                 const std::string& method, std::vector<std::string> results) {
         htmlPane1FormSubmit(action, method, results);
@@ -349,23 +352,42 @@ void TViewer::Recharger()
     htmlPane1_->setFocus();
 }
 
+TPageLook TViewer::CurrentPageLook() const
+{
+    const THtmlPane& pane = *htmlPane1_;
+    return {pane.DefFontName(), pane.DefFontSize(), pane.DefFontColor(), pane.DefHotSpotColor(),
+            pane.DefBackground()};
+}
+
+void TViewer::ApplyPageLook(const TPageLook& look)
+{
+    THtmlPane& pane = *htmlPane1_;
+    if (!look.FontName.empty())
+        pane.SetDefFontName(look.FontName);
+    pane.SetDefFontColor(look.FontColor);
+    if (look.FontSize > 0)
+        pane.SetDefFontSize(look.FontSize);
+    pane.SetDefHotSpotColor(look.LinkColor);
+    pane.SetDefBackground(look.Background);
+}
+
 void TViewer::Polices()
 {
     TFontForm& form = *windows_.FontForm;
-    THtmlPane& pane = *htmlPane1_;
-    form.SetFontName(pane.DefFontName());
-    form.SetFontColor(pane.DefFontColor());
-    form.SetFontSize(pane.DefFontSize());
-    form.SetLinkColor(pane.DefHotSpotColor());
-    form.SetBackgroundColor(pane.DefBackground());
+    const TPageLook current = CurrentPageLook();
+    form.SetFontName(current.FontName);
+    form.SetFontColor(current.FontColor);
+    form.SetFontSize(current.FontSize);
+    form.SetLinkColor(current.LinkColor);
+    form.SetBackgroundColor(current.Background);
     if (services_.Dialogs.ShowModal(form) != QDialog::Accepted)
         return;
-    pane.SetDefFontName(form.FontName());
-    pane.SetDefFontColor(form.FontColor());
-    pane.SetDefFontSize(form.FontSize());
-    pane.SetDefHotSpotColor(form.LinkColor());
-    pane.SetDefBackground(form.BackgroundColor());
-    ReportingErrors([&pane] { pane.Reload(); });
+    // The page is read again in the new look, at the paragraph it showed.
+    const int position = htmlPane1_->Position();
+    ApplyPageLook({form.FontName(), form.FontSize(), form.FontColor(), form.LinkColor(), form.BackgroundColor()});
+    services_.Settings.SetPageLook(CurrentPageLook());
+    ReportingErrors([this] { htmlPane1_->Reload(); });
+    htmlPane1_->SetPosition(position);
 }
 
 void TViewer::Rechercher()
@@ -377,11 +399,22 @@ void TViewer::Rechercher()
 
 void TViewer::RechercherSuivant()
 {
-    const QString text = findDialog_->TextBox()->text();
-    if (text.isEmpty())
+    TFindOptions options = findDialog_->Options();
+    options.Backward = false;
+    if (findDialog_->TextBox()->text().isEmpty())
         Rechercher();
     else
-        FindNext(QStringToCp1252(text), findDialog_->MatchCaseBox()->isChecked());
+        FindNext(findDialog_->Text(), options);
+}
+
+void TViewer::RechercherPrecedent()
+{
+    TFindOptions options = findDialog_->Options();
+    options.Backward = true;
+    if (findDialog_->TextBox()->text().isEmpty())
+        Rechercher();
+    else
+        FindNext(findDialog_->Text(), options);
 }
 
 void TViewer::ActiverAdresse()
@@ -390,10 +423,28 @@ void TViewer::ActiverAdresse()
     addressBox_->selectAll();
 }
 
-void TViewer::FindNext(const std::string& text, bool matchCase)
+void TViewer::FindNext(const std::string& text, const TFindOptions& options)
 {
-    if (!htmlPane1_->Find(text, matchCase))
+    switch (htmlPane1_->FindText(text, options)) {
+    case TFindOutcome::NotFound:
         services_.Dialogs.Inform(findDialog_, kNotFound + ('"' + text + '"'));
+        break;
+    case TFindOutcome::Wrapped:
+        windows_.MainForm->SetStatusText(
+            Cp1252ToQString(std::string(options.Backward ? kWrappedToBottom : kWrappedToTop)));
+        break;
+    case TFindOutcome::Found:
+        windows_.MainForm->SetStatusText(QString());
+        break;
+    }
+}
+
+void TViewer::MarkFound()
+{
+    if (findDialog_->TextBox()->text().isEmpty())
+        htmlPane1_->UnmarkFound();
+    else
+        htmlPane1_->MarkFound(findDialog_->Text(), findDialog_->Options());
 }
 
 void TViewer::Precedent()
@@ -637,20 +688,81 @@ void TViewer::RefreshTimerTimer()
     ShowPageCaption();
 }
 
-void TViewer::htmlPane1ImageClick(TImageObj& image, Qt::MouseButton button)
+void TViewer::TakeClickedImage(TImageObj* image)
 {
-    if (button != Qt::RightButton)
-        return;
-    clickedImage_ = image.PaletteCopy();
+    clickedImage_ = image ? image->PaletteCopy() : QImage();
     // A still picture keeps its transparency apart; an animation's first
     // frame comes on its transparent colour already.
-    const bool transparentStill = image.Kind == TPictureKind::Bitmap && image.Transparent != TTransparency::None;
-    clickedMask_ = transparentStill ? image.Mask : QImage();
+    const bool transparentStill =
+        image && image->Kind == TPictureKind::Bitmap && image->Transparent != TTransparency::None;
+    clickedMask_ = transparentStill ? image->Mask : QImage();
     clickedBackground_ = ToQColor(htmlPane1_->Document().Background);
-    // The placeholder of a picture that failed to load has nothing to offer.
-    for (QAction* item : imageMenu_->actions())
-        item->setEnabled(!clickedImage_.isNull());
-    imageMenu_->popup(QCursor::pos());
+}
+
+void TViewer::htmlPane1RightClick(const TRightClickParameters& parameters)
+{
+    TakeClickedImage(parameters.Image);
+    FillPageMenu({parameters.Url, parameters.Target});
+    pageMenu_->popup(parameters.ScreenPoint);
+}
+
+void TViewer::FillPageMenu(const TUrlTarget& link)
+{
+    pageMenu_->clear();
+    const auto addItem = [this](const QString& caption, const QString& hint, const char* name, bool enabled,
+                                auto action) {
+        QAction* item = pageMenu_->addAction(caption);
+        item->setObjectName(name);
+        item->setStatusTip(hint);
+        item->setEnabled(enabled);
+        connect(item, &QAction::triggered, this, action);
+    };
+    const TMainCommands& commands = windows_.MainForm->Commands();
+    addItem(Cp1252ToQString(std::string(kBack)), commands.Back->statusTip(), "back", commands.Back->isEnabled(),
+            [this] { Precedent(); });
+    addItem(Cp1252ToQString(kForward), commands.Forward->statusTip(), "forward", commands.Forward->isEnabled(),
+            [this] { Suivant(); });
+    addItem(Cp1252ToQString(kReload), commands.Reload->statusTip(), "reload",
+            !htmlPane1_->CurrentFile().empty(), [this] { Recharger(); });
+    pageMenu_->addSeparator();
+    addItem(Cp1252ToQString(kCopy), commands.Copy->statusTip(), "copy", htmlPane1_->SelLength() > 0,
+            [this] { Copier(); });
+    addItem(Cp1252ToQString(std::string(kSelectAll)), commands.SelectAll->statusTip(), "selectAll",
+            !htmlPane1_->Document().Items.empty(), [this] { Toutsel(); });
+    if (!link.Url.empty()) {
+        pageMenu_->addSeparator();
+        addItem(Cp1252ToQString(kOpenLink), FileNameForDisplay(link.Url), "openLink", true, [this, link] {
+            ReportingErrors([this, &link] { htmlPane1_->FollowLink(link); });
+            ShowPageCaption();
+        });
+        addItem(Cp1252ToQString(kCopyLink), FileNameForDisplay(link.Url), "copyLink", true,
+                [this, url = link.Url] { CopyLinkAddress(url); });
+    }
+    if (!clickedImage_.isNull()) {
+        pageMenu_->addSeparator();
+        addItem(Cp1252ToQString(kViewImage), Cp1252ToQString(kViewImageHint), "viewImage", true,
+                [this] { ViewImage(); });
+        addItem(Cp1252ToQString(kCopyImage), Cp1252ToQString(kCopyImageHint), "copyImage", true,
+                [this] { CopyImage(); });
+        addItem(Cp1252ToQString(kSaveImage), Cp1252ToQString(kSaveImageHint), "saveImage", true,
+                [this] { SaveImage(); });
+    }
+}
+
+// A local link is copied as the full name of the file it leads to, anchor
+// kept; any other address as it is written.
+void TViewer::CopyLinkAddress(const std::string& url)
+{
+    QString address = Cp1252ToQString(url);
+    if (IsLocalLink(url)) {
+        const std::size_t hash = url.find('#');
+        const std::string file = hash == 0 ? htmlPane1_->CurrentFile() : htmlPane1_->ExpandLinkName(url.substr(0, hash));
+        address = FileNameForDisplay(file);
+        if (hash != std::string::npos)
+            address += Cp1252ToQString(url.substr(hash));
+    }
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(address);
 }
 
 void TViewer::htmlPane1FormSubmit(const std::string& action, const std::string& method,

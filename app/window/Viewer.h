@@ -23,6 +23,10 @@ class QMenu;
 class TFindDialog;
 class THtmlPane;
 class TImageObj;
+struct TFindOptions;
+struct TPageLook;
+struct TRightClickParameters;
+struct TUrlTarget;
 enum class TMediaNotice;
 
 class TViewer : public QWidget {
@@ -50,9 +54,10 @@ public:
     void Recharger();
     void Polices();
     void Rechercher();
-    // The last search again from where it stopped; the find dialog when
-    // nothing has been searched yet.
+    // The last search again, downwards (F3) or upwards (Shift+F3), from where
+    // it stopped; the find dialog when nothing has been searched yet.
     void RechercherSuivant();
+    void RechercherPrecedent();
     // The keyboard focus to the address box, its text selected.
     void ActiverAdresse();
     void Precedent();
@@ -71,7 +76,8 @@ public:
     THtmlPane& Pane() const { return *htmlPane1_; }
     QLineEdit& AddressBox() const { return *addressBox_; }
     TFindDialog& FindDialog() const { return *findDialog_; }
-    QMenu& ImageMenu() const { return *imageMenu_; }
+    // The page's menu (right click, Menu key), made anew each time.
+    QMenu& PageMenu() const { return *pageMenu_; }
     const QTimer& RefreshTimer() const { return refreshTimer_; }
     // The file the window last opened or was sent to (UTF-8).
     const std::string& FileName() const { return fileName_; }
@@ -84,7 +90,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateImageMenu();
+    void ApplyPageLook(const TPageLook& look);
+    TPageLook CurrentPageLook() const;
     void ConnectPane();
     void ShowPageCaption();
     void UpdateNavigation();
@@ -103,7 +110,11 @@ private:
     void htmlPane1Processing(bool processingOn);
     void htmlPane1SoundRequest(THtmlPane& sender, const std::string& url, int loop, bool terminate);
     void htmlPane1MetaRefresh(int delay, const std::string& url);
-    void htmlPane1ImageClick(TImageObj& image, Qt::MouseButton button);
+    void htmlPane1RightClick(const TRightClickParameters& parameters);
+    // Keeps the picture under the pointer for the menu's picture items.
+    void TakeClickedImage(TImageObj* image);
+    void FillPageMenu(const TUrlTarget& link);
+    void CopyLinkAddress(const std::string& url);
     void htmlPane1FormSubmit(const std::string& action, const std::string& method,
                              const std::vector<std::string>& results);
     void MediaNotify(TMediaNotice notice);
@@ -112,7 +123,8 @@ private:
     std::string TypedFileName(const std::string& typed) const;
     void LoadByExtension(const std::string& fileName);
     void ShowPageAddress();
-    void FindNext(const std::string& text, bool matchCase);
+    void FindNext(const std::string& text, const TFindOptions& options);
+    void MarkFound();
 
     // The image menu.
     void ViewImage();
@@ -125,7 +137,7 @@ private:
     QLineEdit* addressBox_;
     THtmlPane* htmlPane1_;
     TFindDialog* findDialog_;
-    QMenu* imageMenu_;
+    QMenu* pageMenu_;
     QTimer refreshTimer_;
     std::string fileName_;
     int repeatCount_ = 0;

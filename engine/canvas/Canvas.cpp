@@ -285,6 +285,16 @@ void TCanvas::FillRect(const TRect& rect)
     painter_->fillRect(ToQRect(rect), ToQColor(brushColor_));
 }
 
+void TCanvas::Tint(const TRect& rect, TColor color)
+{
+    if (painter_ == nullptr || rect.IsEmpty())
+        return;
+    const QPainter::CompositionMode mode = painter_->compositionMode();
+    painter_->setCompositionMode(QPainter::CompositionMode_Multiply);
+    painter_->fillRect(ToQRect(rect), ToQColor(color));
+    painter_->setCompositionMode(mode);
+}
+
 void TCanvas::FrameRect(const TRect& rect)
 {
     if (painter_ == nullptr || brushStyle_ == TBrushStyle::Clear || rect.IsEmpty())

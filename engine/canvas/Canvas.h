@@ -120,6 +120,9 @@ public:
 
     // Shapes. Right and bottom edges are outside, as are the ends of lines.
     void FillRect(const TRect& rect);              // the brush, no outline
+    // Tints what is drawn in the rectangle with the colour (multiplied), so
+    // that text stays as readable as on the page's own background.
+    void Tint(const TRect& rect, TColor color);
     void FrameRect(const TRect& rect);             // 1-pixel frame in the brush colour
     void Rectangle(const TRect& rect);             // pen outline, brush inside
     void Ellipse(const TRect& box);                // pen outline, brush inside

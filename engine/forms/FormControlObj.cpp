@@ -267,34 +267,33 @@ void TFormControlObj::Draw(TCanvas& canvas, int left, int top)
         painter->drawPixmap(left, top, Widget->grab());
 }
 
-bool FocusNextFormControl(TSectionList& document, bool forward)
+TFormControlObj* FocusedFormControl(const TSectionList& document)
 {
     const QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        return nullptr;
     const auto& controls = document.FormControlList;
-    const auto current = std::find_if(controls.begin(), controls.end(),
-                                      [focus](const TFormControlObj* control) { return HoldsFocus(*control, focus); });
-    if (!focus || current == controls.end())
+    const auto found = std::find_if(controls.begin(), controls.end(),
+                                    [focus](const TFormControlObj* control) { return HoldsFocus(*control, focus); });
+    return found == controls.end() ? nullptr : *found;
+}
+
+bool FocusFormControl(TFormControlObj& control, bool forward)
+{
+    if (!control.HasWidget())
         return false;
-    const std::ptrdiff_t step = forward ? 1 : -1;
-    for (std::ptrdiff_t index = (current - controls.begin()) + step;
-         index >= 0 && index < static_cast<std::ptrdiff_t>(controls.size()); index += step) {
-        TFormControlObj& control = *controls[static_cast<std::size_t>(index)];
-        if (!control.HasWidget())
-            continue;
-        control.EnsureWidget();
-        QWidget* target = control.FocusWidget();
-        if (!TakesTabFocus(target))
-            continue;
-        // Only a visible widget takes the focus: one the window does not
-        // show waits out of sight until the viewer scrolls to it.
-        if (!control.Shown) {
-            control.Widget->move(TSectionList::kOutOfSightLeft, control.Widget->y());
-            control.Widget->show();
-        }
-        target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-        return true;
+    control.EnsureWidget();
+    QWidget* target = control.FocusWidget();
+    if (!TakesTabFocus(target))
+        return false;
+    // Only a visible widget takes the focus: one the window does not
+    // show waits out of sight until the viewer scrolls to it.
+    if (!control.Shown) {
+        control.Widget->move(TSectionList::kOutOfSightLeft, control.Widget->y());
+        control.Widget->show();
     }
-    return false;
+    target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 TImageFormControlObj::TImageFormControlObj(TSectionList* owner, ThtmlForm* form, int position)

@@ -97,11 +97,11 @@ private:
     int fontPixels_ = -1;
 };
 
-// Moves the keyboard focus from the document control that has it to the next
-// (or previous) control that takes the focus, making its widget when needed.
-// False when the focus is not on a control of the document or no control
-// follows: the focus then leaves the page the usual way.
-bool FocusNextFormControl(TSectionList& document, bool forward);
+// The document control that holds the keyboard focus; null when none does.
+TFormControlObj* FocusedFormControl(const TSectionList& document);
+// Gives the control the keyboard focus, making its widget when needed; false
+// when it takes no focus (a hidden field, a disabled control).
+bool FocusFormControl(TFormControlObj& control, bool forward);
 
 // The control behind INPUT TYPE=image: no widget, an inline image stands for
 // it; a click on the picture records where the picture was hit.

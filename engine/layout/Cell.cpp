@@ -189,6 +189,17 @@ int TCell::PageBreakAbove(int limit) const
     return item.PageBreakAbove(limit);
 }
 
+void TCell::RangeBoxes(int left, int begin, int end, std::vector<TRect>& boxes)
+{
+    // Items take their positions in order: the first that reaches past
+    // begin is found by bisection, so that a page of many items answers fast.
+    const auto first = std::partition_point(Items.begin(), Items.end(), [begin](const auto& item) {
+        return item->StartPosition + item->Length <= begin;
+    });
+    for (auto item = first; item != Items.end() && (*item)->StartPosition < end; ++item)
+        (*item)->RangeBoxes(left, begin, end, boxes);
+}
+
 void TCell::CopySelection(TTextSink& sink)
 {
     const int begin = Document->SelectionBegin;

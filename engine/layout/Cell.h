@@ -69,6 +69,8 @@ public:
     // The lowest document Y at or above `limit` where a printed page may end
     // between items or within the item `limit` falls in.
     int PageBreakAbove(int limit) const;
+    // The boxes of the items' characters from begin to end (TSectionBase::RangeBoxes).
+    void RangeBoxes(int left, int begin, int end, std::vector<TRect>& boxes);
     // Copies the items that overlap the document's selection into the sink.
     void CopySelection(TTextSink& sink);
     void ApplyDefaultFonts();

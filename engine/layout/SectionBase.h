@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct TRect;
 class TCanvas;
@@ -123,4 +124,10 @@ public:
     // Not one of the slots: calls `visit` with this item and every item that
     // lies inside it (in a table's cells and caption).
     virtual void VisitItems(const std::function<void(const TSectionBase& item)>& visit) const { visit(*this); }
+
+    // Not one of the slots: appends the boxes (window X, document Y) that
+    // the characters from `begin` to `end` cover, one per line, the item's
+    // cell having its left edge at window X cellLeft. Nothing for an item
+    // without text.
+    virtual void RangeBoxes(int /*cellLeft*/, int /*begin*/, int /*end*/, std::vector<TRect>& /*boxes*/) {}
 };

@@ -786,6 +786,25 @@ int ThtmlTable::PageBreakAbove(int limit) const
     return rowTop;
 }
 
+void ThtmlTable::RangeBoxes(int cellLeft, int begin, int end, std::vector<TRect>& boxes)
+{
+    if (Rows.empty() || end <= StartPosition || begin > StartPosition + Length)
+        return;
+    const int captionLeft = cellLeft + TableX;
+    if (CaptionOnTop)
+        Caption.Cell.RangeBoxes(captionLeft, begin, end, boxes);
+    for (const auto& row : Rows) {
+        int cellX = cellLeft + GridX;
+        for (std::size_t column = 0; column < row->Cells.size(); ++column) {
+            row->Cells[column]->Cell.RangeBoxes(cellX + CellSpacing + CellPadding, begin, end, boxes);
+            if (column < kColumnSlots)
+                cellX += ColumnWidths[column];
+        }
+    }
+    if (!CaptionOnTop)
+        Caption.Cell.RangeBoxes(captionLeft, begin, end, boxes);
+}
+
 bool ThtmlTable::CharAt(int position, char& ch, TSectionBase*& item)
 {
     if (Rows.empty() || position < StartPosition || position > StartPosition + Length)

@@ -165,6 +165,7 @@ public:
     bool PositionToPoint(TCanvas& canvas, int cellLeft, int position, int& y, int& x) override;
     bool CharAt(int position, char& ch, TSectionBase*& item) override;
     int PageBreakAbove(int limit) const override;
+    void RangeBoxes(int cellLeft, int begin, int end, std::vector<TRect>& boxes) override;
     void ApplyDefaultFonts() override;
     void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
     void VisitItems(const std::function<void(const TSectionBase& item)>& visit) const override;

@@ -1015,14 +1015,13 @@ bool TSection::CharAt(int position, char& ch, TSectionBase*& item)
     return true;
 }
 
-int TSection::Search(int start, std::string_view text, bool matchCase)
+int TSection::IndexOf(std::string_view text, std::size_t from, bool matchCase) const
 {
-    if (Length == 0 || text.empty() || start >= StartPosition + Length)
+    if (text.empty())
         return -1;
-    const auto from = static_cast<std::size_t>(std::max(0, start - StartPosition));
     if (matchCase) {
         const std::size_t found = Text().find(text, from);
-        return found == std::string::npos ? -1 : StartPosition + static_cast<int>(found);
+        return found == std::string::npos ? -1 : static_cast<int>(found);
     }
     const unsigned char firstFolded = Fold(text.front());
     for (std::size_t index = from; index + text.size() <= Text().size(); ++index) {
@@ -1032,9 +1031,53 @@ int TSection::Search(int start, std::string_view text, bool matchCase)
         for (std::size_t k = 1; k < text.size() && equal; ++k)
             equal = Fold(Text()[index + k]) == Fold(text[k]);
         if (equal)
-            return StartPosition + static_cast<int>(index);
+            return static_cast<int>(index);
     }
     return -1;
+}
+
+int TSection::Search(int start, std::string_view text, bool matchCase)
+{
+    if (Length == 0 || text.empty() || start >= StartPosition + Length)
+        return -1;
+    const int found = IndexOf(text, static_cast<std::size_t>(std::max(0, start - StartPosition)), matchCase);
+    return found < 0 ? -1 : StartPosition + found;
+}
+
+void TSection::FindAll(std::string_view text, bool matchCase, std::vector<int>& found) const
+{
+    for (int index = IndexOf(text, 0, matchCase); index >= 0;
+         index = IndexOf(text, static_cast<std::size_t>(index) + 1, matchCase))
+        found.push_back(StartPosition + index);
+}
+
+void TSection::RangeBoxes(int cellLeft, int begin, int end, std::vector<TRect>& boxes)
+{
+    const int from = std::max(begin - StartPosition, 0);
+    const int to = std::min({end - StartPosition, Length, static_cast<int>(Text().size())});
+    if (from >= to)
+        return;
+    // A lone picture is boxed where it is drawn, wherever its line puts it.
+    if (to - from == 1 && Text()[static_cast<std::size_t>(from)] == kImageMark) {
+        int left = 0;
+        int top = 0;
+        if (const TImageObj* image = Images().At(from); image && ImageBox(*image, cellLeft, left, top)) {
+            boxes.push_back({left, top, left + image->TotalWidth, top + image->TotalHeight});
+            return;
+        }
+    }
+    for (int index = std::max(0, Lines.LineAtIndex(from)); index < static_cast<int>(Lines.size()); ++index) {
+        const LineRec line = Lines[index];
+        if (line.Start >= to)
+            break;
+        const int first = std::max(from, line.Start);
+        const int last = std::min(to, line.Start + line.Count);
+        if (first >= last)
+            continue;
+        const int left = LineLeft(cellLeft, line) + TextWidth(line.Start, first - line.Start);
+        const int top = Y + line.Top + line.SpaceBefore;
+        boxes.push_back({left, top, left + TextWidth(first, last - first, true), top + line.TextHeight});
+    }
 }
 
 void TSection::CopySelection(TTextSink& sink)

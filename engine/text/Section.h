@@ -138,6 +138,9 @@ public:
     bool PositionToPoint(TCanvas& canvas, int cellLeft, int position, int& y, int& x) override;
     bool CharAt(int position, char& ch, TSectionBase*& item) override;
     int PageBreakAbove(int limit) const override;
+    void RangeBoxes(int cellLeft, int begin, int end, std::vector<TRect>& boxes) override;
+    // Appends the position of every occurrence of the text in the section.
+    void FindAll(std::string_view text, bool matchCase, std::vector<int>& found) const;
     void ApplyDefaultFonts() override;
     void WidthRange(TCanvas& canvas, int& minimum, int& maximum) override;
     // The runs take the document's looks, which runs of other sections share.
@@ -210,6 +213,8 @@ private:
                    int baseline, bool selected, const TRect* preClip) const;
     bool ImageLink(TImageObj& image, int xInImage, int yInImage, TImageFormControlObj*& imageControl,
                    TUrlTarget& target) const;
+    // The text index of the first occurrence at or after `from`, or -1.
+    int IndexOf(std::string_view text, std::size_t from, bool matchCase) const;
     // Whether the first `count` characters are all floating images.
     bool HoldsOnlyFloats(std::size_t count) const;
     // Text from here on looks so: the last run takes the look when it starts

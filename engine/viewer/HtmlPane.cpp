@@ -35,6 +35,8 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
       loader_(*page_, imageCache_, view_, busy_, *this),
       selection_(page_->Document(), measure_),
       mouse_(*this, view_, selection_, page_->Document(), measure_, busy_, *this),
+      focus_(page_->Document()),
+      find_(page_->Document()),
       defFontName_("Times New Roman"),
       defPreFontName_("Courier New")
 {
@@ -54,7 +56,9 @@ THtmlPane::THtmlPane(TImageCache& imageCache, TErrorBox& errorBox, QWidget* pare
         panel_->Color = document.Background | kPaletteRelative;
     };
     page_->Document().FormFocusHandler = [this](TFormControlObj& control) { view_.ScrollFormControlIntoView(control); };
-    panel_->OnFocusNextControl = [this](bool forward) { return FocusNextFormControl(page_->Document(), forward); };
+    // Tab from a control of the page goes on through the page's stops.
+    panel_->OnFocusNextControl = [this](bool forward) { return focusNextPrevChild(forward); };
+    view_.OnPaintOver = [this](TCanvas& canvas) { PaintOver(canvas); };
     page_->Document().ExpandLinkName = [this](const std::string& reference) { return ExpandLinkName(reference); };
     page_->Document().OnItemDropped = [this](const TSectionBase& item) { page_->Anchors().Forget(item); };
 
@@ -72,6 +76,7 @@ THtmlPane::~THtmlPane()
     // goes first, while the panel still exists. Hiding a focused control
     // moves the focus on, which must not reach a document being freed.
     panel_->OnFocusNextControl = nullptr;
+    pageGoing_ = true;
     page_.reset();
 }
 
@@ -246,6 +251,8 @@ void THtmlPane::LeavePage()
 {
     ++pageSerial_;
     mouse_.ForgetPress();
+    pageGoing_ = true;
+    focus_.Reset();
 }
 
 void THtmlPane::SetDocumentDefaults()
@@ -259,6 +266,9 @@ void THtmlPane::PageCleared()
     SetDocumentDefaults();
     page_->Document().Charset = charSet_;
     selection_.Reset();
+    focus_.Reset();
+    find_.Reset();
+    pageGoing_ = false;
 }
 
 THtmlHandlers THtmlPane::PageHandlers()
@@ -312,11 +322,14 @@ void THtmlPane::Clear()
         return;
     LeavePage();
     page_->Clear();
+    pageGoing_ = false;
     SetDocumentDefaults();
     loader_.ForgetPage();
     BlockPool::ReleaseFreedMemory();
     view_.ShowEmpty();
     selection_.Reset();
+    focus_.Reset();
+    find_.Reset();
     StopBackgroundSound();
     Repaint();
 }
@@ -443,6 +456,54 @@ bool THtmlPane::Find(std::string_view text, bool matchCase)
     return true;
 }
 
+bool THtmlPane::PositionShown(int position)
+{
+    int y = 0;
+    int x = 0;
+    return position >= 0 && page_->Document().PositionToPoint(measure_, view_.DocumentLeft(), position, y, x) &&
+           y >= view_.ShownTop() && y < view_.ShownBottom();
+}
+
+// From the selection while it shows (the last occurrence found), else from
+// the lines shown: the user scrolled away and searches from what he sees.
+int THtmlPane::FindStart(std::string_view text, const TFindOptions& options)
+{
+    const int begin = selection_.SelectionBegin();
+    const int end = selection_.SelectionEnd();
+    const bool selected = begin < end;
+    const int from = selected ? (options.Backward ? begin : end) : selection_.CaretPos();
+    if (PositionShown(selected ? begin : from) || PositionShown(from - 1))
+        return from;
+    find_.Occurrences(text, options);
+    const int y = options.Backward ? view_.ShownBottom() : view_.ShownTop();
+    return find_.FirstAtOrBelowY(view_.DocumentLeft(), y);
+}
+
+TFindOutcome THtmlPane::FindText(std::string_view text, const TFindOptions& options)
+{
+    const std::string_view searched = text.substr(0, TPageSelection::kSearchBufferLength);
+    int found = 0;
+    const TFindOutcome outcome = find_.Next(searched, options, FindStart(searched, options), found);
+    if (outcome == TFindOutcome::NotFound)
+        return outcome;
+    selection_.SelectFound(found, found + static_cast<int>(searched.size()));
+    view_.ScrollPositionIntoView(found);
+    Repaint();
+    return outcome;
+}
+
+void THtmlPane::MarkFound(std::string_view text, const TFindOptions& options)
+{
+    find_.Mark(text.substr(0, TPageSelection::kSearchBufferLength), options);
+    panel_->update();
+}
+
+void THtmlPane::UnmarkFound()
+{
+    if (find_.Unmark())
+        panel_->update();
+}
+
 void THtmlPane::SelectAll()
 {
     if (selection_.SelectAll())
@@ -471,6 +532,10 @@ void THtmlPane::keyPressEvent(QKeyEvent* event)
 {
     if (OnKeyDown)
         OnKeyDown(*this, *event);
+    if (PageKey(*event)) {
+        event->accept();
+        return;
+    }
     if (!view_.ScrollByKey(event->key())) {
         QWidget::keyPressEvent(event);
         return;
@@ -543,6 +608,129 @@ void THtmlPane::focusInEvent(QFocusEvent* event)
     update();
 }
 
+bool THtmlPane::PageKey(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return FollowFocusedLink();
+    case Qt::Key_Space:
+        return view_.ScrollByKey(event.modifiers().testFlag(Qt::ShiftModifier) ? Qt::Key_PageUp : Qt::Key_PageDown);
+    case Qt::Key_Menu:
+        ShowMenuByKey();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---- The keyboard's way through the page ------------------------------------
+
+std::vector<TRect> THtmlPane::PanelBoxes(int begin, int end)
+{
+    std::vector<TRect> boxes;
+    page_->Document().RangeBoxes(view_.DocumentLeft(), begin, end, boxes);
+    for (TRect& box : boxes)
+        box = box.Translated(0, -page_->Document().YOffset);
+    return boxes;
+}
+
+bool THtmlPane::MoveFocus(bool forward)
+{
+    if (const TFormControlObj* control = FocusedFormControl(page_->Document()))
+        focus_.FocusControl(*control);
+    for (const TFocusStop* stop = focus_.Move(forward); stop; stop = focus_.Move(forward)) {
+        if (stop->Control) {
+            if (!FocusFormControl(*stop->Control, forward))
+                continue;
+            mouse_.CoverLink({}, {});
+            panel_->update();
+            return true;
+        }
+        if (!hasFocus())
+            setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        view_.ScrollPositionIntoView(stop->Begin);
+        Repaint();
+        const TUrlTarget link = stop->Link;
+        mouse_.CoverLink(link.Url, link.Target);
+        return true;
+    }
+    mouse_.CoverLink({}, {});
+    panel_->update();
+    return false;
+}
+
+bool THtmlPane::FocusOutsidePage(bool forward)
+{
+    QWidget* next = this;
+    do {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+    } while (next != this && (isAncestorOf(next) || next->window() != window() || !next->isVisible() ||
+                              !next->isEnabled() || !(next->focusPolicy() & Qt::TabFocus)));
+    if (next == this)
+        return false;
+    next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+bool THtmlPane::focusNextPrevChild(bool next)
+{
+    // Hiding the controls of a page being freed moves the focus on: the
+    // usual way, never into that page.
+    if (pageGoing_)
+        return QWidget::focusNextPrevChild(next);
+    if (!MoveFocus(next))
+        FocusOutsidePage(next);
+    return true;
+}
+
+bool THtmlPane::FollowFocusedLink()
+{
+    const TFocusStop* stop = focus_.Current();
+    if (!stop || stop->Control)
+        return false;
+    FollowLink(TUrlTarget(stop->Link));
+    return true;
+}
+
+void THtmlPane::FollowLink(const TUrlTarget& link)
+{
+    // A handler told of the link may have shown another page already.
+    if (mouse_.CoverLink(link.Url, link.Target))
+        HotSpotClickAction();
+}
+
+void THtmlPane::ShowMenuByKey()
+{
+    if (!OnRightClick)
+        return;
+    TRightClickParameters parameters;
+    QPoint point(panel_->width() / 2, panel_->height() / 2);
+    if (const TFocusStop* stop = focus_.Current(); stop && !stop->Control) {
+        parameters.Url = stop->Link.Url;
+        parameters.Target = stop->Link.Target;
+        const std::vector<TRect> boxes = PanelBoxes(stop->Begin, stop->End);
+        if (!boxes.empty())
+            point = QPoint(boxes.front().Left, boxes.front().Bottom);
+    }
+    parameters.ScreenPoint = panel_->mapToGlobal(point);
+    RightClicked(parameters);
+}
+
+void THtmlPane::PaintOver(TCanvas& canvas)
+{
+    const int selected = selection_.SelectionBegin() < selection_.SelectionEnd() ? selection_.SelectionBegin() : -1;
+    find_.PaintMarks(canvas, view_.DocumentLeft(), view_.ShownTop(), view_.ShownBottom(),
+                     page_->Document().YOffset, selected);
+    const TFocusStop* stop = focus_.Current();
+    if (!stop || stop->Control || !hasFocus())
+        return;
+    canvas.SetPen(defFontColor_, 1, TPenStyle::Dot);
+    canvas.SetBrush(clNone, TBrushStyle::Clear);
+    for (const TRect& box : PanelBoxes(stop->Begin, stop->End))
+        canvas.Rectangle({box.Left - 1, box.Top, box.Right + 1, box.Bottom});
+}
+
 void THtmlPane::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
@@ -560,6 +748,11 @@ bool THtmlPane::SamePageAfter(const std::function<void()>& handler)
 
 bool THtmlPane::MouseDown(const QMouseEvent& event)
 {
+    // The mouse takes over from the keyboard.
+    if (focus_.Current()) {
+        focus_.Clear();
+        panel_->update();
+    }
     return !OnMouseDown || SamePageAfter([&] { OnMouseDown(*this, event); });
 }
 

@@ -25,6 +25,8 @@
 #include "engine/viewer/ShownPage.h"
 #include "engine/base/ViewedFileType.h"
 #include "engine/viewer/BusyFlag.h"
+#include "engine/viewer/PageFind.h"
+#include "engine/viewer/PageFocus.h"
 #include "engine/viewer/PageHistory.h"
 #include "engine/viewer/PageLoader.h"
 #include "engine/viewer/PageMouse.h"
@@ -116,6 +118,14 @@ public:
 
     // ---- Selection and find ------------------------------------------------
     bool Find(std::string_view text, bool matchCase);
+    // Selects the next occurrence in the direction asked, from the selection
+    // or the caret while they show, else from the first (backwards: the
+    // last) line shown; goes round at the end or the start (Wrapped).
+    TFindOutcome FindText(std::string_view text, const TFindOptions& options);
+    // Tints every occurrence of the text until UnmarkFound, on this page and
+    // the next ones.
+    void MarkFound(std::string_view text, const TFindOptions& options);
+    void UnmarkFound();
     void SelectAll();
     void CopyToClipboard();
     int SelLength();
@@ -139,6 +149,14 @@ public:
     int ScrollWidth() const { return view_.ScrollWidth(); }
     int CaretPos() const { return selection_.CaretPos(); }
     int SelectionAnchor() const { return selection_.Anchor(); }
+
+    // ---- Keyboard -----------------------------------------------------------
+    // The link or form control that Tab last reached; null when none.
+    const TFocusStop* FocusedStop() const { return focus_.Current(); }
+    // Follows the link as a click on it would.
+    void FollowLink(const TUrlTarget& link);
+    // The page's menu for what has the keyboard focus (the Menu key).
+    void ShowMenuByKey();
 
     // ---- History -----------------------------------------------------------
     // Newest first; index 0 is the newest page.
@@ -235,6 +253,8 @@ protected:
     // Ctrl it zooms, a step a notch.
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    // Tab and Shift+Tab go through the page's links and controls first.
+    bool focusNextPrevChild(bool next) override;
     void focusOutEvent(QFocusEvent* event) override;
     // Ctrl and the wheel over a form control of the page zoom the page rather
     // than change the control.
@@ -260,6 +280,21 @@ private:
     // The default fonts changed: re-applied, and the page laid out again.
     void DefaultFontsChanged();
     void Repaint() { view_.Repaint(); }
+
+    // The keyboard's way through the page.
+    bool MoveFocus(bool forward);
+    // Gives the focus to the next widget of the window outside the page.
+    bool FocusOutsidePage(bool forward);
+    bool FollowFocusedLink();
+    // The keys of the page beside the scroll keys; false for any other.
+    bool PageKey(const QKeyEvent& event);
+    // Where the position to search from lies: whether its line shows.
+    bool PositionShown(int position);
+    int FindStart(std::string_view text, const TFindOptions& options);
+    // The focus frame and the found text over the painted document.
+    void PaintOver(TCanvas& canvas);
+    // The boxes of the characters, in panel coordinates.
+    std::vector<TRect> PanelBoxes(int begin, int end);
 
     // What the mouse reports (TPageMouseListener).
     bool MouseDown(const QMouseEvent& event) override;
@@ -288,6 +323,8 @@ private:
     TPageSelection selection_;
     TPageMouse mouse_;
     TPageHistory history_;
+    TPageFocus focus_;
+    TPageFind find_;
 
     std::string defFontName_;
     std::string defPreFontName_;
@@ -304,4 +341,7 @@ private:
     // calls one and then goes on with what it found checks that this has
     // not moved.
     std::uint64_t pageSerial_ = 0;
+    // From leaving a page until the next is cleared for building, or while
+    // the control goes: the page's stops must not be looked for.
+    bool pageGoing_ = false;
 };

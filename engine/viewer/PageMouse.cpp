@@ -184,9 +184,11 @@ TImageObj* TPageMouse::ReleasedImage(const QPoint& point, int& x, int& y)
     return nullptr;
 }
 
-bool TPageMouse::ReportRightClick(const QPoint& point, TImageObj* image, int x, int y)
+bool TPageMouse::ReportRightClick(const QMouseEvent& event, TImageObj* image, int x, int y)
 {
+    const QPoint point = PanelPoint(event);
     TRightClickParameters parameters;
+    parameters.ScreenPoint = event.globalPosition().toPoint();
     if (image) {
         parameters.Image = image;
         parameters.ImageX = x;
@@ -212,7 +214,7 @@ void TPageMouse::Up(QMouseEvent& event)
     if (image && !listener_.ImageClicked(*image, event.button(), event.modifiers(), xInImage, yInImage))
         return;
     if (event.button() == Qt::RightButton && listener_.WatchesRightClick() &&
-        !ReportRightClick(point, image, xInImage, yInImage))
+        !ReportRightClick(event, image, xInImage, yInImage))
         return;
     if (event.button() == Qt::LeftButton)
         LeftRelease(point);

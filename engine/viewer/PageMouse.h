@@ -27,6 +27,8 @@ struct TRightClickParameters {
     TImageObj* Image = nullptr;
     int ImageX = 0;
     int ImageY = 0;
+    // Where the menu goes, on the screen.
+    QPoint ScreenPoint;
 };
 
 // What the mouse over the page tells the control. A report that runs a user
@@ -69,6 +71,9 @@ public:
     const std::string& HotSpotTarget() const { return hotSpotTarget_; }
     // A new page: a press on the page being left is no click on this one.
     void ForgetPress();
+    // The keyboard chose a link (empty: none): reported as the pointer
+    // coming over it would be; false when a handler showed another page.
+    bool CoverLink(const std::string& url, const std::string& target) { return UpdateHotSpot(url, target); }
 
     // The paint panel's mouse input, in panel coordinates.
     void Down(QMouseEvent& event);
@@ -88,7 +93,7 @@ private:
     // The picture and the point in it under the panel point, when a handler
     // wants it; null otherwise.
     TImageObj* ReleasedImage(const QPoint& point, int& x, int& y);
-    bool ReportRightClick(const QPoint& point, TImageObj* image, int x, int y);
+    bool ReportRightClick(const QMouseEvent& event, TImageObj* image, int x, int y);
     void LeftRelease(const QPoint& point);
     void AutoScrollStep();
     void StopAutoScroll();

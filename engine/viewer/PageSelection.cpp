@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
 // Digits, ASCII letters and the accented letters of Windows-1252 (192 to 255
 // without the multiplication and division signs). Everything else, the
 // underscore included, ends a word.
@@ -16,8 +14,6 @@ bool IsWordCharacter(char ch)
         return true;
     return code >= 192 && code != 215 && code != 247;
 }
-
-} // namespace
 
 TPageSelection::TPageSelection(TSectionList& document, TCanvas& measure) : document_(document), measure_(measure)
 {
@@ -107,6 +103,22 @@ std::optional<int> TPageSelection::Find(std::string_view text, bool matchCase)
     Select(found, found + length);
     caretPos_ = found + length;
     return found;
+}
+
+void TPageSelection::SelectFound(int begin, int end)
+{
+    Select(begin, end);
+    caretPos_ = end;
+}
+
+int TPageSelection::SelectionBegin() const
+{
+    return document_.SelectionBegin;
+}
+
+int TPageSelection::SelectionEnd() const
+{
+    return document_.SelectionEnd;
 }
 
 bool TPageSelection::SelectAll()

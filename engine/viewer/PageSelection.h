@@ -12,6 +12,10 @@
 class TCanvas;
 class TSectionList;
 
+// Whether the character belongs to a word (a double click selects it, a
+// whole-word search wants none beside what it finds).
+bool IsWordCharacter(char ch);
+
 class TPageSelection {
 public:
     // Find copies the searched text into a buffer of this many characters.
@@ -38,6 +42,11 @@ public:
     bool SelectWordAt(int position, int lineY);
     // Selects the next occurrence after the caret; its position, or nothing.
     std::optional<int> Find(std::string_view text, bool matchCase);
+    // Selects what find found, the caret after it.
+    void SelectFound(int begin, int end);
+    // The selection is empty: begin and end are the same.
+    int SelectionBegin() const;
+    int SelectionEnd() const;
     // False when there is nothing to select.
     bool SelectAll();
     void CopyToClipboard();

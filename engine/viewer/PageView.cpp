@@ -543,6 +543,18 @@ void TPageView::PaintDocument(TCanvas& canvas, const TRect& panelDamage)
     canvas.AnimationNotes = &animations_;
     document_.Paint(canvas, clip, marginHeight_, DocumentLeft(), kMaxScrollWidth);
     canvas.AnimationNotes = nullptr;
+    if (OnPaintOver)
+        OnPaintOver(canvas);
+}
+
+int TPageView::ShownTop() const
+{
+    return VScrollPos();
+}
+
+int TPageView::ShownBottom() const
+{
+    return VScrollPos() + PanelHeight();
 }
 
 void TPageView::PaintPanelInto(QImage& image, const QRect& rectangle)

@@ -119,6 +119,12 @@ public:
     // Paints the part of the panel as the panel's paint would, into an image
     // of that size (batch rendering; the rectangle is in panel coordinates).
     void PaintPanelInto(QImage& image, const QRect& rectangle);
+    // Paints over the document what the control shows on it (the focus
+    // frame, the found text), in panel coordinates.
+    std::function<void(TCanvas& canvas)> OnPaintOver;
+    // The document Ys of the top and the bottom of what the panel shows.
+    int ShownTop() const;
+    int ShownBottom() const;
 
 private:
     bool VerticalAllowed() const;

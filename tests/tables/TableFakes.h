@@ -12,6 +12,7 @@
 #include "engine/base/UrlTarget.h"
 #include "tests/EngineFakes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <initializer_list>
 #include <memory>
@@ -97,6 +98,14 @@ public:
         y = Y;
         x = cellLeft + position - StartPosition;
         return true;
+    }
+    // One pixel a character, as PositionToPoint has it, the box's height high.
+    void RangeBoxes(int cellLeft, int begin, int end, std::vector<TRect>& boxes) override
+    {
+        const int from = std::max(begin, StartPosition) - StartPosition;
+        const int to = std::min(end, StartPosition + Length) - StartPosition;
+        if (from < to)
+            boxes.push_back({cellLeft + from, Y, cellLeft + to, Y + SectionHeight});
     }
 };
 

@@ -213,6 +213,18 @@ TEST_F(TableQueryTest, WalksGoThroughTheCaptionAndTheCellsInDocumentOrder)
     EXPECT_EQ(y, Second->Y);
     EXPECT_FALSE(Table->PositionToPoint(Measure, 10, 8, y, x));
 
+    // A range over two cells is boxed in each, where that cell stands.
+    std::vector<TRect> boxes;
+    Table->RangeBoxes(10, 3, 7, boxes);
+    ASSERT_EQ(boxes.size(), 2u);
+    ASSERT_TRUE(Table->PositionToPoint(Measure, 10, 5, y, x));
+    EXPECT_EQ(boxes[1].Left, x);
+    EXPECT_GE(boxes[1].Top, Second->Y);
+    EXPECT_GT(boxes[1].Width(), 0);
+    ASSERT_TRUE(Table->PositionToPoint(Measure, 10, 3, y, x));
+    EXPECT_EQ(boxes[0].Left, x);
+    EXPECT_LT(boxes[0].Right, boxes[1].Left);
+
     Table->PlaceCaption(Attrs({Attr(TSymbol::Align, "bottom")}));
     LayOutAndPaint();
     EXPECT_EQ(Copied(), "xaybzza");

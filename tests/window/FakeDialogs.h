@@ -53,7 +53,13 @@ public:
         ShownWindows.push_back(dialog.metaObject()->className());
         return OnShowModal ? OnShowModal(dialog) : QDialog::Rejected;
     }
-    std::optional<TOpenChoice> AskOpenFileName(QWidget*, const TOpenChoice&) override { return OpenAnswer; }
+    // The choice the last open dialog started from.
+    std::optional<TOpenChoice> OpenStartedFrom;
+    std::optional<TOpenChoice> AskOpenFileName(QWidget*, const TOpenChoice& last) override
+    {
+        OpenStartedFrom = last;
+        return OpenAnswer;
+    }
     std::optional<TSaveChoice> AskSaveFileName(QWidget*, const TSaveRequest& request) override
     {
         SaveRequests.push_back(request);

@@ -1,6 +1,7 @@
 #include "tests/window/ShellFixture.h"
 
 #include "app/window/FindDialog.h"
+#include "app/window/FontForm.h"
 #include "engine/base/Cp1252.h"
 #include "engine/text/ImageObj.h"
 #include "engine/text/Section.h"
@@ -11,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QStatusTipEvent>
@@ -267,8 +269,12 @@ TEST_F(StandardKeysTest, EachKeyDoesItsCommand)
     Press(Qt::Key_F3);
     Press(Qt::Key_F3);
     EXPECT_TRUE(Dialogs.Informations.empty());
+    // The third goes round to the first, saying so.
     Press(Qt::Key_F3);
-    EXPECT_EQ(Dialogs.Informations, std::vector<std::string>{"Pas d'autres occurences de \"monde\""});
+    EXPECT_TRUE(Dialogs.Informations.empty());
+    EXPECT_EQ(Main().StatusPanel(0).text(), "Recherche reprise au d\u00E9but de la page");
+    Press(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(Main().StatusPanel(0).text(), "Recherche reprise \u00E0 la fin de la page");
 
     Press(Qt::Key_Left, Qt::AltModifier);
     EXPECT_EQ(Pane().CurrentFile(), First);
@@ -524,4 +530,93 @@ TEST_F(MainFormTest, ClosingGoesBackToTheStartUpFolder)
     QDir::setCurrent(Folder.path());
     Main().close();
     EXPECT_EQ(QDir::currentPath(), startUp);
+}
+
+// The Police dialog's choices, the window's place and the open dialog's
+// folder are read back at the next start; OK keeps the paragraph shown.
+TEST_F(MainFormTest, SettingsStayFromOneRunToTheNext)
+{
+    Start();
+    std::string page;
+    for (int line = 0; line < 80; ++line)
+        page += "<p>Ligne " + std::to_string(line);
+    OpenThroughDialog(Write("dossier/long.htm", page));
+    Pane().SetVScrollPos(400);
+    const int shownItem = Pane().Position() >> 16;
+    Dialogs.OnShowModal = [](QDialog& dialog) {
+        auto& form = static_cast<TFontForm&>(dialog);
+        form.SetFontSize(18);
+        form.SetFontColor(0x00123456);
+        form.SetLinkColor(0x00004080);
+        return int(QDialog::Accepted);
+    };
+    Commands().Font->trigger();
+    EXPECT_EQ(Pane().DefFontSize(), 18);
+    EXPECT_EQ(Pane().Position() >> 16, shownItem);
+    EXPECT_GT(Pane().VScrollPos(), 400);
+
+    Main().showNormal();
+    Main().setGeometry(120, 90, 640, 480);
+    const QRect place = Main().geometry();
+    Main().close();
+    Shell.reset();
+    Start();
+    EXPECT_EQ(Pane().DefFontSize(), 18);
+    EXPECT_EQ(Pane().DefFontColor(), 0x00123456u);
+    EXPECT_EQ(Pane().DefHotSpotColor(), 0x00004080u);
+    EXPECT_EQ(Main().geometry().size(), place.size());
+    EXPECT_FALSE(Main().isMaximized());
+    Dialogs.OpenAnswer.reset();
+    Commands().Open->trigger();
+    ASSERT_TRUE(Dialogs.OpenStartedFrom);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(Dialogs.OpenStartedFrom->FileName)).absolutePath(),
+              Folder.filePath("dossier"));
+}
+
+TEST_F(MainFormTest, DroppedFilesOpenAndTheFileMenuListsTheLastEight)
+{
+    Start();
+    const auto drop = [this](const std::string& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&Main(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&Main(), &dropped);
+        return true;
+    };
+    // A text file opens as text, a picture as a picture; a kind the open
+    // dialog does not offer is refused.
+    const std::string notes = Write("notes.txt", "<b>pas du HTML</b>");
+    ASSERT_TRUE(drop(notes));
+    EXPECT_EQ(Pane().CurrentFile(), notes);
+    EXPECT_EQ(Pane().FileType(), TViewedFileType::Text);
+    EXPECT_TRUE(Commands().Save->isEnabled());
+    EXPECT_FALSE(drop(Write("rapport.pdf", "%PDF")));
+    EXPECT_FALSE(drop(Folder.path().toStdString()));
+    EXPECT_EQ(Pane().CurrentFile(), notes);
+
+    for (int index = 0; index < 9; ++index)
+        OpenThroughDialog(Write("page" + std::to_string(index) + ".htm", "<p>Page " + std::to_string(index)));
+    const auto shownEntries = [this] {
+        QStringList captions;
+        for (const QAction* action : Commands().RecentFiles)
+            if (action->isVisible())
+                captions << action->text();
+        return captions;
+    };
+    QStringList entries = shownEntries();
+    ASSERT_EQ(entries.size(), 8);
+    EXPECT_TRUE(entries.front().startsWith("&1 ") && entries.front().endsWith("page8.htm"));
+    EXPECT_TRUE(entries.back().endsWith("page1.htm"));
+
+    // The list stays for the next run; an entry opens its page as it was opened.
+    Shell.reset();
+    Start();
+    EXPECT_EQ(shownEntries(), entries);
+    Commands().RecentFiles[1]->trigger();
+    EXPECT_EQ(Pane().CurrentFile(), Folder.filePath("page7.htm").toStdString());
+    EXPECT_TRUE(shownEntries().front().endsWith("page7.htm"));
 }

@@ -11,6 +11,7 @@
 #include "engine/viewer/PaintPanel.h"
 
 #include <QCheckBox>
+#include <QRadioButton>
 #include <QClipboard>
 #include <QDate>
 #include <QImageReader>
@@ -23,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
 #include <QTime>
@@ -68,6 +70,21 @@ std::string PreformattedPage(int lastLine)
     for (int line = 0; line < 300; ++line)
         page += std::string(99, 'x') + "\n";
     return page + std::string(static_cast<std::size_t>(lastLine), 'y') + "</pre>";
+}
+
+// The item of the page's menu of that object name; null when not offered.
+QAction* MenuItem(QMenu& menu, const char* name)
+{
+    return menu.findChild<QAction*>(name);
+}
+
+QStringList Captions(const QMenu& menu)
+{
+    QStringList captions;
+    for (const QAction* item : menu.actions())
+        if (!item->isSeparator())
+            captions << item->text();
+    return captions;
 }
 
 // Where the page's first line of text or first image lies on the drawing surface.
@@ -553,7 +570,7 @@ TEST_F(ViewerTest, FindUsesMatchCaseAndSaysWhenNothingMore)
     find.hide();
 }
 
-TEST_F(ViewerTest, ImageMenuOpensOnRightClicksOnImagesOnly)
+TEST_F(ViewerTest, PageMenuOverAPictureShowsCopiesAndSavesIt)
 {
     QImage picture(60, 40, QImage::Format_RGB32);
     picture.fill(Qt::red);
@@ -562,54 +579,61 @@ TEST_F(ViewerTest, ImageMenuOpensOnRightClicksOnImagesOnly)
     OpenThroughDialog(Write("image.htm", "<img src=\"rouge.bmp\" width=60 height=40>"));
     // Images are hit where they were last painted.
     Pane().PaintPanel().grab();
-    QMenu& menu = Viewer().ImageMenu();
+    QMenu& menu = Viewer().PageMenu();
 
     Click(Pane(), kFirstThing, Qt::LeftButton);
     EXPECT_FALSE(menu.isVisible());
     Click(Pane(), kFirstThing, Qt::RightButton);
     ASSERT_TRUE(menu.isVisible());
-    QStringList captions;
-    for (const QAction* item : menu.actions()) {
-        captions << item->text();
-        EXPECT_TRUE(item->isEnabled());
-    }
-    EXPECT_EQ(captions, QStringList({"&Voir image", "&Copier image", "&Enregistrer l'image"}));
+    EXPECT_EQ(Captions(menu), QStringList({"&Pr\u00E9c\u00E9dente", "&Suivante", "&Recharger", "Co&pier",
+                                           "&Tout s\u00E9lectionner", "&Voir l'image", "Copier l'&image",
+                                           "&Enregistrer l'image..."}));
+    // Nothing selected, no page to go back to.
+    EXPECT_FALSE(MenuItem(menu, "copy")->isEnabled());
+    EXPECT_TRUE(MenuItem(menu, "back")->isEnabled());
+    EXPECT_FALSE(MenuItem(menu, "forward")->isEnabled());
     menu.hide();
 
-    menu.actions()[0]->trigger();
+    MenuItem(menu, "viewImage")->trigger();
     EXPECT_EQ(Dialogs.ShownWindows.back(), "TImageForm");
     EXPECT_EQ(Shell->Windows().ImageForm->windowTitle(), "");
 
-    menu.actions()[1]->trigger();
+    MenuItem(menu, "copyImage")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(60, 40));
 
     // The picture is saved as a BMP file, ".bmp" added to a bare name; an
     // existing file is replaced only when the user agrees.
     const std::string saved = Write("copie.bmp", "ancienne");
     Dialogs.SaveAnswers = {{Folder.path().toStdString() + "/copie", 1}};
-    menu.actions()[2]->trigger();
+    MenuItem(menu, "saveImage")->trigger();
     EXPECT_EQ(Dialogs.ReplaceQuestions, std::vector<std::string>{saved});
     EXPECT_EQ(ReadFileBytes(saved), "ancienne");
     Dialogs.ReplaceAnswer = true;
     Dialogs.SaveAnswers = {{saved, 1}};
-    menu.actions()[2]->trigger();
+    MenuItem(menu, "saveImage")->trigger();
     QImageReader reader(QString::fromStdString(saved));
     EXPECT_EQ(reader.format(), "bmp");
     EXPECT_EQ(reader.read().pixelColor(5, 5), QColor(Qt::red));
 
-    // Text opens no menu.
+    // Over text the menu has the page's commands only; Précédente goes back.
     OpenThroughDialog(Page);
     Pane().PaintPanel().grab();
-    Click(Pane(), kFirstThing, Qt::RightButton);
-    EXPECT_FALSE(menu.isVisible());
+    Pane().SelectAll();
+    Click(Pane(), {300, 200}, Qt::RightButton);
+    ASSERT_TRUE(menu.isVisible());
+    EXPECT_EQ(MenuItem(menu, "viewImage"), nullptr);
+    EXPECT_EQ(MenuItem(menu, "openLink"), nullptr);
+    EXPECT_TRUE(MenuItem(menu, "copy")->isEnabled());
+    menu.hide();
+    MenuItem(menu, "back")->trigger();
+    EXPECT_EQ(Pane().CurrentFile(), Folder.path().toStdString() + "/image.htm");
 
     // The placeholder of a picture that failed has nothing to show or save.
     OpenThroughDialog(Write("perdue.htm", "<img src=\"absente.bmp\" width=60 height=40>"));
     Pane().PaintPanel().grab();
     Click(Pane(), kFirstThing, Qt::RightButton);
     ASSERT_TRUE(menu.isVisible());
-    for (const QAction* item : menu.actions())
-        EXPECT_FALSE(item->isEnabled());
+    EXPECT_EQ(MenuItem(menu, "saveImage"), nullptr);
     menu.hide();
 }
 
@@ -620,7 +644,7 @@ TEST_F(ViewerTest, ImageWindowShowsANarrowTransparentLogoWithItsWholeButton)
     OpenThroughDialog(Write("logo.htm", "<body bgcolor=white><img src=\"logo.gif\"></body>"));
     Pane().PaintPanel().grab();
     Click(Pane(), kFirstThing, Qt::RightButton);
-    QMenu& menu = Viewer().ImageMenu();
+    QMenu& menu = Viewer().PageMenu();
     ASSERT_TRUE(menu.isVisible());
     menu.hide();
     Dialogs.OnShowModal = [](QDialog& window) {
@@ -635,7 +659,7 @@ TEST_F(ViewerTest, ImageWindowShowsANarrowTransparentLogoWithItsWholeButton)
         EXPECT_EQ(window.grab().toImage().pixelColor(image.pos()), window.palette().color(QPalette::Window));
         return int(QDialog::Rejected);
     };
-    menu.actions()[0]->trigger();
+    MenuItem(menu, "viewImage")->trigger();
     EXPECT_EQ(Dialogs.ShownWindows.back(), "TImageForm");
 
     // Saved as BMP, which keeps no transparency, the corner takes the page's
@@ -810,4 +834,164 @@ TEST_F(ViewerTest, ReloadErrorsAreReported)
     Commands().Reload->trigger();
     ASSERT_EQ(Errors.Messages.size(), 1u);
     EXPECT_NE(Errors.Messages[0].find("Fichier introuvable : "), std::string::npos);
+}
+
+// A page whose links and field Tab visits in order, the second link far
+// below: Tab scrolls to it, shows its target, frames it; Enter follows it.
+TEST_F(ViewerTest, TabGoesThroughLinksAndFieldsAndEnterFollowsTheLink)
+{
+    const std::string second = Write("deux.htm", "<title>Deux</title>Deux");
+    Write("un.htm", "<title>Un</title>Un");
+    std::string page = "<a href=\"un.htm\">Premier <b>lien</b></a> puis <input name=champ><p>";
+    for (int line = 0; line < 80; ++line)
+        page += "Ligne " + std::to_string(line) + "<br>";
+    OpenThroughDialog(Write("liens.htm", page + "<a href=\"deux.htm\">Second</a>"));
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    Pane().setFocus();
+    const QImage before = Pane().PaintPanel().grab().toImage();
+
+    QTest::keyClick(&Pane(), Qt::Key_Tab);
+    ASSERT_NE(Pane().FocusedStop(), nullptr);
+    EXPECT_EQ(Pane().FocusedStop()->Link.Url, "un.htm");
+    EXPECT_EQ(Main().StatusPanel(0).text(), "un.htm");
+    EXPECT_NE(Pane().PaintPanel().grab().toImage(), before);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_NE(Pane().FocusedStop(), nullptr);
+    EXPECT_NE(Pane().FocusedStop()->Control, nullptr);
+    EXPECT_TRUE(Pane().isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(Main().StatusPanel(0).text(), "");
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &Pane());
+    ASSERT_NE(Pane().FocusedStop(), nullptr);
+    EXPECT_EQ(Pane().FocusedStop()->Link.Url, "deux.htm");
+    EXPECT_GT(Pane().VScrollPos(), 0);
+
+    QTest::keyClick(&Pane(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_TRUE(Pane().isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(&Pane(), Qt::Key_Return);
+    EXPECT_EQ(Pane().CurrentFile(), second);
+    EXPECT_EQ(Pane().FocusedStop(), nullptr);
+
+    // Without a link on the page, Tab leaves it.
+    QTest::keyClick(&Pane(), Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), &Pane());
+}
+
+TEST_F(ViewerTest, SpaceHomeAndEndScrollThePage)
+{
+    OpenThroughDialog(Write("longue.htm", PreformattedPage(3)));
+    Pane().setFocus();
+    QTest::keyClick(&Pane(), Qt::Key_Space);
+    const int page = Pane().VerticalBar().pageStep();
+    EXPECT_EQ(Pane().VScrollPos(), page);
+    QTest::keyClick(&Pane(), Qt::Key_Space);
+    QTest::keyClick(&Pane(), Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(Pane().VScrollPos(), page);
+    QTest::keyClick(&Pane(), Qt::Key_End);
+    EXPECT_EQ(Pane().VScrollPos(), Pane().VerticalBar().maximum());
+    QTest::keyClick(&Pane(), Qt::Key_Home);
+    EXPECT_EQ(Pane().VScrollPos(), 0);
+}
+
+// Right click over a link, or the Menu key on the link Tab reached.
+TEST_F(ViewerTest, PageMenuOverALinkOpensItAndCopiesItsAddress)
+{
+    const std::string target = Write("cible.htm", "<title>Cible</title>Cible");
+    OpenThroughDialog(Write("lien.htm", "<a href=\"cible.htm#haut\">Aller plus loin dans le site</a>"));
+    Pane().PaintPanel().grab();
+    QMenu& menu = Viewer().PageMenu();
+    Click(Pane(), kFirstThing, Qt::RightButton);
+    ASSERT_TRUE(menu.isVisible());
+    EXPECT_EQ(Captions(menu), QStringList({"&Pr\u00E9c\u00E9dente", "&Suivante", "&Recharger", "Co&pier",
+                                           "&Tout s\u00E9lectionner", "&Ouvrir le lien",
+                                           "Copier l'&adresse du lien"}));
+    menu.hide();
+    MenuItem(menu, "copyLink")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(target) + "#haut");
+
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    Pane().setFocus();
+    QTest::keyClick(&Pane(), Qt::Key_Tab);
+    QTest::keyClick(&Pane(), Qt::Key_Menu);
+    ASSERT_TRUE(menu.isVisible());
+    menu.hide();
+    MenuItem(menu, "openLink")->trigger();
+    EXPECT_EQ(Pane().CurrentFile(), target);
+}
+
+// Upwards, downwards, whole words, going round with a word in the status
+// bar, F3 and Shift+F3, and every occurrence tinted while the dialog shows.
+TEST_F(ViewerTest, FindGoesBothWaysRoundTheEndAndMarksEveryOccurrence)
+{
+    std::string page = "<body bgcolor=white><p>chat un<p>chaton deux<p>chat trois";
+    for (int line = 0; line < 100; ++line)
+        page += "<p>ligne " + std::to_string(line);
+    OpenThroughDialog(Write("chats.htm", page + "<p>chat fin</body>"));
+    const auto selected = [this] {
+        Commands().Copy->trigger();
+        return QGuiApplication::clipboard()->text();
+    };
+    const auto selectedLine = [this] {
+        // From the selection to the end of its paragraph.
+        char ch = 0;
+        TSectionBase* paragraph = nullptr;
+        TSectionBase* item = nullptr;
+        std::string text;
+        for (int at = Pane().Document().SelectionBegin;
+             Pane().Document().CharAt(at, ch, item) && (!paragraph || item == paragraph); ++at) {
+            paragraph = item;
+            text += ch;
+        }
+        return text;
+    };
+    Commands().Find->trigger();
+    TFindDialog& find = Viewer().FindDialog();
+    find.TextBox()->setText("chat");
+    find.WholeWordBox()->setChecked(true);
+    find.FindButton()->click();
+    EXPECT_EQ(selectedLine(), "chat un");
+    Commands().FindNext->trigger();
+    EXPECT_EQ(selectedLine(), "chat trois");
+    EXPECT_EQ(selected(), "chat");
+
+    // Every occurrence but the selected one is tinted light yellow.
+    const auto tinted = [this] {
+        const QImage shot = Pane().PaintPanel().grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += shot.pixelColor(x, y) == QColor(255, 255, 128);
+        return count;
+    };
+    EXPECT_GT(tinted(), 0);
+
+    Commands().FindNext->trigger();
+    EXPECT_EQ(selectedLine(), "chat fin");
+    Commands().FindNext->trigger();
+    EXPECT_EQ(selectedLine(), "chat un");
+    EXPECT_EQ(Main().StatusPanel(0).text(), "Recherche reprise au d\u00E9but de la page");
+    Commands().FindPrevious->trigger();
+    EXPECT_EQ(selectedLine(), "chat fin");
+    EXPECT_EQ(Main().StatusPanel(0).text(), "Recherche reprise \u00E0 la fin de la page");
+    find.UpButton()->setChecked(true);
+    find.FindButton()->click();
+    EXPECT_EQ(selectedLine(), "chat trois");
+
+    // Scrolled away from the selection, the search starts from what is
+    // shown: upwards from the bottom. Without whole words "chaton" counts.
+    find.WholeWordBox()->setChecked(false);
+    Pane().SetVScrollPos(Pane().VerticalBar().maximum());
+    find.FindButton()->click();
+    EXPECT_EQ(selectedLine(), "chat fin");
+    find.FindButton()->click();
+    find.FindButton()->click();
+    EXPECT_EQ(selectedLine(), "chaton deux");
+
+    find.hide();
+    EXPECT_EQ(tinted(), 0);
 }
