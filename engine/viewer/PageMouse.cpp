@@ -186,7 +186,7 @@ TImageObj* TPageMouse::ReleasedImage(const QPoint& point, int& x, int& y)
 
 bool TPageMouse::ReportRightClick(const QMouseEvent& event, TImageObj* image, int x, int y)
 {
-    const QPoint point = PanelPoint(event);
+    const QPoint point = PagePoint(event);
     TRightClickParameters parameters;
     parameters.ScreenPoint = event.globalPosition().toPoint();
     if (image) {

@@ -671,7 +671,7 @@ TEST_F(ViewerTest, ImageWindowShowsANarrowTransparentLogoWithItsWholeButton)
         menu.hide();
         const std::string saved = Folder.path().toStdString() + "/logo-" + std::to_string(colour.rgb()) + ".bmp";
         Dialogs.SaveAnswers = {{saved, 1}};
-        menu.actions()[2]->trigger();
+        MenuItem(menu, "saveImage")->trigger();
         EXPECT_EQ(QImage(QString::fromStdString(saved)).pixelColor(0, 0), colour);
     }
 }
