@@ -105,8 +105,9 @@ TEST(Lexer, LongRunningTextFoldsItsSpacesWhereverTheyFall)
         std::vector<std::string> runs = ReadInMode(page, pre ? TMode::Pre : TMode::Text);
         for (std::size_t index = 0; index < runs.size(); ++index) {
             ASSERT_EQ(runs[index].substr(0, 5), "text:");
-            if (index + 1 < runs.size())
+            if (index + 1 < runs.size()) {
                 EXPECT_EQ(runs[index].size(), 105u) << "run " << index;
+            }
             joined += runs[index].substr(5);
         }
         EXPECT_EQ(joined, expected) << (pre ? "pre" : "text");
