@@ -39,14 +39,6 @@ std::string UpperAscii(std::string_view text)
     return upper;
 }
 
-// Local references name files: no colon, a drive letter's, or "file:".
-// Anything else carries a scheme the viewer hands to the desktop.
-bool IsLocalReference(std::string_view reference)
-{
-    const std::size_t colon = reference.find(':');
-    return colon == std::string_view::npos || colon <= 1 || FindIgnoringCase(reference, "file:") != std::string_view::npos;
-}
-
 // Finds the lines of a page's references in its bytes: the lexer gives them
 // in the order of the source, so each is looked for after the one before.
 class TLineFinder {
@@ -214,7 +206,7 @@ private:
                 return std::nullopt;
             return reference.Kind;
         }
-        if (!IsLocalReference(reference.Target))
+        if (!IsLocalLink(reference.Target))
             return std::nullopt;
         std::string name = reference.Target;
         std::string anchor;

@@ -123,14 +123,6 @@ bool IsNetworkScheme(const std::string& scheme)
     return std::find(kNetworkSchemes.begin(), kNetworkSchemes.end(), scheme) != kNetworkSchemes.end();
 }
 
-// Local links name files: no colon at all, a drive letter's colon (one or two
-// characters in), or a "file:" reference. Anything else carries a scheme.
-bool IsLocalLink(const std::string& link)
-{
-    const std::size_t colon = link.find(':');
-    return colon == std::string::npos || colon <= 1 || Contains(UpperCase(link), "FILE:");
-}
-
 // From the last "." of the last path element, upper-cased; empty when none.
 std::string ExtensionOf(const std::string& fileName)
 {

@@ -107,6 +107,12 @@ std::size_t ControlCharacterLength(std::string_view text)
 
 } // namespace
 
+bool IsLocalLink(std::string_view link)
+{
+    const std::size_t colon = link.find(':');
+    return colon == std::string_view::npos || colon <= 1 || FindIgnoringCase(link, "file:") != std::string_view::npos;
+}
+
 std::string TrimName(std::string_view name)
 {
     const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };

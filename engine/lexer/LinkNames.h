@@ -9,6 +9,11 @@
 #include <string_view>
 #include <vector>
 
+// Whether a link names a local file: no colon at all, a drive letter's colon
+// (one or two characters in), or a "file:" reference in any case. Anything
+// else carries a scheme that the desktop handles.
+bool IsLocalLink(std::string_view link);
+
 // The text without leading and trailing characters of code 32 or below.
 std::string TrimName(std::string_view name);
 

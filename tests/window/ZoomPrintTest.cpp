@@ -24,18 +24,6 @@ protected:
         Pane().setFocus();
     }
 
-    TMainForm& Main() const { return Shell->MainForm(); }
-    TViewer& Viewer() const { return Shell->Viewer(); }
-    THtmlPane& Pane() const { return Shell->Viewer().Pane(); }
-    const TMainCommands& Commands() const { return Shell->MainForm().Commands(); }
-
-    std::string Write(const std::string& name, const std::string& bytes) const
-    {
-        const std::string path = Folder.path().toStdString() + "/" + name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
     std::string LongPage() const
     {
         std::string page = "<TITLE>Longue</TITLE>";
