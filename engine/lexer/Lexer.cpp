@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 
 #if defined(__SSE2__)
@@ -54,10 +55,11 @@ constexpr std::array<bool, 256> kOrdinaryTextBytes = [] {
 }();
 
 #if defined(__SSE2__)
-// Most text is words with one space between them: blocks of 16 bytes that
-// hold nothing else are copied whole. A block is taken when every byte is
-// ordinary text or a space and, where spaces fold, no two spaces touch and
-// none follows the space that ends the token. Gives back where it stopped.
+// Most text is words with one space between them: 16 bytes at a time, the
+// longest start of a block that holds only ordinary text and spaces is
+// copied, where spaces fold none touching another or the space that ends the
+// token. The whole block is stored, since the token has room for it, and the
+// bytes past the stop are overwritten later. Gives back where it stopped.
 const unsigned char* CopyWordBlocks(const unsigned char* from, const unsigned char* end, char*& to, char* full,
                                     bool folding, bool& inSpaces)
 {
@@ -68,16 +70,19 @@ const unsigned char* CopyWordBlocks(const unsigned char* from, const unsigned ch
         const __m128i aboveSpace = _mm_cmpeq_epi8(_mm_max_epu8(bytes, firstOrdinary), bytes);
         const __m128i markup = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('&')),
             _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('<')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('>'))));
-        const int ordinary = _mm_movemask_epi8(_mm_andnot_si128(markup, aboveSpace));
-        const int space = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')));
-        if ((ordinary | space) != 0xFFFF)
-            break;
-        if (folding && ((space & (space >> 1)) != 0 || (inSpaces && (space & 1) != 0)))
-            break;
+        const auto ordinary = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(markup, aboveSpace)));
+        const auto space = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
+        unsigned stop = ~(ordinary | space) & 0xFFFFu;
+        if (folding)
+            stop |= space & ((space << 1) | (inSpaces ? 1u : 0u));
+        const int taken = stop == 0 ? kBlock : std::countr_zero(stop);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
-        to += kBlock;
-        from += kBlock;
-        inSpaces = folding && (space & 0x8000) != 0;
+        to += taken;
+        from += taken;
+        if (taken > 0)
+            inSpaces = folding && ((space >> (taken - 1)) & 1u) != 0;
+        if (taken < kBlock)
+            break;
     }
     return from;
 }
@@ -700,9 +705,12 @@ void THtmlLexer::TakeTextBytes(bool& inSpaces)
     const unsigned char* from = Cursor;
     char* to = Token + TokenLength;
     char* const full = Token + kMaxTextRun;
-    // Blocks are tried at the start and after each space, where words begin.
-    from = CopyWordBlocks(from, End, to, full, folding, spaces);
-    for (; from != End; ++from) {
+    // After the blocks stop, one byte is taken on its own: a line end, a tab,
+    // a space that folds, or one of the last bytes of the input or token.
+    for (;; ++from) {
+        from = CopyWordBlocks(from, End, to, full, folding, spaces);
+        if (from == End)
+            break;
         const unsigned char c = *from;
         if (kOrdinaryTextBytes[c]) {
             if (to == full)
@@ -715,7 +723,6 @@ void THtmlLexer::TakeTextBytes(bool& inSpaces)
                     break;
                 *to++ = ' ';
                 spaces = folding;
-                from = CopyWordBlocks(from + 1, End, to, full, folding, spaces) - 1;
             }
         } else {
             break;
