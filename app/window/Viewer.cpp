@@ -93,11 +93,6 @@ std::string UpperCase(std::string text)
     return text;
 }
 
-bool Contains(const std::string& text, const char* part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 // The schemes of network addresses, which the desktop opens in a browser, a
 // mail or news reader or a file transfer program. Any other scheme may start
 // a program of the user's desktop: it is asked about first.

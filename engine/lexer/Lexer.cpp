@@ -371,7 +371,7 @@ void THtmlLexer::ReadIncludeDirective()
     std::vector<std::string> params;
     TAttribute attribute;
     while (ReadAttribute(attribute))
-        params.push_back(AttributeNameRead + "=\"" + attribute.Text + "\"");
+        params.push_back(std::string(AttributeNameRead) + "=\"" + attribute.Text + "\"");
     SkipCommentBody();
     std::string text = IncludeHandler(command, std::move(params), FileName);
     if (!text.empty())
@@ -435,12 +435,7 @@ void THtmlLexer::ReadTag()
         return;
     }
     char name[kMaxNameLength];
-    int nameLength = 0;
-    TakeWhile(IsAsciiLetter, [&](std::string_view letters) {
-        for (const char c : letters.substr(0, static_cast<std::size_t>(kMaxNameLength - nameLength)))
-            name[nameLength++] = ToUpperAscii(c);
-    });
-    Current = LookupTag(std::string_view(name, static_cast<std::size_t>(nameLength)), endTag);
+    Current = LookupTag(ReadUpperName(name, false), endTag);
     SkipWhiteSpace();
     if ((Current == TSymbol::H || Current == TSymbol::HEnd) && Char >= '1' && Char <= '6') {
         Level = Char - '0';
@@ -469,17 +464,23 @@ void THtmlLexer::ReadTag()
     }
 }
 
+std::string_view THtmlLexer::ReadUpperName(char* name, bool dashes)
+{
+    int length = 0;
+    TakeWhile([dashes](unsigned char c) { return IsAsciiLetter(static_cast<char>(c)) || (dashes && c == '-'); },
+              [&](std::string_view letters) {
+                  for (const char c : letters.substr(0, static_cast<std::size_t>(kMaxNameLength - length)))
+                      name[length++] = ToUpperAscii(c);
+              });
+    return {name, static_cast<std::size_t>(length)};
+}
+
 bool THtmlLexer::ReadAttribute(TAttribute& attribute)
 {
     SkipWhiteSpace();
     if (!IsLetter())
         return false;
-    AttributeNameRead.clear();
-    TakeWhile([](unsigned char c) { return IsAsciiLetter(static_cast<char>(c)) || c == '-'; },
-              [this](std::string_view letters) {
-                  for (const char c : letters.substr(0, kMaxNameLength - AttributeNameRead.size()))
-                      AttributeNameRead += ToUpperAscii(c);
-              });
+    AttributeNameRead = ReadUpperName(AttributeName, true);
     attribute.Symbol = LookupAttribute(AttributeNameRead);
     attribute.Value = attribute.Symbol == TSymbol::Border ? 1 : 0; // a bare BORDER is 1 wide
     attribute.Text.clear();

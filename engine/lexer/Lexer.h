@@ -166,6 +166,10 @@ private:
     void TakeTextBytes(bool& inSpaces);
     void CollectTextAreaRun();
     void ReadTag();
+    // Reads ASCII letters, and dashes when `dashes`, upper-cased into `name`,
+    // which keeps the first kMaxNameLength; the first other character stays
+    // current.
+    std::string_view ReadUpperName(char* name, bool dashes);
     bool ReadAttribute(TAttribute& attribute);
     void ReadQuotedValue(TAttribute& attribute);
     void ReadNumberValue(TAttribute& attribute);
@@ -229,7 +233,8 @@ private:
     int Level = 0;
     TAttributeList AttributeList;
     TAttribute AttributeRead;      // the attribute being read, kept for its text's room
-    std::string AttributeNameRead; // upper case, for include parameters
+    char AttributeName[kMaxNameLength];
+    std::string_view AttributeNameRead; // upper case, in AttributeName, for include parameters
     std::string IdRead;
 
     bool Preformatted = false;

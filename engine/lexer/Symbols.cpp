@@ -105,25 +105,31 @@ constexpr bool SameName(std::string_view left, std::string_view right)
     return true;
 }
 
+// A slot holds an index into the names, -1 when empty, and the high half of
+// its name's hash: most slots that hold another name are passed over on that
+// alone, without comparing the names.
+struct THashSlot {
+    std::int16_t Item = -1;
+    std::uint16_t Check = 0;
+};
+
 template <std::size_t Slots>
 struct THashIndex {
     static_assert((Slots & (Slots - 1)) == 0, "a power of two");
-    std::array<std::int16_t, Slots> Entries{};
+    std::array<THashSlot, Slots> Entries{};
 };
 
-// Slots hold indexes into the names; -1 marks an empty slot.
 template <std::size_t Slots, std::size_t Count, typename TNameOf>
 constexpr THashIndex<Slots> BuildHashIndex(TNameOf nameOf)
 {
     static_assert(Count * 2 <= Slots, "the table stays at most half full");
     THashIndex<Slots> index;
-    for (auto& entry : index.Entries)
-        entry = -1;
     for (std::size_t item = 0; item < Count; ++item) {
-        std::size_t slot = HashName(nameOf(item)) & (Slots - 1);
-        while (index.Entries[slot] >= 0)
+        const std::uint32_t hash = HashName(nameOf(item));
+        std::size_t slot = hash & (Slots - 1);
+        while (index.Entries[slot].Item >= 0)
             slot = (slot + 1) & (Slots - 1);
-        index.Entries[slot] = static_cast<std::int16_t>(item);
+        index.Entries[slot] = {static_cast<std::int16_t>(item), static_cast<std::uint16_t>(hash >> 16)};
     }
     return index;
 }
@@ -131,9 +137,13 @@ constexpr THashIndex<Slots> BuildHashIndex(TNameOf nameOf)
 template <std::size_t Slots, typename TNameOf>
 int FindInHashIndex(const THashIndex<Slots>& index, std::string_view name, TNameOf nameOf)
 {
-    for (std::size_t slot = HashName(name) & (Slots - 1); index.Entries[slot] >= 0; slot = (slot + 1) & (Slots - 1))
-        if (SameName(nameOf(static_cast<std::size_t>(index.Entries[slot])), name))
-            return index.Entries[slot];
+    const std::uint32_t hash = HashName(name);
+    const auto check = static_cast<std::uint16_t>(hash >> 16);
+    for (std::size_t slot = hash & (Slots - 1); index.Entries[slot].Item >= 0; slot = (slot + 1) & (Slots - 1)) {
+        const THashSlot entry = index.Entries[slot];
+        if (entry.Check == check && SameName(nameOf(static_cast<std::size_t>(entry.Item)), name))
+            return entry.Item;
+    }
     return -1;
 }
 
