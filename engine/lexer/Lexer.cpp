@@ -46,6 +46,16 @@ std::int32_t QuotedNumber(std::string_view text)
     return DecimalOrZero(text);
 }
 
+// The ASCII letters upper-cased, and 0 for every other byte.
+constexpr std::array<char, 256> kUpperNameBytes = [] {
+    std::array<char, 256> table{};
+    for (int letter = 'A'; letter <= 'Z'; ++letter) {
+        table[static_cast<std::size_t>(letter)] = static_cast<char>(letter);
+        table[static_cast<std::size_t>(letter - 'A' + 'a')] = static_cast<char>(letter);
+    }
+    return table;
+}();
+
 // Bytes that a text run takes as they are, in either mode.
 constexpr std::array<bool, 256> kOrdinaryTextBytes = [] {
     std::array<bool, 256> table{};
@@ -467,11 +477,25 @@ void THtmlLexer::ReadTag()
 std::string_view THtmlLexer::ReadUpperName(char* name, bool dashes)
 {
     int length = 0;
-    TakeWhile([dashes](unsigned char c) { return IsAsciiLetter(static_cast<char>(c)) || (dashes && c == '-'); },
-              [&](std::string_view letters) {
-                  for (const char c : letters.substr(0, static_cast<std::size_t>(kMaxNameLength - length)))
-                      name[length++] = ToUpperAscii(c);
-              });
+    const auto take = [&](unsigned char c) {
+        const char upper = kUpperNameBytes[c];
+        if (upper == 0 && !(dashes && c == '-'))
+            return false;
+        if (length < kMaxNameLength)
+            name[length++] = upper != 0 ? upper : '-';
+        return true;
+    };
+    while (take(Char)) {
+        // Letters and dashes need no folding: the rest of the name is taken
+        // straight from the input.
+        if (Pushback < 0) {
+            const unsigned char* from = Cursor;
+            while (from != End && take(*from))
+                ++from;
+            Cursor = from;
+        }
+        NextChar();
+    }
     return {name, static_cast<std::size_t>(length)};
 }
 
