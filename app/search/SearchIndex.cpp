@@ -116,9 +116,7 @@ public:
     {
         pending_.append(text);
         while (pending_.size() >= TSearchIndex::kChunkBytes) {
-            std::size_t cut = TSearchIndex::kChunkBytes;
-            while (cut > 0 && (static_cast<unsigned char>(pending_[cut]) & 0xC0) == 0x80)
-                --cut;
+            const std::size_t cut = CutBefore(TSearchIndex::kChunkBytes);
             Write(std::string_view(pending_).substr(0, cut));
             pending_.erase(0, cut);
         }
@@ -132,6 +130,19 @@ public:
     }
 
 private:
+    // Where a row ends at the latest: after a space or line end, so that no
+    // word is cut in two; between two UTF-8 characters in a text without one.
+    std::size_t CutBefore(std::size_t limit) const
+    {
+        const std::size_t space = pending_.find_last_of(" \n\t", limit - 1);
+        if (space != std::string::npos && space > 0)
+            return space + 1;
+        std::size_t cut = limit;
+        while (cut > 0 && (static_cast<unsigned char>(pending_[cut]) & 0xC0) == 0x80)
+            --cut;
+        return cut;
+    }
+
     void Write(std::string_view body)
     {
         const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(body.data()), static_cast<qsizetype>(body.size()));
