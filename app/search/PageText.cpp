@@ -61,17 +61,32 @@ private:
         const TCompactText& text = section.Text();
         utf8_.clear();
         utf8_.reserve(text.size() + 1);
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(text[i]);
-            if (byte < 0x80) {
-                if (byte != SelTextCount::kControlMark && byte != SelTextCount::kImageMark)
-                    utf8_ += byte == TSection::kLineEnd ? '\n' : static_cast<char>(byte);
-            } else {
+        const std::string_view bytes(text.data(), text.size());
+        std::size_t i = 0;
+        while (i < bytes.size()) {
+            // Plain characters go over in runs.
+            std::size_t end = i;
+            while (end < bytes.size() && IsPlain(bytes[end]))
+                ++end;
+            utf8_.append(bytes.substr(i, end - i));
+            if (end == bytes.size())
+                break;
+            const auto byte = static_cast<unsigned char>(bytes[end]);
+            if (byte >= 0x80)
                 AppendUtf8(Cp1252ToUnicode(byte));
-            }
+            else if (byte == TSection::kLineEnd)
+                utf8_ += '\n';
+            i = end + 1;
         }
         utf8_ += '\n';
         addText_(utf8_);
+    }
+
+    // An ASCII character that is neither a line end nor a mark.
+    static bool IsPlain(char character)
+    {
+        return static_cast<unsigned char>(character) < 0x80 && character != TSection::kLineEnd &&
+               character != SelTextCount::kControlMark && character != SelTextCount::kImageMark;
     }
 
     void AppendUtf8(char16_t character)
