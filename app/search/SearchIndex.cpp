@@ -19,42 +19,29 @@
 #include <set>
 #include <utility>
 
-namespace {
-
-constexpr int kBusyTimeoutMs = 5000;
-// A batch of pages is committed at once: fewer commits, and a cancelled or
-// failed update keeps every batch before it.
-constexpr int kPagesPerCommit = 200;
-// The title weighs this many times the text in the ranking.
-constexpr const char* kRankWeights = "10.0, 1.0";
-constexpr int kSnippetWords = 16;
-// Rows of text shorter than this are stored uncompressed.
-constexpr std::size_t kPackedRowBytes = 2048;
-constexpr int kPackLevel = 1;
-
 // A prepared statement, finalised when it goes.
-class TStatement {
+class TSqlStatement {
 public:
-    TStatement(sqlite3* db, const char* sql) : db_(db)
+    TSqlStatement(sqlite3* db, const char* sql) : db_(db)
     {
         if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK)
             throw ESearchIndexError(sqlite3_errmsg(db));
     }
-    ~TStatement() { sqlite3_finalize(statement_); }
-    TStatement(const TStatement&) = delete;
-    TStatement& operator=(const TStatement&) = delete;
+    ~TSqlStatement() { sqlite3_finalize(statement_); }
+    TSqlStatement(const TSqlStatement&) = delete;
+    TSqlStatement& operator=(const TSqlStatement&) = delete;
 
-    TStatement& Bind(int index, std::string_view text)
+    TSqlStatement& Bind(int index, std::string_view text)
     {
         sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         return *this;
     }
-    TStatement& BindBlob(int index, const QByteArray& bytes)
+    TSqlStatement& BindBlob(int index, const QByteArray& bytes)
     {
         sqlite3_bind_blob(statement_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
         return *this;
     }
-    TStatement& Bind(int index, std::int64_t number)
+    TSqlStatement& Bind(int index, std::int64_t number)
     {
         sqlite3_bind_int64(statement_, index, number);
         return *this;
@@ -90,6 +77,20 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+// A batch of pages is committed at once: fewer commits, and a cancelled or
+// failed update keeps every batch before it.
+constexpr int kPagesPerCommit = 200;
+// The title weighs this many times the text in the ranking.
+constexpr const char* kRankWeights = "10.0, 1.0";
+constexpr int kSnippetWords = 16;
+// Rows of text shorter than this are stored uncompressed.
+constexpr std::size_t kPackedRowBytes = 2048;
+constexpr int kPackLevel = 1;
+
+
 // The paths below a folder are those in [folder + "/", folder + "0"): "0"
 // follows "/" in byte order.
 std::pair<std::string, std::string> PathRange(const std::string& folder)
@@ -111,7 +112,7 @@ std::string FailureText(int code)
 // each row compressed into `chunks`, and its words into the full-text index.
 class TChunkWriter {
 public:
-    TChunkWriter(sqlite3* db, TStatement& addChunk, TStatement& addText, std::int64_t page)
+    TChunkWriter(sqlite3* db, TSqlStatement& addChunk, TSqlStatement& addText, std::int64_t page)
         : db_(db), addChunk_(addChunk), addText_(addText), page_(page)
     {
     }
@@ -163,8 +164,8 @@ private:
         addText_.Bind(1, static_cast<std::int64_t>(sqlite3_last_insert_rowid(db_))).Bind(2, title_).Bind(3, body).Step();
     }
     sqlite3* db_;
-    TStatement& addChunk_;
-    TStatement& addText_;
+    TSqlStatement& addChunk_;
+    TSqlStatement& addText_;
     std::int64_t page_;
     std::string title_;
     std::string pending_;
@@ -225,6 +226,7 @@ TSearchIndex::TSearchIndex(std::string databaseFile, TOpenCheck check) : file_(s
 
 TSearchIndex::~TSearchIndex()
 {
+    snippet_.reset();
     sqlite3_close_v2(db_);
 }
 
@@ -253,16 +255,16 @@ void TSearchIndex::Open()
 bool TSearchIndex::IsUsable(TOpenCheck check)
 {
     try {
-        TStatement version(db_, "PRAGMA user_version");
+        TSqlStatement version(db_, "PRAGMA user_version");
         version.Step();
         const std::int64_t found = version.Integer(0);
-        TStatement tables(db_, "SELECT count(*) FROM sqlite_schema");
+        TSqlStatement tables(db_, "SELECT count(*) FROM sqlite_schema");
         tables.Step();
         if (found != kVersion && !(found == 0 && tables.Integer(0) == 0))
             return false;
         if (check == TOpenCheck::Layout)
             return true;
-        TStatement pages(db_, "PRAGMA quick_check");
+        TSqlStatement pages(db_, "PRAGMA quick_check");
         return pages.Step() == SQLITE_ROW && pages.Text(0) == "ok";
     } catch (const ESearchIndexError&) {
         return false;
@@ -308,7 +310,7 @@ void TSearchIndex::CreateTables()
     Execute("PRAGMA synchronous=NORMAL");
     // An index of this version needs nothing written: opening it never waits
     // for another program that is updating it.
-    TStatement version(db_, "PRAGMA user_version");
+    TSqlStatement version(db_, "PRAGMA user_version");
     if (version.Step() == SQLITE_ROW && version.Integer(0) == kVersion)
         return;
     Execute("BEGIN IMMEDIATE");
@@ -357,22 +359,22 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
     };
     std::map<std::string, TKnown> known;
     const auto [from, to] = PathRange(root);
-    TStatement select(db_, "SELECT id, path, size, modified FROM pages WHERE path >= ?1 AND path < ?2");
+    TSqlStatement select(db_, "SELECT id, path, size, modified FROM pages WHERE path >= ?1 AND path < ?2");
     select.Bind(1, from).Bind(2, to);
     while (select.Step() == SQLITE_ROW)
         known[select.Text(1)] = {select.Integer(0), select.Integer(2), select.Integer(3)};
 
-    TStatement removePage(db_, "DELETE FROM pages WHERE id = ?1");
+    TSqlStatement removePage(db_, "DELETE FROM pages WHERE id = ?1");
     // The index forgets a row given its words as they were indexed.
-    TStatement removeText(db_, "INSERT INTO texts(texts, rowid, title, body) SELECT 'delete', id, title, body"
+    TSqlStatement removeText(db_, "INSERT INTO texts(texts, rowid, title, body) SELECT 'delete', id, title, body"
                                " FROM chunk_texts WHERE id IN (SELECT id FROM chunks WHERE page = ?1)");
-    TStatement removeChunks(db_, "DELETE FROM chunks WHERE page = ?1");
-    TStatement addPage(db_, "INSERT INTO pages(path, size, modified, title) VALUES (?1, ?2, ?3, '')");
-    TStatement setTitle(db_, "UPDATE pages SET title = ?2 WHERE id = ?1");
-    TStatement addChunk(db_, "INSERT INTO chunks(page, title, body) VALUES (?1, ?2, ?3)");
-    TStatement addText(db_, "INSERT INTO texts(rowid, title, body) VALUES (?1, ?2, ?3)");
+    TSqlStatement removeChunks(db_, "DELETE FROM chunks WHERE page = ?1");
+    TSqlStatement addPage(db_, "INSERT INTO pages(path, size, modified, title) VALUES (?1, ?2, ?3, '')");
+    TSqlStatement setTitle(db_, "UPDATE pages SET title = ?2 WHERE id = ?1");
+    TSqlStatement addChunk(db_, "INSERT INTO chunks(page, title, body) VALUES (?1, ?2, ?3)");
+    TSqlStatement addText(db_, "INSERT INTO texts(rowid, title, body) VALUES (?1, ?2, ?3)");
     const auto forget = [&](std::int64_t id) {
-        for (TStatement* statement : {&removeText, &removeChunks, &removePage}) {
+        for (TSqlStatement* statement : {&removeText, &removeChunks, &removePage}) {
             statement->Reset();
             statement->Bind(1, id).Step();
         }
@@ -438,7 +440,7 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
         }
         Execute("COMMIT");
         inTransaction = false;
-    } catch (const TStatement::TStepError& error) {
+    } catch (const TSqlStatement::TStepError& error) {
         report.Failure = FailureText(error.Code);
     } catch (const ESearchIndexError& error) {
         report.Failure = error.what();
@@ -453,7 +455,7 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
 }
 
 std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::string& match, int limit,
-                                          bool& syntaxError)
+                                          int snippets, bool& syntaxError)
 {
     std::vector<TSearchHit> hits;
     syntaxError = false;
@@ -464,11 +466,11 @@ std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::
     // Ranked rows first, without their snippets: a word found in many pages
     // makes snippets only for those shown. A large page's rows all point at
     // it; it is listed once, at its best row.
-    TStatement ranked(db_, (std::string("SELECT rowid, bm25(texts, ") + kRankWeights +
+    TSqlStatement ranked(db_, (std::string("SELECT rowid, bm25(texts, ") + kRankWeights +
                             ") AS score FROM texts WHERE texts MATCH ?1 ORDER BY score")
                                .c_str());
     ranked.Bind(1, match);
-    TStatement pageOf(db_, "SELECT pages.path, pages.title FROM chunks JOIN pages ON pages.id = chunks.page"
+    TSqlStatement pageOf(db_, "SELECT pages.path, pages.title FROM chunks JOIN pages ON pages.id = chunks.page"
                            " WHERE chunks.id = ?1 AND pages.path >= ?2 AND pages.path < ?3");
     std::vector<std::int64_t> rows;
     std::set<std::string> listed;
@@ -484,30 +486,52 @@ std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::
             rows.push_back(ranked.Integer(0));
             hits.push_back({RelativeToFolder(path, root), pageOf.Text(1), {}, ranked.Real(1)});
         }
-    } catch (const TStatement::TStepError& error) {
+    } catch (const TSqlStatement::TStepError& error) {
         if (error.Code != SQLITE_ERROR)
             throw;
         syntaxError = true;
         return {};
     }
-    TStatement snippet(db_, (std::string("SELECT snippet(texts, 1, char(1), char(2), '…', ") +
-                             std::to_string(kSnippetWords) + ") FROM texts WHERE texts MATCH ?1 AND rowid = ?2")
-                                .c_str());
-    for (std::size_t i = 0; i < hits.size(); ++i) {
-        snippet.Reset();
-        snippet.Bind(1, match).Bind(2, rows[i]);
-        // Line ends and indents of the text are no part of a one-line snippet.
-        if (snippet.Step() == SQLITE_ROW)
-            hits[i].Snippet = QString::fromStdString(snippet.Text(0)).simplified().toStdString();
-    }
+    const int snippetCount = std::min(snippets < 0 ? limit : snippets, static_cast<int>(hits.size()));
+    for (int i = 0; i < snippetCount; ++i)
+        hits[static_cast<std::size_t>(i)].Snippet = RowSnippet(match, rows[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 0; i < hits.size(); ++i)
+        hits[i].Row = rows[i];
     return hits;
 }
 
-std::vector<TSearchHit> TSearchIndex::Search(const std::string& folder, const std::string& query, int limit)
+std::string TSearchIndex::RowSnippet(const std::string& match, std::int64_t row)
+{
+    if (!snippet_)
+        snippet_ = std::make_unique<TSqlStatement>(
+            db_, (std::string("SELECT snippet(texts, 1, char(1), char(2), '…', ") + std::to_string(kSnippetWords) +
+                  ") FROM texts WHERE texts MATCH ?1 AND rowid = ?2")
+                     .c_str());
+    snippet_->Reset();
+    snippet_->Bind(1, match).Bind(2, row);
+    // Line ends and indents of the text are no part of a one-line snippet.
+    std::string text = snippet_->Step() == SQLITE_ROW ? snippet_->Text(0) : std::string();
+    snippet_->Reset();
+    return QString::fromStdString(text).simplified().toStdString();
+}
+
+std::vector<TSearchHit> TSearchIndex::Search(const std::string& folder, const std::string& query, int limit,
+                                             int snippets)
 {
     bool syntaxError = false;
-    std::vector<TSearchHit> hits = Run(folder, query, limit, syntaxError);
+    std::vector<TSearchHit> hits = Run(folder, query, limit, snippets, syntaxError);
     if (syntaxError)
-        hits = Run(folder, PlainWordsQuery(query), limit, syntaxError);
+        hits = Run(folder, PlainWordsQuery(query), limit, snippets, syntaxError);
     return hits;
+}
+
+std::string TSearchIndex::Snippet(const std::string& query, std::int64_t row)
+{
+    try {
+        return RowSnippet(query, row);
+    } catch (const TSqlStatement::TStepError& error) {
+        if (error.Code != SQLITE_ERROR)
+            throw;
+        return RowSnippet(PlainWordsQuery(query), row);
+    }
 }
