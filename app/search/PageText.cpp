@@ -11,6 +11,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 
 namespace {
 
@@ -26,6 +28,8 @@ public:
 // picture marks are left out as a copy leaves them.
 class TTextWalk {
 public:
+    static constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
+
     explicit TTextWalk(const std::function<void(std::string_view)>& addText) : addText_(addText) {}
 
     void Cell(const TCell& cell)
@@ -60,23 +64,28 @@ private:
     {
         const TCompactText& text = section.Text();
         utf8_.clear();
-        utf8_.reserve(text.size() + 1);
         const std::string_view bytes(text.data(), text.size());
         std::size_t i = 0;
         while (i < bytes.size()) {
-            // Plain characters go over in runs.
+            // Plain characters go over in runs; a long section (a large text
+            // file) in bounded pieces.
+            const std::size_t stop = std::min(bytes.size(), i + kPieceBytes);
             std::size_t end = i;
-            while (end < bytes.size() && IsPlain(bytes[end]))
+            while (end < stop && IsPlain(bytes[end]))
                 ++end;
             utf8_.append(bytes.substr(i, end - i));
-            if (end == bytes.size())
-                break;
-            const auto byte = static_cast<unsigned char>(bytes[end]);
-            if (byte >= 0x80)
-                AppendUtf8(Cp1252ToUnicode(byte));
-            else if (byte == TSection::kLineEnd)
-                utf8_ += '\n';
-            i = end + 1;
+            i = end;
+            if (i < stop) {
+                const auto byte = static_cast<unsigned char>(bytes[i++]);
+                if (byte >= 0x80)
+                    AppendUtf8(Cp1252ToUnicode(byte));
+                else if (byte == TSection::kLineEnd)
+                    utf8_ += '\n';
+            }
+            if (utf8_.size() >= kPieceBytes) {
+                addText_(utf8_);
+                utf8_.clear();
+            }
         }
         utf8_ += '\n';
         addText_(utf8_);

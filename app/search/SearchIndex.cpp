@@ -1,5 +1,6 @@
 #include "app/search/SearchIndex.h"
 
+#include "app/search/PageReader.h"
 #include "app/search/PageText.h"
 #include "engine/base/Cp1252.h"
 #include "engine/lexer/Lexer.h"
@@ -12,10 +13,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -118,11 +121,16 @@ public:
     }
     void Add(std::string_view text)
     {
-        pending_.append(text);
-        while (pending_.size() >= TSearchIndex::kChunkBytes) {
-            const std::size_t cut = CutBefore(TSearchIndex::kChunkBytes);
-            Write(std::string_view(pending_).substr(0, cut));
-            pending_.erase(0, cut);
+        // A row is cut once the byte after its longest end is known.
+        while (!text.empty()) {
+            const std::size_t room = TSearchIndex::kChunkBytes + 1 - pending_.size();
+            pending_.append(text.substr(0, room));
+            text.remove_prefix(std::min(room, text.size()));
+            if (pending_.size() > TSearchIndex::kChunkBytes) {
+                const std::size_t cut = CutBefore(TSearchIndex::kChunkBytes);
+                Write(std::string_view(pending_).substr(0, cut));
+                pending_.erase(0, cut);
+            }
         }
     }
     // The last row, with the title: written last so that the title is known.
@@ -380,6 +388,36 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
         }
     };
 
+    // Writes a page read ahead, or reads a large one in pieces; false when it
+    // cannot be read. No savepoint per page: the full-text index would write
+    // its words out at each one. A page that fails is forgotten instead.
+    const auto write = [&](const TFoundPage& page, const TReadPage* read) {
+        addPage.Reset();
+        addPage.Bind(1, page.Path).Bind(2, page.Size).Bind(3, page.ModifiedNs).Step();
+        const std::int64_t id = sqlite3_last_insert_rowid(db_);
+        try {
+            TChunkWriter writer(db_, addChunk, addText, id);
+            std::string title;
+            if (read) {
+                writer.Add(read->Text);
+                title = read->Title;
+            } else {
+                title = ReadPageText(page.Path, [&writer](std::string_view text) { writer.Add(text); });
+            }
+            writer.Finish(title);
+            setTitle.Reset();
+            setTitle.Bind(1, id).Bind(2, title).Step();
+            return true;
+        } catch (const EFileError& error) {
+            forget(id);
+            report.Skipped.push_back({page.Path, Cp1252ToQString(error.what()).toStdString()});
+        } catch (const std::bad_alloc&) {
+            forget(id);
+            report.Skipped.push_back({page.Path, "mémoire insuffisante"});
+        }
+        return false;
+    };
+
     // Pages gone first, then each new or changed page, batch by batch.
     std::set<std::string> present;
     for (const TFoundPage& page : listing.Pages)
@@ -403,6 +441,8 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
                 ++report.Removed;
             }
         int done = 0;
+        // Pages are built on worker threads while this one writes.
+        TPageReader reader(toRead);
         for (const TFoundPage* page : toRead) {
             if (cancel && cancel->load()) {
                 report.Cancelled = true;
@@ -410,26 +450,11 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
             }
             if (const auto old = known.find(page->Path); old != known.end())
                 forget(old->second.Id);
-            // No savepoint per page: the full-text index would write its
-            // words out at each one. A page that fails is forgotten instead.
-            addPage.Reset();
-            addPage.Bind(1, page->Path).Bind(2, page->Size).Bind(3, page->ModifiedNs).Step();
-            const std::int64_t id = sqlite3_last_insert_rowid(db_);
-            try {
-                TChunkWriter writer(db_, addChunk, addText, id);
-                const std::string title =
-                    ReadPageText(page->Path, [&writer](std::string_view text) { writer.Add(text); });
-                writer.Finish(title);
-                setTitle.Reset();
-                setTitle.Bind(1, id).Bind(2, title).Step();
+            std::optional<TReadPage> read = reader.Take(static_cast<std::size_t>(done));
+            if (read && !read->Failure.empty())
+                report.Skipped.push_back({page->Path, read->Failure});
+            else if (write(*page, read ? &*read : nullptr))
                 ++report.Indexed;
-            } catch (const EFileError& error) {
-                forget(id);
-                report.Skipped.push_back({page->Path, Cp1252ToQString(error.what()).toStdString()});
-            } catch (const std::bad_alloc&) {
-                forget(id);
-                report.Skipped.push_back({page->Path, "mémoire insuffisante"});
-            }
             ++done;
             if (done % kPagesPerCommit == 0) {
                 Execute("COMMIT");
