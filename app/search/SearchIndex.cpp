@@ -93,7 +93,6 @@ constexpr int kSnippetWords = 16;
 constexpr std::size_t kPackedRowBytes = 2048;
 constexpr int kPackLevel = 1;
 
-
 // The paths below a folder are those in [folder + "/", folder + "0"): "0"
 // follows "/" in byte order.
 std::pair<std::string, std::string> PathRange(const std::string& folder)
@@ -326,8 +325,8 @@ void TSearchIndex::CreateTables()
         Execute("CREATE TABLE IF NOT EXISTS pages(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE,"
                 " size INTEGER NOT NULL, modified INTEGER NOT NULL, title TEXT NOT NULL)");
         // The words are indexed, the text kept beside them (compressed when
-        // long): the
-        // index reads it back through the view for snippets and deletions.
+        // long): the index reads it back through the view for snippets and
+        // deletions.
         Execute("CREATE TABLE IF NOT EXISTS chunks(id INTEGER PRIMARY KEY, page INTEGER NOT NULL,"
                 " title TEXT NOT NULL, body BLOB NOT NULL)");
         Execute("CREATE INDEX IF NOT EXISTS chunks_page ON chunks(page)");
@@ -375,7 +374,7 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
     TSqlStatement removePage(db_, "DELETE FROM pages WHERE id = ?1");
     // The index forgets a row given its words as they were indexed.
     TSqlStatement removeText(db_, "INSERT INTO texts(texts, rowid, title, body) SELECT 'delete', id, title, body"
-                               " FROM chunk_texts WHERE id IN (SELECT id FROM chunks WHERE page = ?1)");
+                                  " FROM chunk_texts WHERE id IN (SELECT id FROM chunks WHERE page = ?1)");
     TSqlStatement removeChunks(db_, "DELETE FROM chunks WHERE page = ?1");
     TSqlStatement addPage(db_, "INSERT INTO pages(path, size, modified, title) VALUES (?1, ?2, ?3, '')");
     TSqlStatement setTitle(db_, "UPDATE pages SET title = ?2 WHERE id = ?1");
@@ -492,12 +491,11 @@ std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::
     // makes snippets only for those shown. A large page's rows all point at
     // it; it is listed once, at its best row.
     TSqlStatement ranked(db_, (std::string("SELECT rowid, bm25(texts, ") + kRankWeights +
-                            ") AS score FROM texts WHERE texts MATCH ?1 ORDER BY score")
-                               .c_str());
+                               ") AS score FROM texts WHERE texts MATCH ?1 ORDER BY score")
+                                  .c_str());
     ranked.Bind(1, match);
     TSqlStatement pageOf(db_, "SELECT pages.path, pages.title FROM chunks JOIN pages ON pages.id = chunks.page"
-                           " WHERE chunks.id = ?1 AND pages.path >= ?2 AND pages.path < ?3");
-    std::vector<std::int64_t> rows;
+                              " WHERE chunks.id = ?1 AND pages.path >= ?2 AND pages.path < ?3");
     std::set<std::string> listed;
     try {
         while (static_cast<int>(hits.size()) < limit && ranked.Step() == SQLITE_ROW) {
@@ -508,8 +506,7 @@ std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::
             std::string path = pageOf.Text(0);
             if (!listed.insert(path).second)
                 continue;
-            rows.push_back(ranked.Integer(0));
-            hits.push_back({RelativeToFolder(path, root), pageOf.Text(1), {}, ranked.Real(1)});
+            hits.push_back({RelativeToFolder(path, root), pageOf.Text(1), {}, ranked.Real(1), ranked.Integer(0)});
         }
     } catch (const TSqlStatement::TStepError& error) {
         if (error.Code != SQLITE_ERROR)
@@ -517,11 +514,10 @@ std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::
         syntaxError = true;
         return {};
     }
-    const int snippetCount = std::min(snippets < 0 ? limit : snippets, static_cast<int>(hits.size()));
-    for (int i = 0; i < snippetCount; ++i)
-        hits[static_cast<std::size_t>(i)].Snippet = RowSnippet(match, rows[static_cast<std::size_t>(i)]);
-    for (std::size_t i = 0; i < hits.size(); ++i)
-        hits[i].Row = rows[i];
+    const std::size_t snippetCount =
+        snippets < 0 ? hits.size() : std::min(static_cast<std::size_t>(snippets), hits.size());
+    for (std::size_t i = 0; i < snippetCount; ++i)
+        hits[i].Snippet = RowSnippet(match, hits[i].Row);
     return hits;
 }
 
