@@ -80,7 +80,9 @@ TReadPage TPageReader::Read(const std::string& path)
 {
     TReadPage read;
     try {
-        read.Title = ReadPageText(path, [&read](std::string_view text) { read.Text.append(text); });
+        TTextRows rows([&read](TTextRow row) { read.Rows.push_back(std::move(row)); });
+        read.Title = ReadPageText(path, [&rows](std::string_view text) { rows.Add(text); });
+        rows.Finish();
     } catch (const EFileError& error) {
         read.Failure = Cp1252ToQString(error.what()).toStdString();
     } catch (const std::bad_alloc&) {
@@ -88,7 +90,7 @@ TReadPage TPageReader::Read(const std::string& path)
     }
     if (!read.Failure.empty()) {
         read.Title.clear();
-        read.Text.clear();
+        read.Rows.clear();
     }
     return read;
 }

@@ -1,10 +1,11 @@
 #pragma once
 // Reads the text of a list of pages ahead of the one thread that writes them
-// into the index, on worker threads, so that building pages and writing
-// their words overlap. Pages are handed over in list order; a large page is
+// into the index, on worker threads, and cuts it into rows (compressing the
+// long ones), so that building pages and writing their words overlap. Pages are handed over in list order; a large page is
 // left to the writer, which reads it in pieces rather than whole.
 
 #include "app/search/PageFolder.h"
+#include "app/search/TextRows.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -14,10 +15,11 @@
 #include <thread>
 #include <vector>
 
-// A page's text and title in UTF-8, or why it could not be read (French).
+// A page's title and text rows in UTF-8, or why it could not be read
+// (French).
 struct TReadPage {
     std::string Title;
-    std::string Text;
+    std::vector<TTextRow> Rows;
     std::string Failure;
 };
 

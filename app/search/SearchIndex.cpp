@@ -2,6 +2,7 @@
 
 #include "app/search/PageReader.h"
 #include "app/search/PageText.h"
+#include "app/search/TextRows.h"
 #include "engine/base/Cp1252.h"
 #include "engine/lexer/Lexer.h"
 
@@ -89,9 +90,6 @@ constexpr int kPagesPerCommit = 200;
 // The title weighs this many times the text in the ranking.
 constexpr const char* kRankWeights = "10.0, 1.0";
 constexpr int kSnippetWords = 16;
-// Rows of text shorter than this are stored uncompressed.
-constexpr std::size_t kPackedRowBytes = 2048;
-constexpr int kPackLevel = 1;
 
 // The paths below a folder are those in [folder + "/", folder + "0"): "0"
 // follows "/" in byte order.
@@ -110,72 +108,35 @@ std::string FailureText(int code)
     return std::string("l'index n'a pu être écrit : ") + sqlite3_errstr(code);
 }
 
-// Writes a page's text in rows of kChunkBytes, cut between UTF-8 characters:
-// each row compressed into `chunks`, and its words into the full-text index.
+// Writes a page's rows: each into `chunks`, and its words into the
+// full-text index. The title goes with the last row, written when it is known.
 class TChunkWriter {
 public:
     TChunkWriter(sqlite3* db, TSqlStatement& addChunk, TSqlStatement& addText, std::int64_t page)
         : db_(db), addChunk_(addChunk), addText_(addText), page_(page)
     {
     }
-    void Add(std::string_view text)
-    {
-        // A row is cut once the byte after its longest end is known.
-        while (!text.empty()) {
-            const std::size_t room = TSearchIndex::kChunkBytes + 1 - pending_.size();
-            pending_.append(text.substr(0, room));
-            text.remove_prefix(std::min(room, text.size()));
-            if (pending_.size() > TSearchIndex::kChunkBytes) {
-                const std::size_t cut = CutBefore(TSearchIndex::kChunkBytes);
-                Write(std::string_view(pending_).substr(0, cut));
-                pending_.erase(0, cut);
-            }
-        }
-    }
-    // The last row, with the title: written last so that the title is known.
-    void Finish(const std::string& title)
-    {
-        title_ = title;
-        Write(pending_);
-        pending_.clear();
-    }
-
-private:
-    // Where a row ends at the latest: after a space or line end, so that no
-    // word is cut in two; between two UTF-8 characters in a text without one.
-    std::size_t CutBefore(std::size_t limit) const
-    {
-        const std::size_t space = pending_.find_last_of(" \n\t", limit - 1);
-        if (space != std::string::npos && space > 0)
-            return space + 1;
-        std::size_t cut = limit;
-        while (cut > 0 && (static_cast<unsigned char>(pending_[cut]) & 0xC0) == 0x80)
-            --cut;
-        return cut;
-    }
-
-    void Write(std::string_view body)
+    void SetTitle(const std::string& title) { title_ = title; }
+    void Write(const TTextRow& row)
     {
         addChunk_.Reset();
         addChunk_.Bind(1, page_).Bind(2, title_);
-        // A short row is kept as it is: compressing it would cost more time
-        // than it saves room. The quickest level does nearly as well as the
-        // best on text.
-        if (body.size() < kPackedRowBytes)
-            addChunk_.Bind(3, body);
+        if (row.Packed.isEmpty())
+            addChunk_.Bind(3, row.Text);
         else
-            addChunk_.BindBlob(3, qCompress(reinterpret_cast<const uchar*>(body.data()),
-                                            static_cast<qsizetype>(body.size()), kPackLevel));
+            addChunk_.BindBlob(3, row.Packed);
         addChunk_.Step();
         addText_.Reset();
-        addText_.Bind(1, static_cast<std::int64_t>(sqlite3_last_insert_rowid(db_))).Bind(2, title_).Bind(3, body).Step();
+        addText_.Bind(1, static_cast<std::int64_t>(sqlite3_last_insert_rowid(db_))).Bind(2, title_).Bind(3, row.Text);
+        addText_.Step();
     }
+
+private:
     sqlite3* db_;
     TSqlStatement& addChunk_;
     TSqlStatement& addText_;
     std::int64_t page_;
     std::string title_;
-    std::string pending_;
 };
 
 // zef_unzip(BLOB): the text a chunk was compressed from; a chunk kept as
@@ -398,12 +359,18 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
             TChunkWriter writer(db_, addChunk, addText, id);
             std::string title;
             if (read) {
-                writer.Add(read->Text);
                 title = read->Title;
+                for (std::size_t row = 0; row < read->Rows.size(); ++row) {
+                    if (row + 1 == read->Rows.size())
+                        writer.SetTitle(title);
+                    writer.Write(read->Rows[row]);
+                }
             } else {
-                title = ReadPageText(page.Path, [&writer](std::string_view text) { writer.Add(text); });
+                TTextRows rows([&writer](const TTextRow& row) { writer.Write(row); });
+                title = ReadPageText(page.Path, [&rows](std::string_view text) { rows.Add(text); });
+                writer.SetTitle(title);
+                rows.Finish();
             }
-            writer.Finish(title);
             setTitle.Reset();
             setTitle.Bind(1, id).Bind(2, title).Step();
             return true;
