@@ -18,7 +18,9 @@ unsigned WorkerCount()
 
 TPageReader::TPageReader(const std::vector<const TFoundPage*>& pages) : pages_(pages), slots_(pages.size())
 {
-    for (unsigned i = 0; i < WorkerCount(); ++i)
+    // An update that finds nothing to read starts no thread.
+    const std::size_t workers = std::min<std::size_t>(WorkerCount(), pages.size());
+    for (std::size_t i = 0; i < workers; ++i)
         workers_.emplace_back([this] { Work(); });
 }
 
