@@ -4,19 +4,17 @@
 #include "engine/base/ErrorBox.h"
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/builder/LayoutDump.h"
-#include "engine/canvas/Canvas.h"
 #include "engine/canvas/TextSinks.h"
 #include "engine/layout/SectionList.h"
+#include "engine/tables/HtmlTable.h"
+#include "engine/text/Section.h"
 
 #include <QString>
 
 #include <algorithm>
 
-namespace {
 
-// The width of the viewer's page area that the text is laid out for, as
-// `zefweb --text` lays it out by default.
-constexpr int kTextWidth = 800;
+namespace {
 
 // Layout messages of a page nobody sees are dropped.
 class TSilentErrorBox final : public TErrorBox {
@@ -24,23 +22,97 @@ public:
     void ShowError(const std::string&) override {}
 };
 
-// The copied characters, their control and picture marks left out, in UTF-8.
-class TUtf8Sink final : public TTextSink {
+// Hands a built document's text over in UTF-8, item by item, in the order a
+// copy of the whole page gives it. No layout is needed: where a copy breaks
+// a paragraph into lines, this gives the paragraph whole, and control and
+// picture marks are left out as a copy leaves them.
+class TTextWalk {
 public:
-    explicit TUtf8Sink(const std::function<void(std::string_view)>& addText) : addText_(addText) {}
-    void AddText(const char* text, int count) override
+    static constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
+
+    explicit TTextWalk(const std::function<void(std::string_view)>& addText) : addText_(addText) {}
+
+    void Cell(const TCell& cell)
     {
-        std::string kept(text, static_cast<std::size_t>(std::max(0, count)));
-        std::erase_if(kept, [](char c) { return c == SelTextCount::kControlMark || c == SelTextCount::kImageMark; });
-        if (kept.empty())
-            return;
-        const QByteArray utf8 = Cp1252ToQString(kept).toUtf8();
-        addText_(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+        for (const auto& item : cell.Items)
+            Item(*item);
     }
-    int Finish() override { return 0; }
 
 private:
+    void Item(const TSectionBase& item)
+    {
+        if (const auto* section = dynamic_cast<const TSection*>(&item))
+            Section(*section);
+        else if (const auto* table = dynamic_cast<const ThtmlTable*>(&item))
+            Table(*table);
+        else
+            LineBreak(); // paragraph and heading spaces, rules
+    }
+
+    void Table(const ThtmlTable& table)
+    {
+        if (table.CaptionOnTop)
+            Cell(table.Caption.Cell);
+        for (const auto& row : table.Rows)
+            for (const auto& cell : row->Cells)
+                Cell(cell->Cell);
+        if (!table.CaptionOnTop)
+            Cell(table.Caption.Cell);
+    }
+
+    void Section(const TSection& section)
+    {
+        const TCompactText& text = section.Text();
+        utf8_.clear();
+        const std::string_view bytes(text.data(), text.size());
+        std::size_t i = 0;
+        while (i < bytes.size()) {
+            // Plain characters go over in runs; a long section (a large text
+            // file) in bounded pieces.
+            const std::size_t stop = std::min(bytes.size(), i + kPieceBytes);
+            std::size_t end = i;
+            while (end < stop && IsPlain(bytes[end]))
+                ++end;
+            utf8_.append(bytes.substr(i, end - i));
+            i = end;
+            if (i < stop) {
+                const auto byte = static_cast<unsigned char>(bytes[i++]);
+                if (byte >= 0x80)
+                    AppendUtf8(Cp1252ToUnicode(byte));
+                else if (byte == TSection::kLineEnd)
+                    utf8_ += '\n';
+            }
+            if (utf8_.size() >= kPieceBytes) {
+                addText_(utf8_);
+                utf8_.clear();
+            }
+        }
+        utf8_ += '\n';
+        addText_(utf8_);
+    }
+
+    // An ASCII character that is neither a line end nor a mark.
+    static bool IsPlain(char character)
+    {
+        return static_cast<unsigned char>(character) < 0x80 && character != TSection::kLineEnd &&
+               character != SelTextCount::kControlMark && character != SelTextCount::kImageMark;
+    }
+
+    void AppendUtf8(char16_t character)
+    {
+        if (character < 0x800) {
+            utf8_ += static_cast<char>(0xC0 | (character >> 6));
+        } else {
+            utf8_ += static_cast<char>(0xE0 | (character >> 12));
+            utf8_ += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+        }
+        utf8_ += static_cast<char>(0x80 | (character & 0x3F));
+    }
+
+    void LineBreak() { addText_("\n"); }
+
     const std::function<void(std::string_view)>& addText_;
+    std::string utf8_;
 };
 
 } // namespace
@@ -84,21 +156,8 @@ struct TQuietPage {
 
 std::string ReadPageText(const std::string& fileName, const std::function<void(std::string_view utf8)>& addText)
 {
-    TQuietPage page(fileName);
-    TSectionList& document = page.document;
-    // A copy goes line by line: the page is laid out as the viewer's
-    // default window lays it out.
-    TCanvas canvas;
-    int position = 0;
-    int maxWidth = 0;
-    document.Layout(canvas, kDumpMarginHeight, kTextWidth - 2 * kDumpMarginWidth, position, maxWidth);
-    if (!document.Items.empty()) {
-        const TSectionBase& last = *document.Items.back();
-        document.SelectionBegin = 0;
-        document.SelectionEnd = last.StartPosition + last.Length;
-        TUtf8Sink sink(addText);
-        document.CopySelection(sink);
-    }
+    const TQuietPage page(fileName);
+    TTextWalk(addText).Cell(page.document);
     return Cp1252ToQString(page.builder.Title()).toStdString();
 }
 

@@ -3,7 +3,9 @@
 // page is built by the engine exactly as the viewer builds it (its encoding,
 // character names, preformatted text, plain-text files), into a document
 // with no view, no widgets and no pictures, and its include comments are left
-// unanswered. Safe on any thread, one page at a time per thread.
+// unanswered. The document is not laid out: its text is the same as a copy's
+// but for white space (a paragraph comes whole, not line by line). Safe on
+// any thread, one page at a time per thread.
 
 #include <functional>
 #include <set>

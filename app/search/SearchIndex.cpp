@@ -1,6 +1,8 @@
 #include "app/search/SearchIndex.h"
 
+#include "app/search/PageReader.h"
 #include "app/search/PageText.h"
+#include "app/search/TextRows.h"
 #include "engine/base/Cp1252.h"
 #include "engine/lexer/Lexer.h"
 
@@ -12,46 +14,38 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
-namespace {
-
-constexpr int kBusyTimeoutMs = 5000;
-// A batch of pages is committed at once: fewer commits, and a cancelled or
-// failed update keeps every batch before it.
-constexpr int kPagesPerCommit = 200;
-// The title weighs this many times the text in the ranking.
-constexpr const char* kRankWeights = "10.0, 1.0";
-constexpr int kSnippetWords = 16;
-
 // A prepared statement, finalised when it goes.
-class TStatement {
+class TSqlStatement {
 public:
-    TStatement(sqlite3* db, const char* sql) : db_(db)
+    TSqlStatement(sqlite3* db, const char* sql) : db_(db)
     {
         if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK)
             throw ESearchIndexError(sqlite3_errmsg(db));
     }
-    ~TStatement() { sqlite3_finalize(statement_); }
-    TStatement(const TStatement&) = delete;
-    TStatement& operator=(const TStatement&) = delete;
+    ~TSqlStatement() { sqlite3_finalize(statement_); }
+    TSqlStatement(const TSqlStatement&) = delete;
+    TSqlStatement& operator=(const TSqlStatement&) = delete;
 
-    TStatement& Bind(int index, std::string_view text)
+    TSqlStatement& Bind(int index, std::string_view text)
     {
         sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         return *this;
     }
-    TStatement& BindBlob(int index, const QByteArray& bytes)
+    TSqlStatement& BindBlob(int index, const QByteArray& bytes)
     {
         sqlite3_bind_blob(statement_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
         return *this;
     }
-    TStatement& Bind(int index, std::int64_t number)
+    TSqlStatement& Bind(int index, std::int64_t number)
     {
         sqlite3_bind_int64(statement_, index, number);
         return *this;
@@ -87,6 +81,16 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+// A batch of pages is committed at once: fewer commits, and a cancelled or
+// failed update keeps every batch before it.
+constexpr int kPagesPerCommit = 200;
+// The title weighs this many times the text in the ranking.
+constexpr const char* kRankWeights = "10.0, 1.0";
+constexpr int kSnippetWords = 16;
+
 // The paths below a folder are those in [folder + "/", folder + "0"): "0"
 // follows "/" in byte order.
 std::pair<std::string, std::string> PathRange(const std::string& folder)
@@ -104,53 +108,45 @@ std::string FailureText(int code)
     return std::string("l'index n'a pu être écrit : ") + sqlite3_errstr(code);
 }
 
-// Writes a page's text in rows of kChunkBytes, cut between UTF-8 characters:
-// each row compressed into `chunks`, and its words into the full-text index.
+// Writes a page's rows: each into `chunks`, and its words into the
+// full-text index. The title goes with the last row, written when it is known.
 class TChunkWriter {
 public:
-    TChunkWriter(sqlite3* db, TStatement& addChunk, TStatement& addText, std::int64_t page)
+    TChunkWriter(sqlite3* db, TSqlStatement& addChunk, TSqlStatement& addText, std::int64_t page)
         : db_(db), addChunk_(addChunk), addText_(addText), page_(page)
     {
     }
-    void Add(std::string_view text)
+    void SetTitle(const std::string& title) { title_ = title; }
+    void Write(const TTextRow& row)
     {
-        pending_.append(text);
-        while (pending_.size() >= TSearchIndex::kChunkBytes) {
-            std::size_t cut = TSearchIndex::kChunkBytes;
-            while (cut > 0 && (static_cast<unsigned char>(pending_[cut]) & 0xC0) == 0x80)
-                --cut;
-            Write(std::string_view(pending_).substr(0, cut));
-            pending_.erase(0, cut);
-        }
-    }
-    // The last row, with the title: written last so that the title is known.
-    void Finish(const std::string& title)
-    {
-        title_ = title;
-        Write(pending_);
-        pending_.clear();
+        addChunk_.Reset();
+        addChunk_.Bind(1, page_).Bind(2, title_);
+        if (row.Packed.isEmpty())
+            addChunk_.Bind(3, row.Text);
+        else
+            addChunk_.BindBlob(3, row.Packed);
+        addChunk_.Step();
+        addText_.Reset();
+        addText_.Bind(1, static_cast<std::int64_t>(sqlite3_last_insert_rowid(db_))).Bind(2, title_).Bind(3, row.Text);
+        addText_.Step();
     }
 
 private:
-    void Write(std::string_view body)
-    {
-        const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(body.data()), static_cast<qsizetype>(body.size()));
-        addChunk_.Reset();
-        addChunk_.Bind(1, page_).Bind(2, title_).BindBlob(3, packed).Step();
-        addText_.Reset();
-        addText_.Bind(1, static_cast<std::int64_t>(sqlite3_last_insert_rowid(db_))).Bind(2, title_).Bind(3, body).Step();
-    }
     sqlite3* db_;
-    TStatement& addChunk_;
-    TStatement& addText_;
+    TSqlStatement& addChunk_;
+    TSqlStatement& addText_;
     std::int64_t page_;
     std::string title_;
-    std::string pending_;
 };
 
-// zef_unzip(BLOB): the text a chunk was compressed from.
+// zef_unzip(BLOB): the text a chunk was compressed from; a chunk kept as
+// text is given as it is.
 void UnzipFunction(sqlite3_context* context, int, sqlite3_value** values)
 {
+    if (sqlite3_value_type(values[0]) == SQLITE_TEXT) {
+        sqlite3_result_value(context, values[0]);
+        return;
+    }
     const auto* bytes = static_cast<const uchar*>(sqlite3_value_blob(values[0]));
     const int size = sqlite3_value_bytes(values[0]);
     const QByteArray text = bytes ? qUncompress(bytes, size) : QByteArray();
@@ -198,6 +194,7 @@ TSearchIndex::TSearchIndex(std::string databaseFile, TOpenCheck check) : file_(s
 
 TSearchIndex::~TSearchIndex()
 {
+    snippet_.reset();
     sqlite3_close_v2(db_);
 }
 
@@ -226,16 +223,16 @@ void TSearchIndex::Open()
 bool TSearchIndex::IsUsable(TOpenCheck check)
 {
     try {
-        TStatement version(db_, "PRAGMA user_version");
+        TSqlStatement version(db_, "PRAGMA user_version");
         version.Step();
         const std::int64_t found = version.Integer(0);
-        TStatement tables(db_, "SELECT count(*) FROM sqlite_schema");
+        TSqlStatement tables(db_, "SELECT count(*) FROM sqlite_schema");
         tables.Step();
         if (found != kVersion && !(found == 0 && tables.Integer(0) == 0))
             return false;
         if (check == TOpenCheck::Layout)
             return true;
-        TStatement pages(db_, "PRAGMA quick_check");
+        TSqlStatement pages(db_, "PRAGMA quick_check");
         return pages.Step() == SQLITE_ROW && pages.Text(0) == "ok";
     } catch (const ESearchIndexError&) {
         return false;
@@ -281,15 +278,16 @@ void TSearchIndex::CreateTables()
     Execute("PRAGMA synchronous=NORMAL");
     // An index of this version needs nothing written: opening it never waits
     // for another program that is updating it.
-    TStatement version(db_, "PRAGMA user_version");
+    TSqlStatement version(db_, "PRAGMA user_version");
     if (version.Step() == SQLITE_ROW && version.Integer(0) == kVersion)
         return;
     Execute("BEGIN IMMEDIATE");
     try {
         Execute("CREATE TABLE IF NOT EXISTS pages(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE,"
                 " size INTEGER NOT NULL, modified INTEGER NOT NULL, title TEXT NOT NULL)");
-        // The words are indexed, the text kept compressed beside them: the
-        // index reads it back through the view for snippets and deletions.
+        // The words are indexed, the text kept beside them (compressed when
+        // long): the index reads it back through the view for snippets and
+        // deletions.
         Execute("CREATE TABLE IF NOT EXISTS chunks(id INTEGER PRIMARY KEY, page INTEGER NOT NULL,"
                 " title TEXT NOT NULL, body BLOB NOT NULL)");
         Execute("CREATE INDEX IF NOT EXISTS chunks_page ON chunks(page)");
@@ -329,25 +327,61 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
     };
     std::map<std::string, TKnown> known;
     const auto [from, to] = PathRange(root);
-    TStatement select(db_, "SELECT id, path, size, modified FROM pages WHERE path >= ?1 AND path < ?2");
+    TSqlStatement select(db_, "SELECT id, path, size, modified FROM pages WHERE path >= ?1 AND path < ?2");
     select.Bind(1, from).Bind(2, to);
     while (select.Step() == SQLITE_ROW)
         known[select.Text(1)] = {select.Integer(0), select.Integer(2), select.Integer(3)};
 
-    TStatement removePage(db_, "DELETE FROM pages WHERE id = ?1");
+    TSqlStatement removePage(db_, "DELETE FROM pages WHERE id = ?1");
     // The index forgets a row given its words as they were indexed.
-    TStatement removeText(db_, "INSERT INTO texts(texts, rowid, title, body) SELECT 'delete', id, title, body"
-                               " FROM chunk_texts WHERE id IN (SELECT id FROM chunks WHERE page = ?1)");
-    TStatement removeChunks(db_, "DELETE FROM chunks WHERE page = ?1");
-    TStatement addPage(db_, "INSERT INTO pages(path, size, modified, title) VALUES (?1, ?2, ?3, '')");
-    TStatement setTitle(db_, "UPDATE pages SET title = ?2 WHERE id = ?1");
-    TStatement addChunk(db_, "INSERT INTO chunks(page, title, body) VALUES (?1, ?2, ?3)");
-    TStatement addText(db_, "INSERT INTO texts(rowid, title, body) VALUES (?1, ?2, ?3)");
+    TSqlStatement removeText(db_, "INSERT INTO texts(texts, rowid, title, body) SELECT 'delete', id, title, body"
+                                  " FROM chunk_texts WHERE id IN (SELECT id FROM chunks WHERE page = ?1)");
+    TSqlStatement removeChunks(db_, "DELETE FROM chunks WHERE page = ?1");
+    TSqlStatement addPage(db_, "INSERT INTO pages(path, size, modified, title) VALUES (?1, ?2, ?3, '')");
+    TSqlStatement setTitle(db_, "UPDATE pages SET title = ?2 WHERE id = ?1");
+    TSqlStatement addChunk(db_, "INSERT INTO chunks(page, title, body) VALUES (?1, ?2, ?3)");
+    TSqlStatement addText(db_, "INSERT INTO texts(rowid, title, body) VALUES (?1, ?2, ?3)");
     const auto forget = [&](std::int64_t id) {
-        for (TStatement* statement : {&removeText, &removeChunks, &removePage}) {
+        for (TSqlStatement* statement : {&removeText, &removeChunks, &removePage}) {
             statement->Reset();
             statement->Bind(1, id).Step();
         }
+    };
+
+    // Writes a page read ahead, or reads a large one in pieces; false when it
+    // cannot be read. No savepoint per page: the full-text index would write
+    // its words out at each one. A page that fails is forgotten instead.
+    const auto write = [&](const TFoundPage& page, const TReadPage* read) {
+        addPage.Reset();
+        addPage.Bind(1, page.Path).Bind(2, page.Size).Bind(3, page.ModifiedNs).Step();
+        const std::int64_t id = sqlite3_last_insert_rowid(db_);
+        try {
+            TChunkWriter writer(db_, addChunk, addText, id);
+            std::string title;
+            if (read) {
+                title = read->Title;
+                for (std::size_t row = 0; row < read->Rows.size(); ++row) {
+                    if (row + 1 == read->Rows.size())
+                        writer.SetTitle(title);
+                    writer.Write(read->Rows[row]);
+                }
+            } else {
+                TTextRows rows([&writer](const TTextRow& row) { writer.Write(row); });
+                title = ReadPageText(page.Path, [&rows](std::string_view text) { rows.Add(text); });
+                writer.SetTitle(title);
+                rows.Finish();
+            }
+            setTitle.Reset();
+            setTitle.Bind(1, id).Bind(2, title).Step();
+            return true;
+        } catch (const EFileError& error) {
+            forget(id);
+            report.Skipped.push_back({page.Path, Cp1252ToQString(error.what()).toStdString()});
+        } catch (const std::bad_alloc&) {
+            forget(id);
+            report.Skipped.push_back({page.Path, "mémoire insuffisante"});
+        }
+        return false;
     };
 
     // Pages gone first, then each new or changed page, batch by batch.
@@ -373,6 +407,8 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
                 ++report.Removed;
             }
         int done = 0;
+        // Pages are built on worker threads while this one writes.
+        TPageReader reader(toRead);
         for (const TFoundPage* page : toRead) {
             if (cancel && cancel->load()) {
                 report.Cancelled = true;
@@ -380,30 +416,11 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
             }
             if (const auto old = known.find(page->Path); old != known.end())
                 forget(old->second.Id);
-            const int savepoint = sqlite3_exec(db_, "SAVEPOINT page", nullptr, nullptr, nullptr);
-            if (savepoint != SQLITE_OK)
-                throw TStatement::TStepError(savepoint, sqlite3_errmsg(db_));
-            try {
-                addPage.Reset();
-                addPage.Bind(1, page->Path).Bind(2, page->Size).Bind(3, page->ModifiedNs).Step();
-                const std::int64_t id = sqlite3_last_insert_rowid(db_);
-                TChunkWriter writer(db_, addChunk, addText, id);
-                const std::string title =
-                    ReadPageText(page->Path, [&writer](std::string_view text) { writer.Add(text); });
-                writer.Finish(title);
-                setTitle.Reset();
-                setTitle.Bind(1, id).Bind(2, title).Step();
-                Execute("RELEASE page");
+            std::optional<TReadPage> read = reader.Take(static_cast<std::size_t>(done));
+            if (read && !read->Failure.empty())
+                report.Skipped.push_back({page->Path, read->Failure});
+            else if (write(*page, read ? &*read : nullptr))
                 ++report.Indexed;
-            } catch (const EFileError& error) {
-                Execute("ROLLBACK TO page");
-                Execute("RELEASE page");
-                report.Skipped.push_back({page->Path, Cp1252ToQString(error.what()).toStdString()});
-            } catch (const std::bad_alloc&) {
-                Execute("ROLLBACK TO page");
-                Execute("RELEASE page");
-                report.Skipped.push_back({page->Path, "mémoire insuffisante"});
-            }
             ++done;
             if (done % kPagesPerCommit == 0) {
                 Execute("COMMIT");
@@ -414,7 +431,7 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
         }
         Execute("COMMIT");
         inTransaction = false;
-    } catch (const TStatement::TStepError& error) {
+    } catch (const TSqlStatement::TStepError& error) {
         report.Failure = FailureText(error.Code);
     } catch (const ESearchIndexError& error) {
         report.Failure = error.what();
@@ -429,7 +446,7 @@ TIndexReport TSearchIndex::Update(const std::string& folder, const TProgress& pr
 }
 
 std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::string& match, int limit,
-                                          bool& syntaxError)
+                                          int snippets, bool& syntaxError)
 {
     std::vector<TSearchHit> hits;
     syntaxError = false;
@@ -440,13 +457,12 @@ std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::
     // Ranked rows first, without their snippets: a word found in many pages
     // makes snippets only for those shown. A large page's rows all point at
     // it; it is listed once, at its best row.
-    TStatement ranked(db_, (std::string("SELECT rowid, bm25(texts, ") + kRankWeights +
-                            ") AS score FROM texts WHERE texts MATCH ?1 ORDER BY score")
-                               .c_str());
+    TSqlStatement ranked(db_, (std::string("SELECT rowid, bm25(texts, ") + kRankWeights +
+                               ") AS score FROM texts WHERE texts MATCH ?1 ORDER BY score")
+                                  .c_str());
     ranked.Bind(1, match);
-    TStatement pageOf(db_, "SELECT pages.path, pages.title FROM chunks JOIN pages ON pages.id = chunks.page"
-                           " WHERE chunks.id = ?1 AND pages.path >= ?2 AND pages.path < ?3");
-    std::vector<std::int64_t> rows;
+    TSqlStatement pageOf(db_, "SELECT pages.path, pages.title FROM chunks JOIN pages ON pages.id = chunks.page"
+                              " WHERE chunks.id = ?1 AND pages.path >= ?2 AND pages.path < ?3");
     std::set<std::string> listed;
     try {
         while (static_cast<int>(hits.size()) < limit && ranked.Step() == SQLITE_ROW) {
@@ -457,33 +473,53 @@ std::vector<TSearchHit> TSearchIndex::Run(const std::string& folder, const std::
             std::string path = pageOf.Text(0);
             if (!listed.insert(path).second)
                 continue;
-            rows.push_back(ranked.Integer(0));
-            hits.push_back({RelativeToFolder(path, root), pageOf.Text(1), {}, ranked.Real(1)});
+            hits.push_back({RelativeToFolder(path, root), pageOf.Text(1), {}, ranked.Real(1), ranked.Integer(0)});
         }
-    } catch (const TStatement::TStepError& error) {
+    } catch (const TSqlStatement::TStepError& error) {
         if (error.Code != SQLITE_ERROR)
             throw;
         syntaxError = true;
         return {};
     }
-    TStatement snippet(db_, (std::string("SELECT snippet(texts, 1, char(1), char(2), '…', ") +
-                             std::to_string(kSnippetWords) + ") FROM texts WHERE texts MATCH ?1 AND rowid = ?2")
-                                .c_str());
-    for (std::size_t i = 0; i < hits.size(); ++i) {
-        snippet.Reset();
-        snippet.Bind(1, match).Bind(2, rows[i]);
-        // Line ends and indents of the text are no part of a one-line snippet.
-        if (snippet.Step() == SQLITE_ROW)
-            hits[i].Snippet = QString::fromStdString(snippet.Text(0)).simplified().toStdString();
-    }
+    const std::size_t snippetCount =
+        snippets < 0 ? hits.size() : std::min(static_cast<std::size_t>(snippets), hits.size());
+    for (std::size_t i = 0; i < snippetCount; ++i)
+        hits[i].Snippet = RowSnippet(match, hits[i].Row);
     return hits;
 }
 
-std::vector<TSearchHit> TSearchIndex::Search(const std::string& folder, const std::string& query, int limit)
+std::string TSearchIndex::RowSnippet(const std::string& match, std::int64_t row)
+{
+    if (!snippet_)
+        snippet_ = std::make_unique<TSqlStatement>(
+            db_, (std::string("SELECT snippet(texts, 1, char(1), char(2), '…', ") + std::to_string(kSnippetWords) +
+                  ") FROM texts WHERE texts MATCH ?1 AND rowid = ?2")
+                     .c_str());
+    snippet_->Reset();
+    snippet_->Bind(1, match).Bind(2, row);
+    // Line ends and indents of the text are no part of a one-line snippet.
+    std::string text = snippet_->Step() == SQLITE_ROW ? snippet_->Text(0) : std::string();
+    snippet_->Reset();
+    return QString::fromStdString(text).simplified().toStdString();
+}
+
+std::vector<TSearchHit> TSearchIndex::Search(const std::string& folder, const std::string& query, int limit,
+                                             int snippets)
 {
     bool syntaxError = false;
-    std::vector<TSearchHit> hits = Run(folder, query, limit, syntaxError);
+    std::vector<TSearchHit> hits = Run(folder, query, limit, snippets, syntaxError);
     if (syntaxError)
-        hits = Run(folder, PlainWordsQuery(query), limit, syntaxError);
+        hits = Run(folder, PlainWordsQuery(query), limit, snippets, syntaxError);
     return hits;
+}
+
+std::string TSearchIndex::Snippet(const std::string& query, std::int64_t row)
+{
+    try {
+        return RowSnippet(query, row);
+    } catch (const TSqlStatement::TStepError& error) {
+        if (error.Code != SQLITE_ERROR)
+            throw;
+        return RowSnippet(PlainWordsQuery(query), row);
+    }
 }

@@ -12,11 +12,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 struct sqlite3;
+class TSqlStatement;
 
 // The index file cannot be opened or created; the message is French.
 class ESearchIndexError : public std::runtime_error {
@@ -43,6 +45,8 @@ struct TSearchHit {
     // kMarkStart and kMarkEnd.
     std::string Snippet;
     double Score = 0; // bm25: lower is better
+    // The row of the text where the page matched best, for Snippet().
+    std::int64_t Row = 0;
 };
 
 class TSearchIndex {
@@ -87,8 +91,14 @@ public:
 
     // The pages of the folder (and below) that match, best first, at most
     // `limit`. The query is FTS5's: words, "a phrase", a prefix*, AND, OR,
-    // NOT; a query that is not valid is taken as plain words.
-    std::vector<TSearchHit> Search(const std::string& folder, const std::string& query, int limit = 50);
+    // NOT; a query that is not valid is taken as plain words. Only the first
+    // `snippets` hits get their snippet (all when negative): a window makes
+    // those of the other rows with Snippet() as they come into view.
+    std::vector<TSearchHit> Search(const std::string& folder, const std::string& query, int limit = 50,
+                                   int snippets = -1);
+
+    // The snippet of a hit that Search() gave without one, for the same query.
+    std::string Snippet(const std::string& query, std::int64_t row);
 
     // Whether the word index agrees with the stored text, row by row (the
     // full-text engine's own check; it reads the whole index).
@@ -103,11 +113,15 @@ private:
     void SetAside();
     void CreateTables();
     void Execute(const char* sql);
-    std::vector<TSearchHit> Run(const std::string& folder, const std::string& match, int limit, bool& syntaxError);
+    std::vector<TSearchHit> Run(const std::string& folder, const std::string& match, int limit, int snippets,
+                                bool& syntaxError);
+    std::string RowSnippet(const std::string& match, std::int64_t row);
 
     std::string file_;
     std::string notice_;
     sqlite3* db_ = nullptr;
+    // Prepared once: a window asks for snippets row by row.
+    std::unique_ptr<TSqlStatement> snippet_;
 };
 
 // The query as plain words: each word quoted, a trailing "*" kept as a

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
@@ -49,6 +50,8 @@ constexpr int kPathColumnWidth = 180;
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kFoundRole = Qt::UserRole + 1;
 constexpr int kLineRole = Qt::UserRole + 2;
+// The row of the index whose snippet a result shows once it is in view.
+constexpr int kRowRole = Qt::UserRole + 3;
 
 QString Utf8(const std::string& text)
 {
@@ -157,6 +160,9 @@ TSearchWindow::TSearchWindow(QWidget* parent, std::string indexFile, TOpenPage o
             OpenResult(item);
     });
     connect(results_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { OpenResult(item); });
+    // Scrolled or resized, the list shows the snippets of the rows come into view.
+    connect(results_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { ShowSnippetsInView(); });
+    connect(results_->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { ShowSnippetsInView(); });
     connect(brokenLinks_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { OpenBrokenLink(item); });
     connect(browseButton_, &QPushButton::clicked, this, &TSearchWindow::Browse);
     connect(checkButton_, &QPushButton::clicked, this, &TSearchWindow::CheckLinks);
@@ -224,31 +230,63 @@ void TSearchWindow::ShowResults()
         return;
     std::vector<TSearchHit> hits;
     try {
-        hits = index->Search(folder_, query, kResultLimit);
+        // Snippets cost most of a search: only the rows in view get theirs.
+        hits = index->Search(folder_, query, kResultLimit, 0);
     } catch (const ESearchIndexError& error) {
         statusBar_->showMessage(Utf8(error.what()));
         return;
     }
+    shownQuery_ = query;
     for (const TSearchHit& hit : hits) {
         auto* item = new QTreeWidgetItem(results_);
         item->setText(0, hit.Title.empty() ? Utf8(std::filesystem::path(hit.Path).filename().string()) : Utf8(hit.Title));
         item->setText(1, Utf8(hit.Path));
         item->setData(0, kPathRole, Utf8(FullPath(folder_, hit.Path)));
-        item->setData(0, kFoundRole, Utf8(FirstMarkedText(hit.Snippet)));
-        auto* snippet = new QLabel(SnippetHtml(hit.Snippet), results_);
-        snippet->setTextFormat(Qt::RichText);
-        results_->setItemWidget(item, 2, snippet);
+        item->setData(0, kRowRole, static_cast<qint64>(hit.Row));
     }
     if (results_->topLevelItemCount() > 0)
         results_->setCurrentItem(results_->topLevelItem(0));
     tabs_->setCurrentWidget(results_);
+    ShowSnippetsInView();
     if (!Busy())
         statusBar_->showMessage(hits.empty() ? QString::fromUtf8(kNothingFound)
                                              : QString::fromUtf8(kFound).arg(hits.size()));
 }
 
+void TSearchWindow::ShowSnippetsInView()
+{
+    const QRect view = results_->viewport()->rect();
+    for (int i = 0; i < results_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = results_->topLevelItem(i);
+        const QRect place = results_->visualItemRect(item);
+        if (place.bottom() < view.top())
+            continue;
+        if (place.top() > view.bottom())
+            break;
+        ShowSnippet(item);
+    }
+}
+
+void TSearchWindow::ShowSnippet(QTreeWidgetItem* item)
+{
+    TSearchIndex* index = Index();
+    if (results_->itemWidget(item, 2) || !index)
+        return;
+    std::string snippet;
+    try {
+        snippet = index->Snippet(shownQuery_, item->data(0, kRowRole).toLongLong());
+    } catch (const ESearchIndexError&) {
+        // The page is listed without its snippet.
+    }
+    item->setData(0, kFoundRole, Utf8(FirstMarkedText(snippet)));
+    auto* label = new QLabel(SnippetHtml(snippet), results_);
+    label->setTextFormat(Qt::RichText);
+    results_->setItemWidget(item, 2, label);
+}
+
 void TSearchWindow::OpenResult(QTreeWidgetItem* item)
 {
+    ShowSnippet(item);
     std::string found = item->data(0, kFoundRole).toString().toStdString();
     if (found.empty()) {
         // Found in the title only: the first word typed is looked for.

@@ -67,6 +67,9 @@ protected:
 
 private:
     void ShowResults();
+    void ShowSnippetsInView();
+    // Makes the result's snippet, once.
+    void ShowSnippet(QTreeWidgetItem* item);
     void OpenResult(QTreeWidgetItem* item);
     void OpenBrokenLink(QTreeWidgetItem* item);
     void Browse();
@@ -83,6 +86,8 @@ private:
     TOpenPage openPage_;
     TAskFolder askFolder_;
     std::string folder_;
+    // The query whose results are listed.
+    std::string shownQuery_;
     std::unique_ptr<TSearchIndex> index_;
     // What opening the index had to say (a damaged file set aside).
     std::string notice_;

@@ -7,6 +7,7 @@
 #include "engine/canvas/TextSinks.h"
 #include "tests/window/ShellFixture.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -133,7 +134,17 @@ TEST_F(SearchWindowTest, TheUpdateRunsInTheBackgroundAndCanBeCancelled)
     window.QueryBox().setText(QStringLiteral("ardoise"));
     window.Start(Folder.path().toStdString());
     window.WaitForWork();
-    EXPECT_EQ(window.Results().topLevelItemCount(), TSearchWindow::kResultLimit);
+    QTreeWidget& results = window.Results();
+    ASSERT_EQ(results.topLevelItemCount(), TSearchWindow::kResultLimit);
+    // The rows out of view get their snippet when they are scrolled to.
+    const auto snippetOf = [&](int row) {
+        const auto* label = qobject_cast<QLabel*>(results.itemWidget(results.topLevelItem(row), 2));
+        return label ? label->text() : QString();
+    };
+    EXPECT_TRUE(snippetOf(0).contains(QStringLiteral("<b>ardoise</b>"))) << snippetOf(0).toStdString();
+    EXPECT_TRUE(snippetOf(TSearchWindow::kResultLimit - 1).isEmpty());
+    results.scrollToItem(results.topLevelItem(TSearchWindow::kResultLimit - 1));
+    EXPECT_TRUE(snippetOf(TSearchWindow::kResultLimit - 1).contains(QStringLiteral("<b>ardoise</b>")));
 
     // Another folder chosen while pages are read: the reading stops and
     // starts over there, and the report of the stopped one is not shown.
