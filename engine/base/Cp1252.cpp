@@ -1,6 +1,7 @@
 #include "engine/base/Cp1252.h"
 
 #include <QByteArrayView>
+#include <QList>
 
 #include <array>
 
@@ -29,12 +30,62 @@ char16_t Cp1252ToUnicode(unsigned char byte)
     return byte;
 }
 
+void AppendEngineCharacter(char32_t character, std::string& out)
+{
+    if (const std::optional<unsigned char> byte = UnicodeToCp1252(character)) {
+        out.push_back(static_cast<char>(*byte));
+        return;
+    }
+    out.push_back(kWideLead);
+    for (int shift = 14; shift >= 0; shift -= 7)
+        out.push_back(static_cast<char>(0x80 | ((character >> shift) & 0x7F)));
+}
+
+std::optional<char32_t> WideCharacterAt(std::string_view text, std::size_t index)
+{
+    if (index + kWideLength > text.size() || text[index] != kWideLead)
+        return std::nullopt;
+    char32_t character = 0;
+    for (std::size_t k = 1; k < kWideLength; ++k) {
+        const auto byte = static_cast<unsigned char>(text[index + k]);
+        if (byte < 0x80)
+            return std::nullopt;
+        character = (character << 7) | (byte & 0x7F);
+    }
+    const bool surrogate = character >= 0xD800 && character <= 0xDFFF;
+    if (character > 0x10FFFF || surrogate || UnicodeToCp1252(character))
+        return std::nullopt;
+    return character;
+}
+
+std::size_t EngineTextLength(std::string_view text)
+{
+    std::size_t length = 0;
+    for (std::size_t index = 0; index < text.size(); ++length)
+        index += WideCharacterAt(text, index) ? kWideLength : 1;
+    return length;
+}
+
 QString Cp1252ToQString(std::string_view text)
 {
     QString result(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
     QChar* out = result.data();
-    for (char c : text)
-        *out++ = QChar(Cp1252ToUnicode(static_cast<unsigned char>(c)));
+    if (text.find(kWideLead) == std::string_view::npos) {
+        for (char c : text)
+            *out++ = QChar(Cp1252ToUnicode(static_cast<unsigned char>(c)));
+        return result;
+    }
+    // A wide sequence is four bytes and at most two UTF-16 units.
+    for (std::size_t index = 0; index < text.size();) {
+        if (const std::optional<char32_t> wide = WideCharacterAt(text, index)) {
+            for (const char16_t unit : QChar::fromUcs4(*wide))
+                *out++ = QChar(unit);
+            index += kWideLength;
+        } else {
+            *out++ = QChar(Cp1252ToUnicode(static_cast<unsigned char>(text[index++])));
+        }
+    }
+    result.truncate(out - result.data());
     return result;
 }
 
@@ -44,6 +95,15 @@ std::string QStringToCp1252(QStringView text)
     result.reserve(static_cast<std::size_t>(text.size()));
     for (QChar c : text)
         result.push_back(Cp1252OrStandIn(c.unicode()));
+    return result;
+}
+
+std::string QStringToEngineText(QStringView text)
+{
+    std::string result;
+    result.reserve(static_cast<std::size_t>(text.size()));
+    for (const char32_t character : text.toUcs4())
+        AppendEngineCharacter(character, result);
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/builder/HtmlBuilder.h"
 
+#include "engine/base/Cp1252.h"
 #include "engine/base/ScopeExit.h"
 #include "engine/layout/BlockItems.h"
 #include "engine/forms/FormControlFactory.h"
@@ -33,7 +34,8 @@ std::string UpperAscii(std::string_view text)
 std::string_view TrimControls(std::string_view text)
 {
     auto isControl = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && isControl(text.front()))
+    // A wide character's lead is no control.
+    while (!text.empty() && isControl(text.front()) && !WideCharacterAt(text, 0))
         text.remove_prefix(1);
     while (!text.empty() && isControl(text.back()))
         text.remove_suffix(1);

@@ -4,6 +4,7 @@
 
 #include "engine/builder/HtmlBuilder.h"
 
+#include "engine/base/Cp1252.h"
 #include "engine/base/ScopeExit.h"
 #include "engine/text/PreFormated.h"
 #include "engine/layout/SectionList.h"
@@ -34,7 +35,10 @@ void THtmlBuilder::AppendPreChar(std::string& pending)
 {
     pending += lexer_.CurrentChar();
     lexer_.NextChar();
-    if (static_cast<int>(pending.size()) > kPreFlushLength)
+    // A wide character's sequence is flushed whole.
+    const std::size_t tail = std::min(pending.size(), kWideLength - 1);
+    const bool insideWide = pending.find(kWideLead, pending.size() - tail) != std::string::npos;
+    if (static_cast<int>(pending.size()) > kPreFlushLength && !insideWide)
         FlushPreText(pending);
 }
 

@@ -8,6 +8,7 @@
 #include "engine/base/SharedValue.h"
 #include "engine/base/UrlTarget.h"
 
+#include <QFont>
 #include <QRawFont>
 #include <QString>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <string>
 #include <span>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -105,6 +107,18 @@ public:
         return width;
     }
 
+    // A character the code page lacks is measured and drawn with Qt's text
+    // engine, in the face's family with the fonts Qt merges in for the
+    // glyphs it lacks; its whole-pixel advance is measured once and kept.
+    // Combining marks take no room of their own.
+    int WideAdvance(char32_t character) const
+    {
+        const auto known = wideAdvances_.find(character);
+        return known != wideAdvances_.end() ? known->second : MeasureWide(character);
+    }
+    const QFont& WideFont() const;
+    // The width of engine text that may hold wide sequences (Cp1252.h).
+    int EngineTextWidth(std::string_view text) const;
     // Underline and strike-out lines, relative to the baseline (down is positive).
     int UnderlineOffset() const { return underlineOffset_; }
     int StrikeOutOffset() const { return strikeOutOffset_; }
@@ -115,11 +129,14 @@ private:
 
     // Fills in the advance of one byte's glyph.
     int Measure(unsigned char byte) const;
+    int MeasureWide(char32_t character) const;
 
     TFontFaceKey key_;
     QRawFont rawFont_;
     std::array<std::uint32_t, 256> glyphs_{};
     mutable std::array<int, 256> advances_{};
+    mutable std::unordered_map<char32_t, int> wideAdvances_;
+    mutable std::unique_ptr<QFont> wideFont_;
     TTextMetrics metrics_;
     int underlineOffset_ = 0;
     int strikeOutOffset_ = 0;
