@@ -58,6 +58,16 @@ std::optional<char32_t> WideCharacterAt(std::string_view text, std::size_t index
     return character;
 }
 
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit)
+{
+    if (limit >= text.size())
+        return text;
+    for (std::size_t back = 1; back < kWideLength && back <= limit; ++back)
+        if (WideCharacterAt(text, limit - back))
+            return text.substr(0, limit - back);
+    return text.substr(0, limit);
+}
+
 std::size_t EngineTextLength(std::string_view text)
 {
     std::size_t length = 0;

@@ -79,6 +79,8 @@ constexpr std::size_t kWideLength = 4;
 void AppendEngineCharacter(char32_t character, std::string& out);
 // The character of the wide sequence that starts at `index`, if one does.
 std::optional<char32_t> WideCharacterAt(std::string_view text, std::size_t index);
+// The longest start of the text of at most `limit` bytes that cuts no wide sequence.
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit);
 // The characters the text holds, a wide sequence counting one.
 std::size_t EngineTextLength(std::string_view text);
 

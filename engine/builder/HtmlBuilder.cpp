@@ -890,13 +890,13 @@ void THtmlBuilder::ReadOptions(TListBoxFormControlObj& list)
     for (TSymbol symbol = Next(); symbol != TSymbol::SelectEnd && symbol != TSymbol::EndOfInput; symbol = Next()) {
         if (symbol == TSymbol::TextRun) {
             if (open)
-                text.append(lexer_.TokenText().substr(0, kMaxOptionText - std::min(kMaxOptionText, text.size())));
+                text.append(CutAtCharacter(lexer_.TokenText(), kMaxOptionText - std::min(kMaxOptionText, text.size())));
         } else if (symbol == TSymbol::Option || symbol == TSymbol::OptionEnd) {
             complete();
             if (symbol == TSymbol::Option) {
                 open = true;
                 selected = Attributes().Find(TSymbol::Selected) != nullptr;
-                value = AttributeText(TSymbol::Value).substr(0, kMaxOptionText);
+                value = CutAtCharacter(AttributeText(TSymbol::Value), kMaxOptionText);
             }
         }
     }
