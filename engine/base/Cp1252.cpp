@@ -1,7 +1,6 @@
 #include "engine/base/Cp1252.h"
 
 #include <QByteArrayView>
-#include <QList>
 
 #include <array>
 
@@ -112,8 +111,15 @@ std::string QStringToEngineText(QStringView text)
 {
     std::string result;
     result.reserve(static_cast<std::size_t>(text.size()));
-    for (const char32_t character : text.toUcs4())
-        AppendEngineCharacter(character, result);
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        const QChar unit = text[index];
+        if (unit.isHighSurrogate() && index + 1 < text.size() && text[index + 1].isLowSurrogate())
+            AppendEngineCharacter(QChar::surrogateToUcs4(unit, text[++index]), result);
+        else if (unit.isSurrogate())
+            result.push_back(kStandIn);
+        else
+            AppendEngineCharacter(unit.unicode(), result);
+    }
     return result;
 }
 
