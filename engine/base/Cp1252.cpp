@@ -40,23 +40,6 @@ void AppendEngineCharacter(char32_t character, std::string& out)
         out.push_back(static_cast<char>(0x80 | ((character >> shift) & 0x7F)));
 }
 
-std::optional<char32_t> WideCharacterAt(std::string_view text, std::size_t index)
-{
-    if (index + kWideLength > text.size() || text[index] != kWideLead)
-        return std::nullopt;
-    char32_t character = 0;
-    for (std::size_t k = 1; k < kWideLength; ++k) {
-        const auto byte = static_cast<unsigned char>(text[index + k]);
-        if (byte < 0x80)
-            return std::nullopt;
-        character = (character << 7) | (byte & 0x7F);
-    }
-    const bool surrogate = character >= 0xD800 && character <= 0xDFFF;
-    if (character > 0x10FFFF || surrogate || UnicodeToCp1252(character))
-        return std::nullopt;
-    return character;
-}
-
 std::string_view CutAtCharacter(std::string_view text, std::size_t limit)
 {
     if (limit >= text.size())

@@ -78,7 +78,19 @@ constexpr std::size_t kWideLength = 4;
 // Appends the character's Windows-1252 byte, or its wide sequence.
 void AppendEngineCharacter(char32_t character, std::string& out);
 // The character of the wide sequence that starts at `index`, if one does.
-std::optional<char32_t> WideCharacterAt(std::string_view text, std::size_t index);
+inline std::optional<char32_t> WideCharacterAt(std::string_view text, std::size_t index)
+{
+    if (index + kWideLength > text.size() || text[index] != kWideLead)
+        return std::nullopt;
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[index + k]); };
+    if ((byte(1) & byte(2) & byte(3)) < 0x80)
+        return std::nullopt;
+    const char32_t character = (char32_t{byte(1) & 0x7Fu} << 14) | (char32_t{byte(2) & 0x7Fu} << 7) | (byte(3) & 0x7Fu);
+    const bool surrogate = character >= 0xD800 && character <= 0xDFFF;
+    if (character > 0x10FFFF || surrogate || UnicodeToCp1252(character))
+        return std::nullopt;
+    return character;
+}
 // The longest start of the text of at most `limit` bytes that cuts no wide sequence.
 std::string_view CutAtCharacter(std::string_view text, std::size_t limit);
 // The characters the text holds, a wide sequence counting one.

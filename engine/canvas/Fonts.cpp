@@ -120,7 +120,8 @@ int TFontFace::MeasureWide(char32_t character) const
         const QFontMetricsF metrics(WideFont());
         advance = std::max(0, static_cast<int>(std::lround(metrics.horizontalAdvance(QString::fromUcs4(&character, 1)))));
     }
-    wideAdvances_.emplace(character, advance);
+    // Asked for by WideAdvance, which made the character's block current.
+    (*lastWideAdvances_)[character & 0xFF] = advance;
     return advance;
 }
 

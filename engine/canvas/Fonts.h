@@ -113,8 +113,16 @@ public:
     // Combining marks take no room of their own.
     int WideAdvance(char32_t character) const
     {
-        const auto known = wideAdvances_.find(character);
-        return known != wideAdvances_.end() ? known->second : MeasureWide(character);
+        const char32_t page = character >> 8;
+        if (page != lastWidePage_) {
+            auto [entry, made] = wideAdvances_.try_emplace(page);
+            if (made)
+                entry->second.fill(kUnmeasured);
+            lastWidePage_ = page;
+            lastWideAdvances_ = &entry->second;
+        }
+        const int advance = (*lastWideAdvances_)[character & 0xFF];
+        return advance != kUnmeasured ? advance : MeasureWide(character);
     }
     const QFont& WideFont() const;
     // The width of engine text that may hold wide sequences (Cp1252.h).
@@ -135,7 +143,11 @@ private:
     QRawFont rawFont_;
     std::array<std::uint32_t, 256> glyphs_{};
     mutable std::array<int, 256> advances_{};
-    mutable std::unordered_map<char32_t, int> wideAdvances_;
+    // Advances of wide characters, by blocks of 256 characters; the block
+    // used last is kept at hand, as text stays in one script for long.
+    mutable std::unordered_map<char32_t, std::array<int, 256>> wideAdvances_;
+    mutable char32_t lastWidePage_ = ~char32_t{0};
+    mutable std::array<int, 256>* lastWideAdvances_ = nullptr;
     mutable std::unique_ptr<QFont> wideFont_;
     TTextMetrics metrics_;
     int underlineOffset_ = 0;

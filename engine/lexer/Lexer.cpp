@@ -709,13 +709,21 @@ void THtmlLexer::CollectTextRun()
                 inSpaces = true;
             }
         } else if (c == kWideLead && AtWideCharacter()) {
-            // A wide character stays whole in one run.
+            // A wide character stays whole in one run; the wide characters
+            // right after it are taken straight from the input.
             if (TokenLength + static_cast<int>(kWideLength) > kMaxTextRun)
                 return;
             Token[TokenLength++] = kWideLead;
             std::copy_n(Cursor, kWideLength - 1, Token + TokenLength);
             TokenLength += static_cast<int>(kWideLength - 1);
             Cursor += kWideLength - 1;
+            while (TokenLength + static_cast<int>(kWideLength) <= kMaxTextRun
+                   && WideCharacterAt(std::string_view(reinterpret_cast<const char*>(Cursor),
+                                                       std::min<std::size_t>(kWideLength, End - Cursor)), 0)) {
+                std::copy_n(Cursor, kWideLength, Token + TokenLength);
+                TokenLength += static_cast<int>(kWideLength);
+                Cursor += kWideLength;
+            }
             inSpaces = false;
         } else {
             if (TokenLength == kMaxTextRun || (c < 32 && c != '\r') || c == '&' || c == '<' || c == '>')

@@ -236,15 +236,23 @@ void TSection::AppendEngineText(std::string_view text)
             own.Wide->append(text.size(), 0);
         return;
     }
+    std::string bytes;
+    std::u32string characters;
+    bytes.reserve(text.size());
+    characters.reserve(text.size());
+    bool anyWide = false;
     for (std::size_t index = 0; index < text.size();) {
         const std::optional<char32_t> wide = WideCharacterAt(text, index);
-        if (wide && !own.Wide)
-            own.Wide = std::make_unique<std::u32string>(own.Text.size(), 0);
-        own.Text.append(text.substr(index, 1));
-        if (own.Wide)
-            own.Wide->push_back(wide ? *wide : 0);
+        bytes.push_back(text[index]);
+        characters.push_back(wide ? *wide : 0);
+        anyWide = anyWide || wide;
         index += wide ? kWideLength : 1;
     }
+    if (anyWide && !own.Wide)
+        own.Wide = std::make_unique<std::u32string>(own.Text.size(), 0);
+    own.Text.append(bytes);
+    if (own.Wide)
+        own.Wide->append(characters);
 }
 
 void TSection::AppendUnreserved(std::string_view text)
@@ -280,6 +288,29 @@ std::string TSection::EngineText(int index, int count) const
             text.push_back(bytes[static_cast<std::size_t>(k)]);
     }
     return text;
+}
+
+int TSection::FitWide(int index, int limit, int width, int& sum) const
+{
+    const TFontFace& face = RunAt(index).Font().Face();
+    const int end = index + std::min(limit, RunEnd(index));
+    int k = 0;
+    for (; index + k < end; ++k) {
+        const char32_t character = WideAt(index + k);
+        if (character == 0)
+            break;
+        const int advance = face.WideAdvance(character);
+        if (sum + advance > width)
+            break;
+        sum += advance;
+    }
+    return k;
+}
+
+bool TSection::WideFitStopped(int index, int fitted, int limit) const
+{
+    const int next = index + fitted;
+    return fitted < limit && fitted < RunEnd(index) && WideAt(next) != 0;
 }
 
 int TSection::WideStretch(int index, int limit) const
@@ -518,13 +549,10 @@ int TSection::CharsFitting(int index, int count, int width) const
             ++fitted;
             continue;
         }
-        if (const int wide = character == kWideLead ? WideStretch(at, count - fitted) : 0) {
-            const TFontFace& face = RunAt(at).Font().Face();
-            int k = 0;
-            while (k < wide && sum + face.WideAdvance(WideAt(at + k)) <= width)
-                sum += face.WideAdvance(WideAt(at + k++));
+        if (character == kWideLead && WideAt(at) != 0) {
+            const int k = FitWide(at, count - fitted, width, sum);
             fitted += k;
-            if (k < wide)
+            if (WideFitStopped(at, k, count - fitted + k))
                 break;
             continue;
         }
@@ -613,15 +641,12 @@ int TSection::FitLine(int start, int remaining, int width, TLineState& state, In
         } else if (character == kLineEnd) {
             ++total;
             break;
-        } else if (const int wide = character == kWideLead ? WideStretch(at, remaining - total) : 0) {
-            const TFontFace& face = RunAt(at).Font().Face();
-            int k = 0;
-            while (k < wide && sum + face.WideAdvance(WideAt(at + k)) <= width)
-                sum += face.WideAdvance(WideAt(at + k++));
+        } else if (character == kWideLead && WideAt(at) != 0) {
+            const int k = FitWide(at, remaining - total, width, sum);
             total += k;
             if (k > 0)
                 atLineStart = false;
-            if (k < wide)
+            if (WideFitStopped(at, k, remaining - total + k))
                 break;
         } else {
             const int stretch = std::max(1, PlainStretch(*this, at, remaining - total));

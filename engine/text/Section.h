@@ -227,6 +227,10 @@ private:
     void AppendEngineText(std::string_view text);
     // The characters the code page lacks from index on, in one run, at most limit.
     int WideStretch(int index, int limit) const;
+    // How many of them fit in what the width leaves beyond sum, which takes
+    // their advances; and whether the fitting stopped on one that did not fit.
+    int FitWide(int index, int limit, int width, int& sum) const;
+    bool WideFitStopped(int index, int fitted, int limit) const;
     // Whether a line may break between the character at index and the one before.
     bool BreaksBefore(int index) const;
     bool IsCombiningAt(int index) const;
