@@ -31,14 +31,25 @@ void THtmlBuilder::EndPreLine(int indent, std::string& pending)
     StartPreLine(indent);
 }
 
+namespace {
+
+// Whether the text ends with the start of a wide sequence, which is flushed whole.
+bool EndsInsideWideCharacter(const std::string& text)
+{
+    const std::size_t size = text.size();
+    for (std::size_t back = 1; back < kWideLength && back <= size; ++back)
+        if (text[size - back] == kWideLead)
+            return true;
+    return false;
+}
+
+} // namespace
+
 void THtmlBuilder::AppendPreChar(std::string& pending)
 {
     pending += lexer_.CurrentChar();
     lexer_.NextChar();
-    // A wide character's sequence is flushed whole.
-    const std::size_t tail = std::min(pending.size(), kWideLength - 1);
-    const bool insideWide = pending.find(kWideLead, pending.size() - tail) != std::string::npos;
-    if (static_cast<int>(pending.size()) > kPreFlushLength && !insideWide)
+    if (static_cast<int>(pending.size()) > kPreFlushLength && !EndsInsideWideCharacter(pending))
         FlushPreText(pending);
 }
 
