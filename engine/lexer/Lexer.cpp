@@ -423,8 +423,7 @@ TSymbol THtmlLexer::NextSymbol()
 
 // The current character is a wide character's lead when the source is
 // converted text or text in memory (Windows-1252 pages hold no wide
-// sequences) and the three
-// bytes after it, not yet fetched, carry one.
+// sequences) and the three bytes after it, not yet fetched, carry one.
 bool THtmlLexer::AtWideCharacter() const
 {
     const bool wideSource = IncludeActive ? IncludeWide : Encoding == TTextEncoding::Utf8 || !File;
