@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(
   cmake ninja-build g++ pkg-config ccache
-  qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libjpeg62-turbo-dev libsqlite3-dev fonts-liberation
+  qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libjpeg62-turbo-dev libsqlite3-dev fonts-liberation fonts-dejavu-core fonts-wqy-microhei
   libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   xvfb xauth xdotool xclip imagemagick poppler-utils desktop-file-utils python3 groff-base

@@ -74,7 +74,7 @@ TFindDialog::TFindDialog(QWidget* parent)
 
 std::string TFindDialog::Text() const
 {
-    return QStringToCp1252(textBox_->text());
+    return QStringToEngineText(textBox_->text());
 }
 
 TFindOptions TFindDialog::Options() const

@@ -661,7 +661,7 @@ void TMainForm::OpenFoundPage(const std::string& path, const std::string& found,
     windows_.Viewer->Ouvrir({path, IsPlainTextPage(path) ? 3 : 1});
     Valide();
     if (!found.empty())
-        windows_.Viewer->Pane().Find(QStringToCp1252(QString::fromStdString(found)), false);
+        windows_.Viewer->Pane().Find(QStringToEngineText(QString::fromStdString(found)), false);
     if (line > 0)
         SetStatusText(QStringLiteral("%1, ligne %2").arg(FileNameForDisplay(path)).arg(line));
     activateWindow();

@@ -43,7 +43,7 @@ void TPagePrinting::Print() const
     if (!Dialogs.AskPrinter(Parent, printer))
         return;
     if (const std::optional<QString> failure = Pane.Print(printer, Options))
-        ErrorBox.ShowError(std::string(kPrintFailed) + QStringToCp1252(*failure));
+        ErrorBox.ShowError(std::string(kPrintFailed) + QStringToEngineText(*failure));
 }
 
 void TPagePrinting::Preview() const
@@ -52,7 +52,7 @@ void TPagePrinting::Preview() const
     printer.setDocName(JobTitle(Pane));
     Dialogs.ShowPrintPreview(Parent, printer, [this](QPrinter& shown) {
         if (const std::optional<QString> failure = Pane.Print(shown, Options))
-            ErrorBox.ShowError(std::string(kPrintFailed) + QStringToCp1252(*failure));
+            ErrorBox.ShowError(std::string(kPrintFailed) + QStringToEngineText(*failure));
     });
 }
 
@@ -75,7 +75,7 @@ void TPagePrinting::ExportPdf() const
         failure = Pane.Print(writer, Options);
     }
     if (failure) {
-        ErrorBox.ShowError(std::string(kPdfFailed) + QStringToCp1252(*failure));
+        ErrorBox.ShowError(std::string(kPdfFailed) + QStringToEngineText(*failure));
         return;
     }
     if (const std::optional<std::string> written =

@@ -548,11 +548,11 @@ void TViewer::OpenAddressOnDesktop(const std::string& link)
     const QString shown = QString::fromUtf8(address);
     const std::string scheme = SchemeOf(link);
     if (scheme.empty() || !QUrl(shown, QUrl::StrictMode).isValid()) {
-        services_.ErrorBox.ShowError(QStringToCp1252(Cp1252ToQString(kInvalidAddress).arg(shown)));
+        services_.ErrorBox.ShowError(QStringToEngineText(Cp1252ToQString(kInvalidAddress).arg(shown)));
         return;
     }
     if (!IsNetworkScheme(scheme) &&
-        !services_.Dialogs.AskYesNo(this, QStringToCp1252(Cp1252ToQString(kOpenOtherScheme).arg(shown))))
+        !services_.Dialogs.AskYesNo(this, QStringToEngineText(Cp1252ToQString(kOpenOtherScheme).arg(shown))))
         return;
     if (!services_.Desktop.OpenAddress(address))
         TellNoDesktopProgram(address);
@@ -561,7 +561,7 @@ void TViewer::OpenAddressOnDesktop(const std::string& link)
 void TViewer::TellNoDesktopProgram(const std::string& target)
 {
     services_.ErrorBox.ShowError(
-        QStringToCp1252(Cp1252ToQString(kNoDesktopProgram).arg(QString::fromUtf8(target))));
+        QStringToEngineText(Cp1252ToQString(kNoDesktopProgram).arg(QString::fromUtf8(target))));
 }
 
 void TViewer::RunProgram(const std::string& program, const std::string& arguments)
@@ -573,7 +573,7 @@ void TViewer::RunProgram(const std::string& program, const std::string& argument
         throw EFileError(fullName);
     const QString shownName = FileNameForDisplay(fullName);
     if (access(fullName.c_str(), X_OK) != 0) {
-        services_.ErrorBox.ShowError(QStringToCp1252(Cp1252ToQString(kNotExecutable).arg(shownName)));
+        services_.ErrorBox.ShowError(QStringToEngineText(Cp1252ToQString(kNotExecutable).arg(shownName)));
         return;
     }
     std::string commandLine = FileNameForMessage(fullName);
@@ -581,7 +581,7 @@ void TViewer::RunProgram(const std::string& program, const std::string& argument
         commandLine += " " + FileNameForMessage(arguments);
     if (services_.Dialogs.AskYesNo(this, std::string(kRunProgramStart) + commandLine + std::string(kRunProgramEnd)) &&
         !services_.Desktop.StartProgram(fullName, Cp1252ToUtf8IfNeeded(arguments)))
-        services_.ErrorBox.ShowError(QStringToCp1252(Cp1252ToQString(kProgramNotStarted).arg(shownName)));
+        services_.ErrorBox.ShowError(QStringToEngineText(Cp1252ToQString(kProgramNotStarted).arg(shownName)));
 }
 
 void TViewer::htmlPane1HistoryChange()

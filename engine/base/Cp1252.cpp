@@ -29,12 +29,55 @@ char16_t Cp1252ToUnicode(unsigned char byte)
     return byte;
 }
 
+void AppendEngineCharacter(char32_t character, std::string& out)
+{
+    if (const std::optional<unsigned char> byte = UnicodeToCp1252(character)) {
+        out.push_back(static_cast<char>(*byte));
+        return;
+    }
+    out.push_back(kWideLead);
+    for (int shift = 14; shift >= 0; shift -= 7)
+        out.push_back(static_cast<char>(0x80 | ((character >> shift) & 0x7F)));
+}
+
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit)
+{
+    if (limit >= text.size())
+        return text;
+    for (std::size_t back = 1; back < kWideLength && back <= limit; ++back)
+        if (WideCharacterAt(text, limit - back))
+            return text.substr(0, limit - back);
+    return text.substr(0, limit);
+}
+
+std::size_t EngineTextLength(std::string_view text)
+{
+    std::size_t length = 0;
+    for (std::size_t index = 0; index < text.size(); ++length)
+        index += WideCharacterAt(text, index) ? kWideLength : 1;
+    return length;
+}
+
 QString Cp1252ToQString(std::string_view text)
 {
     QString result(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
     QChar* out = result.data();
-    for (char c : text)
-        *out++ = QChar(Cp1252ToUnicode(static_cast<unsigned char>(c)));
+    if (text.find(kWideLead) == std::string_view::npos) {
+        for (char c : text)
+            *out++ = QChar(Cp1252ToUnicode(static_cast<unsigned char>(c)));
+        return result;
+    }
+    // A wide sequence is four bytes and at most two UTF-16 units.
+    for (std::size_t index = 0; index < text.size();) {
+        if (const std::optional<char32_t> wide = WideCharacterAt(text, index)) {
+            for (const char16_t unit : QChar::fromUcs4(*wide))
+                *out++ = QChar(unit);
+            index += kWideLength;
+        } else {
+            *out++ = QChar(Cp1252ToUnicode(static_cast<unsigned char>(text[index++])));
+        }
+    }
+    result.truncate(out - result.data());
     return result;
 }
 
@@ -44,6 +87,22 @@ std::string QStringToCp1252(QStringView text)
     result.reserve(static_cast<std::size_t>(text.size()));
     for (QChar c : text)
         result.push_back(Cp1252OrStandIn(c.unicode()));
+    return result;
+}
+
+std::string QStringToEngineText(QStringView text)
+{
+    std::string result;
+    result.reserve(static_cast<std::size_t>(text.size()));
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        const QChar unit = text[index];
+        if (unit.isHighSurrogate() && index + 1 < text.size() && text[index + 1].isLowSurrogate())
+            AppendEngineCharacter(QChar::surrogateToUcs4(unit, text[++index]), result);
+        else if (unit.isSurrogate())
+            result.push_back(kStandIn);
+        else
+            AppendEngineCharacter(unit.unicode(), result);
+    }
     return result;
 }
 

@@ -2,6 +2,14 @@
 // Conversion between the engine's Windows-1252 byte strings and Qt's Unicode
 // strings. Document text and interface texts stay one byte per character; they
 // become Unicode only where they meet Qt (drawing, widgets, clipboard, dialogs).
+//
+// A character the code page lacks travels in the same strings as a wide
+// character: kWideLead and three bytes that carry seven bits of its code each,
+// their high bit set. No Windows-1252 text holds that lead before three such
+// bytes in practice (the lexer drops control bytes from text), so pages that
+// fit the code page keep their bytes, and the lexer, the builder and attribute
+// values carry every other character without a second kind of string. Text
+// sections keep one byte per character: the lead, with the code beside it.
 
 #include <QString>
 
@@ -63,10 +71,38 @@ constexpr std::optional<unsigned char> UnicodeToCp1252(char32_t character)
 // The same, or kStandIn.
 char Cp1252OrStandIn(char32_t character);
 
+// The lead byte of a wide character and the length of the whole sequence.
+constexpr char kWideLead = 1;
+constexpr std::size_t kWideLength = 4;
+
+// Appends the character's Windows-1252 byte, or its wide sequence.
+void AppendEngineCharacter(char32_t character, std::string& out);
+// The character of the wide sequence that starts at `index`, if one does.
+inline std::optional<char32_t> WideCharacterAt(std::string_view text, std::size_t index)
+{
+    if (index + kWideLength > text.size() || text[index] != kWideLead)
+        return std::nullopt;
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[index + k]); };
+    if ((byte(1) & byte(2) & byte(3)) < 0x80)
+        return std::nullopt;
+    const char32_t character = (char32_t{byte(1) & 0x7Fu} << 14) | (char32_t{byte(2) & 0x7Fu} << 7) | (byte(3) & 0x7Fu);
+    const bool surrogate = character >= 0xD800 && character <= 0xDFFF;
+    if (character > 0x10FFFF || surrogate || UnicodeToCp1252(character))
+        return std::nullopt;
+    return character;
+}
+// The longest start of the text of at most `limit` bytes that cuts no wide sequence.
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit);
+// The characters the text holds, a wide sequence counting one.
+std::size_t EngineTextLength(std::string_view text);
+
+// Wide sequences become their characters.
 QString Cp1252ToQString(std::string_view text);
 
 // Characters outside Windows-1252 become kStandIn.
 std::string QStringToCp1252(QStringView text);
+// Characters outside Windows-1252 become wide sequences.
+std::string QStringToEngineText(QStringView text);
 
 // File names are UTF-8; a reference that is not valid UTF-8 is taken as
 // Windows-1252 and converted.

@@ -148,7 +148,8 @@ bool IsPlainThreeByteSequence(const unsigned char* bytes, const unsigned char* e
 }
 
 // U+2000 to U+203F (E2 80 80 to E2 80 BF), where pages take their quotes,
-// dashes and ellipses from: their Windows-1252 bytes, or the stand-in.
+// dashes and ellipses from: their Windows-1252 bytes, or the stand-in for
+// those the code page lacks.
 constexpr std::array<char, 64> kPunctuationBytes = [] {
     std::array<char, 64> table{};
     table.fill(kStandIn);
@@ -162,13 +163,28 @@ constexpr std::array<char, 64> kPunctuationBytes = [] {
     return table;
 }();
 
-// Converts UTF-8 to Windows-1252 up to the first sequence the bytes end
+// Writes the character's Windows-1252 byte, or its wide sequence, at `to`
+// and returns the end of what it wrote.
+char* PutCharacter(char32_t character, char* to)
+{
+    if (const std::optional<unsigned char> byte = UnicodeToCp1252(character)) {
+        *to++ = static_cast<char>(*byte);
+        return to;
+    }
+    *to++ = kWideLead;
+    for (int shift = 14; shift >= 0; shift -= 7)
+        *to++ = static_cast<char>(0x80 | ((character >> shift) & 0x7F));
+    return to;
+}
+
+// Converts UTF-8 to the engine's text up to the first sequence the bytes end
 // inside, and returns where that starts; with `last` such a sequence is
-// converted too, one stand-in per byte. Appends at most one byte per byte read.
+// converted too, one stand-in per byte. Appends at most two bytes per byte
+// read (a two-byte sequence may become a four-byte wide sequence).
 const unsigned char* ConvertUtf8Run(const unsigned char* from, const unsigned char* end, std::string& out, bool last)
 {
     const std::size_t start = out.size();
-    out.resize(start + static_cast<std::size_t>(end - from));
+    out.resize(start + 2 * static_cast<std::size_t>(end - from));
     char* to = out.data() + start;
     while (from < end) {
         // The output never runs ahead of the input, so whole words fit.
@@ -184,11 +200,15 @@ const unsigned char* ConvertUtf8Run(const unsigned char* from, const unsigned ch
         // Latin-1 letters are the most frequent: two bytes, read directly;
         // then typographic punctuation.
         if (const char32_t value = TwoByteValue(from, end)) {
-            *to++ = value >= 0xA0 && value <= 0xFF ? static_cast<char>(value) : Cp1252OrStandIn(value);
+            if (value >= 0xA0 && value <= 0xFF)
+                *to++ = static_cast<char>(value);
+            else
+                to = PutCharacter(value, to);
             from += 2;
             continue;
         }
-        if (from[0] == 0xE2 && IsPlainThreeByteSequence(from, end) && from[1] == 0x80) {
+        if (from[0] == 0xE2 && IsPlainThreeByteSequence(from, end) && from[1] == 0x80
+            && kPunctuationBytes[from[2] & 0x3F] != kStandIn) {
             *to++ = kPunctuationBytes[from[2] & 0x3F];
             from += 3;
             continue;
@@ -201,7 +221,7 @@ const unsigned char* ConvertUtf8Run(const unsigned char* from, const unsigned ch
             ++from;
             continue;
         }
-        *to++ = Cp1252OrStandIn(SequenceValue(from, length));
+        to = PutCharacter(SequenceValue(from, length), to);
         from += length;
     }
     out.resize(static_cast<std::size_t>(to - out.data()));
@@ -498,7 +518,6 @@ std::string ConvertToCp1252(std::string_view wholeFile, TTextEncoding encoding)
 {
     TCp1252Converter converter(encoding);
     std::string out;
-    out.reserve(wholeFile.size());
     converter.Convert(wholeFile, out);
     converter.Finish(out);
     return out;

@@ -54,11 +54,12 @@ private:
 
 TTextEncoding DetectEncoding(std::string_view wholeFile);
 
-// Converts a file's bytes to Windows-1252 as they are read, block by block:
-// each character with a Windows-1252 byte becomes that byte, any other one
-// the stand-in, and so does every byte that is not part of a valid UTF-8
-// sequence; nothing merges with its neighbour. A leading byte-order mark is
-// dropped. The output is never longer than the input.
+// Converts a file's bytes to the engine's text as they are read, block by
+// block: each character with a Windows-1252 byte becomes that byte, any other
+// one its wide sequence (Cp1252.h), and every byte that is not part of a
+// valid UTF-8 sequence the stand-in; nothing merges with its neighbour. A
+// leading byte-order mark is dropped. The output is at most twice as long as
+// the input, and no block ends inside a wide sequence.
 class TCp1252Converter {
 public:
     explicit TCp1252Converter(TTextEncoding encoding) : Encoding(encoding) {}

@@ -1,5 +1,6 @@
 #include "engine/builder/HtmlBuilder.h"
 
+#include "engine/base/Cp1252.h"
 #include "engine/base/ScopeExit.h"
 #include "engine/layout/BlockItems.h"
 #include "engine/forms/FormControlFactory.h"
@@ -33,7 +34,8 @@ std::string UpperAscii(std::string_view text)
 std::string_view TrimControls(std::string_view text)
 {
     auto isControl = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && isControl(text.front()))
+    // A wide character's lead is no control.
+    while (!text.empty() && isControl(text.front()) && !WideCharacterAt(text, 0))
         text.remove_prefix(1);
     while (!text.empty() && isControl(text.back()))
         text.remove_suffix(1);
@@ -888,13 +890,13 @@ void THtmlBuilder::ReadOptions(TListBoxFormControlObj& list)
     for (TSymbol symbol = Next(); symbol != TSymbol::SelectEnd && symbol != TSymbol::EndOfInput; symbol = Next()) {
         if (symbol == TSymbol::TextRun) {
             if (open)
-                text.append(lexer_.TokenText().substr(0, kMaxOptionText - std::min(kMaxOptionText, text.size())));
+                text.append(CutAtCharacter(lexer_.TokenText(), kMaxOptionText - std::min(kMaxOptionText, text.size())));
         } else if (symbol == TSymbol::Option || symbol == TSymbol::OptionEnd) {
             complete();
             if (symbol == TSymbol::Option) {
                 open = true;
                 selected = Attributes().Find(TSymbol::Selected) != nullptr;
-                value = AttributeText(TSymbol::Value).substr(0, kMaxOptionText);
+                value = CutAtCharacter(AttributeText(TSymbol::Value), kMaxOptionText);
             }
         }
     }

@@ -52,7 +52,14 @@ std::string QuotedText(std::string_view text)
         shown += Utf8(run);
         run.clear();
     };
-    for (const char c : text) {
+    for (std::size_t index = 0; index < text.size(); ++index) {
+        // A character the code page lacks is shown as itself.
+        if (WideCharacterAt(text, index)) {
+            run += text.substr(index, kWideLength);
+            index += kWideLength - 1;
+            continue;
+        }
+        const char c = text[index];
         const auto byte = static_cast<unsigned char>(c);
         if (c == TSection::kImageMark || c == TSection::kControlMark || byte < ' ' || c == '"' || c == '\\') {
             flush();
@@ -210,7 +217,7 @@ private:
         else if (const auto* bulleted = dynamic_cast<const TUListItem*>(&section); bulleted && bulleted->NoBullet)
             out_ << " nobullet";
         out_ << '\n';
-        Line(depth + 1) << "text " << QuotedText(section.Text()) << '\n';
+        Line(depth + 1) << "text " << QuotedText(section.EngineText(0, section.Length)) << '\n';
         for (const auto& run : section.Fonts()) {
             const TMyFont& font = run->Font();
             Line(depth + 1) << "run " << run.Start << " \"" << Utf8(font.Name()) << "\" " << font.Size() << "pt "

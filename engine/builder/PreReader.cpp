@@ -4,6 +4,7 @@
 
 #include "engine/builder/HtmlBuilder.h"
 
+#include "engine/base/Cp1252.h"
 #include "engine/base/ScopeExit.h"
 #include "engine/text/PreFormated.h"
 #include "engine/layout/SectionList.h"
@@ -30,11 +31,25 @@ void THtmlBuilder::EndPreLine(int indent, std::string& pending)
     StartPreLine(indent);
 }
 
+namespace {
+
+// Whether the text ends with the start of a wide sequence, which is flushed whole.
+bool EndsInsideWideCharacter(const std::string& text)
+{
+    const std::size_t size = text.size();
+    for (std::size_t back = 1; back < kWideLength && back <= size; ++back)
+        if (text[size - back] == kWideLead)
+            return true;
+    return false;
+}
+
+} // namespace
+
 void THtmlBuilder::AppendPreChar(std::string& pending)
 {
     pending += lexer_.CurrentChar();
     lexer_.NextChar();
-    if (static_cast<int>(pending.size()) > kPreFlushLength)
+    if (static_cast<int>(pending.size()) > kPreFlushLength && !EndsInsideWideCharacter(pending))
         FlushPreText(pending);
 }
 

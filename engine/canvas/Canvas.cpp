@@ -1,5 +1,7 @@
 #include "engine/canvas/Canvas.h"
 
+#include "engine/base/Cp1252.h"
+
 #include <QGlyphRun>
 #include <QGuiApplication>
 #include <QPagedPaintDevice>
@@ -7,7 +9,9 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPen>
+#include <QTextBoundaryFinder>
 #include <QTransform>
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -206,6 +210,13 @@ void TCanvas::SetBrushStyle(TBrushStyle style)
     backgroundMode_ = style == TBrushStyle::Clear ? TBackgroundMode::Transparent : TBackgroundMode::Opaque;
 }
 
+int TCanvas::TextWidth(std::string_view text) const
+{
+    if (text.find(kWideLead) == std::string_view::npos)
+        return font_.TextWidth(text);
+    return font_.Face().EngineTextWidth(text);
+}
+
 QSize TCanvas::TextExtent(std::string_view text) const
 {
     return {TextWidth(text), TextMetrics().Height};
@@ -225,7 +236,7 @@ void TCanvas::TextOut(int x, int y, std::string_view text)
     const int baseline = BaselineOf(y);
     if (backgroundMode_ == TBackgroundMode::Opaque)
         painter_->fillRect(QRect(x, baseline - metrics.Ascent, width, metrics.Height), ToQColor(brushColor_));
-    DrawGlyphs(x, baseline, text);
+    DrawEngineText(x, baseline, text);
     DrawTextDecorations(x, baseline, width);
 }
 
@@ -263,6 +274,86 @@ void TCanvas::DrawGlyphs(int x, int baselineY, std::string_view text)
     run.setPositions(positions);
     painter_->setPen(ToQColor(font_.Color()));
     painter_->drawGlyphRun(QPointF(x, baselineY), run);
+}
+
+namespace {
+
+// Right-to-left letters: their words are shaped and drawn as Qt lays them out.
+bool IsRightToLeft(char32_t character)
+{
+    const QChar::Direction direction = QChar::direction(character);
+    return direction == QChar::DirR || direction == QChar::DirAL;
+}
+
+} // namespace
+
+void TCanvas::DrawEngineText(int x, int baselineY, std::string_view text)
+{
+    if (text.find(kWideLead) == std::string_view::npos) {
+        DrawGlyphs(x, baselineY, text);
+        return;
+    }
+    const TFontFace& face = font_.Face();
+    std::size_t index = 0;
+    while (index < text.size()) {
+        std::size_t plainEnd = index;
+        while (plainEnd < text.size() && !WideCharacterAt(text, plainEnd))
+            ++plainEnd;
+        if (plainEnd > index) {
+            const std::string_view plain = text.substr(index, plainEnd - index);
+            DrawGlyphs(x, baselineY, plain);
+            x += face.Width(plain);
+            index = plainEnd;
+            continue;
+        }
+        // A stretch of wide characters; a combining mark that starts it
+        // belongs with the letter before it, drawn again under it.
+        QString wide;
+        std::vector<int> advances;
+        int left = x;
+        if (const std::optional<char32_t> first = WideCharacterAt(text, index); index > 0 && QChar::isMark(*first)) {
+            const auto base = static_cast<unsigned char>(text[index - 1]);
+            wide.append(QChar(Cp1252ToUnicode(base)));
+            advances.push_back(face.Advance(base));
+            left -= face.Advance(base);
+        }
+        while (const std::optional<char32_t> character = WideCharacterAt(text, index)) {
+            wide.append(QString::fromUcs4(&*character, 1));
+            advances.push_back(face.WideAdvance(*character));
+            x += face.WideAdvance(*character);
+            index += kWideLength;
+        }
+        DrawWide(left, baselineY, wide, advances);
+    }
+}
+
+// Each grapheme cluster is drawn at the advances the layout measured, so that
+// what is drawn stands where selection and the caret put it; a stretch that
+// holds right-to-left letters is drawn whole, shaped and ordered by Qt.
+void TCanvas::DrawWide(int x, int baselineY, const QString& text, const std::vector<int>& characterAdvances)
+{
+    painter_->setFont(font_.Face().WideFont());
+    painter_->setPen(ToQColor(font_.Color()));
+    const QList<uint> characters = text.toUcs4();
+    if (std::any_of(characters.begin(), characters.end(), [](uint c) { return IsRightToLeft(c); })) {
+        painter_->drawText(QPointF(x, baselineY), text);
+        return;
+    }
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    std::size_t character = 0;
+    while (start < text.size()) {
+        const qsizetype end = clusters.toNextBoundary();
+        if (end <= start)
+            break;
+        int advance = 0;
+        for (qsizetype unit = start; unit < end; ++unit)
+            if (!text[unit].isLowSurrogate() && character < characterAdvances.size())
+                advance += characterAdvances[character++];
+        painter_->drawText(QPointF(x, baselineY), text.mid(start, end - start));
+        x += advance;
+        start = end;
+    }
 }
 
 void TCanvas::DrawTextDecorations(int x, int baselineY, int width)

@@ -18,6 +18,7 @@
 #include <QTransform>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 class QPainter;
 class QPaintDevice;
@@ -105,9 +106,10 @@ public:
     void SetBrushColor(TColor color) { brushColor_ = color; }
     void SetBrushStyle(TBrushStyle style);
 
-    // Measuring in the current font.
+    // Measuring in the current font. The text is the engine's: Windows-1252
+    // bytes and wide sequences (Cp1252.h).
     QSize TextExtent(std::string_view text) const;
-    int TextWidth(std::string_view text) const { return font_.TextWidth(text); }
+    int TextWidth(std::string_view text) const;
     const TTextMetrics& TextMetrics() const { return font_.Metrics(); }
 
     // Text at (x, y): y is the top of the text cell or its baseline, as the
@@ -165,6 +167,10 @@ public:
 
 private:
     void DrawGlyphs(int x, int baselineY, std::string_view text);
+    // Engine text: its Windows-1252 stretches as glyphs, its wide ones
+    // through Qt's text drawing.
+    void DrawEngineText(int x, int baselineY, std::string_view text);
+    void DrawWide(int x, int baselineY, const QString& text, const std::vector<int>& clusterAdvances);
     void DrawTextDecorations(int x, int baselineY, int width);
     int BaselineOf(int y) const;
     void DrawPenLine(int x1, int y1, int x2, int y2);

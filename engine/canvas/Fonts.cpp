@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QList>
 #include <QPointF>
@@ -99,6 +100,43 @@ int TFontFace::Measure(unsigned char byte) const
     rawFont_.advancesForGlyphIndexes(&glyphs_[byte], &advance, 1);
     advances_[byte] = std::max(0, static_cast<int>(std::lround(advance.x())));
     return advances_[byte];
+}
+
+const QFont& TFontFace::WideFont() const
+{
+    if (!wideFont_) {
+        wideFont_ = std::make_unique<QFont>(rawFont_.isValid() ? rawFont_.familyName() : FamilyFor(key_.Name));
+        wideFont_->setPixelSize(key_.PixelSize);
+        wideFont_->setBold(key_.Bold);
+        wideFont_->setItalic(key_.Italic);
+    }
+    return *wideFont_;
+}
+
+int TFontFace::MeasureWide(char32_t character) const
+{
+    int advance = 0;
+    if (!QChar::isMark(character)) {
+        const QFontMetricsF metrics(WideFont());
+        advance = std::max(0, static_cast<int>(std::lround(metrics.horizontalAdvance(QString::fromUcs4(&character, 1)))));
+    }
+    // Asked for by WideAdvance, which made the character's block current.
+    (*lastWideAdvances_)[character & 0xFF] = advance;
+    return advance;
+}
+
+int TFontFace::EngineTextWidth(std::string_view text) const
+{
+    int width = 0;
+    for (std::size_t index = 0; index < text.size();) {
+        if (const std::optional<char32_t> wide = WideCharacterAt(text, index)) {
+            width += WideAdvance(*wide);
+            index += kWideLength;
+        } else {
+            width += Advance(static_cast<unsigned char>(text[index++]));
+        }
+    }
+    return width;
 }
 
 std::shared_ptr<const TFontFace> TFontFaceCache::Face(const TFontFaceKey& key)

@@ -8,6 +8,7 @@
 #include "engine/base/SharedValue.h"
 #include "engine/base/UrlTarget.h"
 
+#include <QFont>
 #include <QRawFont>
 #include <QString>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <string>
 #include <span>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -105,6 +107,26 @@ public:
         return width;
     }
 
+    // A character the code page lacks is measured and drawn with Qt's text
+    // engine, in the face's family with the fonts Qt merges in for the
+    // glyphs it lacks; its whole-pixel advance is measured once and kept.
+    // Combining marks take no room of their own.
+    int WideAdvance(char32_t character) const
+    {
+        const char32_t page = character >> 8;
+        if (page != lastWidePage_) {
+            auto [entry, made] = wideAdvances_.try_emplace(page);
+            if (made)
+                entry->second.fill(kUnmeasured);
+            lastWidePage_ = page;
+            lastWideAdvances_ = &entry->second;
+        }
+        const int advance = (*lastWideAdvances_)[character & 0xFF];
+        return advance != kUnmeasured ? advance : MeasureWide(character);
+    }
+    const QFont& WideFont() const;
+    // The width of engine text that may hold wide sequences (Cp1252.h).
+    int EngineTextWidth(std::string_view text) const;
     // Underline and strike-out lines, relative to the baseline (down is positive).
     int UnderlineOffset() const { return underlineOffset_; }
     int StrikeOutOffset() const { return strikeOutOffset_; }
@@ -115,11 +137,18 @@ private:
 
     // Fills in the advance of one byte's glyph.
     int Measure(unsigned char byte) const;
+    int MeasureWide(char32_t character) const;
 
     TFontFaceKey key_;
     QRawFont rawFont_;
     std::array<std::uint32_t, 256> glyphs_{};
     mutable std::array<int, 256> advances_{};
+    // Advances of wide characters, by blocks of 256 characters; the block
+    // used last is kept at hand, as text stays in one script for long.
+    mutable std::unordered_map<char32_t, std::array<int, 256>> wideAdvances_;
+    mutable char32_t lastWidePage_ = ~char32_t{0};
+    mutable std::array<int, 256>* lastWideAdvances_ = nullptr;
+    mutable std::unique_ptr<QFont> wideFont_;
     TTextMetrics metrics_;
     int underlineOffset_ = 0;
     int strikeOutOffset_ = 0;

@@ -14,11 +14,16 @@ void TTextSink::AddTextCR(const char* text, int count)
     AddText("\r\n", 2);
 }
 
+// A wide sequence counts as the one character it is.
 void SelTextCount::AddText(const char* text, int count)
 {
-    for (int index = 0; index < count; ++index)
-        if (!IsMark(text[index]))
+    const std::string_view view(text, static_cast<std::size_t>(count));
+    for (std::size_t index = 0; index < view.size();) {
+        const bool wide = WideCharacterAt(view, index).has_value();
+        if (wide || !IsMark(view[index]))
             ++count_;
+        index += wide ? kWideLength : 1;
+    }
 }
 
 SelTextBuf::SelTextBuf(char* buffer, int length) : buffer_(buffer), length_(buffer != nullptr ? length : 0) {}
@@ -45,10 +50,12 @@ int SelTextBuf::Finish()
 
 void ClipBuffer::AddText(const char* text, int count)
 {
+    const std::size_t before = text_.size();
     for (int index = 0; index < count; ++index)
         if (!IsMark(text[index]))
             text_ += text[index];
-    count_ = static_cast<int>(std::min<std::size_t>(text_.size(), INT_MAX - 1));
+    const std::size_t added = EngineTextLength(std::string_view(text_).substr(before));
+    count_ = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(count_) + added, INT_MAX - 1));
 }
 
 int ClipBuffer::Finish()

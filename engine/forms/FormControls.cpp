@@ -281,7 +281,7 @@ bool TEditFormControlObj::SubmissionItem(int index, std::string& text)
 {
     if (index != 0)
         return false;
-    text = Pair(Name, QStringToCp1252(Widget ? Edit()->text() : InitialText()));
+    text = Pair(Name, QStringToEngineText(Widget ? Edit()->text() : InitialText()));
     return true;
 }
 
@@ -734,7 +734,7 @@ std::vector<std::string> TTextAreaFormControlObj::CurrentLines() const
         const bool atEnd = index == text.size();
         if (atEnd || text[index] == QChar::ParagraphSeparator || text[index] == QChar::LineSeparator
             || text[index] == QLatin1Char('\n')) {
-            lines.push_back(QStringToCp1252(QStringView(text).mid(start, index - start)));
+            lines.push_back(QStringToEngineText(QStringView(text).mid(start, index - start)));
             start = index + 1;
         }
     }

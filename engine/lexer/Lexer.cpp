@@ -33,7 +33,11 @@ void TrimControls(std::string& text)
     const auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
     const auto last = std::find_if_not(text.rbegin(), text.rend(), isControl).base();
     text.erase(last, text.end());
-    text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), isControl));
+    // A wide character's lead is no control.
+    std::size_t first = 0;
+    while (first < text.size() && isControl(text[first]) && !WideCharacterAt(text, first))
+        ++first;
+    text.erase(0, first);
 }
 
 // The numeric value of a quoted attribute: a percent sign at the end is
@@ -394,6 +398,7 @@ void THtmlLexer::StartInclude(std::string text)
     ResumeCursor = Cursor;
     ResumeEnd = End;
     const TTextEncoding encoding = DetectEncoding(text);
+    IncludeWide = encoding == TTextEncoding::Utf8;
     IncludeText = encoding == TTextEncoding::Windows1252 ? std::move(text) : ConvertToCp1252(text, encoding);
     Cursor = reinterpret_cast<const unsigned char*>(IncludeText.data());
     End = Cursor + IncludeText.size();
@@ -429,6 +434,20 @@ TSymbol THtmlLexer::NextSymbol()
     if (IsContentSymbol(Current))
         FirstItem = false;
     return Current;
+}
+
+// The current character is a wide character's lead when the source is
+// converted text or text in memory (Windows-1252 pages hold no wide
+// sequences) and the three bytes after it, not yet fetched, carry one.
+bool THtmlLexer::AtWideCharacter() const
+{
+    const bool wideSource = IncludeActive ? IncludeWide : Encoding == TTextEncoding::Utf8 || !File;
+    if (!wideSource || Pushback >= 0 || End - Cursor < static_cast<std::ptrdiff_t>(kWideLength - 1))
+        return false;
+    // The lead may have come from the pushback: the sequence is rebuilt.
+    std::array<char, kWideLength> sequence{kWideLead};
+    std::copy_n(Cursor, kWideLength - 1, sequence.begin() + 1);
+    return WideCharacterAt(std::string_view(sequence.data(), sequence.size()), 0).has_value();
 }
 
 void THtmlLexer::ReadTag()
@@ -582,20 +601,36 @@ void THtmlLexer::ReadEntity()
 
 namespace {
 
-// The byte a character reference stands for: 9 is a space, 10 and 13 are a
-// line end (CR, as the character fetch folds every line end), 32 to 255 the byte itself, and a character above 255 its
-// Windows-1252 byte or the stand-in. Other control codes have none.
-std::optional<char> ReferencedByte(std::int32_t value)
+// Writes the text a character reference stands for and returns its length,
+// or 0 when it stands for none: 9 is a space, 10 and 13 are a line end (CR,
+// as the character fetch folds every line end), 32 to 255 the byte itself, a
+// character above 255 its Windows-1252 byte or its wide sequence, a
+// surrogate or a number beyond Unicode the stand-in. Other control codes
+// stand for nothing.
+int WriteReferenced(std::int32_t value, char* text)
 {
-    if (value == 9)
-        return ' ';
-    if (value == 10 || value == 13)
-        return '\r';
-    if (value >= 32 && value <= 255)
-        return static_cast<char>(value);
-    if (value > 255)
-        return Cp1252OrStandIn(static_cast<char32_t>(value));
-    return std::nullopt;
+    if (value == 9) {
+        text[0] = ' ';
+        return 1;
+    }
+    if (value == 10 || value == 13) {
+        text[0] = '\r';
+        return 1;
+    }
+    if (value >= 32 && value <= 255) {
+        text[0] = static_cast<char>(value);
+        return 1;
+    }
+    if (value < 32)
+        return 0;
+    if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) {
+        text[0] = kStandIn;
+        return 1;
+    }
+    std::string written;
+    AppendEngineCharacter(static_cast<char32_t>(value), written);
+    std::copy(written.begin(), written.end(), text);
+    return static_cast<int>(written.size());
 }
 
 } // namespace
@@ -624,10 +659,8 @@ int THtmlLexer::ReadEntityText(char* text)
     const bool semicolon = Char == ';';
     if (semicolon)
         NextChar();
-    if (const auto character = LookupEntity(std::string_view(text + 1, static_cast<std::size_t>(nameChars)))) {
-        text[0] = Cp1252OrStandIn(*character);
-        return 1;
-    }
+    if (const auto character = LookupEntity(std::string_view(text + 1, static_cast<std::size_t>(nameChars))))
+        return WriteReferenced(static_cast<std::int32_t>(*character), text);
     if (semicolon)
         text[length++] = ';';
     return length;
@@ -657,10 +690,8 @@ int THtmlLexer::ReadNumericReference(char* text, int length)
     const bool semicolon = Char == ';';
     if (semicolon)
         NextChar();
-    if (const std::optional<char> byte = digits > 0 ? ReferencedByte(value) : std::nullopt) {
-        text[0] = *byte;
-        return 1;
-    }
+    if (const int written = digits > 0 ? WriteReferenced(value, text) : 0)
+        return written;
     if (semicolon)
         text[length++] = ';';
     return length;
@@ -706,6 +737,23 @@ void THtmlLexer::CollectTextRun()
                 Token[TokenLength++] = ' ';
                 inSpaces = true;
             }
+        } else if (c == kWideLead && AtWideCharacter()) {
+            // A wide character stays whole in one run; the wide characters
+            // right after it are taken straight from the input.
+            if (TokenLength + static_cast<int>(kWideLength) > kMaxTextRun)
+                return;
+            Token[TokenLength++] = kWideLead;
+            std::copy_n(Cursor, kWideLength - 1, Token + TokenLength);
+            TokenLength += static_cast<int>(kWideLength - 1);
+            Cursor += kWideLength - 1;
+            while (TokenLength + static_cast<int>(kWideLength) <= kMaxTextRun
+                   && WideCharacterAt(std::string_view(reinterpret_cast<const char*>(Cursor),
+                                                       std::min<std::size_t>(kWideLength, End - Cursor)), 0)) {
+                std::copy_n(Cursor, kWideLength, Token + TokenLength);
+                TokenLength += static_cast<int>(kWideLength);
+                Cursor += kWideLength;
+            }
+            inSpaces = false;
         } else {
             if (TokenLength == kMaxTextRun || (c < 32 && c != '\r') || c == '&' || c == '<' || c == '>')
                 return;

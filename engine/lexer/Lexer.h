@@ -176,10 +176,12 @@ private:
     void ReadWordValue(TAttribute& attribute);
     // Reads an entity (current character "&") and writes its text, at most
     // kMaxEntityText bytes ("&#x" and six digits and ";"), to the buffer;
-    // returns the length. A line end (&#13;, &#10;) is written as it is.
+    // returns the length. A line end (&#13;, &#10;) is written as it is, a
+    // character Windows-1252 lacks as its wide sequence (Cp1252.h).
     static constexpr int kMaxEntityText = 10;
     int ReadEntityText(char* text);
     int ReadNumericReference(char* text, int length);
+    bool AtWideCharacter() const;
     bool IsLetter() const { return Upper >= 'A' && Upper <= 'Z'; }
     bool IsDigit() const { return Char >= '0' && Char <= '9'; }
 
@@ -215,6 +217,7 @@ private:
     // An include text being read, and where the interrupted source resumes.
     std::string IncludeText;
     bool IncludeActive = false;
+    bool IncludeWide = false; // the include text was converted from UTF-8
     const unsigned char* ResumeCursor = nullptr;
     const unsigned char* ResumeEnd = nullptr;
 

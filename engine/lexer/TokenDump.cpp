@@ -1,5 +1,6 @@
 #include "engine/lexer/TokenDump.h"
 
+#include "engine/base/Cp1252.h"
 #include "engine/lexer/Lexer.h"
 
 #include <string_view>
@@ -11,7 +12,16 @@ void WriteQuoted(std::ostream& out, std::string_view text)
 {
     constexpr std::string_view kHexDigits = "0123456789ABCDEF";
     out << '"';
-    for (const char c : text) {
+    for (std::size_t index = 0; index < text.size(); ++index) {
+        // A character the code page lacks is written as \u and its code.
+        if (const std::optional<char32_t> wide = WideCharacterAt(text, index)) {
+            out << "\\u";
+            for (int shift = *wide > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
+                out << kHexDigits[(*wide >> shift) & 0xF];
+            index += kWideLength - 1;
+            continue;
+        }
+        const char c = text[index];
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\')
             out << "\\x" << kHexDigits[byte >> 4] << kHexDigits[byte & 0xF];

@@ -1,5 +1,6 @@
 #include "engine/text/Section.h"
 
+#include "engine/base/Cp1252.h"
 #include "engine/canvas/Canvas.h"
 #include "engine/layout/Cell.h"
 #include "engine/images/ImageMap.h"
@@ -8,6 +9,8 @@
 #include "engine/base/MulDiv.h"
 #include "engine/layout/SectionList.h"
 #include "engine/canvas/TextSinks.h"
+
+#include <QChar>
 
 #include <algorithm>
 #include <array>
@@ -113,7 +116,40 @@ int PlainStretch(const TSection& section, int index, int limit)
         return stretch;
     const char* text = section.Text().data() + index;
     const void* lineEnd = std::memchr(text, TSection::kLineEnd, static_cast<std::size_t>(stretch));
-    return lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - text) : stretch;
+    const int plain = lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - text) : stretch;
+    if (!section.HasWideText())
+        return plain;
+    const void* wide = std::memchr(text, kWideLead, static_cast<std::size_t>(plain));
+    return wide ? static_cast<int>(static_cast<const char*>(wide) - text) : plain;
+}
+
+bool IsIdeographic(char32_t c)
+{
+    return (c >= 0x2E80 && c <= 0x2FFF) || (c >= 0x3040 && c <= 0x30FF) || (c >= 0x3100 && c <= 0x31FF)
+        || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF)
+        || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF)
+        || (c >= 0x3000 && c <= 0x303F);
+}
+
+// Chinese and Japanese marks that never start a line: closing brackets and
+// punctuation, the prolonged sound mark, iteration marks and small kana.
+bool IsNoLineStart(char32_t c)
+{
+    static constexpr std::array<char32_t, 48> kMarks = {
+        0x3001, 0x3002, 0x3005, 0x3009, 0x300B, 0x300D, 0x300F, 0x3011, 0x3015, 0x3017, 0x3019, 0x301F,
+        0x3041, 0x3043, 0x3045, 0x3047, 0x3049, 0x3063, 0x3083, 0x3085, 0x3087, 0x308E, 0x309D, 0x309E,
+        0x30A1, 0x30A3, 0x30A5, 0x30A7, 0x30A9, 0x30C3, 0x30E3, 0x30E5, 0x30E7, 0x30EE, 0x30F5, 0x30F6,
+        0x30FB, 0x30FC, 0x30FD, 0x30FE, 0xFF01, 0xFF09, 0xFF0C, 0xFF0E, 0xFF1A, 0xFF1B, 0xFF1F, 0xFF5D,
+    };
+    return std::find(kMarks.begin(), kMarks.end(), c) != kMarks.end() || c == ')' || c == ',' || c == '.';
+}
+
+// Opening brackets, which never end a line.
+bool IsNoLineEnd(char32_t c)
+{
+    static constexpr std::array<char32_t, 9> kMarks = {0x3008, 0x300A, 0x300C, 0x300E, 0x3010,
+                                                       0x3014, 0x3016, 0x3018, 0xFF08};
+    return std::find(kMarks.begin(), kMarks.end(), c) != kMarks.end();
 }
 
 } // namespace
@@ -146,7 +182,8 @@ TSection::~TSection() = default;
 
 bool TSection::TContent::operator==(const TContent& other) const
 {
-    return !Objects && !other.Objects && Text == other.Text.View() && Fonts == other.Fonts;
+    const bool sameWide = Wide && other.Wide ? *Wide == *other.Wide : !Wide && !other.Wide;
+    return !Objects && !other.Objects && Text == other.Text.View() && sameWide && Fonts == other.Fonts;
 }
 
 struct TSection::TLastContent final : TItemMemory {
@@ -183,23 +220,128 @@ TSection::TInlineObjects& TSection::OwnInlineObjects()
 
 void TSection::AppendRaw(std::string_view text)
 {
-    TCompactText& own = OwnText();
-    own.append(text);
-    Length = static_cast<int>(own.size());
+    TContent& own = OwnContent();
+    own.Text.append(text);
+    if (own.Wide)
+        own.Wide->append(text.size(), 0);
+    Length = static_cast<int>(own.Text.size());
+}
+
+void TSection::AppendEngineText(std::string_view text)
+{
+    TContent& own = OwnContent();
+    if (text.find(kWideLead) == std::string_view::npos) {
+        own.Text.append(text);
+        if (own.Wide)
+            own.Wide->append(text.size(), 0);
+        return;
+    }
+    std::string bytes;
+    std::u32string characters;
+    bytes.reserve(text.size());
+    characters.reserve(text.size());
+    bool anyWide = false;
+    for (std::size_t index = 0; index < text.size();) {
+        const std::optional<char32_t> wide = WideCharacterAt(text, index);
+        bytes.push_back(text[index]);
+        characters.push_back(wide ? *wide : 0);
+        anyWide = anyWide || wide;
+        index += wide ? kWideLength : 1;
+    }
+    if (anyWide && !own.Wide)
+        own.Wide = std::make_unique<std::u32string>(own.Text.size(), 0);
+    own.Text.append(bytes);
+    if (own.Wide)
+        own.Wide->append(characters);
 }
 
 void TSection::AppendUnreserved(std::string_view text)
 {
     // Marks and line ends in the page's own text would pose as images,
     // controls and line breaks.
-    TCompactText& own = OwnText();
     while (!text.empty()) {
         const auto reserved = std::find_if(text.begin(), text.end(), IsReserved);
         const auto kept = static_cast<std::size_t>(reserved - text.begin());
-        own.append(text.substr(0, kept));
+        AppendEngineText(text.substr(0, kept));
         text.remove_prefix(std::min(kept + 1, text.size()));
     }
-    Length = static_cast<int>(own.size());
+    Length = static_cast<int>(Text().size());
+}
+
+char32_t TSection::CharacterAt(int index) const
+{
+    const char32_t wide = WideAt(index);
+    return wide ? wide : Cp1252ToUnicode(static_cast<unsigned char>(Text()[static_cast<std::size_t>(index)]));
+}
+
+std::string TSection::EngineText(int index, int count) const
+{
+    const std::string_view bytes(Text().data() + index, static_cast<std::size_t>(count));
+    if (!HasWideText())
+        return std::string(bytes);
+    std::string text;
+    text.reserve(bytes.size());
+    for (int k = 0; k < count; ++k) {
+        if (const char32_t wide = WideAt(index + k))
+            AppendEngineCharacter(wide, text);
+        else
+            text.push_back(bytes[static_cast<std::size_t>(k)]);
+    }
+    return text;
+}
+
+int TSection::FitWide(int index, int limit, int width, int& sum) const
+{
+    const TFontFace& face = RunAt(index).Font().Face();
+    const int end = index + std::min(limit, RunEnd(index));
+    int k = 0;
+    for (; index + k < end; ++k) {
+        const char32_t character = WideAt(index + k);
+        if (character == 0)
+            break;
+        const int advance = face.WideAdvance(character);
+        if (sum + advance > width)
+            break;
+        sum += advance;
+    }
+    return k;
+}
+
+bool TSection::WideFitStopped(int index, int fitted, int limit) const
+{
+    const int next = index + fitted;
+    return fitted < limit && fitted < RunEnd(index) && WideAt(next) != 0;
+}
+
+int TSection::WideStretch(int index, int limit) const
+{
+    if (!HasWideText())
+        return 0;
+    const int end = std::min(index + limit, RunEnd(index) + index);
+    int stretch = 0;
+    while (index + stretch < end && WideAt(index + stretch) != 0)
+        ++stretch;
+    return stretch;
+}
+
+bool TSection::IsCombiningAt(int index) const
+{
+    const char32_t wide = index < Length ? WideAt(index) : 0;
+    return wide != 0 && QChar::isMark(wide);
+}
+
+// Chinese and Japanese text breaks between its characters, except before
+// closing punctuation and after opening brackets; no text breaks before a
+// combining mark.
+bool TSection::BreaksBefore(int index) const
+{
+    if (!HasWideText() || index <= 0 || index >= Length || IsCombiningAt(index))
+        return false;
+    const char32_t before = CharacterAt(index - 1);
+    const char32_t after = CharacterAt(index);
+    if (!IsIdeographic(before) && !IsIdeographic(after))
+        return false;
+    return !IsNoLineStart(after) && !IsNoLineEnd(before) && before != ' ' && !IsReserved(Text()[static_cast<std::size_t>(index - 1)]);
 }
 
 bool TSection::HoldsOnlyFloats(std::size_t count) const
@@ -219,6 +361,8 @@ void TSection::AddText(std::string_view text)
     auto startsWithSpace = [&] { return Text().size() > from && Text()[from] == ' '; };
     auto dropFirst = [&] {
         OwnText().erase(from, 1);
+        if (OwnContent().Wide)
+            OwnContent().Wide->erase(from, 1);
         Length = static_cast<int>(Text().size());
     };
     if (startsWithSpace() && (from == 0 || Text()[from - 1] == ' '))
@@ -366,6 +510,10 @@ int TSection::TextWidth(int index, int count, bool ignoreTrailingSpaces) const
             ++index;
         } else if (character == kLineEnd) {
             ++index;
+        } else if (const int wide = character == kWideLead ? WideStretch(index, end - index) : 0) {
+            const TFontFace& face = RunAt(index).Font().Face();
+            for (const int stop = index + wide; index < stop; ++index)
+                width = ExtentSum(width, face.WideAdvance(WideAt(index)));
         } else {
             const int stretch = std::max(1, PlainStretch(*this, index, end - index));
             const TFontObj& run = RunAt(index);
@@ -399,6 +547,13 @@ int TSection::CharsFitting(int index, int count, int width) const
                 break;
             sum += markWidth;
             ++fitted;
+            continue;
+        }
+        if (character == kWideLead && WideAt(at) != 0) {
+            const int k = FitWide(at, count - fitted, width, sum);
+            fitted += k;
+            if (WideFitStopped(at, k, count - fitted + k))
+                break;
             continue;
         }
         const int stretch = std::max(1, PlainStretch(*this, at, count - fitted));
@@ -486,6 +641,13 @@ int TSection::FitLine(int start, int remaining, int width, TLineState& state, In
         } else if (character == kLineEnd) {
             ++total;
             break;
+        } else if (character == kWideLead && WideAt(at) != 0) {
+            const int k = FitWide(at, remaining - total, width, sum);
+            total += k;
+            if (k > 0)
+                atLineStart = false;
+            if (WideFitStopped(at, k, remaining - total + k))
+                break;
         } else {
             const int stretch = std::max(1, PlainStretch(*this, at, remaining - total));
             const TFontObj& run = RunAt(at);
@@ -518,10 +680,10 @@ int TSection::BreakLine(int start, int fitted, bool& lastLine) const
         // The line ends where the text ends it.
     } else if (at(start + count - 1) == ' ') {
         count = takeSpaces(start + count) - start;
-    } else if (!IsReserved(at(start + count))) {
+    } else if (!IsReserved(at(start + count)) && !BreaksBefore(start + count)) {
         int found = -1;
         for (int index = start + count - 1; index > start; --index) {
-            if (at(index) == ' ' || IsMark(at(index))) {
+            if (at(index) == ' ' || IsMark(at(index)) || BreaksBefore(index + 1)) {
                 found = index;
                 break;
             }
@@ -531,7 +693,7 @@ int TSection::BreakLine(int start, int fitted, bool& lastLine) const
         } else {
             // The word does not fit at all: it overflows the line whole.
             int end = start + count;
-            while (end < Length && at(end) != ' ' && !IsReserved(at(end)))
+            while (end < Length && at(end) != ' ' && !IsReserved(at(end)) && !BreaksBefore(end))
                 ++end;
             count = takeSpaces(end) - start;
         }
@@ -694,7 +856,9 @@ void TSection::WidthRange(TCanvas& canvas, int& minimum, int& maximum)
         while (index < Length && separates(Text()[static_cast<std::size_t>(index)]))
             ++index;
         const int wordStart = index;
-        while (index < Length && !separates(Text()[static_cast<std::size_t>(index)]))
+        // Chinese and Japanese words end where a line may break between characters.
+        while (index < Length && !separates(Text()[static_cast<std::size_t>(index)])
+               && (index == wordStart || !BreaksBefore(index)))
             ++index;
         if (index > wordStart)
             widestWord = std::max(widestWord, TextWidth(wordStart, index - wordStart));
@@ -781,7 +945,8 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line
             ++index;
             continue;
         }
-        int chunk = PlainStretch(*this, index, end - index);
+        const int wide = character == kWideLead ? WideStretch(index, end - index) : 0;
+        int chunk = wide > 0 ? wide : PlainStretch(*this, index, end - index);
         bool selected = false;
         if (hasSelection) {
             if (index >= selectionBegin && index < selectionEnd) {
@@ -793,9 +958,20 @@ void TSection::PaintLine(TCanvas& canvas, const TRect& clip, const LineRec& line
         }
         chunk = std::max(1, chunk);
         const TFontObj& run = RunAt(index);
-        const std::string_view text(Text().data() + index, static_cast<std::size_t>(chunk));
-        PaintText(canvas, clip, run, text, x, baseline - offset, selected, IsPreformatted() ? &preClip : nullptr);
-        x += run.Font().TextWidth(text) - run.Overhang();
+        const TRect* pre = IsPreformatted() ? &preClip : nullptr;
+        if (wide > 0) {
+            // A combining mark that starts the stretch is drawn with its letter.
+            const bool withLetter = index > line.Start && IsCombiningAt(index) && !WideAt(index - 1)
+                && !IsReserved(Text()[static_cast<std::size_t>(index - 1)]);
+            const int from = withLetter ? index - 1 : index;
+            const int left = withLetter ? x - TextWidth(from, 1) : x;
+            PaintText(canvas, clip, run, EngineText(from, index + chunk - from), left, baseline - offset, selected, pre);
+            x += TextWidth(index, chunk);
+        } else {
+            const std::string_view text(Text().data() + index, static_cast<std::size_t>(chunk));
+            PaintText(canvas, clip, run, text, x, baseline - offset, selected, pre);
+            x += run.Font().TextWidth(text) - run.Overhang();
+        }
         atLineStart = false;
         index += chunk;
     }
@@ -821,6 +997,13 @@ void TSection::PaintText(TCanvas& canvas, const TRect& clip, const TFontObj& run
     // Only the glyphs that meet the clip are drawn (with a margin of one em for
     // glyphs that reach past their advance): a long preformatted line costs
     // what is visible of it.
+    if (chunk.find(kWideLead) != std::string_view::npos) {
+        if (preClip)
+            canvas.ExtTextOut(x, baseline, *preClip, chunk);
+        else
+            canvas.TextOut(x, baseline, chunk);
+        return;
+    }
     const TFontFace& face = run.Font().Face();
     const int margin = run.Font().PixelSize();
     std::size_t from = 0;
@@ -976,6 +1159,9 @@ int TSection::PositionAt(TCanvas&, int cellLeft, int x, int y, bool& insideText,
     } else {
         insideText = false;
     }
+    // No position falls between a letter and its combining marks.
+    while (k < line.Count && IsCombiningAt(line.Start + k))
+        ++k;
     return StartPosition + line.Start + k;
 }
 
@@ -1015,10 +1201,32 @@ bool TSection::CharAt(int position, char& ch, TSectionBase*& item)
     return true;
 }
 
+// Text with characters the code page lacks is compared as Unicode, its case
+// folded the Unicode way (Greek and Cyrillic letters too).
+int TSection::IndexOfCharacters(std::string_view text, std::size_t from, bool matchCase) const
+{
+    const auto fold = [matchCase](char32_t c) { return matchCase ? c : QChar::toCaseFolded(c); };
+    std::u32string searched;
+    for (const uint c : Cp1252ToQString(text).toUcs4())
+        searched.push_back(fold(c));
+    const std::size_t count = searched.size();
+    for (std::size_t index = from; index + count <= static_cast<std::size_t>(Length); ++index) {
+        std::size_t k = 0;
+        while (k < count && fold(CharacterAt(static_cast<int>(index + k))) == searched[k]
+               && !IsReserved(Text()[index + k]))
+            ++k;
+        if (k == count)
+            return static_cast<int>(index);
+    }
+    return -1;
+}
+
 int TSection::IndexOf(std::string_view text, std::size_t from, bool matchCase) const
 {
     if (text.empty())
         return -1;
+    if (HasWideText() || text.find(kWideLead) != std::string_view::npos)
+        return IndexOfCharacters(text, from, matchCase);
     if (matchCase) {
         const std::size_t found = Text().find(text, from);
         return found == std::string::npos ? -1 : static_cast<int>(found);
@@ -1102,7 +1310,7 @@ void TSection::CopySelection(TTextSink& sink)
             sink.AddText(std::string(static_cast<std::size_t>(
                                           kCopySpacesPerIndent * std::max(0, line.IndentX / IndentManagerBasic::kListIndent)),
                                       ' '));
-        const std::string_view part(Text().data() + from, static_cast<std::size_t>(std::min(to, textEnd) - from));
+        const std::string part = EngineText(from, std::min(to, textEnd) - from);
         if (to >= textEnd)
             sink.AddTextCR(part);
         else

@@ -68,7 +68,21 @@ public:
     TClearMode ClearMode : 2 = TClearMode::None;
     TLineList Lines;
 
+    // One byte a character: Windows-1252 bytes, the marks, and kWideLead
+    // (Cp1252.h) where a character the code page lacks stands, kept beside.
     const TCompactText& Text() const { return content_->Text; }
+    // Whether the text holds characters the code page lacks.
+    bool HasWideText() const { return content_->Wide != nullptr; }
+    // The character the code page lacks that stands at the index, or 0.
+    char32_t WideAt(int index) const
+    {
+        return content_->Wide ? (*content_->Wide)[static_cast<std::size_t>(index)] : 0;
+    }
+    // The Unicode character at the index.
+    char32_t CharacterAt(int index) const;
+    // The count characters from index as engine text (wide sequences for
+    // the characters the code page lacks).
+    std::string EngineText(int index, int count) const;
     const TFontList& Fonts() const { return content_->Fonts; }
     // The images and the controls that stand in the text.
     const TImageObjList& Images() const { return InlineObjects().Images; }
@@ -155,7 +169,7 @@ protected:
     // Appends raw characters (no space rules), keeping Length in step.
     void AppendRaw(std::string_view text);
     // Appends the text without the marks and line ends that only the section
-    // itself may put there.
+    // itself may put there; its wide sequences become one character each.
     void AppendUnreserved(std::string_view text);
 
 private:
@@ -169,13 +183,22 @@ private:
     static const TInlineObjects kNoInlineObjects;
     struct TContent {
         TCompactText Text;
+        // Only in a text that holds characters the code page lacks: as long
+        // as the text, each such character where its kWideLead stands, 0
+        // elsewhere.
+        std::unique_ptr<std::u32string> Wide;
         TFontList Fonts;
         // Contents are shared only while they hold no image or control, so
         // a copy (made when a shared content changes) has none.
         std::unique_ptr<TInlineObjects> Objects;
 
         TContent() = default;
-        TContent(const TContent& other) : Text(other.Text), Fonts(other.Fonts) {}
+        TContent(const TContent& other)
+            : Text(other.Text),
+              Wide(other.Wide ? std::make_unique<std::u32string>(*other.Wide) : nullptr),
+              Fonts(other.Fonts)
+        {
+        }
         bool operator==(const TContent& other) const;
     };
     // The content of the text section added last, kept by the document.
@@ -200,6 +223,17 @@ private:
     struct TLineState;
     struct TFitState;
 
+    // Appends engine text with no reserved byte, keeping the wide characters beside.
+    void AppendEngineText(std::string_view text);
+    // The characters the code page lacks from index on, in one run, at most limit.
+    int WideStretch(int index, int limit) const;
+    // How many of them fit in what the width leaves beyond sum, which takes
+    // their advances; and whether the fitting stopped on one that did not fit.
+    int FitWide(int index, int limit, int width, int& sum) const;
+    bool WideFitStopped(int index, int fitted, int limit) const;
+    // Whether a line may break between the character at index and the one before.
+    bool BreaksBefore(int index) const;
+    bool IsCombiningAt(int index) const;
     int FitLine(int start, int remaining, int width, TLineState& state, IndentManager& indent);
     int BreakLine(int start, int fitted, bool& lastLine) const;
     void BuildLine(int start, int count, TLineState& state, IndentManager& indent);
@@ -215,6 +249,7 @@ private:
                    TUrlTarget& target) const;
     // The text index of the first occurrence at or after `from`, or -1.
     int IndexOf(std::string_view text, std::size_t from, bool matchCase) const;
+    int IndexOfCharacters(std::string_view text, std::size_t from, bool matchCase) const;
     // Whether the first `count` characters are all floating images.
     bool HoldsOnlyFloats(std::size_t count) const;
     // Text from here on looks so: the last run takes the look when it starts

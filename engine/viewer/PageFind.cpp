@@ -1,5 +1,6 @@
 #include "engine/viewer/PageFind.h"
 
+#include "engine/base/Cp1252.h"
 #include "engine/canvas/Canvas.h"
 #include "engine/layout/SectionList.h"
 #include "engine/text/Section.h"
@@ -58,7 +59,7 @@ const std::vector<int>& TPageFind::Occurrences(std::string_view text, const TFin
                                               [&](int position) {
                                                   return !StandsAlone(
                                                       *section, static_cast<std::size_t>(position - section->StartPosition),
-                                                      text.size());
+                                                      EngineTextLength(text));
                                               }),
                                occurrences_.end());
     });
@@ -126,7 +127,7 @@ void TPageFind::PaintMarks(TCanvas& canvas, int left, int top, int bottom, int y
         Occurrences(text, options_);
     }
     constexpr int kSlack = 200;
-    const int length = static_cast<int>(text_.size());
+    const int length = static_cast<int>(EngineTextLength(text_));
     std::vector<TRect> boxes;
     for (std::size_t index = FirstAtOrBelow(left, top - kSlack); index < occurrences_.size(); ++index) {
         const int position = occurrences_[index];

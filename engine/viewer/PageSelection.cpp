@@ -1,5 +1,6 @@
 #include "engine/viewer/PageSelection.h"
 
+#include "engine/base/Cp1252.h"
 #include "engine/layout/SectionList.h"
 
 #include <algorithm>
@@ -99,7 +100,7 @@ std::optional<int> TPageSelection::Find(std::string_view text, bool matchCase)
     const int found = document_.Search(caretPos_, searched, matchCase);
     if (found < 0)
         return std::nullopt;
-    const int length = static_cast<int>(searched.size());
+    const int length = static_cast<int>(EngineTextLength(searched));
     Select(found, found + length);
     caretPos_ = found + length;
     return found;

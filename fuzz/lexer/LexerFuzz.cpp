@@ -50,7 +50,7 @@ std::string ConvertedInBlocks(std::string_view page, std::size_t blockSize)
     for (std::size_t start = 0; start < page.size(); start += blockSize)
         converter.Convert(page.substr(start, blockSize), converted);
     converter.Finish(converted);
-    if (converted.size() > page.size() || converted != ConvertToCp1252(page, encoding))
+    if (converted.size() > 2 * page.size() || converted != ConvertToCp1252(page, encoding))
         std::abort();
     return converted;
 }

@@ -2,6 +2,7 @@
 // blocks cut anywhere, as the lexer reads files.
 
 #include "engine/base/TextEncoding.h"
+#include "engine/base/Cp1252.h"
 
 #include <gtest/gtest.h>
 
@@ -94,17 +95,19 @@ TEST(EncodingDecision, StopsReadingOnceTheAnswerIsKnown)
 
 TEST(Utf8Conversion, EveryCharacterBecomesOneByteAndNothingAfterABadSequenceIsLost)
 {
-    // Characters with a Windows-1252 byte, and one without (U+2603).
-    EXPECT_EQ(Converted("\xEF\xBB\xBF" + kUtf8Text + " \xE2\x82\xAC \xC5\x93 \xE2\x98\x83 \xF0\x9F\x98\x80."),
-              "Caf\xE9 \x93" "a\xA0" "b\x94 \x80 \x9C ? ?.");
+    // Characters with a Windows-1252 byte, and wide sequences for those
+    // without (U+2603, U+1F600, U+03B1).
+    EXPECT_EQ(Converted("\xEF\xBB\xBF" + kUtf8Text + " \xE2\x82\xAC \xC5\x93 \xE2\x98\x83 \xF0\x9F\x98\x80 \xCE\xB1."),
+              "Caf\xE9 \x93" "a\xA0" "b\x94 \x80 \x9C \x01\x80\xCC\x83 \x01\x87\xEC\x80 \x01\x80\x87\xB1.");
+    EXPECT_EQ(Cp1252ToQString(Converted("\xE2\x98\x83\xF0\x9F\x98\x80\xCE\xB1")), QStringLiteral("\u2603\U0001F600\u03B1"));
     // A truncated sequence, an over-long one, a lone continuation byte, a
     // surrogate and a byte that never starts one: a stand-in per byte, and the
     // text around them whole.
     EXPECT_EQ(Converted("a\xE2\x82" "b\xC0\xAF" "c\x80" "d\xED\xA0\x80" "e\xFF" "f"), "a??b??c?d???e?f");
     // A sequence cut by the end of the file.
     EXPECT_EQ(Converted("end\xF0\x9F\x98"), "end???");
-    // Only a leading byte-order mark is dropped.
-    EXPECT_EQ(Converted("a\xEF\xBB\xBF"), "a?");
+    // Only a leading byte-order mark is dropped; another one is a character.
+    EXPECT_EQ(Converted("a\xEF\xBB\xBF"), "a\x01\x83\xFD\xFF");
     EXPECT_EQ(Converted("\xEF\xBB"), "??");
 }
 

@@ -320,18 +320,20 @@ TEST(BuilderLinks, ListItemTagOutsideListsJoinsTheSection)
 // ---- Character names and numbers ----
 
 // What documentation pages written elsewhere use: HTML 4 names and numbers
-// above 255 become Windows-1252 bytes (or the stand-in), in text and in
-// attribute values; &#13; is white space in text and a line end in PRE.
+// above 255 become Windows-1252 bytes, or wide characters where the code page
+// has none, in text and in attribute values; &#13; is white space in text and
+// a line end in PRE.
 TEST(BuilderText, Html4NamesNumbersAndLineEndReferences)
 {
     TBuiltPage page("<P>the &lsquo;Bourne-Again SHell&rsquo;, a&ndash;b, wait&hellip; &#8212; &#x2014; &#9731;"
                     "&#13;\n&#13; end <IMG SRC=\"caf&eacute;&rsquo;s.gif\" ALT=\"&OElig;&#13;&#8364;&hearts;\">"
                     "<PRE>one&#13;two&#10;&#13;&amp;</PRE>");
-    EXPECT_EQ(page.Shape(), "S:|P|S:the \x91" "Bourne-Again SHell\x92, a\x96" "b, wait\x85 \x97 \x97 ? end "
+    EXPECT_EQ(page.Shape(), "S:|P|S:the \x91" "Bourne-Again SHell\x92, a\x96" "b, wait\x85 \x97 \x97 \x01 end "
                             + std::string(1, TSection::kImageMark) + "|F:one|F:two|F: |F:&");
     const TSection& section = page.SectionAt(1);
+    EXPECT_EQ(section.CharacterAt(static_cast<int>(section.Text().find("\x01"))), U'\u2603');
     ASSERT_EQ(section.Images().Count(), 1);
-    EXPECT_EQ(section.Images()[0].AltText, "\x8C\x80?");
+    EXPECT_EQ(section.Images()[0].AltText, "\x8C\x80\x01\x80\xCC\xE5");
     EXPECT_EQ(section.Images()[0].Source, "caf\xE9\x92s.gif");
 }
 
@@ -571,7 +573,8 @@ TEST(BuilderEntry, PlainTextFilesAreLinesWithoutComments)
 
 // Each file is read in its own encoding: a UTF-8 page with damaged
 // sequences, a UTF-8 file included in a Windows-1252 page and the other way
-// round, and a UTF-8 plain-text file all reach the document as Windows-1252.
+// round, and a UTF-8 plain-text file all reach the document as Windows-1252,
+// with their other characters kept as wide characters.
 TEST(BuilderEntry, FilesAreReadInTheirOwnEncoding)
 {
     QTemporaryDir dir;
@@ -586,7 +589,7 @@ TEST(BuilderEntry, FilesAreReadInTheirOwnEncoding)
     };
     TBuiltPage utf8;
     utf8.Builder.ParseHtmlFile(utf8.Parts(), utf8Page, handlers);
-    EXPECT_EQ(utf8.Shape(), "S:Chapter\xA0" "1. \x93H\xE4ufig\x94 ??[??]? end caf\xE9");
+    EXPECT_EQ(utf8.Shape(), "S:Chapter\xA0" "1. \x93H\xE4ufig\x94 ??[??]\x01 end caf\xE9");
     TBuiltPage latin;
     latin.Builder.ParseHtmlFile(latin.Parts(), latinPage, handlers);
     EXPECT_EQ(latin.Shape(), "S:|P|S:caf\xE9 cr\xE8me \xB6");

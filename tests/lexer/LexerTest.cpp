@@ -124,10 +124,10 @@ TEST(Lexer, NamedEntities)
     EXPECT_EQ(Entity("&unknown;"), "text \"&unknown;\"\neof\n");
     EXPECT_EQ(Entity("&verylongname;"), "text \"&verylong\"\ntext \"name;\"\neof\n");
     // The rest of HTML 4: a Windows-1252 byte where the code page has one,
-    // else the stand-in; names are told apart by case.
-    EXPECT_EQ(Entity("&lsquo;&hellip&euro;&Dagger;&dagger;&apos;&thetasym;&rarr;&rArr;"),
+    // else the character itself; names are told apart by case.
+    EXPECT_EQ(Entity("&lsquo;&hellip&euro;&Dagger;&dagger;&apos;&thetasym;&rarr;&rArr;&alpha;&Omega;"),
               "text \"\\x91\"\ntext \"\\x85\"\ntext \"\\x80\"\ntext \"\\x87\"\ntext \"\\x86\"\ntext \"'\"\n"
-              "text \"?\"\ntext \"?\"\ntext \"?\"\neof\n");
+              "text \"\\u03D1\"\ntext \"\\u2192\"\ntext \"\\u21D2\"\ntext \"\\u03B1\"\ntext \"\\u03A9\"\neof\n");
     EXPECT_EQ(Entity("& b"), "text \"&\"\ntext \" b\"\neof\n");
 }
 
@@ -135,14 +135,16 @@ TEST(Lexer, NumericEntities)
 {
     EXPECT_EQ(Entity("&#65;"), "text \"A\"\neof\n");
     // Both sides of the control codes' end and of the single bytes' end.
-    EXPECT_EQ(Entity("&#31;&#32;&#255;&#256;"), "text \"&#31;\"\ntext \" \"\ntext \"\\xFF\"\ntext \"?\"\neof\n");
+    EXPECT_EQ(Entity("&#31;&#32;&#255;&#256;"), "text \"&#31;\"\ntext \" \"\ntext \"\\xFF\"\ntext \"\\u0100\"\neof\n");
     EXPECT_EQ(Entity("&#9;&#150;&#255;"), "text \" \"\ntext \"\\x96\"\ntext \"\\xFF\"\neof\n");
     EXPECT_EQ(Entity("&#7;&#;&#x;&#0;"), "text \"&#7;\"\ntext \"&#;\"\ntext \"&#x;\"\ntext \"&#0;\"\neof\n");
     EXPECT_EQ(Entity("&#1234567"), "text \"&#123456\"\ntext \"7\"\neof\n");
     EXPECT_EQ(Entity("&#x1234567"), "text \"&#x123456\"\ntext \"7\"\neof\n");
-    // Above 255, decimal or hexadecimal: the Windows-1252 byte or the stand-in.
-    EXPECT_EQ(Entity("&#8217;&#x2014;&#X20ac&#9731;&#300;&#x10FFFF;&#999999;"),
-              "text \"\\x92\"\ntext \"\\x97\"\ntext \"\\x80\"\ntext \"?\"\ntext \"?\"\ntext \"?\"\ntext \"?\"\neof\n");
+    // Above 255, decimal or hexadecimal: the Windows-1252 byte or the
+    // character itself; a surrogate or a number beyond Unicode the stand-in.
+    EXPECT_EQ(Entity("&#8217;&#x2014;&#X20ac&#9731;&#300;&#x10FFFF;&#x110000;&#xD800;"),
+              "text \"\\x92\"\ntext \"\\x97\"\ntext \"\\x80\"\ntext \"\\u2603\"\ntext \"\\u012C\"\n"
+              "text \"\\u10FFFF\"\ntext \"?\"\ntext \"?\"\neof\n");
     EXPECT_EQ(Entity("&#000065x"), "text \"A\"\ntext \"x\"\neof\n");
 }
 
@@ -326,7 +328,7 @@ TEST(Lexer, Utf8FileIsConvertedAcrossBufferBoundaries)
     WriteTokenDumpOfFile(path.string(), fromFile);
     std::filesystem::remove(path);
     const std::string converted = ConvertToCp1252(page, TTextEncoding::Utf8);
-    EXPECT_EQ(converted.substr(0, 18), "<P>\xE9\x92\r\n?&eacute;?0");
+    EXPECT_EQ(converted.substr(0, 21), "<P>\xE9\x92\r\n\x01\x87\xEC\x80&eacute;?0");
     EXPECT_EQ(fromFile.str(), Dump(converted));
 }
 
