@@ -81,6 +81,8 @@ private:
                     AppendUtf8(Cp1252ToUnicode(byte));
                 else if (byte == TSection::kLineEnd)
                     utf8_ += '\n';
+                else if (const char32_t wide = section.WideAt(static_cast<int>(i - 1)))
+                    AppendUtf8(wide);
             }
             if (utf8_.size() >= kPieceBytes) {
                 addText_(utf8_);
@@ -95,18 +97,24 @@ private:
     static bool IsPlain(char character)
     {
         return static_cast<unsigned char>(character) < 0x80 && character != TSection::kLineEnd &&
-               character != SelTextCount::kControlMark && character != SelTextCount::kImageMark;
+               character != SelTextCount::kControlMark && character != SelTextCount::kImageMark &&
+               character != kWideLead;
     }
 
-    void AppendUtf8(char16_t character)
+    void AppendUtf8(char32_t character)
     {
+        const auto continuation = [](char32_t bits) { return static_cast<char>(0x80 | (bits & 0x3F)); };
         if (character < 0x800) {
             utf8_ += static_cast<char>(0xC0 | (character >> 6));
-        } else {
+        } else if (character < 0x10000) {
             utf8_ += static_cast<char>(0xE0 | (character >> 12));
-            utf8_ += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+            utf8_ += continuation(character >> 6);
+        } else {
+            utf8_ += static_cast<char>(0xF0 | (character >> 18));
+            utf8_ += continuation(character >> 12);
+            utf8_ += continuation(character >> 6);
         }
-        utf8_ += static_cast<char>(0x80 | (character & 0x3F));
+        utf8_ += continuation(character);
     }
 
     void LineBreak() { addText_("\n"); }

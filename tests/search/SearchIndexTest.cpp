@@ -88,6 +88,23 @@ TEST_F(SearchIndexTest, RanksTitlesFirstAndIgnoresCaseAndAccents)
     EXPECT_EQ(Paths(index.Search(Site + "/notes", "rien")), (std::vector<std::string>{"ailleurs.HTML"}));
 }
 
+TEST_F(SearchIndexTest, PagesInOtherScriptsAreFoundByTheirWords)
+{
+    Write("grec.html", "<meta charset=utf-8><title>Η θάλασσα</title><p>Το κύμα και η ακτή.");
+    Write("russe.htm", "<title>&#1052;&#1086;&#1088;&#1077;</title>Волна и берег.");
+    TSearchIndex index(IndexFile);
+    index.Update(Site);
+    const std::vector<TSearchHit> sea = index.Search(Site, "θάλασσα");
+    ASSERT_EQ(Paths(sea), (std::vector<std::string>{"grec.html"}));
+    EXPECT_EQ(sea[0].Title, "Η θάλασσα");
+    EXPECT_EQ(Paths(index.Search(Site, "ΚΎΜΑ")), (std::vector<std::string>{"grec.html"}));
+    // Written by number in the title, in UTF-8 in the text; either case.
+    const std::vector<TSearchHit> russian = index.Search(Site, "море");
+    ASSERT_EQ(Paths(russian), (std::vector<std::string>{"russe.htm"}));
+    EXPECT_EQ(russian[0].Title, "Море");
+    EXPECT_EQ(Paths(index.Search(Site, "БЕРЕГ")), (std::vector<std::string>{"russe.htm"}));
+}
+
 TEST_F(SearchIndexTest, PhrasesPrefixesAndOperators)
 {
     TSearchIndex index(IndexFile);
