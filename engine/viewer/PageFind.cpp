@@ -23,9 +23,8 @@ namespace {
 // text index (a character of another item counts as a space).
 bool StandsAlone(const TSection& section, std::size_t index, std::size_t length)
 {
-    const TCompactText& text = section.Text();
-    return (index == 0 || !IsWordCharacter(text[index - 1])) &&
-           (index + length >= text.size() || !IsWordCharacter(text[index + length]));
+    return (index == 0 || !IsWordCharacterAt(section, index - 1)) &&
+           (index + length >= section.Text().size() || !IsWordCharacterAt(section, index + length));
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "engine/base/Cp1252.h"
 #include "engine/layout/SectionList.h"
+#include "engine/text/Section.h"
+
+#include <QChar>
 
 #include <algorithm>
 
@@ -14,6 +17,13 @@ bool IsWordCharacter(char ch)
     if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z'))
         return true;
     return code >= 192 && code != 215 && code != 247;
+}
+
+bool IsWordCharacterAt(const TSection& section, std::size_t index)
+{
+    if (const char32_t wide = section.WideAt(static_cast<int>(index)))
+        return QChar::isLetterOrNumber(wide) || QChar::isMark(wide);
+    return IsWordCharacter(section.Text()[index]);
 }
 
 TPageSelection::TPageSelection(TSectionList& document, TCanvas& measure) : document_(document), measure_(measure)
@@ -71,22 +81,27 @@ bool TPageSelection::SelectWordAt(int position, int lineY)
     int pointX = 0;
     if (!document_.PositionToPoint(measure_, 0, caretPos_, pointY, pointX) || pointY != lineY)
         return false;
-    char ch = 0;
-    TSectionBase* clickedItem = nullptr;
-    if (!document_.CharAt(caretPos_, ch, clickedItem) || !IsWordCharacter(ch))
-        return false;
     // A character of another item counts as a space: a word never crosses items.
-    const auto isWordAt = [this, clickedItem](int at) {
+    const auto isWordAt = [this](int at, TSectionBase*& owner) {
         char character = 0;
+        if (at < 0 || !document_.CharAt(at, character, owner))
+            return false;
+        if (const auto* section = dynamic_cast<const TSection*>(owner))
+            return IsWordCharacterAt(*section, static_cast<std::size_t>(at - section->StartPosition));
+        return IsWordCharacter(character);
+    };
+    TSectionBase* clickedItem = nullptr;
+    if (!isWordAt(caretPos_, clickedItem))
+        return false;
+    const auto isWordOfClickedItemAt = [&](int at) {
         TSectionBase* owner = nullptr;
-        return at >= 0 && document_.CharAt(at, character, owner) && owner == clickedItem &&
-               IsWordCharacter(character);
+        return isWordAt(at, owner) && owner == clickedItem;
     };
     int begin = caretPos_;
     int end = caretPos_ + 1;
-    while (isWordAt(end))
+    while (isWordOfClickedItemAt(end))
         ++end;
-    while (isWordAt(begin - 1))
+    while (isWordOfClickedItemAt(begin - 1))
         --begin;
     Select(begin, end);
     return true;

@@ -10,11 +10,16 @@
 #include <string_view>
 
 class TCanvas;
+class TSection;
 class TSectionList;
 
 // Whether the character belongs to a word (a double click selects it, a
 // whole-word search wants none beside what it finds).
 bool IsWordCharacter(char ch);
+// The same for the character at a text index of the section; of the
+// characters the code page lacks, letters, digits and combining marks make
+// words (a Greek or Russian word, a run of Chinese characters).
+bool IsWordCharacterAt(const TSection& section, std::size_t index);
 
 class TPageSelection {
 public:

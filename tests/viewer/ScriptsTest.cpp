@@ -185,3 +185,28 @@ TEST_F(TScriptsTest, WindowsCodePageTextKeepsItsBytes)
 }
 
 } // namespace
+
+TEST_F(TScriptsTest, DoubleClickAndWholeWordFindTakeWordsOfEveryScript)
+{
+    LoadParagraph("Море — синее; η θάλασσα, 日本語 fin");
+    Paint();
+    const auto doubleClickCopies = [this](int position) {
+        const QPoint point = PointOf(position) + QPoint(2, 0);
+        Click(point);
+        SendMouse(QEvent::MouseButtonDblClick, point, Qt::LeftButton, Qt::LeftButton);
+        Release(point);
+        QGuiApplication::clipboard()->clear();
+        Pane().CopyToClipboard();
+        return QGuiApplication::clipboard()->text();
+    };
+    EXPECT_EQ(doubleClickCopies(8), QStringLiteral("синее"));
+    EXPECT_EQ(doubleClickCopies(17), QStringLiteral("θάλασσα"));
+    EXPECT_EQ(doubleClickCopies(24), QStringLiteral("日本語"));
+
+    // A whole-word find passes over a match inside a longer word.
+    LoadParagraph("синеет, синее");
+    TFindOptions wholeWord;
+    wholeWord.WholeWord = true;
+    EXPECT_NE(Pane().FindText(QStringToEngineText(QStringLiteral("синее")), wholeWord), TFindOutcome::NotFound);
+    EXPECT_EQ(Document().SelectionBegin, 8);
+}
