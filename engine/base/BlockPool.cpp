@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <malloc.h>
 #include <memory>
 #include <new>
+#include <unistd.h>
 #include <vector>
 
 // GCC says that the address sanitizer is on with a macro, clang with a feature.
@@ -73,6 +75,7 @@ public:
             for (const auto& chunk : chunks_)
                 ZEF_UNPOISON(chunk.get(), kChunkSize);
             chunks_.clear();
+            chunks_.shrink_to_fit();
             free_ = nullptr;
             unused_ = chunkEnd_ = nullptr;
             return;
@@ -81,7 +84,101 @@ public:
         ZEF_POISON(block, blockSize);
     }
 
+    bool HasLiveBlocks() const { return live_ > 0; }
+    std::size_t ChunkBytes() const { return chunks_.size() * kChunkSize; }
+
+    // Gives back the chunks whose blocks are all on the free list. A few
+    // blocks that outlive a large page (another page's, or a long-lived
+    // object of the same size) would otherwise keep all the page's chunks.
+    // Takes a walk of the free list: worth it only after a large page.
+    void ReleaseEmptyChunks(std::size_t blockSize)
+    {
+        if (!free_)
+            return;
+        std::ranges::sort(chunks_, std::less{}, [](const auto& chunk) { return chunk.get(); });
+        std::vector<std::size_t> freeBlocks(chunks_.size());
+        for (TFreeBlock* block = free_; block; block = NextFree(block, blockSize))
+            ++freeBlocks[ChunkIndex(block)];
+
+        std::vector<bool> empty(chunks_.size());
+        for (std::size_t index = 0; index < chunks_.size(); ++index)
+            empty[index] = freeBlocks[index] == HandedOut(index, blockSize);
+        // The free list without the blocks of the chunks that go, in its order.
+        TFreeBlock* first = nullptr;
+        TFreeBlock* last = nullptr;
+        for (TFreeBlock* block = free_; block;) {
+            TFreeBlock* next = NextFree(block, blockSize);
+            if (!empty[ChunkIndex(block)]) {
+                if (last)
+                    SetNextFree(last, block, blockSize);
+                else
+                    first = block;
+                last = block;
+            }
+            block = next;
+        }
+        if (last)
+            SetNextFree(last, nullptr, blockSize);
+        free_ = first;
+
+        std::size_t kept = 0;
+        for (std::size_t index = 0; index < chunks_.size(); ++index) {
+            if (!empty[index]) {
+                chunks_[kept++] = std::move(chunks_[index]);
+                continue;
+            }
+            std::byte* chunk = chunks_[index].get();
+            if (IsCutFrom(chunk))
+                unused_ = chunkEnd_ = nullptr;
+            ZEF_UNPOISON(chunk, kChunkSize);
+            chunks_[index].reset();
+        }
+        chunks_.resize(kept);
+        chunks_.shrink_to_fit();
+    }
+
 private:
+    static TFreeBlock* NextFree(TFreeBlock* block, std::size_t blockSize)
+    {
+        ZEF_UNPOISON(block, sizeof(TFreeBlock));
+        TFreeBlock* next = block->Next;
+        ZEF_POISON(block, blockSize);
+        return next;
+    }
+
+    static void SetNextFree(TFreeBlock* block, TFreeBlock* next, std::size_t blockSize)
+    {
+        ZEF_UNPOISON(block, sizeof(TFreeBlock));
+        block->Next = next;
+        ZEF_POISON(block, blockSize);
+    }
+
+    // The chunk a block lies in; the chunks are sorted by address.
+    std::size_t ChunkIndex(const TFreeBlock* block) const
+    {
+        const auto* byte = reinterpret_cast<const std::byte*>(block);
+        const auto after = std::ranges::upper_bound(chunks_, byte, std::less{},
+                                                    [](const auto& chunk) -> const std::byte* { return chunk.get(); });
+        return static_cast<std::size_t>(after - chunks_.begin()) - 1;
+    }
+
+    // The blocks a chunk has given out: all that fit, but in the chunk that
+    // new blocks are still cut from.
+    std::size_t HandedOut(std::size_t index, std::size_t blockSize) const
+    {
+        const std::byte* chunk = chunks_[index].get();
+        if (IsCutFrom(chunk))
+            return static_cast<std::size_t>(unused_ - chunk) / blockSize;
+        return kChunkSize / blockSize;
+    }
+
+    // Whether new blocks are cut from the chunk: a chunk gives its first
+    // block as it comes, so unused_ lies past its start.
+    bool IsCutFrom(const std::byte* chunk) const
+    {
+        return std::greater{}(unused_, chunk) && std::less_equal{}(unused_, chunk + kChunkSize);
+    }
+
     std::vector<std::unique_ptr<std::byte[]>> chunks_;
     TFreeBlock* free_ = nullptr;
     // The part of the last chunk that no block has come from yet.
@@ -95,14 +192,50 @@ std::size_t BlockSize(std::size_t size)
     return (std::max(size, sizeof(TFreeBlock)) + kGrain - 1) / kGrain * kGrain;
 }
 
+using TSizeClasses = std::array<TSizeClass, kLargestBlock / kGrain>;
+
+// Each thread has its own classes, so a page built on a worker thread (the
+// search index reads pages so) takes no lock and meets no other thread's
+// blocks; it is freed on the thread that built it. A plain pointer, so that it
+// can be asked for at any time of the thread's end.
+thread_local TSizeClasses* threadClasses = nullptr;
+
+// Frees a worker thread's classes when the thread ends. Those of the main
+// thread stay: objects of static storage may give blocks back after the end
+// of main. So do a worker's while a block is still out, which is then no
+// worse than a block never given back.
+struct TWorkerClassesRelease {
+    TWorkerClassesRelease() = default;
+    TWorkerClassesRelease(const TWorkerClassesRelease&) = delete;
+    TWorkerClassesRelease& operator=(const TWorkerClassesRelease&) = delete;
+    ~TWorkerClassesRelease()
+    {
+        if (std::ranges::any_of(*threadClasses, &TSizeClass::HasLiveBlocks))
+            return;
+        delete threadClasses;
+        threadClasses = nullptr;
+    }
+};
+
+bool OnMainThread()
+{
+    return gettid() == getpid();
+}
+
+TSizeClasses& Classes()
+{
+    if (!threadClasses) {
+        threadClasses = new TSizeClasses;
+        if (!OnMainThread()) {
+            static thread_local const TWorkerClassesRelease release;
+        }
+    }
+    return *threadClasses;
+}
+
 TSizeClass& ClassOf(std::size_t blockSize)
 {
-    // Never destroyed: objects of static storage may give blocks back after
-    // the end of main. Each thread has its own classes, so a page built on a
-    // worker thread (the search index reads pages so) takes no lock and
-    // meets no other thread's blocks; it is freed on the thread that built it.
-    static thread_local auto* classes = new std::array<TSizeClass, kLargestBlock / kGrain>;
-    return (*classes)[blockSize / kGrain - 1];
+    return Classes()[blockSize / kGrain - 1];
 }
 
 } // namespace
@@ -133,7 +266,17 @@ void ReleaseFreedMemory()
     if (takenBytes < kTrimThreshold)
         return;
     takenBytes = 0;
+    for (std::size_t index = 0; index < Classes().size(); ++index)
+        Classes()[index].ReleaseEmptyChunks((index + 1) * kGrain);
     malloc_trim(0);
+}
+
+std::size_t ChunkBytes()
+{
+    std::size_t total = 0;
+    for (const TSizeClass& sizeClass : Classes())
+        total += sizeClass.ChunkBytes();
+    return total;
 }
 
 } // namespace BlockPool

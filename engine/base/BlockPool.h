@@ -16,12 +16,14 @@ void* Allocate(std::size_t size);
 // Gives back a block that Allocate gave for the same size.
 void Free(void* block, std::size_t size);
 
-// The C allocator keeps what it is given back (the pool's chunks are below the
-// size it maps on its own): once the pool has taken many chunks since the
-// last call, as for a large page, the allocator's free memory goes back to
-// the system. Called when a page has been freed; after a small page, it costs
-// nothing.
+// Once the pool has taken many chunks since the last call, as for a large
+// page, the chunks whose blocks are all free go back to the C allocator, and
+// the allocator's free memory to the system (it keeps what it is given back:
+// the pool's chunks are below the size it maps on its own). Called when a
+// page has been freed; after a small page, it costs nothing.
 void ReleaseFreedMemory();
+// The bytes of the chunks the calling thread's pool holds.
+std::size_t ChunkBytes();
 
 // A class that derives from this one takes its objects from the pool (sized
 // deletion gives Free the size of the object's own class).

@@ -61,6 +61,7 @@ void TSectionList::Clear()
     LastRuns.Clear();
     LastTextContent.reset();
     LastLines.clear();
+    ForgetWidthRanges();
 }
 
 int TSectionList::Layout(TCanvas& canvas, int y, int width, int& position, int& maxWidth)

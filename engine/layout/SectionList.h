@@ -130,6 +130,13 @@ public:
     // Every form control of the page, each registered once; their forms own them.
     std::vector<TFormControlObj*> FormControlList;
     std::vector<TMissingImage> MissingImages;
+    // Table cells keep their content's width range from one layout to the
+    // next, since it does not depend on the width: a layout for another width
+    // or zoom only spreads the columns again. A change of what the ranges
+    // come from (content, fonts, pictures) moves the generation on, and the
+    // tables measure their cells anew.
+    unsigned WidthRangeGeneration = 0;
+    void ForgetWidthRanges() { ++WidthRangeGeneration; }
 
     // The defaults that font runs take (names, charset, colours, base size,
     // face cache).

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <optional>
 #include <map>
+#include <type_traits>
+#include <typeinfo>
 
 namespace {
 
@@ -35,6 +37,15 @@ std::optional<TColor> DocumentColor(const TAttributeList& attributes, TSymbol sy
 // A cell fills a 112-byte allocation: a table of a million cells is mostly
 // cells.
 static_assert(sizeof(TCellObj) <= 104);
+
+// The item as a table, or null. Tables are final: comparing the type is
+// enough, and much quicker than a dynamic_cast, which a layout pass asks of
+// every item of every cell.
+ThtmlTable* AsTable(const std::unique_ptr<TSectionBase>& item)
+{
+    static_assert(std::is_final_v<ThtmlTable>);
+    return typeid(*item) == typeid(ThtmlTable) ? static_cast<ThtmlTable*>(item.get()) : nullptr;
+}
 
 // A span beyond the grid's limit only ever leads to the too-many-columns
 // error; keeping it at the limit spares making a million fillers first.
@@ -60,7 +71,7 @@ private:
     void Mark(bool measuring)
     {
         for (const auto& item : cell_.Items)
-            if (auto* table = dynamic_cast<ThtmlTable*>(item.get()))
+            if (ThtmlTable* table = AsTable(item))
                 table->measuringOnly_ = measuring;
     }
 
@@ -129,12 +140,6 @@ void TCellObj::ContentWidthRange(TCanvas& canvas, int& minimum, int& maximum)
     }
     minimum = rangeMinimum_;
     maximum = rangeMaximum_;
-}
-
-void TCellObj::ForgetMeasurings()
-{
-    measuredWidth_ = kUnmeasured;
-    rangeMinimum_ = kUnmeasured;
 }
 
 TCellList::TCellList(const TAttributeList& attributes)
@@ -317,18 +322,26 @@ void ThtmlTable::ExpandSpans()
 
 void ThtmlTable::StartMeasuring()
 {
-    if (!nestedInTable_)
-        ForgetMeasurings();
+    if (nestedInTable_)
+        return;
+    if (Document && Document->WidthRangeGeneration != rangeGeneration_) {
+        rangeGeneration_ = Document->WidthRangeGeneration;
+        ForgetMeasurings(TForget::HeightsAndWidthRanges);
+    } else {
+        ForgetMeasurings(TForget::Heights);
+    }
 }
 
-void ThtmlTable::ForgetMeasurings()
+void ThtmlTable::ForgetMeasurings(TForget what)
 {
-    const auto forget = [](TCellObj& cell) {
-        cell.ForgetMeasurings();
+    const auto forget = [what](TCellObj& cell) {
+        cell.ForgetHeight();
+        if (what == TForget::HeightsAndWidthRanges)
+            cell.ForgetWidthRange();
         for (const auto& item : cell.Cell.Items)
-            if (auto* nested = dynamic_cast<ThtmlTable*>(item.get())) {
+            if (ThtmlTable* nested = AsTable(item)) {
                 nested->nestedInTable_ = true;
-                nested->ForgetMeasurings();
+                nested->ForgetMeasurings(what);
             }
     };
     otherHeights_.clear();
@@ -570,10 +583,11 @@ int ThtmlTable::Layout(TCanvas& canvas, int y, int& position, int& maxWidth, Ind
     PlaceHorizontally(available, leftEdge);
     Length = position - StartPosition;
     maxWidth = TableWidth;
-    // The pass is over: what it measured would only hold memory, a few
-    // dozen bytes a cell, until the next pass forgets it anyway.
+    // The pass is over: the heights it measured at other widths would only
+    // hold memory, a few dozen bytes a cell, until the next pass forgets them
+    // anyway. The width ranges stay in the cells, at no cost.
     if (!nestedInTable_)
-        ForgetMeasurings();
+        ForgetMeasurings(TForget::Heights);
 
     DrawHeight = SectionHeight;
     if (!Floating)
@@ -831,8 +845,13 @@ void ThtmlTable::VisitItems(const std::function<void(const TSectionBase& item)>&
 
 void ThtmlTable::ApplyDefaultFonts()
 {
+    // Other fonts measure the content anew (the tables inside forget their
+    // own cells' ranges as their fonts change).
     for (const auto& row : Rows)
-        for (const auto& cell : row->Cells)
+        for (const auto& cell : row->Cells) {
             cell->Cell.ApplyDefaultFonts();
+            cell->ForgetWidthRange();
+        }
     Caption.Cell.ApplyDefaultFonts();
+    Caption.ForgetWidthRange();
 }

@@ -69,8 +69,11 @@ public:
     // The content's height laid out at the width (ContentHeight is set too);
     // `others` keeps the heights at the widths measured before.
     int MeasureContent(TCanvas& canvas, int width, TMeasuredHeights& others);
+    void ForgetHeight() { measuredWidth_ = kUnmeasured; }
+    // The content's width range does not depend on the width laid out at: it
+    // is kept from pass to pass until the content or its fonts change.
     void ContentWidthRange(TCanvas& canvas, int& minimum, int& maximum);
-    void ForgetMeasurings();
+    void ForgetWidthRange() { rangeMinimum_ = kUnmeasured; }
 
 private:
     static constexpr int kUnmeasured = -1;
@@ -97,7 +100,7 @@ public:
     void Add(std::unique_ptr<TCellObj> cell);
 };
 
-class ThtmlTable : public TSectionBase {
+class ThtmlTable final : public TSectionBase {
 public:
     static constexpr int kMaxPadding = 50;
     static constexpr int kMaxSpacing = 40;
@@ -184,11 +187,13 @@ private:
     int CellSurround() const { return 2 * CellPadding + CellSpacing; }
     int ContentWidth(const TCellObj& cell) const;
 
-    // Measurings are kept for one layout pass: a table that stands in the
-    // document (not in another table) forgets them, and those of the tables
-    // nested in it, when a pass or a width query starts.
+    // Heights are kept for one layout pass, width ranges while the
+    // document's range generation stays: a table that stands in the document
+    // (not in another table) forgets them, and those of the tables nested in
+    // it, when a pass or a width query starts.
+    enum class TForget { Heights, HeightsAndWidthRanges };
     void StartMeasuring();
-    void ForgetMeasurings();
+    void ForgetMeasurings(TForget what);
 
     void AddFillers(TCellList& row, std::size_t at, int count, int rowSpan);
     void ExpandColumnSpans();
@@ -228,4 +233,6 @@ private:
     bool measuringOnly_ = false;
     bool tooManyColumns_ = false;
     TMeasuredHeights otherHeights_;
+    // The document's range generation the cells' width ranges come from.
+    unsigned rangeGeneration_ = 0;
 };

@@ -44,7 +44,9 @@ TPageFocus::TPageFocus(TSectionList& document) : document_(document) {}
 
 void TPageFocus::Reset()
 {
+    // Without their room: a large page's links would keep it.
     stops_.clear();
+    stops_.shrink_to_fit();
     collected_ = false;
     current_ = -1;
 }

@@ -139,7 +139,7 @@ void TPageView::SetZoomPercent(int percent)
         Repaint();
         return;
     }
-    RelayoutWithCursor([this, percent] { zoom_.SetPercent(percent); });
+    RelayoutWithCursor([this, percent] { zoom_.SetPercent(percent); }, TRelayout::WidthOnly);
 }
 
 QPoint TPageView::PagePoint(const QPoint& panelPoint) const
@@ -161,8 +161,10 @@ TRect TPageView::PageDamage(TCanvas& canvas, const TRect& damaged) const
             static_cast<int>(std::ceil(damaged.Right / scale)), static_cast<int>(std::ceil(damaged.Bottom / scale))};
 }
 
-void TPageView::DoLayout()
+void TPageView::DoLayout(TRelayout cause)
 {
+    if (cause == TRelayout::AnyChange)
+        document_.ForgetWidthRanges();
     scrollWidth_ = 0;
     const TSuppressDrawing suppressed(panel_);
     const int border = borderStyle_ == THTMLBorderStyle::None ? 1 : 3;
@@ -230,24 +232,24 @@ int TPageView::MaxVerticalPosition() const
     return std::max(0, docHeight_ - PanelHeight());
 }
 
-void TPageView::RelayoutKeepPosition()
+void TPageView::RelayoutKeepPosition(TRelayout cause)
 {
     if (busy_.On())
         return;
     const TBusyScope busy(busy_);
     const int position = Position();
-    DoLayout();
+    DoLayout(cause);
     SetPosition(position);
 }
 
-void TPageView::RelayoutWithCursor(const std::function<void()>& change)
+void TPageView::RelayoutWithCursor(const std::function<void()>& change, TRelayout cause)
 {
     const TWaitCursor wait;
     const TBusyScope busy(busy_);
     change();
     if (!document_.Items.empty()) {
         const int position = Position();
-        DoLayout();
+        DoLayout(cause);
         SetPosition(position);
         Repaint();
     }
@@ -275,7 +277,7 @@ void TPageView::Resized()
     if (control_.width() == lastLayoutWidth_ || busy_.On()) {
         ArrangeScrollBars();
     } else {
-        RelayoutKeepPosition();
+        RelayoutKeepPosition(TRelayout::WidthOnly);
         lastLayoutWidth_ = control_.width();
     }
     if (docHeight_ < PanelHeight())

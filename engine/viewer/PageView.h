@@ -72,15 +72,18 @@ public:
     QPoint PagePoint(const QPoint& panelPoint) const;
 
     // ---- Layout ----------------------------------------------------------------
+    // What a layout follows: any change, or only another width (a resize, a
+    // zoom), for which the tables keep the width ranges of their cells.
+    enum class TRelayout { AnyChange, WidthOnly };
     // Lays the document out for the current width and arranges the bars.
-    void DoLayout();
+    void DoLayout(TRelayout cause = TRelayout::AnyChange);
     // Sizes the panel and both bars from DocHeight and ScrollWidth.
     void ArrangeScrollBars();
     // DoLayout keeping the view on the same paragraph (nothing while busy).
-    void RelayoutKeepPosition();
+    void RelayoutKeepPosition(TRelayout cause = TRelayout::AnyChange);
     // Busy with the hourglass: the change, then, when the page has items, a
     // layout keeping the position and a repaint.
-    void RelayoutWithCursor(const std::function<void()>& change);
+    void RelayoutWithCursor(const std::function<void()>& change, TRelayout cause = TRelayout::AnyChange);
     // No page: no bars, the panel over the whole control.
     void ShowEmpty();
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -60,4 +61,61 @@ TEST(BlockPool, BlocksOfEverySizeKeepTheirBytesWhileOthersComeAndGo)
     const TBlock again = Take(56, 0x5A);
     EXPECT_TRUE(Intact(again));
     BlockPool::Free(again.Bytes, again.Size);
+}
+
+// A large page freed but for a few blocks that outlive it (the next page's,
+// or a long-lived object of the same size): the chunks around them go back
+// when the next page starts, and the pool goes on as before.
+TEST(BlockPool, AFewSurvivingBlocksKeepOnlyTheirOwnChunks)
+{
+    constexpr std::size_t kSize = 56;
+    const std::size_t before = BlockPool::ChunkBytes();
+    std::vector<TBlock> page;
+    for (int i = 0; i < 400000; ++i)
+        page.push_back(Take(kSize, static_cast<unsigned char>(i)));
+    const std::vector<TBlock> survivors{page.front(), page[page.size() / 2], page.back()};
+    std::mt19937 random(11);
+    std::shuffle(page.begin(), page.end(), random);
+    for (const TBlock& block : page)
+        if (std::find_if(survivors.begin(), survivors.end(),
+                         [&](const TBlock& survivor) { return survivor.Bytes == block.Bytes; }) == survivors.end())
+            BlockPool::Free(block.Bytes, block.Size);
+    EXPECT_GE(BlockPool::ChunkBytes(), before + 20'000'000);
+
+    BlockPool::ReleaseFreedMemory();
+    EXPECT_LE(BlockPool::ChunkBytes(), before + 3 * 64 * 1024);
+    EXPECT_TRUE(std::all_of(survivors.begin(), survivors.end(), Intact));
+
+    std::vector<TBlock> next = survivors;
+    for (int i = 0; i < 5000; ++i)
+        next.push_back(Take(kSize, static_cast<unsigned char>(i * 7)));
+    std::sort(next.begin(), next.end(), [](const TBlock& a, const TBlock& b) { return a.Bytes < b.Bytes; });
+    for (std::size_t i = 1; i < next.size(); ++i)
+        ASSERT_LE(next[i - 1].Bytes + kSize, next[i].Bytes) << "blocks overlap";
+    EXPECT_TRUE(std::all_of(next.begin(), next.end(), Intact));
+    for (const TBlock& block : next)
+        BlockPool::Free(block.Bytes, block.Size);
+    EXPECT_EQ(BlockPool::ChunkBytes(), before);
+}
+
+// A page built and freed on a worker thread uses the worker's own pool, which
+// goes with the thread (the sanitizer build's leak check sees it go).
+TEST(BlockPool, AWorkerThreadHasItsOwnPool)
+{
+    const std::size_t before = BlockPool::ChunkBytes();
+    std::size_t workerHeld = 0;
+    std::thread worker([&workerHeld] {
+        std::vector<TBlock> page;
+        for (int i = 0; i < 20000; ++i)
+            page.push_back(Take(24 + i % 64, static_cast<unsigned char>(i)));
+        workerHeld = BlockPool::ChunkBytes();
+        const bool intact = std::all_of(page.begin(), page.end(), Intact);
+        for (const TBlock& block : page)
+            BlockPool::Free(block.Bytes, block.Size);
+        EXPECT_TRUE(intact);
+        EXPECT_EQ(BlockPool::ChunkBytes(), 0u);
+    });
+    worker.join();
+    EXPECT_GT(workerHeld, 0u);
+    EXPECT_EQ(BlockPool::ChunkBytes(), before);
 }

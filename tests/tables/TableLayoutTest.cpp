@@ -419,6 +419,7 @@ TEST_F(TableTest, WidthRangeAddsSpacingAndHonoursWidthAndCaption)
 
     table.SpecifiedWidth = 0;
     AddBox(table.Caption.Cell, 300, 400, 10);
+    Document.ForgetWidthRanges();
     table.WidthRange(Measure, minimum, maximum);
     EXPECT_EQ(minimum, 300);
     EXPECT_EQ(maximum, 400);
@@ -625,22 +626,39 @@ TEST(TableNestingTest, HeightsMeasuredAtSeveralWidthsAreKeptApart)
     EXPECT_EQ(cell.MeasureContent(fixture.Measure, 200, others), 20);
     EXPECT_EQ(box.LayoutCount, 2);
 
-    cell.ForgetMeasurings();
+    cell.ForgetHeight();
     others.clear();
     EXPECT_EQ(cell.MeasureContent(fixture.Measure, 100, others), 20);
     EXPECT_EQ(box.LayoutCount, 3);
 }
 
-TEST(TableNestingTest, MeasuringsAreForgottenBetweenLayoutPasses)
+// Heights are measured again at every pass; the width ranges, which the
+// width does not change, only once the document has changed what they come
+// from (content, pictures) or the fonts have changed.
+TEST(TableNestingTest, WidthRangesOutliveAPassUntilTheDocumentOrTheFontsChange)
 {
     TTableFixture fixture;
     TBox& leaf = *NestTables(fixture, 3).back();
-    fixture.Layout(600);
-    leaf.Maximum = 200;
-    fixture.Layout(600);
-    // The outer cell now grows to the new maximum: 200 + 3 x (4 + 2).
     const auto& outer = static_cast<ThtmlTable&>(*fixture.Document.Items[0]);
+    fixture.Layout(600);
+    const int height = outer.SectionHeight;
+    leaf.Maximum = 200;
+    leaf.Height += 30;
+    fixture.Layout(500);
+    EXPECT_EQ(outer.SectionHeight, height + 30);
+    EXPECT_EQ(outer.TableWidth, 20 + 3 * 6);
+    EXPECT_EQ(leaf.WidthRangeCount, 1);
+
+    // The outer cell now grows to the new maximum: 200 + 3 x (4 + 2).
+    fixture.Document.ForgetWidthRanges();
+    fixture.Layout(600);
     EXPECT_EQ(outer.TableWidth, 200 + 3 * 6);
+    EXPECT_EQ(leaf.WidthRangeCount, 2);
+
+    leaf.Maximum = 300;
+    fixture.Document.SetFonts("Arial", "Courier New", clWhite, clBlue, clBlack, 14);
+    fixture.Layout(600);
+    EXPECT_EQ(outer.TableWidth, 300 + 3 * 6);
 }
 
 } // namespace

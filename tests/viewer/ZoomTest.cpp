@@ -175,3 +175,65 @@ TEST_F(TZoomTest, ClicksAndFormWidgetsFollowTheZoom)
 }
 
 } // namespace
+
+namespace {
+
+// Where each word shows in the pane's page, with its height and width.
+std::vector<int> WordPlaces(THtmlPane& pane, const std::vector<std::string>& words)
+{
+    std::vector<int> places{pane.DocHeight(), pane.ScrollWidth()};
+    TCanvas measure;
+    for (const std::string& word : words) {
+        int y = 0;
+        int x = 0;
+        const int position = pane.Document().Search(0, word, true);
+        EXPECT_GE(position, 0) << word;
+        EXPECT_TRUE(pane.Document().PositionToPoint(measure, 10, position, y, x)) << word;
+        places.insert(places.end(), {y, x});
+    }
+    return places;
+}
+
+// Tables keep their cells' width ranges from one layout to the next: a page
+// resized and zoomed back and forth lays out as a page opened at the final
+// size, and other fonts still measure the cells anew.
+TEST_F(TZoomTest, TablesResizedZoomedOrInOtherFontsLayOutAsWhenOpenedSo)
+{
+    const std::string page = WriteFile(
+        "tables.htm",
+        "<HTML><BODY><TABLE BORDER=1 WIDTH=90%><CAPTION>Une légende assez longue pour la grille</CAPTION>"
+        "<TR><TH COLSPAN=2>titre sur deux colonnes<TD ROWSPAN=2>à droite sur deux lignes"
+        "<TR><TD WIDTH=30%>une cellule de texte qui se coupe<TD>"
+        "<TABLE BORDER=1><TR><TD>imbriquée un<TD>imbriquée deux et encore des mots</TABLE>"
+        "<TR><TD>court<TD WIDTH=120>largeur fixe donnée<TD>fin du tableau</TABLE>"
+        "<P>Un paragraphe après le tableau.</BODY></HTML>");
+    const std::vector<std::string> words{"longue", "colonnes", "droite", "coupe", "deux et", "encore",
+                                         "fixe", "fin", "paragraphe"};
+    Pane().LoadHtmlFile(page);
+    Pane().resize(700, kHeight);
+    Pane().SetZoomPercent(150);
+    Pane().resize(250, kHeight);
+    Pane().SetZoomPercent(100);
+    Pane().resize(550, kHeight);
+    QApplication::processEvents();
+
+    THtmlPane fresh(cache_, errors_);
+    fresh.resize(550, kHeight);
+    fresh.show();
+    fresh.LoadHtmlFile(page);
+    QApplication::processEvents();
+    EXPECT_EQ(WordPlaces(Pane(), words), WordPlaces(fresh, words));
+
+    Pane().SetDefFontSize(18);
+    fresh.SetDefFontSize(18);
+    THtmlPane large(cache_, errors_);
+    large.SetDefFontSize(18);
+    large.resize(550, kHeight);
+    large.show();
+    large.LoadHtmlFile(page);
+    QApplication::processEvents();
+    EXPECT_EQ(WordPlaces(Pane(), words), WordPlaces(large, words));
+    EXPECT_EQ(WordPlaces(fresh, words), WordPlaces(large, words));
+}
+
+} // namespace
