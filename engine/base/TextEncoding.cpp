@@ -299,6 +299,10 @@ bool TEncodingDetector::Feed(std::string_view bytes)
     for (std::size_t index = 0; Position + index < kUtf8ByteOrderMark.size() && index < bytes.size(); ++index)
         ByteOrderMark = bytes[index] == kUtf8ByteOrderMark[Position + index] && (Position + index == 0 || ByteOrderMark);
     for (std::size_t index = 0; index < bytes.size() && Declared == TDeclared::Nothing; ++index) {
+        // Between tags only the next "<" matters: a text file without one
+        // is passed over at memory speed.
+        if (Scan == TScan::Text && (index = bytes.find('<', index)) == std::string_view::npos)
+            break;
         if (BodySeen && Position + index >= kHeadScanBytes)
             break;
         ScanHead(static_cast<unsigned char>(bytes[index]));
