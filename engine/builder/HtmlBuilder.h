@@ -232,6 +232,9 @@ private:
     bool ActOnPreTag(int indent, std::string& pending);
     void StartPreLine(int indent);
     void AppendPreChar(std::string& pending);
+    // Flushes the pending text once it is longer than kPreFlushLength and
+    // ends between characters.
+    void FlushFullPreText(std::string& pending);
     void FlushPreText(std::string& pending);
     void EndPreLine(int indent, std::string& pending);
     void EndTextFileLine(std::string& pending, int& linesInBlock);

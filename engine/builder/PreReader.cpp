@@ -49,6 +49,11 @@ void THtmlBuilder::AppendPreChar(std::string& pending)
 {
     pending += lexer_.CurrentChar();
     lexer_.NextChar();
+    FlushFullPreText(pending);
+}
+
+void THtmlBuilder::FlushFullPreText(std::string& pending)
+{
     if (static_cast<int>(pending.size()) > kPreFlushLength && !EndsInsideWideCharacter(pending))
         FlushPreText(pending);
 }
@@ -179,7 +184,8 @@ void THtmlBuilder::ReadTextFile()
                 EndTextFileLine(pending, linesInBlock);
                 lexer_.NextChar();
             } else {
-                AppendPreChar(pending);
+                lexer_.TakeLineText(pending, kPreFlushLength + 1);
+                FlushFullPreText(pending);
             }
         }
     }

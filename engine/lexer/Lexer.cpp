@@ -405,6 +405,22 @@ void THtmlLexer::StartInclude(std::string text)
     IncludeActive = true;
 }
 
+void THtmlLexer::TakeLineText(std::string& out, std::size_t limit)
+{
+    do {
+        out += static_cast<char>(Char);
+        if (Pushback < 0 && out.size() < limit) {
+            const unsigned char* const stop = Cursor + std::min<std::size_t>(limit - out.size(), End - Cursor);
+            const unsigned char* from = Cursor;
+            while (from != stop && IsPlainByte(*from))
+                ++from;
+            out.append(reinterpret_cast<const char*>(Cursor), static_cast<std::size_t>(from - Cursor));
+            Cursor = from;
+        }
+        NextChar();
+    } while (Char != '\r' && Char != kEndOfInput && out.size() < limit);
+}
+
 void THtmlLexer::SkipWhiteSpace()
 {
     TakeWhile([](unsigned char c) { return c == ' ' || c == '\r'; }, [](std::string_view) {});

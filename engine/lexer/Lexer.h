@@ -102,6 +102,11 @@ public:
         }
         NextCharFolding();
     }
+    // Appends the current character and those after it to `out`, up to a
+    // line end or the end of the input and while `out` is shorter than
+    // `limit`; the first character not taken is current. Plain bytes are
+    // taken straight from the input.
+    void TakeLineText(std::string& out, std::size_t limit);
     void SkipWhiteSpace();
     bool CollectText(); // a text run into the token text; false when none
     void ReadEntity();  // current character "&": the entity's text into the token text
