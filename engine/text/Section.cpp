@@ -223,7 +223,7 @@ void TSection::AppendRaw(std::string_view text)
     TContent& own = OwnContent();
     own.Text.append(text);
     if (own.Wide)
-        own.Wide->append(text.size(), 0);
+        own.Wide->AppendNone(text.size());
     Length = static_cast<int>(own.Text.size());
 }
 
@@ -233,26 +233,26 @@ void TSection::AppendEngineText(std::string_view text)
     if (text.find(kWideLead) == std::string_view::npos) {
         own.Text.append(text);
         if (own.Wide)
-            own.Wide->append(text.size(), 0);
+            own.Wide->AppendNone(text.size());
         return;
     }
     std::string bytes;
-    std::u32string characters;
+    TWideCharacters characters;
     bytes.reserve(text.size());
-    characters.reserve(text.size());
+    characters.Reserve(text.size());
     bool anyWide = false;
     for (std::size_t index = 0; index < text.size();) {
         const std::optional<char32_t> wide = WideCharacterAt(text, index);
         bytes.push_back(text[index]);
-        characters.push_back(wide ? *wide : 0);
+        characters.Append(wide ? *wide : 0);
         anyWide = anyWide || wide;
         index += wide ? kWideLength : 1;
     }
     if (anyWide && !own.Wide)
-        own.Wide = std::make_unique<std::u32string>(own.Text.size(), 0);
+        own.Wide = std::make_unique<TWideCharacters>(own.Text.size());
     own.Text.append(bytes);
     if (own.Wide)
-        own.Wide->append(characters);
+        own.Wide->Append(characters);
 }
 
 void TSection::AppendUnreserved(std::string_view text)
@@ -362,7 +362,7 @@ void TSection::AddText(std::string_view text)
     auto dropFirst = [&] {
         OwnText().erase(from, 1);
         if (OwnContent().Wide)
-            OwnContent().Wide->erase(from, 1);
+            OwnContent().Wide->Erase(from);
         Length = static_cast<int>(Text().size());
     };
     if (startsWithSpace() && (from == 0 || Text()[from - 1] == ' '))

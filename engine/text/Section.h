@@ -181,12 +181,41 @@ private:
         int AvailableWidth = 0;
     };
     static const TInlineObjects kNoInlineObjects;
+    // The characters the code page lacks, one for each byte of a text (0
+    // where the byte is its own character), in three bytes each: a
+    // character has 21 bits, and a page in another script has one for
+    // nearly every byte.
+    class TWideCharacters {
+    public:
+        explicit TWideCharacters(std::size_t count = 0) : bytes_(count * kBytes, '\0') {}
+        char32_t operator[](std::size_t index) const
+        {
+            const auto byte = [this, index](std::size_t part) {
+                return static_cast<char32_t>(static_cast<unsigned char>(bytes_[index * kBytes + part]));
+            };
+            return byte(0) | (byte(1) << 8) | (byte(2) << 16);
+        }
+        void Append(char32_t character)
+        {
+            for (std::size_t part = 0; part < kBytes; ++part)
+                bytes_.push_back(static_cast<char>((character >> (8 * part)) & 0xFF));
+        }
+        void AppendNone(std::size_t count) { bytes_.append(count * kBytes, '\0'); }
+        void Append(const TWideCharacters& other) { bytes_ += other.bytes_; }
+        void Erase(std::size_t index) { bytes_.erase(index * kBytes, kBytes); }
+        void Reserve(std::size_t count) { bytes_.reserve(count * kBytes); }
+        bool operator==(const TWideCharacters& other) const = default;
+
+    private:
+        static constexpr std::size_t kBytes = 3;
+        std::string bytes_;
+    };
     struct TContent {
         TCompactText Text;
         // Only in a text that holds characters the code page lacks: as long
         // as the text, each such character where its kWideLead stands, 0
         // elsewhere.
-        std::unique_ptr<std::u32string> Wide;
+        std::unique_ptr<TWideCharacters> Wide;
         TFontList Fonts;
         // Contents are shared only while they hold no image or control, so
         // a copy (made when a shared content changes) has none.
@@ -195,7 +224,7 @@ private:
         TContent() = default;
         TContent(const TContent& other)
             : Text(other.Text),
-              Wide(other.Wide ? std::make_unique<std::u32string>(*other.Wide) : nullptr),
+              Wide(other.Wide ? std::make_unique<TWideCharacters>(*other.Wide) : nullptr),
               Fonts(other.Fonts)
         {
         }
