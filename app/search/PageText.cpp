@@ -2,6 +2,7 @@
 
 #include "engine/base/Cp1252.h"
 #include "engine/base/ErrorBox.h"
+#include "engine/base/TextEncoding.h"
 #include "engine/builder/HtmlBuilder.h"
 #include "engine/builder/LayoutDump.h"
 #include "engine/canvas/TextSinks.h"
@@ -76,13 +77,11 @@ private:
             utf8_.append(bytes.substr(i, end - i));
             i = end;
             if (i < stop) {
-                const auto byte = static_cast<unsigned char>(bytes[i++]);
-                if (byte >= 0x80)
-                    AppendUtf8(Cp1252ToUnicode(byte));
-                else if (byte == TSection::kLineEnd)
+                const auto at = static_cast<int>(i++);
+                if (bytes[i - 1] == TSection::kLineEnd)
                     utf8_ += '\n';
-                else if (const char32_t wide = section.WideAt(static_cast<int>(i - 1)))
-                    AppendUtf8(wide);
+                else if (static_cast<unsigned char>(bytes[i - 1]) >= 0x80 || section.WideAt(at) != 0)
+                    AppendEncoded(section.CharacterAt(at), TTextEncoding::Utf8, utf8_);
             }
             if (utf8_.size() >= kPieceBytes) {
                 addText_(utf8_);
@@ -99,22 +98,6 @@ private:
         return static_cast<unsigned char>(character) < 0x80 && character != TSection::kLineEnd &&
                character != SelTextCount::kControlMark && character != SelTextCount::kImageMark &&
                character != kWideLead;
-    }
-
-    void AppendUtf8(char32_t character)
-    {
-        const auto continuation = [](char32_t bits) { return static_cast<char>(0x80 | (bits & 0x3F)); };
-        if (character < 0x800) {
-            utf8_ += static_cast<char>(0xC0 | (character >> 6));
-        } else if (character < 0x10000) {
-            utf8_ += static_cast<char>(0xE0 | (character >> 12));
-            utf8_ += continuation(character >> 6);
-        } else {
-            utf8_ += static_cast<char>(0xF0 | (character >> 18));
-            utf8_ += continuation(character >> 12);
-            utf8_ += continuation(character >> 6);
-        }
-        utf8_ += continuation(character);
     }
 
     void LineBreak() { addText_("\n"); }
